@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Modal boxes and system services the windows use, behind one interface so tests can script them.
+#pragma once
+
+#include <QString>
+
+namespace lumaport {
+
+enum class MsgIcon { None, Critical, Question, Exclamation, Information };
+enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+inline const QString kAppTitle = QStringLiteral("Lumaport");
+
+class Services
+{
+public:
+    virtual ~Services() = default;
+
+    /// Modal message box. An empty title means the application title.
+    virtual MsgAnswer messageBox(const QString& text, const QString& title = {}, MsgIcon icon = MsgIcon::None,
+                                 MsgButtons buttons = MsgButtons::Ok) = 0;
+    /// Modal input box; empty when cancelled.
+    virtual QString inputBox(const QString& prompt, const QString& title, const QString& defaultText = {}) = 0;
+    /// File dialogs with a filter such as "Settings(*.lbx)|*.lbx"; empty when cancelled.
+    virtual QString openFileDialog(const QString& filter, const QString& initialFolder) = 0;
+    virtual QString saveFileDialog(const QString& filter, const QString& initialFolder) = 0;
+
+    virtual void setClipboardText(const QString& text) = 0;
+    /// Hands the address to the default browser and returns at once.
+    virtual void openUrl(const QString& address) = 0;
+    virtual void beep() = 0;
+
+    /// Runs the events already pending and returns.
+    virtual void doEvents() = 0;
+    /// Sleeps in the event loop until at least one event was handled; wait loops use it so they don't spin.
+    virtual void waitForEvents() = 0;
+
+    /// Current time of day in the system's format.
+    virtual QString timeOfDay() = 0;
+    /// Folder holding the program and its settings files.
+    virtual QString programFolder() = 0;
+    /// Ends the program at once: no window's close handling runs. Callers return right after it.
+    virtual void endProgram() = 0;
+};
+
+} // namespace lumaport
