@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The FTP window talks to its transfer component only through this interface, so tests can put a fake in
+// its place for states a real server can't produce on demand.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+namespace lumaport {
+
+/// One logged-on FTP session that runs one request at a time in the background and reports progress
+/// through StateChanged on the user-interface thread.
+class InternetTransfer : public QObject
+{
+    Q_OBJECT
+public:
+    enum Protocol { icFTP = 2 };
+    enum DataType { icString = 0 };
+    enum State {
+        icHostResolvingHost = 1,
+        icHostResolved = 2,
+        icConnecting = 3,
+        icConnected = 4,
+        icRequesting = 5,
+        icRequestSent = 6,
+        icReceivingResponse = 7,
+        icResponseReceived = 8,
+        icDisconnecting = 9,
+        icDisconnected = 10,
+        icError = 11,
+        icResponseCompleted = 12,
+    };
+
+    using QObject::QObject;
+
+    /// Only icFTP is supported.
+    virtual void setProtocol(int protocol) = 0;
+    /// The server as typed: a host name or address, optionally "ftp://" in front and ":port" behind.
+    virtual void setRemoteHost(const QString& server) = 0;
+    virtual void setUserName(const QString& userName) = 0;
+    virtual void setPassword(const QString& password) = 0;
+    /// Seconds without any answer from the server after which a request ends with icError.
+    virtual void setRequestTimeout(int seconds) = 0;
+
+    /// Starts an FTP command string ("DIR", "CD \"name\"", "PUT \"local\" \"remote\"", ...) and returns at once.
+    virtual void Execute(const QString& operation) = 0;
+    /// True from Execute until the handler of the request's final state (icResponseCompleted or icError)
+    /// has returned, or until Cancel.
+    virtual bool StillExecuting() const = 0;
+    /// Ends the running request and drops the connection; no further event of that request arrives.
+    virtual void Cancel() = 0;
+    /// Next part of the completed reply, at most size characters; empty once the reply is used up.
+    virtual QString GetChunk(int size, int dataType = icString) = 0;
+    /// Error number of the last icError; 12030 means the connection was aborted.
+    virtual int ResponseCode() const = 0;
+    /// Text of the last icError.
+    virtual QString ResponseInfo() const = 0;
+
+Q_SIGNALS:
+    void StateChanged(int state);
+};
+
+} // namespace lumaport
