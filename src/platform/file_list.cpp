@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/file_list.h"
+
+#include "platform/volumes.h"
+
+#include <QCollator>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QSignalBlocker>
+#include <algorithm>
+
+namespace lumaport {
+
+bool listMatchingFiles(const QString& folder, const QString& pattern, QStringList* names, QString* error)
+{
+    const QFileInfo info(folder);
+    if (!info.isDir() || !QDir(folder).isReadable()) {
+        if (error)
+            *error = QStringLiteral("Path not found: ") + folder;
+        return false;
+    }
+    // "*.*" is the all-files pattern even for names without a dot.
+    const QString filter = pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern;
+    QDirIterator it(folder, {filter}, QDir::Files | QDir::Hidden | QDir::System);
+    QStringList found;
+    while (it.hasNext()) {
+        it.next();
+        found.append(it.fileName());
+    }
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    std::sort(found.begin(), found.end(), collator);
+    *names = std::move(found);
+    return true;
+}
+
+FileList::FileList(QWidget* parent) : QListWidget(parent)
+{
+    setUniformItemSizes(true);
+    // Selection, not the current row: focus alone makes a row current without choosing it.
+    connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!m_relisting && !selectedItems().isEmpty())
+            Q_EMIT clicked();
+    });
+    relist(currentFolderOf({volumeRootOf(QDir::currentPath()), {}}), m_pattern, nullptr);
+}
+
+bool FileList::setPath(const QString& path, QString* error)
+{
+    return relist(folderListForm(path), m_pattern, error);
+}
+
+bool FileList::setPattern(const QString& pattern, QString* error)
+{
+    return relist(m_path, pattern, error);
+}
+
+bool FileList::refresh(QString* error)
+{
+    return relist(m_path, m_pattern, error);
+}
+
+QString FileList::fileName() const
+{
+    const QListWidgetItem* item = currentItem();
+    return item && item->isSelected() ? item->text() : QString();
+}
+
+bool FileList::setFileName(const QString& name, QString* error)
+{
+    const QList<QListWidgetItem*> found = findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (found.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("File not found: ") + name;
+        return false;
+    }
+    QListWidgetItem* item = found.first();
+    if (item == currentItem() && item->isSelected()) {
+        Q_EMIT clicked();
+        return true;
+    }
+    setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+    return true;
+}
+
+QString FileList::list(int index) const
+{
+    const QListWidgetItem* entry = item(index);
+    return entry ? entry->text() : QString();
+}
+
+bool FileList::relist(const QString& path, const QString& pattern, QString* error)
+{
+    QStringList names;
+    if (!listMatchingFiles(path, pattern, &names, error))
+        return false;
+    m_path = path;
+    m_pattern = pattern;
+    m_relisting = true;
+    clear();
+    addItems(names);
+    m_relisting = false;
+    return true;
+}
+
+} // namespace lumaport

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QListWidget>
+
+namespace lumaport {
+
+/// Files of one folder that match a pattern such as "*.jpg" (letter case ignored). clicked() runs at once
+/// whenever a file becomes selected, by the user or by code.
+class FileList : public QListWidget
+{
+    Q_OBJECT
+public:
+    explicit FileList(QWidget* parent = nullptr);
+
+    QString path() const { return m_path; }
+    /// Lists another folder; a folder that does not exist or can't be read fails and keeps the last listing.
+    bool setPath(const QString& path, QString* error = nullptr);
+    QString pattern() const { return m_pattern; }
+    bool setPattern(const QString& pattern, QString* error = nullptr);
+    /// Bare name of the selected file; empty when none is selected.
+    QString fileName() const;
+    /// Selects the listed file of that name; fails when the list doesn't hold it.
+    bool setFileName(const QString& name, QString* error = nullptr);
+    QString list(int index) const;
+    int listCount() const { return count(); }
+    /// Re-reads the folder.
+    bool refresh(QString* error = nullptr);
+
+Q_SIGNALS:
+    void clicked();
+
+private:
+    bool relist(const QString& path, const QString& pattern, QString* error);
+
+    QString m_path;
+    QString m_pattern = QStringLiteral("*.*");
+    bool m_relisting = false;
+};
+
+/// Names of the regular files in a folder matching the pattern, sorted without regard to letter case.
+/// Returns false, with an error text, when the folder can't be read.
+bool listMatchingFiles(const QString& folder, const QString& pattern, QStringList* names, QString* error);
+
+} // namespace lumaport

@@ -1,0 +1,163 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/qt_services.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QEvent>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLocale>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QUrl>
+#include <QWidget>
+#include <cstdio>
+#include <cstdlib>
+
+namespace lumaport {
+
+namespace {
+
+QMessageBox::Icon toQt(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::Critical:
+        return QMessageBox::Critical;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+MsgAnswer QtServices::messageBox(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons)
+{
+    QMessageBox box(toQt(icon), title.isEmpty() ? kAppTitle : title, text);
+    switch (buttons) {
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Ok);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Cancel:
+        return MsgAnswer::Cancel;
+    case QMessageBox::Yes:
+        return MsgAnswer::Yes;
+    case QMessageBox::No:
+        return MsgAnswer::No;
+    default:
+        // Escape on a yes/no box counts as no, on an OK/Cancel box as cancel.
+        if (buttons == MsgButtons::YesNo && box.clickedButton() == nullptr)
+            return MsgAnswer::No;
+        return box.clickedButton() ? MsgAnswer::Ok : MsgAnswer::Cancel;
+    }
+}
+
+QString QtServices::inputBox(const QString& prompt, const QString& title, const QString& defaultText)
+{
+    bool ok = false;
+    const QString answer = QInputDialog::getText(QApplication::activeWindow(), title.isEmpty() ? kAppTitle : title,
+                                                 prompt, QLineEdit::Normal, defaultText, &ok);
+    return ok ? answer : QString();
+}
+
+QString QtServices::openFileDialog(const QString& filter, const QString& initialFolder)
+{
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), initialFolder, qtFileFilter(filter));
+}
+
+QString QtServices::saveFileDialog(const QString& filter, const QString& initialFolder)
+{
+    return QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), initialFolder, qtFileFilter(filter));
+}
+
+void QtServices::setClipboardText(const QString& text)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    if (!text.isEmpty())
+        clipboard->setText(text);
+}
+
+void QtServices::openUrl(const QString& address)
+{
+    QDesktopServices::openUrl(QUrl(address));
+}
+
+void QtServices::beep()
+{
+    QApplication::beep();
+}
+
+void QtServices::doEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void QtServices::waitForEvents()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+QString QtServices::timeOfDay()
+{
+    return localTimeOfDay(QTime::currentTime());
+}
+
+QString QtServices::programFolder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+void QtServices::endProgram()
+{
+    // Stop at once, as the user asked: no window's close handling, no waiting for a running transfer.
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+QString qtFileFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList entries;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        entries.append(parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
+                       QLatin1Char(')'));
+    return entries.join(QStringLiteral(";;"));
+}
+
+QString localTimeOfDay(const QTime& time)
+{
+    const QLocale locale = QLocale::system();
+    QString format = locale.timeFormat(QLocale::LongFormat);
+    format.remove(QRegularExpression(QStringLiteral("\\s*t+")));
+    return locale.toString(time, format.trimmed());
+}
+
+bool ObjectNameAccessibility::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Polish && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->accessibleDescription().isEmpty() && !widget->objectName().isEmpty())
+            widget->setAccessibleDescription(widget->objectName());
+    }
+    return false;
+}
+
+} // namespace lumaport
