@@ -1,2 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-int main() { return 0; }
+#include "ftp/internet_transfer.h"
+#include "platform/qt_services.h"
+#include "startup/app.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    lumaport::setUpApplication(app);
+    lumaport::QtServices services;
+    lumaport::Forms forms(services, [] { return std::unique_ptr<lumaport::InternetTransfer>(); });
+    lumaport::startProgram(forms);
+    return QApplication::exec();
+}

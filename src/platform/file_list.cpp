@@ -44,22 +44,22 @@ FileList::FileList(QWidget* parent) : QListWidget(parent)
         if (!m_relisting && !selectedItems().isEmpty())
             Q_EMIT clicked();
     });
-    relist(currentFolderOf({volumeRootOf(QDir::currentPath()), {}}), m_pattern, nullptr);
+    setPathAndPattern(currentFolderOf({volumeRootOf(QDir::currentPath()), {}}), m_pattern);
 }
 
 bool FileList::setPath(const QString& path, QString* error)
 {
-    return relist(folderListForm(path), m_pattern, error);
+    return setPathAndPattern(path, m_pattern, error);
 }
 
 bool FileList::setPattern(const QString& pattern, QString* error)
 {
-    return relist(m_path, pattern, error);
+    return setPathAndPattern(m_path, pattern, error);
 }
 
 bool FileList::refresh(QString* error)
 {
-    return relist(m_path, m_pattern, error);
+    return setPathAndPattern(m_path, m_pattern, error);
 }
 
 QString FileList::fileName() const
@@ -91,12 +91,13 @@ QString FileList::list(int index) const
     return entry ? entry->text() : QString();
 }
 
-bool FileList::relist(const QString& path, const QString& pattern, QString* error)
+bool FileList::setPathAndPattern(const QString& path, const QString& pattern, QString* error)
 {
+    const QString folder = folderListForm(path);
     QStringList names;
-    if (!listMatchingFiles(path, pattern, &names, error))
+    if (!listMatchingFiles(folder, pattern, &names, error))
         return false;
-    m_path = path;
+    m_path = folder;
     m_pattern = pattern;
     m_relisting = true;
     clear();

@@ -24,6 +24,8 @@ public:
     bool setFileName(const QString& name, QString* error = nullptr);
     QString list(int index) const;
     int listCount() const { return count(); }
+    /// Lists another folder under another pattern in one pass.
+    bool setPathAndPattern(const QString& path, const QString& pattern, QString* error = nullptr);
     /// Re-reads the folder.
     bool refresh(QString* error = nullptr);
 
@@ -31,8 +33,6 @@ Q_SIGNALS:
     void clicked();
 
 private:
-    bool relist(const QString& path, const QString& pattern, QString* error);
-
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");
     bool m_relisting = false;

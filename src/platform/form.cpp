@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -58,6 +59,12 @@ void Form::unload()
 
 void Form::Show()
 {
+    if (m_startCentered) {
+        m_startCentered = false;
+        adjustSize();
+        if (const QScreen* screen = this->screen())
+            move(screen->availableGeometry().center() - rect().center());
+    }
     show();
     raise();
     activateWindow();

@@ -45,6 +45,8 @@ public:
     void unload();
     /// Shows the window modeless and brings it to the front.
     void Show();
+    /// The first show places the window at the centre of the screen.
+    void setStartCentered() { m_startCentered = true; }
 
     /// Where the controls live: the window itself, or the area under its menu bar.
     QWidget* client() const { return m_client; }
@@ -61,6 +63,7 @@ private:
     QMenuBar* m_menuBar = nullptr;
     std::function<void(Form*)> m_destroyer;
     bool m_unloading = false;
+    bool m_startCentered = false;
 };
 
 /// Option button of a group whose members are its siblings: selecting one deselects the others, and a

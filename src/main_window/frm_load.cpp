@@ -1,0 +1,340 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "main_window/frm_load.h"
+
+#include "ftp/frm_ftp.h"
+#include "main_window/file_kind.h"
+#include "platform/drive_list.h"
+#include "platform/file_list.h"
+#include "platform/folder_list.h"
+#include "platform/paths.h"
+#include "platform/picture_box.h"
+#include "platform/picture_file.h"
+#include "platform/services.h"
+#include "save_picture/frm_savpic.h"
+#include "startup/frm_about.h"
+#include "startup/forms.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace lumaport {
+
+namespace {
+
+const QColor kBackColor(185, 199, 204);
+const QColor kFtpButtonColor(255, 255, 128);
+const QColor kYellow(255, 255, 0);
+
+} // namespace
+
+frmload::frmload(Forms& forms)
+    : Form(QStringLiteral("frmload"), QStringLiteral("Load Picture"), 9765, 7830, true), m_forms(forms)
+{
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
+    setStartCentered();
+    QWidget* area = client();
+    setBackColor(area, kBackColor);
+
+    Drive1 = addControl<DriveList>(area, "Drive1", {240, 480, 3255, 315});
+    Dir1 = addControl<FolderList>(area, "Dir1", {240, 960, 3255, 2115});
+    File1 = addControl<FileList>(area, "File1", {240, 3120, 3255, 2820});
+    File1->setPattern(QStringLiteral("*.jpg"));
+    Command3 = addButton(area, "Command3", QStringLiteral("Refresh"), {240, 6000, 855, 255});
+    Option1 = addOption(area, "Option1", QStringLiteral("GIF"), {1200, 6000, 735, 255});
+    Option2 = addOption(area, "Option2", QStringLiteral("JPG"), {2040, 6000, 735, 255});
+    Option3 = addOption(area, "Option3", QStringLiteral("BMP"), {2880, 6000, 735, 255});
+    Option6 = addOption(area, "Option6", QStringLiteral("ALL"), {1200, 6360, 735, 255});
+    Option4 = addOption(area, "Option4", QStringLiteral("ZIP"), {2040, 6360, 735, 255});
+    Option5 = addOption(area, "Option5", QStringLiteral("EXE"), {2880, 6360, 735, 255});
+    Option7 = addOption(area, "Option7", QStringLiteral("Option7"), {240, 6360, 255, 255});
+    Option7->hide();
+    Option2->setChecked(true);
+
+    Label2 = addLabel(area, "Label2", QStringLiteral("Load Picture"), {3720, 120, 5895, 375});
+    Label2->setAlignment(Qt::AlignCenter);
+    QFont titleFont = Label2->font();
+    titleFont.setPointSizeF(13.5);
+    Label2->setFont(titleFont);
+    Image1 = addControl<PictureBox>(area, "Image1", {3720, 480, 5895, 5895});
+    Label3 = addLabel(area, "Label3",
+                      QStringLiteral("Picture may seem distorted, this is normal. Your Picture will not change."),
+                      {3720, 6360, 5895, 255});
+    Label3->setAlignment(Qt::AlignCenter);
+    Label1 = addLabel(area, "Label1", QStringLiteral("Image Path:"), {120, 6840, 855, 255});
+    txtimg = addTextBox(area, "txtimg", {1080, 6840, 8535, 285});
+    setBuddy(Label1, txtimg);
+    cmdftp = addButton(area, "cmdftp", QStringLiteral("FTP"), {7560, 7320, 855, 375});
+    setBackColor(cmdftp, kFtpButtonColor);
+    cmdftp->hide();
+    cmdload = addButton(area, "cmdload", QStringLiteral("Load"), {8520, 7320, 1095, 375});
+    Text78 = addTextBox(area, "Text78", {120, 7320, 5895, 285});
+    Text78->setAccessibleName(QStringLiteral("Settings file"));
+    Text78->hide();
+    cmdsave = addButton(area, "cmdsave", QStringLiteral("Save"), {6840, 7200, 615, 255});
+    cmdsave->setToolTip(QStringLiteral("Save Directorys"));
+    cmdsave->hide();
+    Command2 = addButton(area, "Command2", QStringLiteral("open"), {6120, 7200, 735, 255});
+    Command2->hide();
+
+    setTabOrder(Drive1, Dir1);
+    setTabOrder(Dir1, File1);
+    setTabOrder(File1, cmdload);
+    setTabOrder(cmdload, txtimg);
+    setTabOrder(txtimg, Command3);
+    setTabOrder(Command3, Option1);
+    setTabOrder(Option1, Option2);
+    setTabOrder(Option2, Option3);
+    setTabOrder(Option3, Option4);
+    setTabOrder(Option4, cmdftp);
+    setTabOrder(cmdftp, Option5);
+    setTabOrder(Option5, Option6);
+
+    buildMenu();
+
+    // Option handlers run when an option becomes selected, by the user or by code.
+    const std::array<OptionButton*, 6> options = kindOptions();
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        const FileKind& kind = kFileKinds[i];
+        connect(options[i], &QAbstractButton::toggled, this, [this, &kind](bool on) {
+            if (!on)
+                return;
+            if (kind.picture)
+                selectPictureKind(kind);
+            else
+                selectOtherKind(kind);
+        });
+    }
+    connect(Command3, &QPushButton::clicked, this, &frmload::Command3_Click);
+    connect(Drive1, &DriveList::changed, this, &frmload::Drive1_Change);
+    connect(Dir1, &FolderList::changed, this, &frmload::Dir1_Change);
+    connect(File1, &FileList::clicked, this, &frmload::File1_Click);
+    connect(txtimg, &QLineEdit::textChanged, this, &frmload::txtimg_Change);
+    connect(cmdload, &QPushButton::clicked, this, &frmload::cmdload_Click);
+    connect(cmdftp, &QPushButton::clicked, this, &frmload::cmdftp_Click);
+    connect(cmdsave, &QPushButton::clicked, this, &frmload::cmdsave_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmload::Command2_Click);
+}
+
+void frmload::buildMenu()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    mnuftp = file->addAction(QStringLiteral("FTP"), this, &frmload::mnuftp_Click);
+    mnuftp->setObjectName(QStringLiteral("mnuftp"));
+    mnuload = file->addAction(QStringLiteral("Load Picture"), this, &frmload::cmdload_Click);
+    mnuload->setObjectName(QStringLiteral("mnuload"));
+    mnusave = file->addAction(QStringLiteral("Save Directories"), this, &frmload::mnusave_Click);
+    mnusave->setObjectName(QStringLiteral("mnusave"));
+    mnuexit = file->addAction(QStringLiteral("Exit"), this, &frmload::mnuexit_Click);
+    mnuexit->setObjectName(QStringLiteral("mnuexit"));
+    mnuabout = menuBar()->addAction(QStringLiteral("About"), this, &frmload::mnuabout_Click);
+    mnuabout->setObjectName(QStringLiteral("mnuabout"));
+}
+
+std::array<OptionButton*, 6> frmload::kindOptions() const
+{
+    return {Option1, Option2, Option3, Option4, Option5, Option6};
+}
+
+QString frmload::settingsPath() const
+{
+    return joinPath(m_forms.services().programFolder(), QStringLiteral("ooo.lbr"));
+}
+
+QPixmap frmload::placeholder() const
+{
+    const QString path = joinPath(m_forms.services().programFolder(), QStringLiteral("noPreview.jpg"));
+    const auto image = loadPictureFile(path, Image1->size());
+    return image ? QPixmap::fromImage(*image) : QPixmap();
+}
+
+void frmload::Form_Load()
+{
+    Text78->setText(settingsPath());
+    LoadDirectories(Text78->text());
+    frmftp& ftp = m_forms.frmftp();
+    ftp.setWindowTitle(QStringLiteral("FTP-") + ftp.txtname->text());
+    if (txtimg->text().isEmpty())
+        Image1->setPicture(placeholder());
+}
+
+void frmload::Form_Unload(bool& cancel)
+{
+    Q_UNUSED(cancel);
+    m_forms.services().endProgram();
+}
+
+void frmload::LoadDirectories(const QString& path)
+{
+    Text78->setText(path);
+}
+
+void frmload::SaveDirectories(const QString& path)
+{
+    Q_UNUSED(path);
+}
+
+void frmload::pointFileList(const FileKind& kind)
+{
+    // A folder that vanished keeps the old listing.
+    File1->setPathAndPattern(Dir1->path(), QString::fromLatin1(kind.pattern));
+}
+
+void frmload::selectPictureKind(const FileKind& kind)
+{
+    Image1->setPicture(placeholder());
+    txtimg->setText(QString());
+    m_forms.frmsavpic().txtpic->setText(QString());
+    pointFileList(kind);
+    cmdftp->hide();
+    // Emptying the path blanked the preview; the placeholder goes back.
+    Image1->setPicture(placeholder());
+    cmdload->setEnabled(true);
+    Label1->setText(QStringLiteral("Image Path:"));
+}
+
+void frmload::selectOtherKind(const FileKind& kind)
+{
+    txtimg->setText(QString());
+    frmsavpic& savpic = m_forms.frmsavpic();
+    savpic.txtpic->setText(QString());
+    pointFileList(kind);
+    cmdftp->show();
+    cmdload->setEnabled(false);
+    const QPixmap picture = placeholder();
+    Image1->setPicture(picture);
+    savpic.Image1->setPicture(picture);
+    m_forms.frmftp().Text1->setText(QString::fromLatin1(kind.tag));
+    Label1->setText(QStringLiteral("File Path:"));
+}
+
+void frmload::Command3_Click()
+{
+    for (OptionButton* option : kindOptions()) {
+        if (option->isChecked()) {
+            Option7->setChecked(true);
+            option->setChecked(true);
+            break;
+        }
+    }
+    File1->refresh();
+}
+
+void frmload::Drive1_Change()
+{
+    // A drive that can't be read leaves the folder list where it was, without a word.
+    Dir1->setPath(Drive1->drive());
+}
+
+void frmload::Dir1_Change()
+{
+    const std::array<OptionButton*, 6> options = kindOptions();
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        if (options[i]->isChecked())
+            pointFileList(kFileKinds[i]);
+    }
+}
+
+void frmload::File1_Click()
+{
+    // The file list's own folder, not the folder list's: with no kind selected the two differ, and the
+    // chosen name only exists in the former.
+    const QString name = File1->fileName();
+    txtimg->setText(joinPath(File1->path(), name));
+    m_forms.frmsavpic().txtpic->setText(name);
+    frmftp& ftp = m_forms.frmftp();
+    ftp.drvLocalDrive->setDrive(Drive1->drive());
+    ftp.dirLocalDir->setPath(File1->path());
+    ftp.filLocalFile->setFileName(name);
+}
+
+void frmload::txtimg_Change()
+{
+    const QString path = txtimg->text();
+    if (path.isEmpty()) {
+        Image1->setPicture(QPixmap());
+        return;
+    }
+    // Anything that is not a complete picture keeps the preview as it was.
+    if (const auto image = loadPictureFile(path, Image1->size()))
+        Image1->setPicture(QPixmap::fromImage(*image));
+}
+
+void frmload::cmdload_Click()
+{
+    if (txtimg->text().isEmpty()) {
+        m_forms.services().messageBox(QStringLiteral("Please select a picture"));
+        return;
+    }
+    frmsavpic& savpic = m_forms.frmsavpic();
+    setBackColor(savpic.Command2, kYellow);
+    savpic.Image1->setPicture(Image1->picture());
+    savpic.Show();
+    hide();
+}
+
+void frmload::cmdftp_Click()
+{
+    if (txtimg->text().isEmpty()) {
+        m_forms.services().messageBox(QStringLiteral("Please select a file"));
+        return;
+    }
+    frmftp& ftp = m_forms.frmftp();
+    ftp.txtsaveftp->setText(m_forms.frmsavpic().txtpic->text());
+    ftp.Show();
+    hide();
+    const bool tagless = Option4->isChecked() || Option5->isChecked();
+    ftp.Text1->setVisible(!tagless);
+    ftp.Label2->setVisible(!tagless);
+    if (!tagless && ftp.Text1->text() == QLatin1String("url")) {
+        ftp.Text2->show();
+        ftp.Label3->show();
+    }
+    ftp.Command6->setText(QStringLiteral("Select another File"));
+}
+
+void frmload::mnuftp_Click()
+{
+    frmftp& ftp = m_forms.frmftp();
+    ftp.Show();
+    ftp.txtsaveftp->hide();
+    ftp.cmdsend->hide();
+    ftp.Label3->hide();
+    ftp.Text2->hide();
+    hide();
+}
+
+void frmload::mnusave_Click()
+{
+    SaveDirectories(Text78->text());
+    m_forms.frmsavpic().lblnotice->setText(QStringLiteral("Saved"));
+}
+
+void frmload::mnuexit_Click()
+{
+    SaveDirectories(Text78->text());
+    m_forms.services().endProgram();
+}
+
+void frmload::mnuabout_Click()
+{
+    m_forms.frmAbout().Show();
+}
+
+void frmload::cmdsave_Click()
+{
+    SaveDirectories(Text78->text());
+}
+
+void frmload::Command2_Click()
+{
+    Text78->setText(settingsPath());
+    LoadDirectories(Text78->text());
+}
+
+} // namespace lumaport

@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/form.h"
+
+#include <QPixmap>
+#include <array>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace lumaport {
+
+class DriveList;
+class FileList;
+class FolderList;
+class Forms;
+class PictureBox;
+struct FileKind;
+
+/// "Load Picture": the hub. The user picks a file kind, walks drives and folders to a file, sees it
+/// previewed, and goes on to the save-picture or FTP window.
+class frmload : public Form
+{
+    Q_OBJECT
+public:
+    explicit frmload(Forms& forms);
+
+    void Form_Load() override;
+    void Form_Unload(bool& cancel) override;
+
+    /// Reads the settings file at the path into the windows' fields; never fails.
+    void LoadDirectories(const QString& path);
+    /// Writes the windows' fields to the settings file at the path.
+    void SaveDirectories(const QString& path);
+
+    DriveList* Drive1;
+    FolderList* Dir1;
+    FileList* File1;
+    QPushButton* Command3;
+    OptionButton* Option1;
+    OptionButton* Option2;
+    OptionButton* Option3;
+    OptionButton* Option4;
+    OptionButton* Option5;
+    OptionButton* Option6;
+    OptionButton* Option7;
+    QLabel* Label2;
+    PictureBox* Image1;
+    QLabel* Label3;
+    QLabel* Label1;
+    QLineEdit* txtimg;
+    QPushButton* cmdftp;
+    QPushButton* cmdload;
+    QLineEdit* Text78;
+    QPushButton* cmdsave;
+    QPushButton* Command2;
+
+    QAction* mnuftp;
+    QAction* mnuload;
+    QAction* mnusave;
+    QAction* mnuexit;
+    QAction* mnuabout;
+
+private:
+    void buildMenu();
+    std::array<OptionButton*, 6> kindOptions() const;
+    /// The placeholder picture from the program folder; a null picture when it is missing or unreadable.
+    QPixmap placeholder() const;
+    QString settingsPath() const;
+
+    void selectPictureKind(const FileKind& kind);
+    void selectOtherKind(const FileKind& kind);
+    void pointFileList(const FileKind& kind);
+
+    void Command3_Click();
+    void Drive1_Change();
+    void Dir1_Change();
+    void File1_Click();
+    void txtimg_Change();
+    void cmdload_Click();
+    void cmdftp_Click();
+    void mnuftp_Click();
+    void mnusave_Click();
+    void mnuexit_Click();
+    void mnuabout_Click();
+    void cmdsave_Click();
+    void Command2_Click();
+
+    Forms& m_forms;
+};
+
+} // namespace lumaport

@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The program's six windows: each exists at most once, is created (and loaded) on first reference and
+// forgotten on unload, so the next reference creates it afresh.
+#pragma once
+
+#include <QPointer>
+#include <functional>
+#include <memory>
+
+namespace lumaport {
+
+class Form;
+class InternetTransfer;
+class Services;
+class frmAbout;
+class frmftp;
+class frmload;
+class frmPreview;
+class frmsavpic;
+class frmSplash;
+
+class Forms
+{
+public:
+    using TransferFactory = std::function<std::unique_ptr<InternetTransfer>()>;
+
+    /// The factory gives the FTP window its transfer component (tests pass a fake or a real one).
+    Forms(Services& services, TransferFactory makeTransfer);
+    ~Forms();
+    Forms(const Forms&) = delete;
+    Forms& operator=(const Forms&) = delete;
+
+    Services& services() const { return m_services; }
+    std::unique_ptr<InternetTransfer> makeTransfer() const;
+
+    lumaport::frmSplash& frmSplash();
+    lumaport::frmload& frmload();
+    lumaport::frmsavpic& frmsavpic();
+    lumaport::frmPreview& frmPreview();
+    lumaport::frmftp& frmftp();
+    lumaport::frmAbout& frmAbout();
+
+    /// Whether the window of that design name exists now, without creating it.
+    bool isLoaded(const QString& formName) const;
+
+private:
+    template <class W>
+    W& reference(QPointer<W>& slot);
+
+    Services& m_services;
+    TransferFactory m_makeTransfer;
+    QPointer<lumaport::frmSplash> m_splash;
+    QPointer<lumaport::frmload> m_load;
+    QPointer<lumaport::frmsavpic> m_savpic;
+    QPointer<lumaport::frmPreview> m_preview;
+    QPointer<lumaport::frmftp> m_ftp;
+    QPointer<lumaport::frmAbout> m_about;
+};
+
+} // namespace lumaport

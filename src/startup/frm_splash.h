@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/form.h"
+
+class QLabel;
+
+namespace lumaport {
+
+class Forms;
+class PictureBox;
+class Shape;
+class Timer;
+
+/// The black banner window shown for two seconds at start; its one timer tick opens the main window.
+class frmSplash : public Form
+{
+    Q_OBJECT
+public:
+    explicit frmSplash(Forms& forms);
+
+    void Form_Load() override;
+
+    PictureBox* Image1;
+    Shape* Shape1;
+    Shape* Shape2;
+    QLabel* lblversion;
+    Timer* Timer1;
+
+private:
+    void Timer1_Timer();
+
+    Forms& m_forms;
+};
+
+} // namespace lumaport

@@ -1,0 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+namespace lumaport {
+
+/// "Version " major.minor.revision, plain decimals; the third field of the version record is not shown.
+QString versionLine(int major, int minor, int revision);
+
+} // namespace lumaport
