@@ -1,0 +1,285 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window's file kinds, local browsing and preview.
+#include "ftp/frm_ftp.h"
+#include "ftp/internet_transfer.h"
+#include "main_window/frm_load.h"
+#include "platform/drive_list.h"
+#include "platform/file_list.h"
+#include "platform/folder_list.h"
+#include "platform/picture_box.h"
+#include "save_picture/frm_savpic.h"
+#include "startup/forms.h"
+#include "support/scripted_services.h"
+
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <sys/stat.h>
+
+using namespace lumaport;
+using lumaport::test::ScriptedServices;
+
+namespace {
+
+QImage shown(const PictureBox* box)
+{
+    return box->picture().toImage();
+}
+
+} // namespace
+
+class TestFrmloadBrowsing : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_pictures;
+    std::unique_ptr<ScriptedServices> m_services;
+    std::unique_ptr<Forms> m_forms;
+    QImage m_placeholder;
+
+    frmload& main() { return m_forms->frmload(); }
+
+    void writePicture(const QString& name, Qt::GlobalColor color, const char* format)
+    {
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(color);
+        QVERIFY(image.save(m_pictures.filePath(name), format));
+    }
+    void writeBytes(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(m_pictures.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    void choose(const QString& name)
+    {
+        QVERIFY2(main().File1->setFileName(name), qPrintable(name));
+    }
+    bool showsPlaceholder(const PictureBox* box) const
+    {
+        return !box->picture().isNull() && shown(box) == m_placeholder;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        writePicture(QStringLiteral("photo.jpg"), Qt::red, "JPG");
+        writePicture(QStringLiteral("SHOUT.JPG"), Qt::green, "JPG");
+        writePicture(QStringLiteral("with space ü.jpg"), Qt::blue, "JPG");
+        // Qt reads GIF but can't write it: a one-pixel GIF by hand.
+        writeBytes(QStringLiteral("anim.gif"),
+                   QByteArray::fromHex("47494638396101000100800000ffff0000000021f90400000000002c0000"
+                                       "0000010001000002024401003b"));
+        writePicture(QStringLiteral("bitmap.bmp"), Qt::cyan, "BMP");
+        writeBytes(QStringLiteral("archive.zip"), QByteArray("PK\x03\x04 not really", 20));
+        writeBytes(QStringLiteral("setup.exe"), QByteArray("MZ\x90", 3));
+    }
+
+    void init()
+    {
+        m_services = std::make_unique<ScriptedServices>();
+        const QString source = qEnvironmentVariable("LUMAPORT_SOURCE_DIR") + QStringLiteral("/resources/noPreview.jpg");
+        QVERIFY(QFile::copy(source, m_services->programFolder() + QStringLiteral("/noPreview.jpg")));
+        m_forms = std::make_unique<Forms>(*m_services, [] { return std::unique_ptr<InternetTransfer>(); });
+        main();
+        m_placeholder = shown(main().Image1);
+        QVERIFY(main().Dir1->setPath(m_pictures.path()));
+    }
+
+    void cleanup()
+    {
+        QCOMPARE(m_services->pendingExpectations(), 0);
+        m_forms.reset();
+        m_services.reset();
+    }
+
+    void freshStartIsTheJpgKind()
+    {
+        frmload& w = main();
+        QCOMPARE(w.Text78->text(), m_services->programFolder() + QStringLiteral("/ooo.lbr"));
+        QVERIFY(w.Option2->isChecked());
+        QVERIFY(w.txtimg->text().isEmpty());
+        QVERIFY(!m_placeholder.isNull());
+        QVERIFY(w.cmdload->isEnabled());
+        QVERIFY(w.cmdftp->isHidden());
+        QCOMPARE(w.Label1->text(), QStringLiteral("Image Path:"));
+        QCOMPARE(w.File1->pattern(), QStringLiteral("*.jpg"));
+        QCOMPARE(w.File1->listCount(), 3);
+        // The load created the other two windows, hidden, and named the FTP window after the URL name.
+        QVERIFY(m_forms->isLoaded(QStringLiteral("frmsavpic")));
+        QVERIFY(m_forms->isLoaded(QStringLiteral("frmftp")));
+        QVERIFY(!m_forms->frmftp().isVisible());
+        QCOMPARE(m_forms->frmftp().windowTitle(), QStringLiteral("FTP-"));
+    }
+
+    void choosingAFileFillsEveryWindow()
+    {
+        choose(QStringLiteral("photo.jpg"));
+        frmload& w = main();
+        QCOMPARE(w.txtimg->text(), m_pictures.path() + QStringLiteral("/photo.jpg"));
+        QVERIFY(!showsPlaceholder(w.Image1));
+        QCOMPARE(shown(w.Image1).size(), w.Image1->size());
+        QCOMPARE(m_forms->frmsavpic().txtpic->text(), QStringLiteral("photo.jpg"));
+        frmftp& ftp = m_forms->frmftp();
+        QCOMPARE(ftp.drvLocalDrive->drive(), w.Drive1->drive());
+        QCOMPARE(ftp.dirLocalDir->path(), m_pictures.path());
+        QCOMPARE(ftp.filLocalFile->path(), m_pictures.path());
+        QCOMPARE(ftp.filLocalFile->fileName(), QStringLiteral("photo.jpg"));
+
+        choose(QStringLiteral("with space ü.jpg"));
+        QCOMPARE(w.txtimg->text(), m_pictures.path() + QStringLiteral("/with space ü.jpg"));
+        QCOMPARE(ftp.filLocalFile->fileName(), QStringLiteral("with space ü.jpg"));
+    }
+
+    void otherKindsPresetTheFtpWindow_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<int>("files");
+        QTest::newRow("ZIP") << "Option4" << "url" << 1;
+        QTest::newRow("EXE") << "Option5" << "url" << 1;
+        QTest::newRow("ALL") << "Option6" << "img" << 7;
+    }
+    void otherKindsPresetTheFtpWindow()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, tag);
+        QFETCH(int, files);
+        frmload& w = main();
+        choose(QStringLiteral("photo.jpg"));
+        m_forms->frmsavpic().Image1->setPicture(w.Image1->picture());
+
+        w.findChild<OptionButton*>(option)->click();
+        QVERIFY(w.txtimg->text().isEmpty());
+        QVERIFY(m_forms->frmsavpic().txtpic->text().isEmpty());
+        QVERIFY(showsPlaceholder(w.Image1));
+        QVERIFY(showsPlaceholder(m_forms->frmsavpic().Image1));
+        QVERIFY(!w.cmdload->isEnabled());
+        QVERIFY(!w.cmdftp->isHidden());
+        QCOMPARE(m_forms->frmftp().Text1->text(), tag);
+        QCOMPARE(w.Label1->text(), QStringLiteral("File Path:"));
+        QCOMPARE(w.File1->listCount(), files);
+    }
+
+    void pictureKindsLeaveTheTagAlone()
+    {
+        frmload& w = main();
+        w.Option4->click();
+        w.Option1->click();
+        QCOMPARE(m_forms->frmftp().Text1->text(), QStringLiteral("url"));
+        QVERIFY(w.cmdftp->isHidden());
+        QVERIFY(w.cmdload->isEnabled());
+        QCOMPARE(w.Label1->text(), QStringLiteral("Image Path:"));
+        QCOMPARE(w.File1->list(0), QStringLiteral("anim.gif"));
+        QVERIFY(showsPlaceholder(w.Image1));
+        w.Option3->click();
+        choose(QStringLiteral("bitmap.bmp"));
+        QVERIFY(!showsPlaceholder(w.Image1));
+    }
+
+    void nonPicturesKeepWhatThePreviewShowed()
+    {
+        frmload& w = main();
+        w.Option6->click();
+        choose(QStringLiteral("archive.zip"));
+        QCOMPARE(w.txtimg->text(), m_pictures.path() + QStringLiteral("/archive.zip"));
+        QVERIFY(showsPlaceholder(w.Image1));
+        QCOMPARE(m_forms->frmsavpic().txtpic->text(), QStringLiteral("archive.zip"));
+
+        choose(QStringLiteral("photo.jpg"));
+        const QImage photo = shown(w.Image1);
+        choose(QStringLiteral("setup.exe"));
+        QCOMPARE(shown(w.Image1), photo);
+    }
+
+    void typingInThePathBox()
+    {
+        frmload& w = main();
+        choose(QStringLiteral("photo.jpg"));
+        w.txtimg->clear();
+        QVERIFY(w.Image1->picture().isNull());
+
+        const QString path = m_pictures.filePath(QStringLiteral("anim.gif"));
+        QTest::keyClicks(w.txtimg, path);
+        QVERIFY(!w.Image1->picture().isNull());
+        const QImage gif = shown(w.Image1);
+
+        // Half-typed paths, folders and FIFOs keep the preview and never block.
+        QTest::keyClick(w.txtimg, Qt::Key_Backspace);
+        QCOMPARE(shown(w.Image1), gif);
+        w.txtimg->setText(m_pictures.path());
+        QCOMPARE(shown(w.Image1), gif);
+        const QString fifo = m_pictures.filePath(QStringLiteral("pipe.jpg"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        w.txtimg->setText(fifo);
+        QCOMPARE(shown(w.Image1), gif);
+        QFile::remove(fifo);
+    }
+
+    void refreshReappliesTheKind()
+    {
+        frmload& w = main();
+        choose(QStringLiteral("photo.jpg"));
+        writePicture(QStringLiteral("late.jpg"), Qt::black, "JPG");
+        w.Command3->click();
+        QVERIFY(w.txtimg->text().isEmpty());
+        QVERIFY(showsPlaceholder(w.Image1));
+        QVERIFY(w.Option2->isChecked());
+        QVERIFY(!w.Option7->isChecked());
+        QCOMPARE(w.File1->listCount(), 4);
+        QFile::remove(m_pictures.filePath(QStringLiteral("late.jpg")));
+    }
+
+    void withNoKindTheFileListStays()
+    {
+        frmload& w = main();
+        w.Option2->setChecked(false);
+        w.txtimg->setText(QStringLiteral("kept"));
+        writePicture(QStringLiteral("late.jpg"), Qt::black, "JPG");
+        w.Command3->click();
+        QCOMPARE(w.txtimg->text(), QStringLiteral("kept"));
+        QCOMPARE(w.File1->pattern(), QStringLiteral("*.jpg"));
+        QCOMPARE(w.File1->listCount(), 4);
+        QFile::remove(m_pictures.filePath(QStringLiteral("late.jpg")));
+
+        QTemporaryDir elsewhere;
+        QVERIFY(w.Dir1->setPath(elsewhere.path()));
+        QCOMPARE(w.File1->path(), m_pictures.path());
+
+        // The chosen file is named by the folder it is listed in, not by the folder list's.
+        choose(QStringLiteral("photo.jpg"));
+        QCOMPARE(w.txtimg->text(), m_pictures.path() + QStringLiteral("/photo.jpg"));
+        QCOMPARE(m_forms->frmftp().filLocalFile->fileName(), QStringLiteral("photo.jpg"));
+    }
+
+    void unknownDriveIsIgnoredQuietly()
+    {
+        frmload& w = main();
+        const QString drive = w.Drive1->drive();
+        QVERIFY(!w.Drive1->setDrive(QStringLiteral("/no/such/volume")));
+        QCOMPARE(w.Drive1->drive(), drive);
+        QCOMPARE(w.Dir1->path(), m_pictures.path());
+    }
+
+    void missingPlaceholderLeavesTheBoxBlank()
+    {
+        m_forms.reset();
+        QVERIFY(QFile::remove(m_services->programFolder() + QStringLiteral("/noPreview.jpg")));
+        QFile broken(m_services->programFolder() + QStringLiteral("/noPreview.jpg"));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("\xFF\xD8 truncated");
+        broken.close();
+        m_forms = std::make_unique<Forms>(*m_services, [] { return std::unique_ptr<InternetTransfer>(); });
+        QVERIFY(main().Image1->picture().isNull());
+        main().Option4->click();
+        QVERIFY(main().Image1->picture().isNull());
+    }
+};
+
+QTEST_MAIN(TestFrmloadBrowsing)
+#include "tst_frmload_browsing.moc"

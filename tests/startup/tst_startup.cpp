@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Program start, the splash window and the window registry's life cycle.
+#include "ftp/internet_transfer.h"
+#include "main_window/frm_load.h"
+#include "preview/frm_preview.h"
+#include "startup/app.h"
+#include "startup/forms.h"
+#include "startup/frm_splash.h"
+#include "startup/version_line.h"
+#include "support/scripted_services.h"
+#include "version.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QTest>
+
+using namespace lumaport;
+using lumaport::test::ScriptedServices;
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void versionLine_data()
+    {
+        QTest::addColumn<int>("major");
+        QTest::addColumn<int>("minor");
+        QTest::addColumn<int>("revision");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("this program") << 1 << 0 << 12 << "Version 1.0.12";
+        QTest::newRow("no zero fill") << 2 << 10 << 3 << "Version 2.10.3";
+        QTest::newRow("all zero") << 0 << 0 << 0 << "Version 0.0.0";
+    }
+    void versionLine()
+    {
+        QFETCH(int, major);
+        QFETCH(int, minor);
+        QFETCH(int, revision);
+        QFETCH(QString, line);
+        QCOMPARE(lumaport::versionLine(major, minor, revision), line);
+    }
+
+    void versionRecordIsTheProgramsOwn()
+    {
+        QCOMPARE(version::kMajor, 1);
+        QCOMPARE(version::kMinor, 0);
+        QCOMPARE(version::kBuild, 0);
+        QCOMPARE(version::kRevision, 12);
+    }
+
+    void splashOpensTheMainWindowOnce()
+    {
+        ScriptedServices services;
+        Forms forms(services, [] { return std::unique_ptr<InternetTransfer>(); });
+        startProgram(forms);
+        QVERIFY(forms.isLoaded(QStringLiteral("frmSplash")));
+        QCOMPARE(forms.frmSplash().lblversion->text(), QStringLiteral("Version 1.0.12"));
+        QVERIFY(forms.frmSplash().isVisible());
+        QPointer<QWidget> splash = &forms.frmSplash();
+
+        // The main window's load runs at the tick, not at start.
+        QVERIFY(!forms.isLoaded(QStringLiteral("frmload")));
+        QTest::qWait(1500);
+        QVERIFY(!forms.isLoaded(QStringLiteral("frmload")));
+        QTRY_VERIFY_WITH_TIMEOUT(forms.isLoaded(QStringLiteral("frmload")), 3000);
+        QVERIFY(forms.frmload().isVisible());
+        QVERIFY(!forms.isLoaded(QStringLiteral("frmSplash")));
+        QTRY_VERIFY(splash.isNull());
+        QCOMPARE(services.boxes().size(), std::size_t(0));
+    }
+
+    void unloadForgetsAndTheNextReferenceStartsAfresh()
+    {
+        ScriptedServices services;
+        Forms forms(services, [] { return std::unique_ptr<InternetTransfer>(); });
+        frmPreview& first = forms.frmPreview();
+        first.setWindowTitle(QStringLiteral("changed"));
+        first.Show();
+        QPointer<QWidget> old = &first;
+        first.unload();
+        QVERIFY(!forms.isLoaded(QStringLiteral("frmPreview")));
+        QVERIFY(!old->isVisible());
+        QCOMPARE(forms.frmPreview().windowTitle(), QStringLiteral("Preview"));
+        QVERIFY(!forms.frmPreview().isVisible());
+        QTRY_VERIFY(old.isNull());
+    }
+
+    void closingTheMainWindowEndsTheProgram()
+    {
+        ScriptedServices services;
+        Forms forms(services, [] { return std::unique_ptr<InternetTransfer>(); });
+        forms.frmload().Show();
+        forms.frmload().close();
+        QVERIFY(services.programEnded());
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
