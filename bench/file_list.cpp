@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Lists a folder of 100,000 files under "*.jpg" the way the main window's file list does, against
+// `find -iname | sort` on the same folder. Target: under one second.
+#include "platform/file_list.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    constexpr int kFiles = 100000;
+    QTemporaryDir dir;
+    const QByteArray root = QFile::encodeName(dir.path());
+    for (int i = 0; i < kFiles; ++i) {
+        // Half pictures, half other files, so the pattern has work to do.
+        const QByteArray name = root + "/file " + QByteArray::number(i) + (i % 2 ? ".JPG" : ".txt");
+        const int fd = ::open(name.constData(), O_CREAT | O_WRONLY, 0644);
+        if (fd < 0) {
+            std::perror("open");
+            return 2;
+        }
+        ::close(fd);
+    }
+
+    std::vector<double> ours;
+    std::vector<double> peer;
+    int listed = 0;
+    for (int run = 0; run < 5; ++run) {
+        lumaport::FileList list;
+        QElapsedTimer timer;
+        timer.start();
+        list.setPathAndPattern(dir.path(), QStringLiteral("*.jpg"));
+        ours.push_back(timer.nsecsElapsed() / 1e9);
+        listed = list.listCount();
+
+        timer.restart();
+        QProcess find;
+        find.start(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                          QStringLiteral("find \"$0\" -maxdepth 1 -type f -iname '*.jpg' | sort >/dev/null"),
+                                          dir.path()});
+        find.waitForFinished(-1);
+        peer.push_back(timer.nsecsElapsed() / 1e9);
+    }
+    const double oursMedian = median(ours);
+    const double peerMedian = median(peer);
+    std::printf("files in folder: %d, listed under *.jpg: %d\n", kFiles, listed);
+    std::printf("file list:       %.3f s (median of 5)\n", oursMedian);
+    std::printf("find | sort:     %.3f s (median of 5)\n", peerMedian);
+    std::printf("ratio file list / find: %.2f; target: under 1 s: %s\n", oursMedian / peerMedian,
+                oursMedian < 1.0 ? "met" : "MISSED");
+    return listed == kFiles / 2 && oursMedian < 1.0 ? 0 : 1;
+}
