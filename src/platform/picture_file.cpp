@@ -75,7 +75,7 @@ std::optional<QImage> loadPictureFile(const QString& path, QSize boxSize)
     const QByteArray nativePath = QFile::encodeName(path);
 
     // Only regular files are opened: a FIFO would wait for a writer, and a device may never end.
-    struct stat info {};
+    struct stat info = {};
     if (::stat(nativePath.constData(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0)
         return std::nullopt;
     const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);

@@ -150,8 +150,8 @@ int createTemporary(const QByteArray& target, bool replacing, TemporaryName& nam
     const QByteArray folder = slash < 0 ? QByteArray(".") : target.left(slash == 0 ? 1 : slash);
     const QByteArray stem = target.mid(slash + 1).left(kMaxTempStem);
     for (;;) {
-        const QByteArray path = folder + "/." + stem + '.' +
-                                QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".part";
+        const QByteArray path =
+            folder + "/." + stem + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".part";
         const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
                               replacing ? S_IRUSR | S_IWUSR : 0666);
         if (fd >= 0) {
@@ -179,7 +179,7 @@ bool copyFileReplacing(const QString& source, const QString& destination, QStrin
 
     // Only a regular file is opened: opening a FIFO would wait for a writer, and a device may never end.
     const QByteArray sourcePath = QFile::encodeName(source);
-    struct stat sourceInfo {};
+    struct stat sourceInfo = {};
     if (::stat(sourcePath.constData(), &sourceInfo) != 0)
         return fail(QStringLiteral("Cannot read %1: %2").arg(source, systemError()));
     if (!S_ISREG(sourceInfo.st_mode))
@@ -191,7 +191,7 @@ bool copyFileReplacing(const QString& source, const QString& destination, QStrin
         return fail(QStringLiteral("%1 is not a file.").arg(source));
 
     QByteArray target = QFile::encodeName(destination);
-    struct stat targetInfo {};
+    struct stat targetInfo = {};
     const bool replacing = ::stat(target.constData(), &targetInfo) == 0;
     if (replacing) {
         // Writing a file onto itself would first empty it.
@@ -210,8 +210,12 @@ bool copyFileReplacing(const QString& source, const QString& destination, QStrin
     Descriptor out(createTemporary(target, replacing, temporary));
     if (!out.isOpen())
         return fail(QStringLiteral("Cannot write to the folder of %1: %2").arg(destination, systemError()));
-    // The data reaches the disk before the name does, so a crash cannot leave a destination with holes.
-    if (!copyContents(in.get(), out.get()) || ::fdatasync(out.get()) != 0)
+    if (!copyContents(in.get(), out.get()))
+        return fail(QStringLiteral("Cannot copy %1 to %2: %3").arg(source, destination, systemError()));
+    // An old file is only given up once the new data is on the disk, so that a crash cannot leave an empty
+    // or holed file in its place. A new file has nothing to lose and is left to the usual write-back, as cp
+    // does.
+    if (replacing && ::fdatasync(out.get()) != 0)
         return fail(QStringLiteral("Cannot copy %1 to %2: %3").arg(source, destination, systemError()));
     if (replacing && ::fchmod(out.get(), targetInfo.st_mode & 07777) != 0)
         return fail(QStringLiteral("Cannot set the permissions of %1: %2").arg(destination, systemError()));
