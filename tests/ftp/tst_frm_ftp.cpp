@@ -1,0 +1,563 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The FTP window's layout, log on and off, status line, error boxes and timers, with a transfer component
+// scripted by the test.
+#include "ftp/frm_ftp.h"
+#include "ftp_window_probe.h"
+#include "main_window/frm_load.h"
+#include "platform/picture_box.h"
+#include "platform/timer.h"
+#include "startup/forms.h"
+#include "support/fake_transfer.h"
+#include "support/scripted_services.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+using namespace lumaport;
+using namespace lumaport::test;
+
+namespace {
+
+const QString kLogOnRefused = QStringLiteral("You must specify a server and password.");
+
+bool invokeFtpReady(frmftp& ftp, bool showMessage)
+{
+    bool ready = false;
+    if (!QMetaObject::invokeMethod(&ftp, "FtpReady", Q_RETURN_ARG(bool, ready), Q_ARG(bool, showMessage)))
+        qFatal("FtpReady is not invokable");
+    return ready;
+}
+
+} // namespace
+
+class TestFrmFtp : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<ScriptedServices> m_services;
+    std::unique_ptr<Forms> m_forms;
+    FakeTransfer* m_transfer = nullptr;
+
+    frmftp& ftp() { return m_forms->frmftp(); }
+    FakeTransfer& transfer() { return *m_transfer; }
+
+    void typeLogOn(const QString& server, const QString& user, const QString& password)
+    {
+        ftp().txtServer->setText(server);
+        ftp().txtUserName->setText(user);
+        ftp().txtPassword->setText(password);
+    }
+
+    /// Logs on to a server whose starting folder holds the entries.
+    void logOn(const QString& reply = QStringLiteral("index.html\r\npics/\r\n"))
+    {
+        typeLogOn(QStringLiteral("ftp.example.org"), QStringLiteral("me"), QStringLiteral("secret"));
+        transfer().script(FakeTransfer::completes(reply));
+        control<QPushButton>(ftp(), "cmdLogOn")->click();
+        QCOMPARE(arrangement(ftp()), kLoggedOn);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_services = std::make_unique<ScriptedServices>();
+        m_forms = std::make_unique<Forms>(*m_services, [this] {
+            auto transfer = std::make_unique<FakeTransfer>();
+            m_transfer = transfer.get();
+            return transfer;
+        });
+        ftp();
+    }
+
+    void cleanup()
+    {
+        QCOMPARE(m_services->pendingExpectations(), 0);
+        m_forms.reset();
+        m_services.reset();
+    }
+
+    void layout_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("container");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("toolTip");
+        QTest::addColumn<QRect>("twips");
+        QTest::addColumn<QString>("placement"); // "in", or "clipped" by its frame, or "below" the window
+
+        const QString window = QStringLiteral("frmftp");
+        const QString hint = QStringLiteral("Enter the Name of the server (Used in the URL) ");
+        auto row = [](const char* name, const QString& container, const QString& caption, const QString& toolTip,
+                      QRect twips, const char* placement = "in") {
+            QTest::newRow(name) << QString::fromLatin1(name) << container << caption << toolTip << twips
+                                << QString::fromLatin1(placement);
+        };
+        row("fraLoginInfo", window, "Login Options", "", {240, 240, 4170, 4020});
+        row("Command8", "fraLoginInfo", "Clear", "", {240, 360, 855, 255});
+        row("Command7", "fraLoginInfo", "Load", "", {1200, 360, 855, 255});
+        row("cmdsave", "fraLoginInfo", "Save", "", {2160, 360, 855, 255});
+        row("cmdopen", "fraLoginInfo", "Open", "", {3120, 360, 855, 255});
+        row("lblserver1", "fraLoginInfo", "Permanente URL", "", {240, 840, 2775, 255});
+        row("Text3", window, "", hint, {480, 1320, 3735, 285});
+        row("Label1", "fraLoginInfo", "URL Name", "", {240, 1440, 1095, 255});
+        row("txtname", "fraLoginInfo", "", "current displayed URL", {240, 1680, 3735, 195});
+        row("Shape1", "fraLoginInfo", "", "", {120, 1920, 3975, 1935});
+        row("lblServer", "fraLoginInfo", "Server:", "", {240, 2040, 510, 195});
+        row("txtServer", "fraLoginInfo", "", "FTP Server Name", {240, 2280, 3765, 285});
+        row("lblUserName", "fraLoginInfo", "User Name:", "", {240, 2640, 840, 195});
+        row("txtUserName", "fraLoginInfo", "", "User Name", {240, 2880, 2205, 285});
+        row("cmdLogOn", "fraLoginInfo", "Log On", "Log On", {2640, 2880, 1320, 420});
+        row("lblPassword", "fraLoginInfo", "Password:", "", {240, 3240, 735, 195});
+        row("txtPassword", "fraLoginInfo", "", "Password", {240, 3480, 2205, 285});
+        row("cmdLogOff", "fraLoginInfo", "Log Off", "Log Off", {2640, 3360, 1320, 420});
+        row("fraRemoteFiles", window, "Remote Files", "", {4440, 240, 5175, 4020});
+        row("lstRemoteFile", "fraRemoteFiles", "", "", {90, 360, 4995, 2985});
+        row("Label4", "fraRemoteFiles", "", "", {120, 3380, 975, 200});
+        row("Command11", "fraRemoteFiles", "Preview", "", {120, 3630, 1005, 300});
+        row("Command10", "fraRemoteFiles", "Selected No Tags", "", {1200, 3480, 975, 450});
+        row("Command9", "fraRemoteFiles", "Use Selected with Tags", "", {2160, 3480, 1215, 450});
+        row("cmdUpFolder", "fraRemoteFiles", "", "Move Up One Folder", {3480, 3600, 420, 330});
+        row("cmdDelete", "fraRemoteFiles", "Delete File", "Delete", {3960, 3600, 1140, 330});
+        row("cmdSize", "fraRemoteFiles", "S", "Get File Size", {7200, 1200, 420, 320}, "clipped");
+        row("cmdRename", "fraRemoteFiles", "R", "Rename File", {7200, 1560, 420, 320}, "clipped");
+        row("cmdNewFolder", "fraRemoteFiles", "", "New Folder", {7200, 2400, 420, 330}, "clipped");
+        row("fraLocalFiles", window, "Local File", "", {240, 4320, 8040, 735});
+        row("txtsaveftp", "fraLocalFiles", "", "", {120, 360, 7815, 285});
+        row("drvLocalDrive", "fraLocalFiles", "", "Local Drive List", {360, 4800, 1800, 315}, "clipped");
+        row("dirLocalDir", "fraLocalFiles", "", "Local Directory", {360, 5160, 1815, 540}, "clipped");
+        row("filLocalFile", "fraLocalFiles", "", "Local Files", {2160, 4800, 2895, 870}, "clipped");
+        row("fraControls", window, "", "", {8280, 4320, 1335, 735});
+        row("cmdsend", "fraControls", "Send", "", {120, 240, 1095, 375});
+        row("imgSendFile", "fraControls", "", "Send Selected File", {3240, 270, 390, 345}, "clipped");
+        row("lblSendFile", "fraControls", "Send File", "", {3720, 360, 810, 195}, "clipped");
+        row("imgReceiveFile", "fraControls", "", "Recieve Selected File", {4680, 270, 390, 345}, "clipped");
+        row("lblReceiveFile", "fraControls", "Receive File", "", {5280, 360, 1080, 195}, "clipped");
+        row("cmdURL", window, "Request URL", "", {360, 5280, 1215, 375});
+        row("txturl1", window, "[img]", "", {1680, 5280, 855, 285});
+        row("Command3", window, "URL with Tags", "", {2640, 5280, 1335, 375});
+        row("txturl2", window, "[/img]", "", {4080, 5280, 855, 255});
+        row("Command4", window, "Save Tags", "", {5040, 5280, 975, 375});
+        row("Label2", window, "UBB Tags", "", {6120, 5160, 975, 255});
+        row("Text1", window, "", "Enter your tag here", {6120, 5400, 975, 285});
+        row("Label3", window, "URL Text", "", {7200, 5160, 2415, 255});
+        row("Text2", window, "", "", {7200, 5400, 2415, 285});
+        row("txtURL", window, "", "", {240, 5880, 9375, 435});
+        row("Command5", window, "Copy", "", {240, 6600, 855, 375});
+        row("Command2", window, "EXIT", "", {1200, 6600, 735, 375});
+        row("Command1", window, "Back", "", {2040, 6600, 855, 375});
+        row("fraStatus", window, "Status", "", {3240, 6480, 3570, 540});
+        row("lblStatus", "fraStatus", "Not Connected", "Connection Status", {120, 240, 3255, 240});
+        row("Command6", window, "Select Another Picture", "", {7200, 6600, 2415, 375});
+        row("Text4", window, "/", "", {2880, 7680, 255, 285}, "below");
+        row("txtpermurl", window, "", hint + "Include \"/\" at the end.", {4080, 7560, 3735, 285}, "below");
+        row("txtserverurl", window, "", "", {1920, 8160, 1935, 285}, "below");
+        row("txtfolder", window, "", "", {3960, 8160, 2055, 285}, "below");
+        row("txtfile", window, "", "", {6120, 8160, 1455, 285}, "below");
+        row("Text78", window, "", "", {1680, 8640, 5415, 285}, "below");
+    }
+
+    void layout()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, container);
+        QFETCH(QString, caption);
+        QFETCH(QString, toolTip);
+        QFETCH(QRect, twips);
+        QFETCH(QString, placement);
+
+        QWidget* widget = control(ftp(), qPrintable(name));
+        QCOMPARE(widget->parentWidget()->objectName(), container);
+        QString shownCaption;
+        if (auto* button = qobject_cast<QPushButton*>(widget))
+            shownCaption = button->text();
+        else if (auto* label = qobject_cast<QLabel*>(widget))
+            shownCaption = label->text();
+        else if (auto* frame = qobject_cast<QGroupBox*>(widget))
+            shownCaption = frame->title();
+        else if (auto* box = qobject_cast<QLineEdit*>(widget))
+            shownCaption = box->text();
+        QCOMPARE(shownCaption, caption);
+        QCOMPARE(widget->toolTip(), toolTip);
+        QCOMPARE(widget->geometry(), toPixels({twips.x(), twips.y(), twips.width(), twips.height()}));
+
+        const QRect inContainer = widget->parentWidget()->rect();
+        if (placement == QLatin1String("in"))
+            QVERIFY(inContainer.contains(widget->geometry()));
+        else
+            QVERIFY(!inContainer.intersects(widget->geometry()));
+        if (placement == QLatin1String("below"))
+            QVERIFY(widget->parentWidget() == &ftp());
+    }
+
+    void looksAsDesigned()
+    {
+        frmftp& w = ftp();
+        QCOMPARE(w.size(), QSize(650, 478));
+        QCOMPARE(w.minimumSize(), w.maximumSize());
+        QCOMPARE(w.palette().color(QPalette::Window), QColor(185, 199, 204));
+        QCOMPARE(w.windowTitle(), QStringLiteral("FTP-"));
+        QVERIFY(control<QPushButton>(w, "cmdLogOn")->font().bold());
+        QCOMPARE(control(w, "cmdLogOn")->palette().color(QPalette::Button), QColor(192, 255, 192));
+        QVERIFY(control<QPushButton>(w, "cmdLogOff")->font().bold());
+        QCOMPARE(control(w, "cmdLogOff")->palette().color(QPalette::Button), QColor(255, 192, 192));
+        QVERIFY(control<QLabel>(w, "lblStatus")->font().bold());
+        QCOMPARE(control<QLabel>(w, "lblStatus")->alignment(), Qt::AlignCenter);
+        QCOMPARE(control<QLineEdit>(w, "txtURL")->font().pointSize(), 12);
+        QCOMPARE(w.txtPassword->echoMode(), QLineEdit::Password);
+        QCOMPARE(w.txtname->palette().color(QPalette::Text), QColor(192, 0, 0));
+        QCOMPARE(w.txtname->palette().color(QPalette::Base), QColor(185, 199, 204));
+        for (QWidget* box :
+             {static_cast<QWidget*>(w.txtname), static_cast<QWidget*>(w.txturl1), static_cast<QWidget*>(w.txturl2)})
+            QVERIFY(!(box->focusPolicy() & Qt::TabFocus));
+        QVERIFY(control(w, "Text78")->isHidden());
+        for (const char* name : {"cmdUpFolder", "cmdDelete", "cmdNewFolder"})
+            QVERIFY2(!control<QPushButton>(w, name)->icon().isNull(), name);
+        for (const char* name : {"imgSendFile", "imgReceiveFile"})
+            QVERIFY2(!control<PictureBox>(w, name)->picture().isNull(), name);
+        // Clipped controls still take the keyboard focus by tabbing.
+        QVERIFY(control(w, "cmdSize")->focusPolicy() & Qt::TabFocus);
+        QCOMPARE(arrangement(w), kLoggedOff);
+        QCOMPARE(control<Timer>(w, "Timer1")->interval(), 1000);
+        QVERIFY(control<Timer>(w, "Timer1")->enabled());
+        QCOMPARE(control<Timer>(w, "Timer2")->interval(), 4000);
+        QVERIFY(!control<Timer>(w, "Timer2")->enabled());
+    }
+
+    void logOnNeedsServerAndPassword_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("nothing typed") << ""
+                                       << ""
+                                       << "";
+        QTest::newRow("no password") << "ftp.example.org"
+                                     << "me"
+                                     << "";
+        QTest::newRow("no password, anonymous") << "ftp.example.org"
+                                                << ""
+                                                << "";
+        QTest::newRow("no server") << ""
+                                   << "me"
+                                   << "secret";
+    }
+
+    void logOnNeedsServerAndPassword()
+    {
+        QFETCH(QString, server);
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        typeLogOn(server, user, password);
+        m_services->expectMessage(kLogOnRefused, MsgAnswer::Ok, QStringLiteral("LogOn Failure"));
+        control<QPushButton>(ftp(), "cmdLogOn")->click();
+        QCOMPARE(m_services->boxes().back().icon, MsgIcon::Information);
+        QVERIFY(transfer().executed().isEmpty());
+        QCOMPARE(transfer().cancels(), 0);
+        QCOMPARE(statusText(ftp()), QStringLiteral("Not Connected"));
+        QCOMPARE(statusFrame(ftp()), QStringLiteral("Status"));
+        QCOMPARE(arrangement(ftp()), kLoggedOff);
+    }
+
+    void logOnHandsOverWhatWasTyped_data()
+    {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("sent");
+        QTest::newRow("named user") << "me"
+                                    << "me";
+        QTest::newRow("empty is anonymous") << ""
+                                            << "anonymous";
+        QTest::newRow("spaces stay spaces") << "  "
+                                            << "  ";
+    }
+
+    void logOnHandsOverWhatWasTyped()
+    {
+        QFETCH(QString, user);
+        QFETCH(QString, sent);
+        typeLogOn(QStringLiteral(" ftp://ftp.example.org:2121 "), user, QStringLiteral("pass word"));
+        transfer().script(FakeTransfer::completes({}));
+        control<QPushButton>(ftp(), "cmdLogOn")->click();
+        QCOMPARE(transfer().protocol(), int(InternetTransfer::icFTP));
+        QCOMPARE(transfer().remoteHost(), QStringLiteral(" ftp://ftp.example.org:2121 "));
+        QCOMPARE(transfer().userName(), sent);
+        QCOMPARE(transfer().password(), QStringLiteral("pass word"));
+        QCOMPARE(transfer().requestTimeout(), 40);
+        QCOMPARE(transfer().executed(), QStringList{QStringLiteral("DIR")});
+        QCOMPARE(transfer().cancels(), 1); // the stale connection, before the request
+    }
+
+    void logOnWalksTheStatesAndListsTheStartingFolder()
+    {
+        frmftp& w = ftp();
+        w.txtpermurl->setText(QStringLiteral("www.example.org/"));
+        typeLogOn(QStringLiteral("ftp.example.org"), QStringLiteral("me"), QStringLiteral("secret"));
+        StatusRecorder recorder(w, transfer());
+        FakeTransfer::Outcome outcome = FakeTransfer::completes(QStringLiteral("index.html\r\npics/\r\n"));
+        outcome.progress.prepend(InternetTransfer::icHostResolved);
+        outcome.progress.prepend(InternetTransfer::icHostResolvingHost);
+        transfer().script(outcome);
+        // The list is not cleared before the first listing.
+        control<QListWidget>(w, "lstRemoteFile")->addItem(QStringLiteral("old entry"));
+
+        control<QPushButton>(w, "cmdLogOn")->click();
+
+        QCOMPARE(recorder.texts(),
+                 (QStringList{"1:Finding Host IP Address", "2:IP Address Found", "3:Connecting To Host", "4:Connected",
+                              "5:Sending Request", "6:Request Sent", "7:Receiving Response", "8:Response Received",
+                              "12:Response Received"}));
+        QCOMPARE(statusText(w), QStringLiteral("Connected"));
+        QCOMPARE(statusFrame(w), QStringLiteral("Server Status"));
+        QCOMPARE(remoteEntries(w), (QStringList{"old entry", "index.html", "pics/"}));
+        QCOMPARE(arrangement(w), kLoggedOn);
+        QCOMPARE(w.txtname->text(), QStringLiteral("www.example.org/"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("FTP-ftp.example.org"));
+        QCOMPARE(m_services->beeps(), 1);
+    }
+
+    void statesTheWindowDoesNotKnowChangeNothing()
+    {
+        logOn();
+        transfer().emitState(InternetTransfer::icDisconnecting);
+        QCOMPARE(statusText(ftp()), QStringLiteral("Disconnecting"));
+        transfer().emitState(InternetTransfer::icDisconnected);
+        QCOMPARE(statusText(ftp()), QStringLiteral("Not Connected"));
+        for (const int state : {0, 13, -1, 65535})
+            transfer().emitState(state);
+        QCOMPARE(statusText(ftp()), QStringLiteral("Not Connected"));
+        QCOMPARE(arrangement(ftp()), kLoggedOn);
+    }
+
+    // The first request failing (wrong password, no server) must not end in "Connected".
+    void failedLogOnShowsTheErrorAndStaysLoggedOff()
+    {
+        frmftp& w = ftp();
+        typeLogOn(QStringLiteral("ftp.example.org"), QStringLiteral("me"), QStringLiteral("wrong"));
+        transfer().script(FakeTransfer::fails(12014, QStringLiteral("530 Login incorrect.")));
+        m_services->expectMessage(QStringLiteral("12014 530 Login incorrect."), MsgAnswer::Ok, QStringLiteral("Error"));
+        control<QPushButton>(w, "cmdLogOn")->click();
+
+        QCOMPARE(m_services->boxes().size(), std::size_t(1)); // no second "Logon attempt failed" box
+        QCOMPARE(m_services->boxes().back().icon, MsgIcon::Critical);
+        QCOMPARE(statusText(w), QStringLiteral("Not Connected"));
+        QCOMPARE(statusFrame(w), QStringLiteral("Server Status"));
+        QCOMPARE(arrangement(w), kLoggedOff);
+        QCOMPARE(w.windowTitle(), QStringLiteral("FTP-"));
+        QVERIFY(remoteEntries(w).isEmpty());
+        QCOMPARE(transfer().cancels(), 2); // before the request, and the failed connection after it
+        QCOMPARE(m_services->beeps(), 0);
+
+        // The user corrects the password and tries again.
+        w.txtPassword->setText(QStringLiteral("secret"));
+        transfer().script(FakeTransfer::completes(QStringLiteral("a\r\n")));
+        control<QPushButton>(w, "cmdLogOn")->click();
+        QCOMPARE(arrangement(w), kLoggedOn);
+        QCOMPARE(remoteEntries(w), QStringList{QStringLiteral("a")});
+    }
+
+    void failedLogOnLeavesThePreviewButtonAsItWas()
+    {
+        logOn();
+        m_services->expectMessage(QStringLiteral("12030 The connection with the server was reset"));
+        transfer().finish(FakeTransfer::fails(12030, QStringLiteral("The connection with the server was reset")));
+        QCOMPARE(arrangement(ftp()), kAbortedAfterLogOn);
+
+        transfer().script(FakeTransfer::fails(12029, QStringLiteral("Connection refused")));
+        m_services->expectMessage(QStringLiteral("12029 Connection refused"));
+        control<QPushButton>(ftp(), "cmdLogOn")->click();
+        QCOMPARE(arrangement(ftp()), QStringLiteral("10000000000001"));
+    }
+
+    void error87IsPassedOverInSilence()
+    {
+        transfer().script(FakeTransfer::fails(87, QStringLiteral("The parameter is incorrect")));
+        typeLogOn(QStringLiteral("ftp.example.org"), QString(), QStringLiteral("x"));
+        control<QPushButton>(ftp(), "cmdLogOn")->click();
+        QVERIFY(m_services->boxes().empty());
+        QCOMPARE(arrangement(ftp()), kLoggedOff);
+
+        logOn();
+        transfer().Execute(QStringLiteral("CD \"gone/\""));
+        transfer().finish(FakeTransfer::fails(87, QStringLiteral("The parameter is incorrect")));
+        QVERIFY(m_services->boxes().empty());
+        QCOMPARE(arrangement(ftp()), kLoggedOn);
+        QCOMPARE(statusText(ftp()), QStringLiteral("Connected"));
+    }
+
+    void otherErrorsOfALaterRequestOnlyShowTheBox()
+    {
+        logOn();
+        const int cancels = transfer().cancels();
+        transfer().Execute(QStringLiteral("CD \"gone/\""));
+        m_services->expectMessage(QStringLiteral("12003 550 No such file or directory."), MsgAnswer::Ok,
+                                  QStringLiteral("Error"));
+        transfer().finish(FakeTransfer::fails(12003, QStringLiteral("550 No such file or directory.")));
+        QCOMPARE(arrangement(ftp()), kLoggedOn);
+        QCOMPARE(statusText(ftp()), QStringLiteral("Connected"));
+        QCOMPARE(transfer().cancels(), cancels);
+    }
+
+    void abortedConnectionKeepsTheListAndLogsOnAgain()
+    {
+        logOn(QStringLiteral("a\r\nb/\r\n"));
+        const int cancels = transfer().cancels();
+        m_services->expectMessage(QStringLiteral("12030 The connection with the server was reset"), MsgAnswer::Ok,
+                                  QStringLiteral("Error"));
+        transfer().Execute(QStringLiteral("DIR"));
+        transfer().finish(FakeTransfer::fails(12030, QStringLiteral("The connection with the server was reset")));
+        QCOMPARE(statusText(ftp()), QStringLiteral("Not Connected"));
+        QCOMPARE(statusFrame(ftp()), QStringLiteral("Server Status"));
+        QCOMPARE(arrangement(ftp()), kAbortedAfterLogOn);
+        QCOMPARE(remoteEntries(ftp()), (QStringList{"a", "b/"}));
+        QCOMPARE(transfer().cancels(), cancels + 1);
+
+        // Logging on again appends the new listing after the old entries.
+        transfer().script(FakeTransfer::completes(QStringLiteral("c\r\n")));
+        control<QPushButton>(ftp(), "cmdLogOn")->click();
+        QCOMPARE(remoteEntries(ftp()), (QStringList{"a", "b/", "c"}));
+        QCOMPARE(arrangement(ftp()), kLoggedOn);
+    }
+
+    void longReplyIsReadInChunks()
+    {
+        QString reply;
+        QStringList names;
+        for (int i = 0; i < 1000; ++i) {
+            names.append(QStringLiteral("picture-%1.jpg").arg(i, 4, 10, QLatin1Char('0')));
+            reply += names.last() + QStringLiteral("\r\n");
+        }
+        logOn(reply);
+        QCOMPARE(remoteEntries(ftp()), names);
+        const QList<int> sizes = transfer().chunkSizes();
+        QCOMPARE(sizes.size(), reply.size() / 4096 + 2); // the full chunks, the rest, the empty end
+        for (const int size : sizes)
+            QCOMPARE(size, 4096);
+    }
+
+    void everyCompletedReplyBeepsAndEmptyOnesAddNothing()
+    {
+        logOn(QStringLiteral("a\r\n"));
+        transfer().Execute(QStringLiteral("CD \"pics/\""));
+        transfer().finish(FakeTransfer::completes({}));
+        QCOMPARE(m_services->beeps(), 2);
+        QCOMPARE(remoteEntries(ftp()), QStringList{QStringLiteral("a")});
+    }
+
+    void busyGuardTurnsASecondCommandAway()
+    {
+        logOn();
+        QVERIFY(invokeFtpReady(ftp(), true));
+        QVERIFY(m_services->boxes().empty());
+
+        transfer().Execute(QStringLiteral("DIR"));
+        QVERIFY(!invokeFtpReady(ftp(), false));
+        QVERIFY(m_services->boxes().empty());
+        m_services->expectMessage(QStringLiteral("Please wait.  FTP is still executing"), MsgAnswer::Ok,
+                                  QStringLiteral("Busy"));
+        QVERIFY(!invokeFtpReady(ftp(), true));
+        QCOMPARE(m_services->boxes().back().icon, MsgIcon::Information);
+        QCOMPARE(transfer().executed().size(), 2);
+    }
+
+    void relistWaitsForTheRunningRequest()
+    {
+        logOn(QStringLiteral("a\r\n"));
+        transfer().Execute(QStringLiteral("MKDIR \"new\""));
+        transfer().emitState(InternetTransfer::icRequestSent);
+        transfer().script(FakeTransfer::completes(QStringLiteral("a\r\nnew/\r\n")));
+        QTimer::singleShot(50, m_transfer, [this] { transfer().finish(FakeTransfer::completes({})); });
+
+        QVERIFY(QMetaObject::invokeMethod(&ftp(), "WaitAndRelist"));
+        QCOMPARE(transfer().executed().last(), QStringLiteral("DIR"));
+        QVERIFY(remoteEntries(ftp()).isEmpty()); // cleared; the new listing arrives later
+        QCOMPARE(statusText(ftp()), QStringLiteral("Connected"));
+        QCOMPARE(statusFrame(ftp()), QStringLiteral("Server Status"));
+        QTRY_COMPARE(remoteEntries(ftp()), (QStringList{"a", "new/"}));
+    }
+
+    void logOffClosesTheConnection()
+    {
+        logOn();
+        const int cancels = transfer().cancels();
+        StatusRecorder recorder(ftp(), transfer());
+        transfer().script({{InternetTransfer::icDisconnecting, InternetTransfer::icDisconnected}, {}, 0, {}});
+        control<QPushButton>(ftp(), "cmdLogOff")->click();
+        QCOMPARE(transfer().executed().last(), QStringLiteral("CLOSE"));
+        QCOMPARE(transfer().cancels(), cancels + 1);
+        QVERIFY(remoteEntries(ftp()).isEmpty());
+        QCOMPARE(statusText(ftp()), QStringLiteral("Not Connected"));
+        QCOMPARE(arrangement(ftp()), kLoggedOff);
+        // The close is not waited for; its own states still arrive.
+        QTRY_COMPARE(recorder.states(), (QList<int>{9, 10, 12}));
+        QCOMPARE(statusText(ftp()), QStringLiteral("Not Connected"));
+    }
+
+    void logOffDuringARequestCancelsItFirst()
+    {
+        logOn();
+        StatusRecorder recorder(ftp(), transfer());
+        transfer().Execute(QStringLiteral("PUT \"/tmp/big.zip\" \"big.zip\""));
+        control<QPushButton>(ftp(), "cmdLogOff")->click();
+        QCOMPARE(transfer().executed().last(), QStringLiteral("CLOSE"));
+        QCOMPARE(arrangement(ftp()), kLoggedOff);
+        QVERIFY(recorder.texts().isEmpty());
+    }
+
+    void clockShowsTheTimeOfDay()
+    {
+        m_services->setTimeOfDay(QStringLiteral("09:41:07"));
+        QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(ftp(), "Label4")->text(), QStringLiteral("09:41:07"), 2500);
+    }
+
+    // A list click starts Timer2 (later work); a log off in between does not stop it.
+    void deleteComesBackFourSecondsAfterTimer2StartsEvenAcrossLogOff()
+    {
+        logOn();
+        auto* timer2 = control<Timer>(ftp(), "Timer2");
+        auto* cmdDelete = control(ftp(), "cmdDelete");
+        timer2->setEnabled(true);
+        control<QPushButton>(ftp(), "cmdLogOff")->click();
+        QVERIFY(!cmdDelete->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(cmdDelete->isEnabled(), 6000);
+        QVERIFY(!timer2->enabled());
+    }
+
+    void closingHidesTheWindowAndKeepsItsState()
+    {
+        frmftp& w = ftp();
+        w.Show();
+        logOn(QStringLiteral("a\r\n"));
+        const int cancels = transfer().cancels();
+        w.close();
+        QVERIFY(m_forms->isLoaded(QStringLiteral("frmftp")));
+        QVERIFY(!w.isVisible());
+        QVERIFY(m_forms->frmload().isVisible());
+        QCOMPARE(transfer().cancels(), cancels + 1);
+
+        w.Show();
+        QCOMPARE(statusText(w), QStringLiteral("Connected"));
+        QCOMPARE(remoteEntries(w), QStringList{QStringLiteral("a")});
+        QCOMPARE(arrangement(w), kLoggedOn);
+    }
+
+    // Closing the window cancels a log-on in progress; that is no success either.
+    void closingDuringLogOnEndsLoggedOff()
+    {
+        frmftp& w = ftp();
+        w.Show();
+        typeLogOn(QStringLiteral("ftp.example.org"), QStringLiteral("me"), QStringLiteral("secret"));
+        QTimer::singleShot(50, &w, [&w] { w.close(); });
+        control<QPushButton>(w, "cmdLogOn")->click();
+        QVERIFY(!w.isVisible());
+        QCOMPARE(statusText(w), QStringLiteral("Not Connected"));
+        QCOMPARE(arrangement(w), kLoggedOff);
+    }
+};
+
+QTEST_MAIN(TestFrmFtp)
+#include "tst_frm_ftp.moc"

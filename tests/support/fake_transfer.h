@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A transfer component whose requests end the way a test says: progress states, a reply, or an error,
+// delivered from the event loop like the real one's. Lets window tests reach states a server can't
+// produce on demand (error 87, a reply in many chunks, a request that never ends).
+#pragma once
+
+#include "ftp/internet_transfer.h"
+
+#include <QStringList>
+#include <deque>
+
+namespace lumaport::test {
+
+class FakeTransfer : public InternetTransfer
+{
+    Q_OBJECT
+public:
+    /// How the next request ends. Without a scripted outcome a request runs until the test ends it.
+    struct Outcome
+    {
+        QList<int> progress; ///< states emitted before the final one
+        QString reply;       ///< for a completed request
+        int errorCode = 0;   ///< non-zero: the request ends in icError with this number and errorText
+        QString errorText;
+    };
+
+    using InternetTransfer::InternetTransfer;
+
+    /// Queues the outcome of the next request that is not yet scripted.
+    void script(const Outcome& outcome) { m_script.push_back(outcome); }
+    /// The usual states of a request that connects and then completes with the reply.
+    static Outcome completes(const QString& reply);
+    static Outcome fails(int code, const QString& text);
+
+    /// Ends the running request from the test, at once.
+    void finish(const Outcome& outcome);
+    /// Emits a state of the running request without ending it.
+    void emitState(int state) { Q_EMIT StateChanged(state); }
+
+    int protocol() const { return m_protocol; }
+    QString remoteHost() const { return m_host; }
+    QString userName() const { return m_userName; }
+    QString password() const { return m_password; }
+    int requestTimeout() const { return m_timeout; }
+    /// Every command string executed, in order.
+    QStringList executed() const { return m_executed; }
+    int cancels() const { return m_cancels; }
+    /// The chunk sizes asked for, in order.
+    QList<int> chunkSizes() const { return m_chunkSizes; }
+
+    void setProtocol(int protocol) override { m_protocol = protocol; }
+    void setRemoteHost(const QString& server) override { m_host = server; }
+    void setUserName(const QString& userName) override { m_userName = userName; }
+    void setPassword(const QString& password) override { m_password = password; }
+    void setRequestTimeout(int seconds) override { m_timeout = seconds; }
+    void Execute(const QString& operation) override;
+    bool StillExecuting() const override { return m_executing; }
+    void Cancel() override;
+    QString GetChunk(int size, int dataType) override;
+    int ResponseCode() const override { return m_code; }
+    QString ResponseInfo() const override { return m_info; }
+
+private:
+    std::deque<Outcome> m_script;
+    QStringList m_executed;
+    QList<int> m_chunkSizes;
+    QString m_pending;
+    QString m_host;
+    QString m_userName;
+    QString m_password;
+    QString m_info;
+    int m_protocol = 0;
+    int m_timeout = 0;
+    int m_cancels = 0;
+    int m_code = 0;
+    int m_request = 0; ///< bumped by every Execute and Cancel, so a late delivery of an ended request is dropped
+    bool m_executing = false;
+};
+
+} // namespace lumaport::test
