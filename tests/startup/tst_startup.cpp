@@ -7,6 +7,7 @@
 #include "startup/forms.h"
 #include "startup/frm_splash.h"
 #include "startup/version_line.h"
+#include "support/fake_transfer.h"
 #include "support/scripted_services.h"
 #include "version.h"
 
@@ -52,7 +53,7 @@ private Q_SLOTS:
     void splashOpensTheMainWindowOnce()
     {
         ScriptedServices services;
-        Forms forms(services, [] { return std::unique_ptr<InternetTransfer>(); });
+        Forms forms(services, [] { return std::make_unique<lumaport::test::FakeTransfer>(); });
         startProgram(forms);
         QVERIFY(forms.isLoaded(QStringLiteral("frmSplash")));
         QCOMPARE(forms.frmSplash().lblversion->text(), QStringLiteral("Version 1.0.12"));
@@ -73,7 +74,7 @@ private Q_SLOTS:
     void unloadForgetsAndTheNextReferenceStartsAfresh()
     {
         ScriptedServices services;
-        Forms forms(services, [] { return std::unique_ptr<InternetTransfer>(); });
+        Forms forms(services, [] { return std::make_unique<lumaport::test::FakeTransfer>(); });
         frmPreview& first = forms.frmPreview();
         first.setWindowTitle(QStringLiteral("changed"));
         first.Show();
@@ -89,7 +90,7 @@ private Q_SLOTS:
     void closingTheMainWindowEndsTheProgram()
     {
         ScriptedServices services;
-        Forms forms(services, [] { return std::unique_ptr<InternetTransfer>(); });
+        Forms forms(services, [] { return std::make_unique<lumaport::test::FakeTransfer>(); });
         forms.frmload().Show();
         forms.frmload().close();
         QVERIFY(services.programEnded());
