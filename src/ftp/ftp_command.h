@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The command strings the FTP window hands to the transfer component, parsed before anything reaches the
+// server: a name that could end the command line early never leaves the program.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace lumaport {
+
+struct FtpCommand
+{
+    enum class Kind { Dir, Cd, CdUp, MkDir, Rename, Delete, RmDir, Size, Put, Get, Close };
+
+    Kind kind = Kind::Dir;
+    /// The names without their quotes, exactly as given: PUT's are the local path and the remote name, GET's
+    /// the remote name and the local path, RENAME's the old and the new name.
+    QStringList arguments;
+};
+
+/// Parses "DIR", "CD \"images/\"", "RENAME \"old\" \"new\"", ... Keywords are not case-sensitive; a name is
+/// wrapped in double quotes (it may then hold blanks and quotes) or is one bare word. Fails with a text for the
+/// user on an unknown command, a wrong number of names, an empty name, unbalanced quotes, or any control
+/// character (carriage return, line feed, NUL, ...) anywhere in the operation.
+bool parseFtpCommand(const QString& operation, FtpCommand* command, QString* error);
+
+/// Whether the text holds a character below blank or DEL: such text never goes into an FTP command line.
+bool holdsControlCharacter(const QString& text);
+
+} // namespace lumaport

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ftp/ftp_error.h"
+
+#include <curl/curl.h>
+
+#include <array>
+#include <utility>
+
+namespace lumaport {
+
+FtpError ftpErrorForCurlCode(int curlCode)
+{
+    static constexpr std::array table{
+        std::pair{CURLE_OPERATION_TIMEDOUT, FtpError::TimedOut},
+        std::pair{CURLE_FTP_ACCEPT_TIMEOUT, FtpError::TimedOut},
+
+        std::pair{CURLE_REMOTE_ACCESS_DENIED, FtpError::ServerRefused},
+        std::pair{CURLE_FTP_COULDNT_RETR_FILE, FtpError::ServerRefused},
+        std::pair{CURLE_REMOTE_FILE_NOT_FOUND, FtpError::ServerRefused},
+        std::pair{CURLE_QUOTE_ERROR, FtpError::ServerRefused},
+        std::pair{CURLE_UPLOAD_FAILED, FtpError::ServerRefused},
+        std::pair{CURLE_FTP_COULDNT_SET_TYPE, FtpError::ServerRefused},
+        std::pair{CURLE_FTP_COULDNT_USE_REST, FtpError::ServerRefused},
+        std::pair{CURLE_FTP_WEIRD_PASV_REPLY, FtpError::ServerRefused},
+        std::pair{CURLE_FTP_WEIRD_227_FORMAT, FtpError::ServerRefused},
+        std::pair{CURLE_FTP_PRET_FAILED, FtpError::ServerRefused},
+        std::pair{CURLE_WEIRD_SERVER_REPLY, FtpError::ServerRefused},
+        std::pair{CURLE_REMOTE_DISK_FULL, FtpError::ServerRefused},
+        std::pair{CURLE_REMOTE_FILE_EXISTS, FtpError::ServerRefused},
+        std::pair{CURLE_FTP_BAD_FILE_LIST, FtpError::ServerRefused},
+
+        std::pair{CURLE_URL_MALFORMAT, FtpError::InvalidOperation},
+        std::pair{CURLE_COULDNT_RESOLVE_HOST, FtpError::NameNotResolved},
+        std::pair{CURLE_LOGIN_DENIED, FtpError::LogOnRefused},
+        std::pair{CURLE_FTP_WEIRD_PASS_REPLY, FtpError::LogOnRefused},
+        std::pair{CURLE_COULDNT_CONNECT, FtpError::CannotConnect},
+        std::pair{CURLE_FTP_CANT_GET_HOST, FtpError::CannotConnect}, // the data connection
+
+        std::pair{CURLE_SEND_ERROR, FtpError::ConnectionAborted},
+        std::pair{CURLE_RECV_ERROR, FtpError::ConnectionAborted},
+        std::pair{CURLE_GOT_NOTHING, FtpError::ConnectionAborted},
+        std::pair{CURLE_PARTIAL_FILE, FtpError::ConnectionAborted},
+
+        // The read and write callbacks stop a transfer only when the local file fails.
+        std::pair{CURLE_READ_ERROR, FtpError::LocalFile},
+        std::pair{CURLE_WRITE_ERROR, FtpError::LocalFile},
+        std::pair{CURLE_ABORTED_BY_CALLBACK, FtpError::LocalFile},
+    };
+    for (const auto& [code, error] : table) {
+        if (code == curlCode)
+            return error;
+    }
+    return FtpError::Internal;
+}
+
+} // namespace lumaport

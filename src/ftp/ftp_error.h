@@ -1,0 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The transfer component's error numbers, one per kind of failure, and where libcurl's codes land among them.
+#pragma once
+
+namespace lumaport {
+
+enum class FtpError {
+    None = 0,
+    TimedOut = 12002,          ///< the server did not answer within the request time-out
+    ServerRefused = 12003,     ///< the server answered the request with an error reply
+    Internal = 12004,          ///< anything the other kinds don't cover
+    InvalidServer = 12005,     ///< the server text is empty or not a host with an optional port
+    NameNotResolved = 12007,   ///< the host name is unknown
+    LogOnRefused = 12014,      ///< wrong user name or password
+    InvalidOperation = 12016,  ///< a command string that is never sent: unknown, malformed, control characters
+    CannotConnect = 12029,     ///< nothing accepts connections there
+    ConnectionAborted = 12030, ///< the server or the network dropped the connection
+    LocalFile = 110,           ///< the local file of PUT or GET cannot be read or written
+};
+
+/// The kind of a failed libcurl call (a CURLcode other than CURLE_OK).
+FtpError ftpErrorForCurlCode(int curlCode);
+
+} // namespace lumaport

@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ftp/ftp_server_address.h"
+
+#include <QUrl>
+
+#include <algorithm>
+#include <optional>
+
+namespace lumaport {
+
+namespace {
+
+bool isHostCharacter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c.isDigit() || c == u'-' || c == u'.' || c == u'_';
+}
+
+bool isIpv6Address(const QString& text)
+{
+    return text.count(u':') >= 2 && std::all_of(text.begin(), text.end(), [](QChar c) {
+               return c.isDigit() || (c.toLower() >= u'a' && c.toLower() <= u'f') || c == u':' || c == u'.';
+           });
+}
+
+} // namespace
+
+QString FtpServerAddress::url() const
+{
+    const QString shownHost = host.contains(u':') ? u'[' + host + u']' : host;
+    return QStringLiteral("ftp://%1:%2/").arg(shownHost).arg(port);
+}
+
+bool parseFtpServerAddress(const QString& text, FtpServerAddress* address, QString* error)
+{
+    QString rest = text.trimmed();
+    if (rest.isEmpty()) {
+        *error = QStringLiteral("No server was given.");
+        return false;
+    }
+    const qsizetype schemeEnd = rest.indexOf(u"://");
+    if (schemeEnd >= 0) {
+        if (rest.left(schemeEnd).compare(u"ftp", Qt::CaseInsensitive) != 0) {
+            *error = QStringLiteral("Only ftp:// servers are supported, not \"%1\".").arg(text.trimmed());
+            return false;
+        }
+        rest = rest.mid(schemeEnd + 3);
+    }
+    if (rest.endsWith(u'/'))
+        rest.chop(1);
+    if (rest.contains(u'/') || rest.contains(u'@') || rest.isEmpty()) {
+        *error = QStringLiteral("\"%1\" is not a server name: give a host name or address, optionally with "
+                                "\":port\" behind it.")
+                     .arg(text.trimmed());
+        return false;
+    }
+
+    QString host = rest;
+    std::optional<QString> port;
+    if (rest.startsWith(u'[')) {
+        const qsizetype close = rest.indexOf(u']');
+        host = rest.mid(1, close - 1);
+        const QString after = rest.mid(close + 1);
+        if (close < 0 || !isIpv6Address(host) || (!after.isEmpty() && !after.startsWith(u':'))) {
+            *error = QStringLiteral("\"%1\" is not a valid IPv6 address.").arg(text.trimmed());
+            return false;
+        }
+        if (!after.isEmpty())
+            port = after.mid(1);
+    } else if (rest.count(u':') == 1) {
+        host = rest.section(u':', 0, 0);
+        port = rest.section(u':', 1);
+    } else if (rest.count(u':') > 1 && !isIpv6Address(rest)) {
+        *error = QStringLiteral("\"%1\" is not a valid server name.").arg(text.trimmed());
+        return false;
+    }
+
+    int portNumber = 21;
+    if (port) {
+        const bool digits =
+            !port->isEmpty() && std::all_of(port->begin(), port->end(), [](QChar c) { return c.isDigit(); });
+        portNumber = digits && port->size() <= 5 ? port->toInt() : 0;
+        if (portNumber < 1 || portNumber > 65535) {
+            *error = QStringLiteral("The port of \"%1\" must be a number from 1 to 65535.").arg(text.trimmed());
+            return false;
+        }
+    }
+    if (!host.contains(u':')) {
+        host = QString::fromLatin1(QUrl::toAce(host));
+        if (host.isEmpty() || !std::all_of(host.begin(), host.end(), isHostCharacter)) {
+            *error = QStringLiteral("\"%1\" is not a valid server name.").arg(text.trimmed());
+            return false;
+        }
+    }
+    address->host = host;
+    address->port = portNumber;
+    return true;
+}
+
+} // namespace lumaport

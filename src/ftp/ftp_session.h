@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// One logged-on FTP session on libcurl. It runs a request at a time to its end and is driven from the
+// transfer component's worker thread; nothing in it touches the user-interface thread.
+#pragma once
+
+#include "ftp/ftp_command.h"
+#include "ftp/ftp_error.h"
+#include "ftp/ftp_server_address.h"
+#include "ftp/remote_folder.h"
+
+#include <QString>
+#include <functional>
+
+namespace lumaport {
+
+struct FtpLogOn
+{
+    FtpServerAddress server;
+    QString userName;
+    QString password;
+    int timeoutSeconds = 60; ///< 0 or less: no limit
+
+    bool operator==(const FtpLogOn&) const = default;
+};
+
+struct FtpOutcome
+{
+    FtpError error = FtpError::None;
+    QString info;  ///< what went wrong, for the user; never holds the password
+    QString reply; ///< the reply text of a completed DIR or SIZE
+};
+
+class FtpSession
+{
+public:
+    using StateSink = std::function<void(int state)>;
+    using CancelCheck = std::function<bool()>;
+
+    FtpSession();
+    ~FtpSession();
+    FtpSession(const FtpSession&) = delete;
+    FtpSession& operator=(const FtpSession&) = delete;
+
+    /// Runs one request, reporting the progress states 1 to 10 through sink. Connects and logs on first when
+    /// there is no connection or the log-on data differ from the connection's. Returns soon after cancelled()
+    /// turns true, with the connection dropped and an outcome nobody should read.
+    FtpOutcome run(const FtpCommand& command, const FtpLogOn& logOn, const StateSink& sink,
+                   const CancelCheck& cancelled);
+
+    /// Closes the connection without a word to the server; the next request logs on in the log-on folder.
+    void drop();
+
+    struct Request; // what libcurl's callbacks see of the running request
+
+private:
+    FtpOutcome dispatch(const FtpCommand& command, Request& request);
+    FtpOutcome list(Request& request);
+    FtpOutcome changeFolder(const RemoteFolder& target, Request& request);
+    FtpOutcome sendCommands(const QStringList& commands, Request& request);
+    FtpOutcome size(const QString& name, Request& request);
+    FtpOutcome get(const QString& remoteName, Request& request);
+    FtpOutcome put(const QString& remoteName, Request& request);
+    FtpOutcome close(const StateSink& sink);
+
+    void prepare(const QString& urlPath, Request& request);
+    int perform();
+    FtpOutcome failure(int curlCode, const Request& request) const;
+
+    void* m_curl = nullptr; // CURL*, kept between requests so the control connection is reused
+    bool m_connected = false;
+    FtpLogOn m_logOn;
+    RemoteFolder m_folder;
+    enum class Mlsd { Unknown, Supported, Missing } m_mlsd = Mlsd::Unknown;
+};
+
+} // namespace lumaport

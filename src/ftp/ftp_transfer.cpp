@@ -1,0 +1,189 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ftp/ftp_transfer.h"
+
+#include "ftp/ftp_command.h"
+#include "ftp/ftp_session.h"
+
+#include <QtDebug>
+
+#include <curl/curl.h>
+
+namespace lumaport {
+
+struct FtpTransfer::Job
+{
+    quint64 serial = 0;
+    FtpCommand command;
+    FtpLogOn logOn;
+};
+
+FtpTransfer::FtpTransfer(QObject* parent) : InternetTransfer(parent)
+{
+    static const bool curlReady = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    if (!curlReady)
+        qWarning("FtpTransfer: libcurl could not be initialised");
+    m_worker = std::thread([this] { work(); });
+}
+
+FtpTransfer::~FtpTransfer()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+        m_job.reset();
+        m_liveSerial = 0; // no request has serial 0: a running one stops at its next progress check
+    }
+    m_wake.notify_one();
+    m_worker.join();
+}
+
+void FtpTransfer::setProtocol(int protocol)
+{
+    m_protocol = protocol;
+}
+
+void FtpTransfer::setRemoteHost(const QString& server)
+{
+    m_server = server;
+}
+
+void FtpTransfer::setUserName(const QString& userName)
+{
+    m_userName = userName;
+}
+
+void FtpTransfer::setPassword(const QString& password)
+{
+    m_password = password;
+}
+
+void FtpTransfer::setRequestTimeout(int seconds)
+{
+    m_timeoutSeconds = seconds;
+}
+
+void FtpTransfer::Execute(const QString& operation)
+{
+    if (m_executing) {
+        qWarning("FtpTransfer: a request is still executing; \"%s\" was not started", qPrintable(operation));
+        return;
+    }
+    ++m_serial;
+    m_executing = true;
+    m_code = 0;
+    m_info.clear();
+    m_reply.clear();
+    m_replyPosition = 0;
+
+    auto job = std::make_unique<Job>();
+    job->serial = m_serial;
+    QString error;
+    if (m_protocol != icFTP)
+        return refuse(FtpError::InvalidOperation, QStringLiteral("Only the FTP protocol is supported."));
+    if (!parseFtpCommand(operation, &job->command, &error))
+        return refuse(FtpError::InvalidOperation, error);
+    if (job->command.kind != FtpCommand::Kind::Close) {
+        if (!parseFtpServerAddress(m_server, &job->logOn.server, &error))
+            return refuse(FtpError::InvalidServer, error);
+        if (holdsControlCharacter(m_userName) || holdsControlCharacter(m_password))
+            return refuse(FtpError::InvalidOperation,
+                          QStringLiteral("The user name or the password holds a line break or another control "
+                                         "character."));
+    }
+    job->logOn.userName = m_userName;
+    job->logOn.password = m_password;
+    job->logOn.timeoutSeconds = m_timeoutSeconds;
+    {
+        std::lock_guard lock(m_mutex);
+        m_job = std::move(job);
+        m_liveSerial = m_serial;
+    }
+    m_wake.notify_one();
+}
+
+void FtpTransfer::Cancel()
+{
+    ++m_serial;
+    m_executing = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_job.reset();
+        m_dropConnection = true;
+        m_liveSerial = m_serial;
+    }
+    m_wake.notify_one();
+}
+
+QString FtpTransfer::GetChunk(int size, int dataType)
+{
+    if (dataType != icString || size <= 0)
+        return {};
+    const qsizetype left = m_reply.size() - m_replyPosition;
+    qsizetype length = std::min<qsizetype>(size, left);
+    if (length > 1 && length < left && m_reply.at(m_replyPosition + length - 1).isHighSurrogate())
+        --length; // keep a character outside the basic plane in one chunk
+    const QString chunk = m_reply.mid(m_replyPosition, length);
+    m_replyPosition += length;
+    return chunk;
+}
+
+// Bad input ends like any failed request, through a posted icError, without reaching the worker.
+void FtpTransfer::refuse(FtpError error, const QString& info)
+{
+    post(m_serial, icError, FtpOutcome{error, info, {}});
+}
+
+void FtpTransfer::post(quint64 serial, int state, const FtpOutcome& outcome)
+{
+    QMetaObject::invokeMethod(
+        this, [this, serial, state, outcome] { deliver(serial, state, outcome); }, Qt::QueuedConnection);
+}
+
+void FtpTransfer::deliver(quint64 serial, int state, const FtpOutcome& outcome)
+{
+    if (serial != m_serial || !m_executing)
+        return;
+    const bool final = state == icError || state == icResponseCompleted;
+    if (final) {
+        m_reply = outcome.reply;
+        m_replyPosition = 0;
+        m_code = int(outcome.error);
+        m_info = outcome.info;
+    }
+    Q_EMIT StateChanged(state);
+    // The handler may have cancelled this request and started another one.
+    if (final && serial == m_serial)
+        m_executing = false;
+}
+
+void FtpTransfer::work()
+{
+    FtpSession session;
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stop || m_dropConnection || m_job; });
+        if (m_stop)
+            return;
+        const bool drop = std::exchange(m_dropConnection, false);
+        const std::unique_ptr<Job> job = std::move(m_job);
+        lock.unlock();
+        if (drop)
+            session.drop();
+        if (job)
+            run(session, *job);
+        lock.lock();
+    }
+}
+
+void FtpTransfer::run(FtpSession& session, const Job& job)
+{
+    const quint64 serial = job.serial;
+    const auto cancelled = [this, serial] { return m_liveSerial != serial; };
+    const auto sink = [this, serial](int state) { post(serial, state, {}); };
+    const FtpOutcome outcome = session.run(job.command, job.logOn, sink, cancelled);
+    if (cancelled())
+        return;
+    post(serial, outcome.error == FtpError::None ? icResponseCompleted : icError, outcome);
+}
+
+} // namespace lumaport

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The session's current folder on the server, kept as a path from the log-on folder so every request can
+// name it, and a reconnected session lands in the same place.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace lumaport {
+
+class RemoteFolder
+{
+public:
+    /// The folder reached by CD with this name: "images/", "a/b", "/pub" (from the server's root), "..".
+    RemoteFolder entered(const QString& name) const;
+    RemoteFolder parent() const { return entered(QStringLiteral("..")); }
+
+    /// The folder's path in a request URL, percent-encoded and ending in "/"; an absolute folder starts with
+    /// "%2F" (a slash) so the server is asked for it from its root, not from the log-on folder.
+    QString urlPath() const;
+    /// The URL path of a name inside the folder.
+    QString urlPath(const QString& name) const;
+
+    bool operator==(const RemoteFolder&) const = default;
+
+private:
+    bool m_absolute = false;
+    QStringList m_parts;
+};
+
+/// A name from a listing without its folder mark: "old/" becomes "old" for RMD, RNFR and SIZE.
+QString withoutFolderMark(const QString& name);
+
+} // namespace lumaport

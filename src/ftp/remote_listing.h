@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Turning a server's folder listing into the transfer component's "DIR" reply: one entry per line, each
+// ended by carriage return and line feed, folder names ending in "/", in the server's order.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+namespace lumaport {
+
+struct RemoteEntry
+{
+    QString name;
+    bool isFolder = false;
+
+    bool operator==(const RemoteEntry&) const = default;
+};
+
+enum class ListingFormat { Mlsd, List };
+
+/// One MLSD line ("type=dir;modify=...; name"). Empty for the folder itself, its parent and malformed lines.
+std::optional<RemoteEntry> parseMlsdLine(QStringView line);
+
+/// One LIST line, Unix "ls -l" style or DOS/IIS style. Symbolic links lose their " -> target" part and count
+/// as files, since LIST does not tell what they point at. Empty for "total" and other lines that name nothing.
+std::optional<RemoteEntry> parseListLine(QStringView line);
+
+/// Whether a name may appear in a reply: not empty or blank, not "." or "..", and free of "/" and control
+/// characters, so an entry always names something inside the listed folder and always is one line.
+bool isSafeEntryName(QStringView name);
+
+/// The reply text for a whole listing as the server sent it (UTF-8). Unsafe names are left out.
+QString buildDirReply(const QByteArray& listing, ListingFormat format);
+
+} // namespace lumaport

@@ -1,0 +1,501 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The FTP transfer component against real servers (pyftpdlib with MLSD, vsftpd with LIST only), driven the
+// way the FTP window drives it: Execute, wait in the event loop, read the reply with GetChunk in the
+// handler of state 12.
+#include "ftp/ftp_transfer.h"
+#include "ftp/remote_listing.h"
+#include "support/ftp_servers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+using namespace lumaport;
+using namespace lumaport::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int kRequestMs = 30000;
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every byte value, line ends of both kinds and a long random tail: a transfer in text mode would change it.
+QByteArray binaryContent(qsizetype size)
+{
+    QByteArray bytes("\r\n\n\r\x00\x1a\xff", 7);
+    for (int i = 0; i < 256; ++i)
+        bytes.append(char(i));
+    bytes.resize(size);
+    QRandomGenerator random(42);
+    random.fillRange(reinterpret_cast<quint32*>(bytes.data() + 512), (size - 512) / 4);
+    return bytes;
+}
+
+// One component logged on to one server, with what its events delivered.
+struct Session
+{
+    explicit Session(const QString& server, const QString& user, const QString& password, int timeoutSeconds = 10)
+    {
+        transfer.setProtocol(InternetTransfer::icFTP);
+        transfer.setRemoteHost(server);
+        transfer.setUserName(user);
+        transfer.setPassword(password);
+        transfer.setRequestTimeout(timeoutSeconds);
+        QObject::connect(&transfer, &InternetTransfer::StateChanged, &transfer, [this](int state) { onState(state); });
+    }
+    explicit Session(const FtpServer& server, int timeoutSeconds = 10)
+        : Session(server.serverText(), server.userName(), server.password(), timeoutSeconds)
+    {}
+
+    // Starts the request and waits in the event loop until it has ended.
+    bool run(const QString& operation, int timeoutMs = kRequestMs)
+    {
+        clear();
+        transfer.Execute(operation);
+        return QTest::qWaitFor([this] { return !transfer.StillExecuting(); }, timeoutMs);
+    }
+    void clear()
+    {
+        states.clear();
+        reply.clear();
+        largestChunk = 0;
+        finalHandlersWhileExecuting = 0;
+    }
+    int finals() const
+    {
+        return int(states.count(InternetTransfer::icError) + states.count(InternetTransfer::icResponseCompleted));
+    }
+    bool ended(int finalState) const
+    {
+        return !states.isEmpty() && states.last() == finalState && finals() == 1 && finalHandlersWhileExecuting == 1;
+    }
+    QString describe(const QString& operation) const
+    {
+        QStringList numbers;
+        for (int state : states)
+            numbers << QString::number(state);
+        return QStringLiteral("%1: states [%2], error %3 \"%4\"")
+            .arg(operation, numbers.join(u", "), QString::number(transfer.ResponseCode()), transfer.ResponseInfo());
+    }
+    QStringList entries() const { return reply.split(u"\r\n"_s, Qt::SkipEmptyParts); }
+
+    // What the window's handler does: the reply is read in chunks on state 12, yielding between them.
+    void onState(int state)
+    {
+        states.append(state);
+        if (state == InternetTransfer::icResponseCompleted) {
+            for (QString chunk = transfer.GetChunk(4096); !chunk.isEmpty(); chunk = transfer.GetChunk(4096)) {
+                largestChunk = std::max(largestChunk, chunk.size());
+                reply += chunk;
+                QCoreApplication::processEvents();
+            }
+        }
+        if ((state == InternetTransfer::icError || state == InternetTransfer::icResponseCompleted) &&
+            transfer.StillExecuting())
+            ++finalHandlersWhileExecuting;
+    }
+
+    FtpTransfer transfer;
+    QList<int> states;
+    QString reply;
+    qsizetype largestChunk = 0;
+    int finalHandlersWhileExecuting = 0;
+};
+
+const QList<int> kNewConnection{1, 2, 3, 4, 5, 6, 7, 8, 12};
+const QList<int> kReusedConnection{5, 6, 7, 8, 12};
+
+} // namespace
+
+#define COMPLETES(session, operation)                                                                                  \
+    do {                                                                                                               \
+        QVERIFY2((session).run(operation), qPrintable((session).describe(operation)));                                 \
+        QVERIFY2((session).ended(InternetTransfer::icResponseCompleted), qPrintable((session).describe(operation)));   \
+    } while (false)
+
+#define FAILS(session, operation, code)                                                                                \
+    do {                                                                                                               \
+        QVERIFY2((session).run(operation), qPrintable((session).describe(operation)));                                 \
+        QVERIFY2((session).ended(InternetTransfer::icError), qPrintable((session).describe(operation)));               \
+        QCOMPARE((session).transfer.ResponseCode(), code);                                                             \
+    } while (false)
+
+class TstFtpTransfer : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+
+    void logsOnAndLists_data() { serverRows(); }
+    void logsOnAndLists();
+    void cdAndCdupMoveTheFolder_data() { serverRows(); }
+    void cdAndCdupMoveTheFolder();
+    void changesFilesAndFolders_data() { serverRows(); }
+    void changesFilesAndFolders();
+    void putAndGetAreByteExact_data() { serverRows(); }
+    void putAndGetAreByteExact();
+    void failedGetKeepsTheLocalFile();
+    void badLocalFilesNeverReachTheServer();
+    void longReplyArrivesInChunks();
+
+    void wrongPasswordIsRefusedAndNeverShown();
+    void nothingListening();
+    void silentServerTimesOut();
+    void movingTransferOutlastsTheTimeout();
+    void killedServerAbortsTheConnection();
+
+    void injectedCommandsAreNeverSent_data();
+    void injectedCommandsAreNeverSent();
+    void cancelEndsTheRequestAtOnce();
+    void cancelWhileWaitingForAGreeting();
+    void closeSaysGoodbye();
+
+private:
+    void serverRows();
+    FtpServer& server();
+
+    std::unique_ptr<FtpServer> m_pyftpdlib;
+    std::unique_ptr<FtpServer> m_vsftpd;
+    QTemporaryDir m_local;
+};
+
+void TstFtpTransfer::serverRows()
+{
+    QTest::addColumn<bool>("vsftpd");
+    QTest::newRow("pyftpdlib") << false;
+    QTest::newRow("vsftpd") << true;
+}
+
+FtpServer& TstFtpTransfer::server()
+{
+    QFETCH(bool, vsftpd);
+    return *(vsftpd ? m_vsftpd : m_pyftpdlib);
+}
+
+void TstFtpTransfer::initTestCase()
+{
+    QVERIFY(m_local.isValid());
+    m_pyftpdlib = std::make_unique<FtpServer>(FtpServer::Kind::Pyftpdlib);
+    m_vsftpd = std::make_unique<FtpServer>(FtpServer::Kind::Vsftpd);
+    for (FtpServer* server : {m_pyftpdlib.get(), m_vsftpd.get()}) {
+        QVERIFY2(server->start(), qPrintable(server->errorString()));
+        const QDir root(server->rootFolder());
+        QVERIFY(root.mkpath(u"sub dir"_s));
+        QVERIFY(writeFile(root.filePath(u"plain.txt"_s), "plain\n"));
+        QVERIFY(writeFile(root.filePath(u"name with  two blanks.txt"_s), "blanks\n"));
+        QVERIFY(writeFile(root.filePath(u"café.txt"_s), "utf-8\n"));
+        QVERIFY(writeFile(root.filePath(u"sub dir/inner file.txt"_s), "inner\n"));
+        // A name with a line feed would become two list entries, the second one made up.
+        QVERIFY(writeFile(root.filePath(u"evil\nplain2.txt"_s), "evil\n"));
+        QVERIFY(QFile::link(u"plain.txt"_s, root.filePath(u"link.txt"_s)));
+    }
+}
+
+void TstFtpTransfer::logsOnAndLists()
+{
+    Session session(server());
+    session.transfer.Execute(u"DIR"_s);
+    QVERIFY(session.transfer.StillExecuting());
+    QVERIFY2(session.states.isEmpty(), "states arrive through the event loop, never inside Execute");
+    QVERIFY(QTest::qWaitFor([&] { return !session.transfer.StillExecuting(); }, kRequestMs));
+    QVERIFY2(session.ended(InternetTransfer::icResponseCompleted), qPrintable(session.describe(u"DIR"_s)));
+    QCOMPARE(session.states, kNewConnection);
+
+    QVERIFY(session.reply.endsWith(u"\r\n"_s));
+    QStringList entries = session.entries();
+    for (const QString& entry : entries) {
+        const QString name = entry.endsWith(u'/') ? entry.chopped(1) : entry;
+        QVERIFY2(isSafeEntryName(name), qPrintable(entry));
+    }
+    entries.sort();
+    const QStringList expected{u"café.txt"_s, u"link.txt"_s, u"name with  two blanks.txt"_s, u"plain.txt"_s,
+                               u"sub dir/"_s};
+    if (server().kind() == FtpServer::Kind::Vsftpd)
+        QVERIFY(entries.removeOne(u"pub/"_s));
+    QCOMPARE(entries, expected);
+
+    COMPLETES(session, u"DIR"_s);
+    QCOMPARE(session.states, kReusedConnection);
+}
+
+void TstFtpTransfer::cdAndCdupMoveTheFolder()
+{
+    Session session(server());
+    COMPLETES(session, u"CD \"sub dir/\""_s);
+    COMPLETES(session, u"DIR"_s);
+    QCOMPARE(session.entries(), QStringList{u"inner file.txt"_s});
+    COMPLETES(session, u"SIZE \"inner file.txt\""_s);
+    QCOMPARE(session.reply, u"6"_s);
+
+    COMPLETES(session, u"CDUP"_s);
+    COMPLETES(session, u"DIR"_s);
+    QVERIFY(session.entries().contains(u"sub dir/"_s));
+
+    FAILS(session, u"CD \"missing/\""_s, 12003);
+    QVERIFY2(session.transfer.ResponseInfo().startsWith(u"550"_s), qPrintable(session.transfer.ResponseInfo()));
+    COMPLETES(session, u"DIR"_s);
+    QVERIFY2(session.entries().contains(u"sub dir/"_s), "a failed CD leaves the folder where it was");
+}
+
+void TstFtpTransfer::changesFilesAndFolders()
+{
+    const QDir folder(server().writableFolder());
+    QVERIFY(writeFile(folder.filePath(u"sized file.bin"_s), QByteArray(12345, 'x')));
+    Session session(server());
+    if (!server().writableEntry().isEmpty())
+        COMPLETES(session, u"CD \"%1\""_s.arg(server().writableEntry()));
+
+    COMPLETES(session, u"MKDIR \"new folder\""_s);
+    QVERIFY(folder.exists(u"new folder"_s));
+    FAILS(session, u"MKDIR \"new folder\""_s, 12003);
+    QVERIFY2(session.transfer.ResponseInfo().startsWith(u"550"_s), qPrintable(session.transfer.ResponseInfo()));
+    COMPLETES(session, u"DIR"_s);
+    QCOMPARE(session.states, kReusedConnection); // a refusal keeps the connection
+    QVERIFY(session.entries().contains(u"new folder/"_s));
+
+    COMPLETES(session, u"RENAME \"new folder/\" \"renamed folder\""_s);
+    QVERIFY(folder.exists(u"renamed folder"_s));
+    QVERIFY(!folder.exists(u"new folder"_s));
+
+    COMPLETES(session, u"SIZE \"sized file.bin\""_s);
+    QCOMPARE(session.reply, u"12345"_s);
+    FAILS(session, u"SIZE \"renamed folder/\""_s, 12003);
+    FAILS(session, u"SIZE \"missing.bin\""_s, 12003);
+
+    COMPLETES(session, u"DELETE \"sized file.bin\""_s);
+    QVERIFY(!folder.exists(u"sized file.bin"_s));
+    FAILS(session, u"DELETE \"sized file.bin\""_s, 12003);
+    QVERIFY2(session.transfer.ResponseInfo().startsWith(u"550"_s), qPrintable(session.transfer.ResponseInfo()));
+
+    COMPLETES(session, u"RMDIR \"renamed folder/\""_s);
+    QVERIFY(!folder.exists(u"renamed folder"_s));
+    FAILS(session, u"RENAME \"renamed folder/\" \"again\""_s, 12003);
+}
+
+void TstFtpTransfer::putAndGetAreByteExact()
+{
+    const QByteArray content = binaryContent(3 * 1024 * 1024 + 17);
+    const QString local = m_local.filePath(u"%1 upload.bin"_s.arg(QTest::currentDataTag()));
+    const QString back = m_local.filePath(u"%1 download.bin"_s.arg(QTest::currentDataTag()));
+    QVERIFY(writeFile(local, content));
+    QVERIFY(writeFile(back, "an older file that GET replaces"));
+
+    Session session(server());
+    if (!server().writableEntry().isEmpty())
+        COMPLETES(session, u"CD \"%1\""_s.arg(server().writableEntry()));
+    COMPLETES(session, u"PUT \"%1\" \"up lóad #1.bin\""_s.arg(local));
+    QCOMPARE(readFile(QDir(server().writableFolder()).filePath(u"up lóad #1.bin"_s)), content);
+
+    COMPLETES(session, u"GET \"up lóad #1.bin\" \"%1\""_s.arg(back));
+    QCOMPARE(readFile(back), content);
+    COMPLETES(session, u"DELETE \"up lóad #1.bin\""_s);
+}
+
+void TstFtpTransfer::failedGetKeepsTheLocalFile()
+{
+    const QDir folder(m_local.filePath(u"keep"_s));
+    QVERIFY(folder.mkpath(u"."_s));
+    QVERIFY(writeFile(folder.filePath(u"precious.txt"_s), "precious"));
+    Session session(*m_pyftpdlib);
+    FAILS(session, u"GET \"missing.txt\" \"%1\""_s.arg(folder.filePath(u"precious.txt"_s)), 12003);
+    QVERIFY2(session.transfer.ResponseInfo().startsWith(u"550"_s), qPrintable(session.transfer.ResponseInfo()));
+    QCOMPARE(readFile(folder.filePath(u"precious.txt"_s)), QByteArray("precious"));
+    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), QStringList{u"precious.txt"_s}); // no temporary left
+}
+
+void TstFtpTransfer::badLocalFilesNeverReachTheServer()
+{
+    Session session(*m_pyftpdlib);
+    const qsizetype before = m_pyftpdlib->receivedCommands().size();
+    FAILS(session, u"PUT \"%1\" \"x.bin\""_s.arg(m_local.filePath(u"no such file"_s)), 110);
+    QCOMPARE(session.states, QList<int>{InternetTransfer::icError});
+    FAILS(session, u"PUT \"%1\" \"x.bin\""_s.arg(m_local.path()), 110); // a folder
+    FAILS(session, u"GET \"plain.txt\" \"%1\""_s.arg(m_local.filePath(u"no such folder/plain.txt"_s)), 110);
+    QVERIFY2(session.transfer.ResponseInfo().contains(u"no such folder"_s),
+             qPrintable(session.transfer.ResponseInfo()));
+    QCOMPARE(m_pyftpdlib->receivedCommands().size(), before);
+}
+
+void TstFtpTransfer::longReplyArrivesInChunks()
+{
+    const QDir many(QDir(m_pyftpdlib->rootFolder()).filePath(u"many"_s));
+    QVERIFY(many.mkpath(u"."_s));
+    for (int i = 0; i < 1500; ++i)
+        QVERIFY(writeFile(many.filePath(u"file number %1.txt"_s.arg(i, 4, 10, QChar(u'0'))), {}));
+    Session session(*m_pyftpdlib);
+    COMPLETES(session, u"CD \"many/\""_s);
+    COMPLETES(session, u"DIR"_s);
+    QCOMPARE(session.largestChunk, 4096);
+    QStringList entries = session.entries();
+    entries.sort();
+    QCOMPARE(entries.size(), 1500);
+    QCOMPARE(entries.first(), u"file number 0000.txt"_s);
+    QCOMPARE(entries.last(), u"file number 1499.txt"_s);
+}
+
+void TstFtpTransfer::wrongPasswordIsRefusedAndNeverShown()
+{
+    const QString wrong = u"wrong-Passw0rd"_s;
+    Session session(m_pyftpdlib->serverText(), m_pyftpdlib->userName(), wrong);
+    FAILS(session, u"DIR"_s, 12014);
+    QVERIFY2(session.transfer.ResponseInfo().contains(u"530"_s), qPrintable(session.transfer.ResponseInfo()));
+    QVERIFY(!session.transfer.ResponseInfo().contains(wrong));
+
+    // New log-on data: the next request logs on afresh.
+    session.transfer.setPassword(m_pyftpdlib->password());
+    COMPLETES(session, u"DIR"_s);
+    QCOMPARE(session.states, kNewConnection);
+}
+
+void TstFtpTransfer::nothingListening()
+{
+    Session session(u"127.0.0.1:%1"_s.arg(unusedLoopbackPort()), u"anonymous"_s, u"guest"_s);
+    FAILS(session, u"DIR"_s, 12029);
+}
+
+void TstFtpTransfer::silentServerTimesOut()
+{
+    SilentServer silent;
+    Session session(silent.serverText(), u"anonymous"_s, u"guest"_s, 1);
+    FAILS(session, u"DIR"_s, 12002);
+    QVERIFY2(session.transfer.ResponseInfo().contains(u"1 second"_s), qPrintable(session.transfer.ResponseInfo()));
+}
+
+void TstFtpTransfer::movingTransferOutlastsTheTimeout()
+{
+    // About three seconds of data against a two-second time-out: only silence ends a request.
+    FtpServer slow(FtpServer::Kind::Pyftpdlib, {.throttleBytesPerSecond = 128 * 1024});
+    QVERIFY2(slow.start(), qPrintable(slow.errorString()));
+    const QByteArray content = binaryContent(384 * 1024);
+    QVERIFY(writeFile(QDir(slow.rootFolder()).filePath(u"slow.bin"_s), content));
+    const QString target = m_local.filePath(u"slow.bin"_s);
+    Session session(slow, 2);
+    COMPLETES(session, u"GET \"slow.bin\" \"%1\""_s.arg(target));
+    QCOMPARE(readFile(target), content);
+}
+
+void TstFtpTransfer::killedServerAbortsTheConnection()
+{
+    FtpServer slow(FtpServer::Kind::Pyftpdlib, {.throttleBytesPerSecond = 256 * 1024});
+    QVERIFY2(slow.start(), qPrintable(slow.errorString()));
+    QVERIFY(writeFile(QDir(slow.rootFolder()).filePath(u"big.bin"_s), binaryContent(8 * 1024 * 1024)));
+    const QString target = m_local.filePath(u"killed.bin"_s);
+
+    Session session(slow);
+    session.transfer.Execute(u"GET \"big.bin\" \"%1\""_s.arg(target));
+    QTRY_VERIFY_WITH_TIMEOUT(session.states.contains(InternetTransfer::icReceivingResponse), kRequestMs);
+    slow.kill();
+    QTRY_VERIFY_WITH_TIMEOUT(!session.transfer.StillExecuting(), kRequestMs);
+    QVERIFY2(session.ended(InternetTransfer::icError), qPrintable(session.describe(u"GET"_s)));
+    QCOMPARE(session.transfer.ResponseCode(), 12030);
+    QVERIFY2(!QFile::exists(target), "no half-written file");
+    QCOMPARE(QDir(m_local.path()).entryList({u"killed*"_s}, QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TstFtpTransfer::injectedCommandsAreNeverSent_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<int>("code");
+
+    QTest::newRow("CR LF in DELETE") << u"DELETE \"victim.txt\r\nDELE bystander.txt\""_s << QString() << 12016;
+    QTest::newRow("LF in MKDIR") << u"MKDIR \"x\nMKD injected\""_s << QString() << 12016;
+    QTest::newRow("CR LF in RENAME") << u"RENAME \"victim.txt\" \"y\r\nDELE victim.txt\""_s << QString() << 12016;
+    QTest::newRow("NUL in GET") << u"GET \"victim.txt\0\" \"/tmp/x\""_s << QString() << 12016;
+    QTest::newRow("unknown command") << u"DELE victim.txt"_s << QString() << 12016;
+    QTest::newRow("unbalanced quotes") << u"DELETE \"victim.txt"_s << QString() << 12016;
+    QTest::newRow("empty server") << u"DELETE \"victim.txt\""_s << u" "_s << 12005;
+    QTest::newRow("server with a folder") << u"DELETE \"victim.txt\""_s << u"127.0.0.1/x"_s << 12005;
+}
+
+void TstFtpTransfer::injectedCommandsAreNeverSent()
+{
+    QFETCH(QString, operation);
+    QFETCH(QString, server);
+    QFETCH(int, code);
+    const QDir root(m_pyftpdlib->rootFolder());
+    QVERIFY(writeFile(root.filePath(u"victim.txt"_s), "victim"));
+    QVERIFY(writeFile(root.filePath(u"bystander.txt"_s), "bystander"));
+    Session session(*m_pyftpdlib);
+    COMPLETES(session, u"DIR"_s); // logged on: a slip would reach the server at once
+    if (!server.isEmpty())
+        session.transfer.setRemoteHost(server);
+    const QStringList before = m_pyftpdlib->receivedCommands();
+
+    FAILS(session, operation, code);
+    QCOMPARE(session.states, QList<int>{InternetTransfer::icError});
+    QVERIFY(!session.transfer.ResponseInfo().isEmpty());
+    QCOMPARE(m_pyftpdlib->receivedCommands(), before);
+    QVERIFY(root.exists(u"victim.txt"_s));
+    QVERIFY(root.exists(u"bystander.txt"_s));
+    QVERIFY(!root.exists(u"injected"_s));
+}
+
+void TstFtpTransfer::cancelEndsTheRequestAtOnce()
+{
+    FtpServer slow(FtpServer::Kind::Pyftpdlib, {.throttleBytesPerSecond = 256 * 1024});
+    QVERIFY2(slow.start(), qPrintable(slow.errorString()));
+    QVERIFY(writeFile(QDir(slow.rootFolder()).filePath(u"big.bin"_s), binaryContent(8 * 1024 * 1024)));
+    const QString target = m_local.filePath(u"cancelled.bin"_s);
+
+    Session session(slow);
+    session.transfer.Execute(u"GET \"big.bin\" \"%1\""_s.arg(target));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"still executing"_s));
+    session.transfer.Execute(u"DIR"_s); // turned away: one request at a time
+    QTRY_VERIFY_WITH_TIMEOUT(session.states.contains(InternetTransfer::icReceivingResponse), kRequestMs);
+    session.transfer.Cancel();
+    QVERIFY(!session.transfer.StillExecuting());
+
+    // The next request logs on afresh, and nothing of the cancelled one turns up among its states.
+    COMPLETES(session, u"DIR"_s);
+    QCOMPARE(session.states, kNewConnection);
+    QVERIFY(session.entries().contains(u"big.bin"_s));
+    QVERIFY2(!QFile::exists(target), "no half-written file");
+    QCOMPARE(QDir(m_local.path()).entryList({u"cancelled*"_s}, QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TstFtpTransfer::cancelWhileWaitingForAGreeting()
+{
+    SilentServer silent;
+    Session session(silent.serverText(), m_pyftpdlib->userName(), m_pyftpdlib->password(), 40);
+    session.transfer.Execute(u"DIR"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(session.states.contains(InternetTransfer::icConnecting), kRequestMs);
+    session.transfer.Cancel();
+    QVERIFY(!session.transfer.StillExecuting());
+
+    // Far sooner than the 40 seconds the silent server would have held it.
+    session.transfer.setRemoteHost(m_pyftpdlib->serverText());
+    QVERIFY(session.run(u"DIR"_s, 10000));
+    QVERIFY2(session.ended(InternetTransfer::icResponseCompleted), qPrintable(session.describe(u"DIR"_s)));
+    QCOMPARE(session.states, kNewConnection);
+}
+
+void TstFtpTransfer::closeSaysGoodbye()
+{
+    Session session(*m_pyftpdlib);
+    COMPLETES(session, u"CD \"sub dir/\""_s);
+    COMPLETES(session, u"CLOSE"_s);
+    QCOMPARE(session.states, (QList<int>{9, 10, 12}));
+    QCOMPARE(m_pyftpdlib->receivedCommands().last(), u"QUIT"_s);
+    COMPLETES(session, u"DIR"_s);
+    QCOMPARE(session.states, kNewConnection);
+    QVERIFY2(session.entries().contains(u"sub dir/"_s), "a new log-on starts in the starting folder");
+}
+
+QTEST_GUILESS_MAIN(TstFtpTransfer)
+#include "tst_ftp_transfer.moc"

@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ftp_servers.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QTcpSocket>
+
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+namespace lumaport::test {
+
+namespace {
+
+constexpr int kStartSeconds = 15;
+
+} // namespace
+
+FtpServer::FtpServer(Kind kind, Options options) : m_kind(kind), m_options(options)
+{
+    // Each server runs in a process group of its own, so vsftpd's session processes end with it, and dies
+    // with the test process even when that crashes.
+    m_process.setChildProcessModifier([] {
+        ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    });
+}
+
+FtpServer::~FtpServer()
+{
+    stop();
+}
+
+QString FtpServer::serverText() const
+{
+    return QStringLiteral("127.0.0.1:%1").arg(m_port);
+}
+
+QString FtpServer::userName() const
+{
+    return m_kind == Kind::Pyftpdlib ? QStringLiteral("lumaport") : QStringLiteral("anonymous");
+}
+
+QString FtpServer::password() const
+{
+    return m_kind == Kind::Pyftpdlib ? QStringLiteral("s3cret-Pass") : QStringLiteral("guest@example.com");
+}
+
+QString FtpServer::rootFolder() const
+{
+    return m_dir.filePath(QStringLiteral("root"));
+}
+
+QString FtpServer::writableEntry() const
+{
+    return m_kind == Kind::Vsftpd ? QStringLiteral("pub/") : QString();
+}
+
+QString FtpServer::writableFolder() const
+{
+    return m_kind == Kind::Vsftpd ? rootFolder() + QStringLiteral("/pub") : rootFolder();
+}
+
+QStringList FtpServer::receivedCommands() const
+{
+    QFile log(m_dir.filePath(QStringLiteral("commands.log")));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+bool FtpServer::isRunning() const
+{
+    return m_process.state() != QProcess::NotRunning;
+}
+
+bool FtpServer::start()
+{
+    if (isRunning())
+        return true;
+    if (!m_dir.isValid() || !QDir().mkpath(rootFolder())) {
+        m_error = QStringLiteral("Cannot make a temporary folder for the FTP server.");
+        return false;
+    }
+    // vsftpd's anonymous user must be able to walk into the folder.
+    QFile::setPermissions(m_dir.path(), QFile::permissions(m_dir.path()) | QFile::ReadOther | QFile::ExeOther |
+                                            QFile::ReadGroup | QFile::ExeGroup);
+    // vsftpd picks its port before starting; another program may take it in between, so try again.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (launch() && waitForGreeting())
+            return true;
+        stop();
+    }
+    return false;
+}
+
+bool FtpServer::launch()
+{
+    const QString script = QStringLiteral(LUMAPORT_FTP_SERVER_SCRIPT);
+    QStringList arguments{script};
+    if (m_kind == Kind::Pyftpdlib) {
+        arguments << QStringLiteral("pyftpdlib") << QStringLiteral("--root") << rootFolder() << QStringLiteral("--user")
+                  << userName() << QStringLiteral("--password") << password() << QStringLiteral("--command-log")
+                  << m_dir.filePath(QStringLiteral("commands.log")) << QStringLiteral("--throttle")
+                  << QString::number(m_options.throttleBytesPerSecond);
+    } else {
+        arguments << QStringLiteral("vsftpd") << QStringLiteral("--root") << rootFolder() << QStringLiteral("--state")
+                  << m_dir.filePath(QStringLiteral("state"));
+    }
+    m_process.start(QStringLiteral("/usr/bin/python3"), arguments);
+    if (!m_process.waitForStarted(kStartSeconds * 1000)) {
+        m_error = QStringLiteral("Cannot run /usr/bin/python3 %1: %2").arg(script, m_process.errorString());
+        return false;
+    }
+    const QDeadlineTimer deadline(kStartSeconds * 1000);
+    while (!m_process.canReadLine() && isRunning() && !deadline.hasExpired())
+        m_process.waitForReadyRead(int(deadline.remainingTime()));
+    bool ok = false;
+    m_port = quint16(m_process.readLine().trimmed().toUInt(&ok));
+    if (!ok || m_port == 0) {
+        m_process.waitForFinished(1000);
+        m_error = QStringLiteral("The FTP server (%1) did not start: %2%3")
+                      .arg(m_kind == Kind::Pyftpdlib ? u"pyftpdlib" : u"vsftpd",
+                           QString::fromLocal8Bit(m_process.readAllStandardOutput()),
+                           QString::fromLocal8Bit(m_process.readAllStandardError()));
+        return false;
+    }
+    return true;
+}
+
+bool FtpServer::waitForGreeting()
+{
+    const QDeadlineTimer deadline(kStartSeconds * 1000);
+    while (!deadline.hasExpired() && isRunning()) {
+        QTcpSocket probe;
+        probe.connectToHost(QStringLiteral("127.0.0.1"), m_port);
+        if (probe.waitForConnected(1000)) {
+            while (!probe.canReadLine() && probe.waitForReadyRead(2000)) {
+            }
+            if (probe.readLine().startsWith("220"))
+                return true;
+        }
+        m_process.waitForFinished(50); // a pause that also notices the server ending
+    }
+    m_error = QStringLiteral("The FTP server on port %1 never greeted: %2%3")
+                  .arg(m_port)
+                  .arg(QString::fromLocal8Bit(m_process.readAllStandardOutput()),
+                       QString::fromLocal8Bit(m_process.readAllStandardError()));
+    return false;
+}
+
+void FtpServer::stop()
+{
+    if (!isRunning())
+        return;
+    ::kill(-pid_t(m_process.processId()), SIGTERM);
+    if (!m_process.waitForFinished(5000))
+        kill();
+}
+
+void FtpServer::kill()
+{
+    if (!isRunning())
+        return;
+    ::kill(-pid_t(m_process.processId()), SIGKILL);
+    m_process.waitForFinished(5000);
+}
+
+SilentServer::SilentServer()
+{
+    m_server.listen(QHostAddress::LocalHost);
+}
+
+quint16 unusedLoopbackPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+} // namespace lumaport::test

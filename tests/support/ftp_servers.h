@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Real FTP servers for the tests: pyftpdlib (MLSD, one user with a password) and vsftpd (LIST only,
+// anonymous), each on a free loopback port serving a temporary folder of its own.
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+namespace lumaport::test {
+
+struct FtpServerOptions
+{
+    int throttleBytesPerSecond = 0; ///< slows pyftpdlib's data connections, so a test can act mid-transfer
+};
+
+class FtpServer
+{
+public:
+    enum class Kind { Pyftpdlib, Vsftpd };
+    using Options = FtpServerOptions;
+
+    explicit FtpServer(Kind kind, Options options = {});
+    /// Stops the server.
+    ~FtpServer();
+    FtpServer(const FtpServer&) = delete;
+    FtpServer& operator=(const FtpServer&) = delete;
+
+    /// Starts the server and waits for its greeting. On failure errorString() says why, with the server's
+    /// own output: use QVERIFY2(server.start(), qPrintable(server.errorString())).
+    bool start();
+    QString errorString() const { return m_error; }
+    /// Ends the server (and, for vsftpd, its sessions) by process id, politely, then firmly.
+    void stop();
+    /// Kills the server and its sessions at once, like a crash.
+    void kill();
+    bool isRunning() const;
+
+    Kind kind() const { return m_kind; }
+    quint16 port() const { return m_port; }
+    /// The server text as a user would type it: "127.0.0.1:<port>".
+    QString serverText() const;
+    QString userName() const;
+    QString password() const;
+
+    /// The local folder the server shows as its starting folder.
+    QString rootFolder() const;
+    /// The remote entry to CD into before writing ("pub/" for vsftpd), empty when the starting folder is
+    /// writable (pyftpdlib).
+    QString writableEntry() const;
+    /// The local folder behind writableEntry().
+    QString writableFolder() const;
+
+    /// Every command pyftpdlib received so far, in order, the password masked; empty for vsftpd.
+    QStringList receivedCommands() const;
+
+private:
+    bool launch();
+    bool waitForGreeting();
+
+    Kind m_kind;
+    Options m_options;
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    quint16 m_port = 0;
+    QString m_error;
+};
+
+/// A loopback port that takes connections and never says a word: the kernel completes the handshake, nobody
+/// accepts, nothing is sent. For time-outs.
+class SilentServer
+{
+public:
+    SilentServer();
+    quint16 port() const { return m_server.serverPort(); }
+    QString serverText() const { return QStringLiteral("127.0.0.1:%1").arg(port()); }
+
+private:
+    QTcpServer m_server;
+};
+
+/// A loopback port nothing listens on right now.
+quint16 unusedLoopbackPort();
+
+} // namespace lumaport::test
