@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 #include <unistd.h>
@@ -88,53 +89,67 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "cannot write a 1 GiB file in %s\n", qPrintable(folder));
         return 2;
     }
-    std::printf("Copying a 1 GiB file in %s, %d rounds, cp and copyFileReplacing in turns\n", qPrintable(dir.path()),
-                rounds);
+    std::printf("Copying a 1 GiB file in %s, %d rounds, cp and copyFileReplacing (ours) in turns\n",
+                qPrintable(dir.path()), rounds);
 
-    const QString byCp = dir.filePath(QStringLiteral("by-cp.bin"));
-    const QString byUs = dir.filePath(QStringLiteral("by-us.bin"));
-    const auto cp = [&] { return QProcess::execute(QStringLiteral("cp"), {source, byCp}) == 0; };
+    const QString destination = dir.filePath(QStringLiteral("copy.bin"));
+    const auto cp = [&] { return QProcess::execute(QStringLiteral("cp"), {source, destination}) == 0; };
     const auto cpAndSync = [&] {
         const bool copied = cp();
         ::sync();
         return copied;
     };
-    const auto us = [&] {
+    const auto ours = [&] {
         QString error;
-        if (copyFileReplacing(source, byUs, &error))
+        if (copyFileReplacing(source, destination, &error))
             return true;
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return false;
     };
+    struct Case
+    {
+        const char* name;
+        std::function<bool()> copy;
+        bool replacing;
+        std::vector<double> seconds;
+    };
+    std::vector<Case> cases = {{"cp, new file", cp, false, {}},
+                               {"ours, new file", ours, false, {}},
+                               {"cp, replacing", cp, true, {}},
+                               {"cp + sync, replacing", cpAndSync, true, {}},
+                               {"ours, replacing", ours, true, {}}};
 
-    std::vector<double> cpNew, usNew, cpReplacing, cpSyncReplacing, usReplacing;
     const qint64 baseline = peakKiB();
     for (int round = 0; round < rounds; ++round) {
-        cpNew.push_back(timed(cp));
-        usNew.push_back(timed(us));
-        cpReplacing.push_back(timed(cp));
-        cpSyncReplacing.push_back(timed(cpAndSync));
-        usReplacing.push_back(timed(us));
-        QFile::remove(byCp);
-        QFile::remove(byUs);
-        for (const auto* times : {&cpNew, &usNew, &cpReplacing, &cpSyncReplacing, &usReplacing})
-            if (times->back() < 0) {
-                std::fprintf(stderr, "a copy failed\n");
+        // Each copy starts from the same state: only the source, and the old file when replacing, exist and are
+        // cached. The order turns each round, so no case always follows the same one.
+        for (size_t i = 0; i < cases.size(); ++i) {
+            Case& c = cases[(i + static_cast<size_t>(round)) % cases.size()];
+            QFile::remove(destination);
+            if (c.replacing && !cp()) {
+                std::fprintf(stderr, "cannot make the file to replace\n");
                 return 2;
             }
-        std::printf("round %d: new file: cp %.2f s, ours %.2f s; replacing: cp %.2f s, cp + sync %.2f s, ours %.2f s\n",
-                    round + 1, cpNew.back(), usNew.back(), cpReplacing.back(), cpSyncReplacing.back(),
-                    usReplacing.back());
+            c.seconds.push_back(timed(c.copy));
+            if (c.seconds.back() < 0) {
+                std::fprintf(stderr, "%s failed\n", c.name);
+                return 2;
+            }
+        }
+        QFile::remove(destination);
+        std::printf("round %d:", round + 1);
+        for (const Case& c : cases)
+            std::printf("  %s %.2f s", c.name, c.seconds.back());
+        std::printf("\n");
     }
     const double addedMiB = static_cast<double>(peakKiB() - baseline) / 1024.0;
 
-    const double ratio = median(cpNew) / median(usNew);
-    std::printf("new file : cp %.2f s (%.0f MiB/s), copyFileReplacing %.2f s (%.0f MiB/s)\n", median(cpNew),
-                1024.0 / median(cpNew), median(usNew), 1024.0 / median(usNew));
-    std::printf("replacing: cp %.2f s, cp + sync %.2f s, copyFileReplacing %.2f s (waits for the disk before it "
-                "gives up the old file): %.2f of cp + sync, %.2f of cp\n",
-                median(cpReplacing), median(cpSyncReplacing), median(usReplacing),
-                median(cpSyncReplacing) / median(usReplacing), median(cpReplacing) / median(usReplacing));
+    for (const Case& c : cases)
+        std::printf("%-22s %.2f s (%.0f MiB/s)\n", c.name, median(c.seconds), 1024.0 / median(c.seconds));
+    const double ratio = median(cases[0].seconds) / median(cases[1].seconds);
+    std::printf("replacing waits for the disk before the old file is given up: %.2f of cp + sync, %.2f of cp\n",
+                median(cases[3].seconds) / median(cases[4].seconds),
+                median(cases[2].seconds) / median(cases[4].seconds));
     std::printf("peak memory of copyFileReplacing: +%.1f MiB\n", addedMiB);
     std::printf("speed ratio against cp (new file): %.2f (target >= %.1f) %s\n", ratio, kSpeedTarget,
                 ratio >= kSpeedTarget ? "met" : "MISSED");
