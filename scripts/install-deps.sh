@@ -9,7 +9,7 @@ packages=(
     libgtest-dev googletest
     python3 python3-pyftpdlib vsftpd lftp
     xvfb xauth x11-utils imagemagick
-    fonts-dejavu-core
+    fonts-dejavu-core fonts-liberation2
 )
 
 missing=()

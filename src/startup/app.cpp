@@ -5,6 +5,7 @@
 #include "startup/frm_splash.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QIcon>
 #include <QStyleFactory>
 
@@ -14,6 +15,10 @@ void setUpApplication(QApplication& app)
 {
     QApplication::setApplicationName(QStringLiteral("Lumaport"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // The layouts are drawn for a small, narrow dialog font; wider ones clip the captions.
+    QFont font(QStringLiteral("Liberation Sans"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    QApplication::setFont(font);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/lumaport/icon.png")));
     app.installEventFilter(new ObjectNameAccessibility(&app));
 }
