@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ftp/ftp_session.h"
 
+#include "ftp/download_file.h"
 #include "ftp/internet_transfer.h"
 #include "ftp/remote_listing.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <curl/curl.h>
 #include <sys/socket.h>
@@ -74,7 +74,7 @@ struct FtpSession::Request
     QString ownCommandFailure; // the first refusal of one of our own commands
 
     QByteArray* listing = nullptr;
-    std::unique_ptr<QSaveFile> target;
+    std::unique_ptr<DownloadFile> target;
     std::unique_ptr<QFile> source;
     std::optional<std::pair<FtpError, QString>> stoppedBecause; // our own callback ended the transfer
 
@@ -149,11 +149,11 @@ size_t onData(char* data, size_t size, size_t count, void* user)
             return 0;
         }
         request.listing->append(data, length);
-    } else if (request.target && request.target->write(data, length) != length) {
-        request.stoppedBecause = {
-            FtpError::LocalFile,
-            QStringLiteral("Cannot write \"%1\": %2").arg(request.target->fileName(), request.target->errorString())};
-        return 0;
+    } else if (request.target) {
+        if (QString error; !request.target->write(data, length, &error)) {
+            request.stoppedBecause = {FtpError::LocalFile, error};
+            return 0;
+        }
     }
     return size_t(length);
 }
@@ -194,13 +194,9 @@ std::optional<FtpOutcome> openLocalFile(const FtpCommand& command, Request& requ
                               QStringLiteral("Cannot read \"%1\": %2").arg(path, request.source->errorString()),
                               {}};
     } else if (command.kind == FtpCommand::Kind::Get) {
-        // Written beside the target and renamed over it only once complete: a failed GET leaves what was there.
-        const QString path = command.arguments[1];
-        request.target = std::make_unique<QSaveFile>(path);
-        if (!request.target->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-            return FtpOutcome{FtpError::LocalFile,
-                              QStringLiteral("Cannot write \"%1\": %2").arg(path, request.target->errorString()),
-                              {}};
+        request.target = std::make_unique<DownloadFile>();
+        if (QString error; !request.target->open(command.arguments[1], &error))
+            return FtpOutcome{FtpError::LocalFile, error, {}};
     }
     return std::nullopt;
 }
@@ -380,11 +376,8 @@ FtpOutcome FtpSession::get(const QString& remoteName, Request& request)
     request.mainVerb = "RETR";
     if (const int code = perform(); code != CURLE_OK)
         return failure(code, request);
-    if (!request.target->commit())
-        return {
-            FtpError::LocalFile,
-            QStringLiteral("Cannot write \"%1\": %2").arg(request.target->fileName(), request.target->errorString()),
-            {}};
+    if (QString error; !request.target->commit(&error))
+        return {FtpError::LocalFile, error, {}};
     return {};
 }
 

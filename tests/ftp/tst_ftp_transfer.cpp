@@ -301,8 +301,18 @@ void TstFtpTransfer::putAndGetAreByteExact()
     COMPLETES(session, u"PUT \"%1\" \"up lóad #1.bin\""_s.arg(local));
     QCOMPARE(readFile(QDir(server().writableFolder()).filePath(u"up lóad #1.bin"_s)), content);
 
+    // A replaced file keeps its permission bits; a new one gets the usual ones.
+    QVERIFY(QFile::setPermissions(back, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     COMPLETES(session, u"GET \"up lóad #1.bin\" \"%1\""_s.arg(back));
     QCOMPARE(readFile(back), content);
+    QCOMPARE(QFile::permissions(back),
+             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
+    const QString fresh = back + u".new"_s;
+    COMPLETES(session, u"GET \"up lóad #1.bin\" \"%1\""_s.arg(fresh));
+    QCOMPARE(readFile(fresh), content);
+    const QString reference = back + u".reference"_s;
+    QVERIFY(writeFile(reference, {}));
+    QCOMPARE(QFile::permissions(fresh), QFile::permissions(reference)); // not left private like the temporary
     COMPLETES(session, u"DELETE \"up lóad #1.bin\""_s);
 }
 

@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ftp/download_file.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace lumaport {
+
+namespace {
+
+QString systemError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+} // namespace
+
+DownloadFile::~DownloadFile()
+{
+    if (m_descriptor >= 0)
+        ::close(m_descriptor);
+    if (!m_temporaryPath.isEmpty())
+        ::unlink(m_temporaryPath.constData());
+}
+
+bool DownloadFile::open(const QString& target, QString* error)
+{
+    m_target = target;
+    m_targetPath = QFile::encodeName(target);
+    struct stat info = {};
+    m_replacing = ::stat(m_targetPath.constData(), &info) == 0;
+    if (m_replacing) {
+        if (!S_ISREG(info.st_mode)) {
+            *error = QStringLiteral("\"%1\" is not a file and is not replaced.").arg(target);
+            return false;
+        }
+        m_mode = info.st_mode & 07777;
+        if (char* resolved = ::realpath(m_targetPath.constData(), nullptr)) {
+            m_targetPath = resolved;
+            std::free(resolved);
+        }
+    }
+    // Beside the target, so the rename stays within one file system; private until it replaces a file.
+    const qsizetype slash = m_targetPath.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : m_targetPath.left(slash == 0 ? 1 : slash);
+    const QByteArray stem = m_targetPath.mid(slash + 1).left(100);
+    for (;;) {
+        const QByteArray path =
+            folder + "/." + stem + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".part";
+        m_descriptor = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                              m_replacing ? S_IRUSR | S_IWUSR : 0666);
+        if (m_descriptor >= 0) {
+            m_temporaryPath = path;
+            return true;
+        }
+        if (errno != EEXIST) {
+            *error = QStringLiteral("Cannot write \"%1\": %2").arg(target, systemError());
+            return false;
+        }
+    }
+}
+
+bool DownloadFile::write(const char* data, qint64 length, QString* error)
+{
+    while (length > 0) {
+        const ssize_t written = ::write(m_descriptor, data, size_t(length));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            *error = QStringLiteral("Cannot write \"%1\": %2").arg(m_target, systemError());
+            return false;
+        }
+        data += written;
+        length -= written;
+    }
+    return true;
+}
+
+bool DownloadFile::commit(QString* error)
+{
+    const auto fail = [&] {
+        *error = QStringLiteral("Cannot write \"%1\": %2").arg(m_target, systemError());
+        return false;
+    };
+    if (m_replacing && (::fdatasync(m_descriptor) != 0 || ::fchmod(m_descriptor, m_mode) != 0))
+        return fail();
+    const int descriptor = std::exchange(m_descriptor, -1);
+    if (::close(descriptor) != 0)
+        return fail();
+    if (::rename(m_temporaryPath.constData(), m_targetPath.constData()) != 0)
+        return fail();
+    m_temporaryPath.clear();
+    return true;
+}
+
+} // namespace lumaport
