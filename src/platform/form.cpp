@@ -2,6 +2,7 @@
 #include "platform/form.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -159,6 +160,17 @@ void setBuddy(QLabel* label, QWidget* buddy)
     label->setBuddy(buddy);
     if (buddy->accessibleName().isEmpty())
         buddy->setAccessibleName(label->text());
+}
+
+void fitCaption(QLabel* label)
+{
+    // Below this a caption is no longer readable; it is cut off instead.
+    constexpr qreal kSmallestPoints = 6;
+    QFont font = label->font();
+    while (QFontMetrics(font).horizontalAdvance(label->text()) > label->width() &&
+           font.pointSizeF() - 1 >= kSmallestPoints)
+        font.setPointSizeF(font.pointSizeF() - 1);
+    label->setFont(font);
 }
 
 } // namespace lumaport

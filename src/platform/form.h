@@ -101,4 +101,8 @@ QGroupBox* addFrame(QWidget* parent, const char* name, const QString& caption, c
 /// Labels text boxes for screen readers: a text box with no buddy label gets the label's caption.
 void setBuddy(QLabel* label, QWidget* buddy);
 
+/// Shrinks the label's font, a point at a time, until its caption fits its width: desktop fonts run wider
+/// than the design's, and a cut-off notice reads as a different sentence.
+void fitCaption(QLabel* label);
+
 } // namespace lumaport

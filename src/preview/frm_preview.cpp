@@ -1,13 +1,51 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "preview/frm_preview.h"
 
-#include "startup/forms.h"
+#include "platform/picture_box.h"
+#include "platform/picture_file.h"
+#include "platform/timer.h"
+
+#include <QLineEdit>
+#include <QPushButton>
 
 namespace lumaport {
 
-frmPreview::frmPreview(Forms& forms)
-    : Form(QStringLiteral("frmPreview"), QStringLiteral("Preview"), 7455, 6480), m_forms(forms)
+frmPreview::frmPreview(Forms& forms) : Form(QStringLiteral("frmPreview"), QStringLiteral("Preview"), 7455, 6480)
 {
+    // Reaches no other window.
+    Q_UNUSED(forms);
+    Image1 = addControl<PictureBox>(this, "Image1", {360, 360, 6735, 5415});
+    cmdsave = addButton(this, "cmdsave", QStringLiteral("Close"), {5880, 6000, 1215, 375});
+    txtimg = addTextBox(this, "txtimg", {360, 7560, 6735, 285});
+    txtimg->setAccessibleName(QStringLiteral("Picture path"));
+    txtimg->hide();
+    Timer1 = new Timer(this, 500, true);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+
+    connect(Timer1, &Timer::timer, this, &frmPreview::Timer1_Timer);
+    connect(cmdsave, &QPushButton::clicked, this, &frmPreview::cmdsave_Click);
+}
+
+void frmPreview::Form_Load()
+{
+    Timer1->setEnabled(true);
+}
+
+void frmPreview::Timer1_Timer()
+{
+    const QString path = txtimg->text();
+    if (path.isEmpty()) {
+        Image1->setPicture(QPixmap());
+    } else if (const auto image = loadPictureFile(path, Image1->size())) {
+        // Anything else (missing, no picture, still arriving) keeps the picture shown.
+        Image1->setPicture(QPixmap::fromImage(*image));
+    }
+    Timer1->setEnabled(false);
+}
+
+void frmPreview::cmdsave_Click()
+{
+    unload();
 }
 
 } // namespace lumaport

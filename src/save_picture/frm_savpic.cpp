@@ -1,29 +1,180 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "save_picture/frm_savpic.h"
 
+#include "ftp/frm_ftp.h"
+#include "main_window/frm_load.h"
 #include "platform/drive_list.h"
+#include "platform/file_list.h"
 #include "platform/folder_list.h"
+#include "platform/paths.h"
 #include "platform/picture_box.h"
+#include "platform/services.h"
+#include "save_picture/safe_file_copy.h"
 #include "startup/forms.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace lumaport {
 
+namespace {
+
+const QColor kBackColor(185, 199, 204);
+const QColor kYellow(255, 255, 0);
+
+} // namespace
+
 frmsavpic::frmsavpic(Forms& forms)
     : Form(QStringLiteral("frmsavpic"), QStringLiteral("Save Picture"), 8400, 7110), m_forms(forms)
 {
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
+    setFixedSize(size());
     setStartCentered();
-    setBackColor(this, QColor(185, 199, 204));
+    setBackColor(this, kBackColor);
+
+    Label3 = addLabel(this, "Label3", QStringLiteral("Save Picture"), {3000, 120, 5175, 495});
+    Label3->setAlignment(Qt::AlignCenter);
+    QFont titleFont = Label3->font();
+    titleFont.setPointSizeF(13.5);
+    Label3->setFont(titleFont);
     Drive1 = addControl<DriveList>(this, "Drive1", {360, 600, 2415, 315});
+    Drive1->setAccessibleName(QStringLiteral("Drive"));
     Dir1 = addControl<FolderList>(this, "Dir1", {360, 1080, 2415, 2790});
+    Dir1->setAccessibleName(QStringLiteral("Folder"));
     Command2 = addButton(this, "Command2", QStringLiteral("Save Directory"), {360, 4080, 2415, 375});
+    Label1 = addLabel(this, "Label1", QStringLiteral("Name of Picture:"), {360, 4680, 1455, 255});
     txtpic = addTextBox(this, "txtpic", {360, 5040, 2415, 285});
+    setBuddy(Label1, txtpic);
+    Label2 = addLabel(this, "Label2", QStringLiteral("Save Path:"), {360, 5760, 1815, 255});
+    txtsave = addTextBox(this, "txtsave", {360, 6120, 7815, 285});
+    setBuddy(Label2, txtsave);
     Image1 = addControl<PictureBox>(this, "Image1", {3000, 600, 5175, 5175});
+    Label4 = addLabel(this, "Label4",
+                      QStringLiteral("Picture may seem distorted, this is normal. Your Picture will not change."),
+                      {3000, 5760, 5175, 255});
+    Label4->setAlignment(Qt::AlignCenter);
+    for (QLabel* label : {Label1, Label2, Label4})
+        fitCaption(label);
     lblnotice = addLabel(this, "lblnotice", QString(), {3000, 6720, 2175, 255});
     lblnotice->setAlignment(Qt::AlignCenter);
+    Command3 = addButton(this, "Command3", QStringLiteral("Exit"), {360, 6600, 1095, 375});
+    Command3->setToolTip(QStringLiteral("Exit Program"));
+    Command5 = addButton(this, "Command5", QStringLiteral("FTP"), {1560, 6600, 1095, 375});
+    Command4 = addButton(this, "Command4", QStringLiteral("Back"), {6000, 6600, 855, 375});
+    cmdsavepic = addButton(this, "cmdsavepic", QStringLiteral("Save picture"), {6960, 6600, 1215, 375});
+    cmdsavepic->setToolTip(QStringLiteral("Save Picture"));
+
+    setTabOrder(Drive1, Dir1);
+    setTabOrder(Dir1, txtsave);
+    setTabOrder(txtsave, cmdsavepic);
+    setTabOrder(cmdsavepic, Command2);
+    setTabOrder(Command2, txtpic);
+    setTabOrder(txtpic, Command3);
+    setTabOrder(Command3, Command4);
+    setTabOrder(Command4, Command5);
+
+    connect(cmdsavepic, &QPushButton::clicked, this, &frmsavpic::cmdsavepic_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmsavpic::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmsavpic::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &frmsavpic::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &frmsavpic::Command5_Click);
+    connect(Dir1, &FolderList::changed, this, &frmsavpic::Dir1_Change);
+    connect(Drive1, &DriveList::changed, this, &frmsavpic::Drive1_Change);
+    connect(Image1, &PictureBox::clicked, this, &frmsavpic::Image1_Click);
+    connect(txtsave, &QLineEdit::textChanged, this, &frmsavpic::txtsave_Change);
+}
+
+void frmsavpic::Form_Unload(bool& cancel)
+{
+    // Leaving the unload uncancelled is the design's "cancel, then unload without asking again".
+    Q_UNUSED(cancel);
+    lblnotice->clear();
+    m_forms.frmload().Show();
+}
+
+void frmsavpic::cmdsavepic_Click()
+{
+    Services& services = m_forms.services();
+    const QString target = txtsave->text();
+    if (target.isEmpty()) {
+        services.messageBox(QStringLiteral("Please select a path"));
+        return;
+    }
+    // A path that is not absolute would land in whatever folder the program was started from, which the
+    // user never chose: it fails like any other unusable path.
+    const QString destination = QDir::isAbsolutePath(target) ? target : QString();
+    if (SafeFileCopy(m_forms.frmload().txtimg->text(), destination, services))
+        lblnotice->setText(QStringLiteral("Your Picture was saved"));
+    else
+        // An earlier save's notice must not pass for this one.
+        lblnotice->clear();
+}
+
+void frmsavpic::Command2_Click()
+{
+    m_forms.frmload().cmdsave->click();
+    txtsave->setText(joinPath(Dir1->path(), txtpic->text()));
+    setBackColor(Command2, QApplication::palette(Command2).color(QPalette::Button));
+}
+
+void frmsavpic::Command3_Click()
+{
+    m_forms.services().endProgram();
+}
+
+void frmsavpic::Command4_Click()
+{
+    // The unload handling shows the main window and empties the notice.
+    unload();
+}
+
+void frmsavpic::Command5_Click()
+{
+    frmload& load = m_forms.frmload();
+    frmftp& ftp = m_forms.frmftp();
+    // Each pane keeps its place when the step before it failed; the FTP window reports a drive it can't read.
+    ftp.drvLocalDrive->setDrive(load.Drive1->drive());
+    // The main window's file list, not its folder list: with no kind selected the two differ, and the chosen
+    // file is only in the former.
+    ftp.dirLocalDir->setPath(load.File1->path());
+    ftp.filLocalFile->setFileName(load.File1->fileName());
+    txtsave->setText(load.txtimg->text());
+    ftp.txtsaveftp->setText(txtpic->text());
+    ftp.Text1->show();
+    ftp.Label2->show();
+    ftp.Text2->hide();
+    ftp.Label3->hide();
+    ftp.Command6->setText(QStringLiteral("Select another Picture"));
+    ftp.Text1->setText(QStringLiteral("img"));
+    ftp.Text2->setText(QString());
+    ftp.Show();
+    hide();
+}
+
+void frmsavpic::Dir1_Change()
+{
+    lblnotice->clear();
+}
+
+void frmsavpic::Drive1_Change()
+{
+    // As in the main window, a drive that can't be read leaves the folder list where it was, without a word.
+    Dir1->setPath(Drive1->drive());
+}
+
+void frmsavpic::Image1_Click()
+{
+    txtpic->setText(QStringLiteral("Image1"));
+}
+
+void frmsavpic::txtsave_Change()
+{
+    if (txtsave->text().isEmpty())
+        setBackColor(Command2, kYellow);
 }
 
 } // namespace lumaport

@@ -21,14 +21,35 @@ class frmsavpic : public Form
 public:
     explicit frmsavpic(Forms& forms);
 
+    void Form_Unload(bool& cancel) override;
+
+    QLabel* Label3;
     DriveList* Drive1;
     FolderList* Dir1;
     QPushButton* Command2;
+    QLabel* Label1;
     QLineEdit* txtpic;
+    QLabel* Label2;
+    QLineEdit* txtsave;
     PictureBox* Image1;
+    QLabel* Label4;
     QLabel* lblnotice;
+    QPushButton* Command3;
+    QPushButton* Command5;
+    QPushButton* Command4;
+    QPushButton* cmdsavepic;
 
 private:
+    void cmdsavepic_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Dir1_Change();
+    void Drive1_Change();
+    void Image1_Click();
+    void txtsave_Change();
+
     Forms& m_forms;
 };
 
