@@ -1,0 +1,259 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window's commands and menus: going on to the save-picture, FTP and about windows, and ending.
+#include "ftp/frm_ftp.h"
+#include "main_window/frm_load.h"
+#include "platform/file_list.h"
+#include "platform/folder_list.h"
+#include "platform/picture_box.h"
+#include "save_picture/frm_savpic.h"
+#include "startup/forms.h"
+#include "startup/frm_about.h"
+#include "support/fake_transfer.h"
+#include "support/scripted_services.h"
+
+#include <QAction>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using namespace lumaport;
+using lumaport::test::ScriptedServices;
+
+class TestFrmloadCommands : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_files;
+    QTemporaryDir m_targets;
+    std::unique_ptr<ScriptedServices> m_services;
+    std::unique_ptr<Forms> m_forms;
+
+    frmload& main() { return m_forms->frmload(); }
+    frmsavpic& savpic() { return m_forms->frmsavpic(); }
+    frmftp& ftp() { return m_forms->frmftp(); }
+
+    void choose(OptionButton* kind, const QString& name)
+    {
+        kind->click();
+        QVERIFY(kind->isChecked());
+        QVERIFY2(main().File1->setFileName(name), qPrintable(name));
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QVERIFY(image.save(m_files.filePath(QStringLiteral("photo.jpg")), "JPG"));
+        for (const char* name : {"archive.zip", "setup.exe", "notes.txt"}) {
+            QFile file(m_files.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(QByteArray("content of ") + name);
+        }
+    }
+
+    void init()
+    {
+        m_services = std::make_unique<ScriptedServices>();
+        const QString placeholder =
+            qEnvironmentVariable("LUMAPORT_SOURCE_DIR") + QStringLiteral("/resources/noPreview.jpg");
+        QVERIFY(QFile::copy(placeholder, m_services->programFolder() + QStringLiteral("/noPreview.jpg")));
+        m_forms = std::make_unique<Forms>(*m_services, [] { return std::make_unique<lumaport::test::FakeTransfer>(); });
+        QVERIFY(main().Dir1->setPath(m_files.path()));
+        main().Show();
+    }
+
+    void cleanup()
+    {
+        QCOMPARE(m_services->pendingExpectations(), 0);
+        m_forms.reset();
+        m_services.reset();
+    }
+
+    void goingOnNeedsAChosenFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("Load") << "Option2"
+                              << "cmdload"
+                              << "Please select a picture";
+        QTest::newRow("Load Picture") << "Option2"
+                                      << "mnuload"
+                                      << "Please select a picture";
+        QTest::newRow("Load Picture under ZIP") << "Option4"
+                                                << "mnuload"
+                                                << "Please select a picture";
+        QTest::newRow("FTP") << "Option6"
+                             << "cmdftp"
+                             << "Please select a file";
+    }
+
+    void goingOnNeedsAChosenFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, command);
+        QFETCH(QString, message);
+        main().findChild<OptionButton*>(kind)->click();
+        m_services->expectMessage(message, MsgAnswer::Ok, kAppTitle);
+
+        if (auto* action = main().findChild<QAction*>(command))
+            action->trigger();
+        else
+            main().findChild<QPushButton*>(command)->click();
+        QCOMPARE(m_services->boxes().size(), std::size_t{1});
+        QCOMPARE(m_services->boxes().front().icon, MsgIcon::None);
+        QVERIFY(main().isVisible());
+        QVERIFY(!savpic().isVisible());
+        QVERIFY(!ftp().isVisible());
+    }
+
+    void loadOpensTheSavePictureWindow_data()
+    {
+        QTest::addColumn<bool>("menu");
+        QTest::newRow("Load") << false;
+        QTest::newRow("Load Picture") << true;
+    }
+
+    void loadOpensTheSavePictureWindow()
+    {
+        QFETCH(bool, menu);
+        choose(main().Option2, QStringLiteral("photo.jpg"));
+
+        if (menu)
+            main().mnuload->trigger();
+        else
+            main().cmdload->click();
+        QVERIFY(savpic().isVisible());
+        QVERIFY(!main().isVisible());
+        QCOMPARE(savpic().Command2->palette().color(QPalette::Button), QColor(255, 255, 0));
+        QVERIFY(!savpic().Image1->picture().isNull());
+        QCOMPARE(savpic().Image1->picture().toImage(), main().Image1->picture().toImage());
+        QCOMPARE(savpic().txtpic->text(), QStringLiteral("photo.jpg"));
+    }
+
+    void loadPictureUnderZipSavesTheZipFile()
+    {
+        choose(main().Option4, QStringLiteral("archive.zip"));
+        const QImage placeholder = main().Image1->picture().toImage();
+
+        main().mnuload->trigger();
+        frmsavpic& w = savpic();
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.Image1->picture().toImage(), placeholder);
+        w.txtsave->setText(m_targets.filePath(QStringLiteral("kept.zip")));
+        w.cmdsavepic->click();
+        QFile copy(m_targets.filePath(QStringLiteral("kept.zip")));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), QByteArray("content of archive.zip"));
+    }
+
+    void ftpHandsTheChosenFileOver_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("typedTag");
+        QTest::addColumn<bool>("tagShown");
+        QTest::addColumn<bool>("linkTextShown");
+        QTest::newRow("ZIP") << "Option4"
+                             << "archive.zip"
+                             << "" << false << false;
+        QTest::newRow("EXE") << "Option5"
+                             << "setup.exe"
+                             << "" << false << false;
+        QTest::newRow("ALL") << "Option6"
+                             << "notes.txt"
+                             << "" << true << false;
+        QTest::newRow("ALL, url typed") << "Option6"
+                                        << "notes.txt"
+                                        << "url" << true << true;
+    }
+
+    void ftpHandsTheChosenFileOver()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, file);
+        QFETCH(QString, typedTag);
+        QFETCH(bool, tagShown);
+        QFETCH(bool, linkTextShown);
+        choose(main().findChild<OptionButton*>(kind), file);
+        frmftp& w = ftp();
+        if (!typedTag.isEmpty())
+            w.Text1->setText(typedTag);
+        w.Text2->hide();
+        w.Label3->hide();
+
+        main().cmdftp->click();
+        QVERIFY(w.isVisible());
+        QVERIFY(!main().isVisible());
+        QCOMPARE(w.txtsaveftp->text(), file);
+        QCOMPARE(w.Text1->isVisible(), tagShown);
+        QCOMPARE(w.Label2->isVisible(), tagShown);
+        if (tagShown && typedTag.isEmpty())
+            QCOMPARE(w.Text1->text(), QStringLiteral("img"));
+        QCOMPARE(w.Text2->isVisible(), linkTextShown);
+        QCOMPARE(w.Label3->isVisible(), linkTextShown);
+        QCOMPARE(w.Command6->text(), QStringLiteral("Select another File"));
+    }
+
+    void ftpMenuOpensTheFtpWindowForBrowsing()
+    {
+        main().mnuftp->trigger();
+        frmftp& w = ftp();
+        QVERIFY(w.isVisible());
+        QVERIFY(!main().isVisible());
+        QVERIFY(w.txtsaveftp->isHidden());
+        QVERIFY(w.cmdsend->isHidden());
+        QVERIFY(w.Text2->isHidden());
+        QVERIFY(w.Label3->isHidden());
+
+        // Back in the main window, the "FTP" button hands a file over but leaves those hidden.
+        w.hide();
+        main().Show();
+        choose(main().Option4, QStringLiteral("archive.zip"));
+        main().cmdftp->click();
+        QVERIFY(w.isVisible());
+        QCOMPARE(w.txtsaveftp->text(), QStringLiteral("archive.zip"));
+        QVERIFY(w.txtsaveftp->isHidden());
+        QVERIFY(w.cmdsend->isHidden());
+    }
+
+    void aboutKeepsTheMainWindowShown()
+    {
+        main().mnuabout->trigger();
+        QVERIFY(m_forms->frmAbout().isVisible());
+        QVERIFY(main().isVisible());
+    }
+
+    void saveDirectoriesNotesItInTheSavePictureWindow()
+    {
+        main().mnusave->trigger();
+        QCOMPARE(savpic().lblnotice->text(), QStringLiteral("Saved"));
+        QVERIFY(!savpic().isVisible());
+    }
+
+    void exitAndTheCloseBoxEndTheProgram_data()
+    {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("Exit") << false;
+        QTest::newRow("close box") << true;
+    }
+
+    void exitAndTheCloseBoxEndTheProgram()
+    {
+        QFETCH(bool, closeBox);
+        if (closeBox)
+            main().close();
+        else
+            main().mnuexit->trigger();
+        QVERIFY(m_services->programEnded());
+    }
+};
+
+QTEST_MAIN(TestFrmloadCommands)
+#include "tst_frmload_commands.moc"

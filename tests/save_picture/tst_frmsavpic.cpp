@@ -1,0 +1,379 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The save-picture window: target path, saving, the hand-over to the FTP window, and leaving it.
+#include "ftp/frm_ftp.h"
+#include "main_window/frm_load.h"
+#include "platform/drive_list.h"
+#include "platform/file_list.h"
+#include "platform/folder_list.h"
+#include "platform/picture_box.h"
+#include "save_picture/frm_savpic.h"
+#include "startup/forms.h"
+#include "support/fake_transfer.h"
+#include "support/scripted_services.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+using namespace lumaport;
+using lumaport::test::ScriptedServices;
+
+namespace {
+
+const QColor kYellow(255, 255, 0);
+const QString kSaved = QStringLiteral("Your Picture was saved");
+const QString kCopyError = QStringLiteral("Error copying File");
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+QColor buttonColor(const QPushButton* button)
+{
+    return button->palette().color(QPalette::Button);
+}
+
+} // namespace
+
+class TestFrmsavpic : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_pictures;
+    QString m_targets;
+    QByteArray m_photo;
+    std::unique_ptr<ScriptedServices> m_services;
+    std::unique_ptr<Forms> m_forms;
+
+    frmload& main() { return m_forms->frmload(); }
+    frmsavpic& window() { return m_forms->frmsavpic(); }
+
+    // Picks the file in the main window and opens this window with "Load", as the user does.
+    void openWith(const QString& name)
+    {
+        QVERIFY(main().File1->setFileName(name));
+        main().cmdload->click();
+        QVERIFY(window().isVisible());
+    }
+    void expectCopyErrors(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            m_services->expectMessage(kCopyError, MsgAnswer::Ok, kAppTitle);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_pictures = m_dir.filePath(QStringLiteral("pictures"));
+        m_targets = m_dir.filePath(QStringLiteral("targets"));
+        QVERIFY(QDir().mkpath(m_pictures));
+        QImage image(64, 48, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QVERIFY(image.save(m_pictures + QStringLiteral("/photo.jpg"), "JPG"));
+        m_photo = readFile(m_pictures + QStringLiteral("/photo.jpg"));
+        QFile empty(m_pictures + QStringLiteral("/empty.jpg"));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+    }
+
+    void init()
+    {
+        QDir(m_targets).removeRecursively();
+        QVERIFY(QDir().mkpath(m_targets));
+        m_services = std::make_unique<ScriptedServices>();
+        const QString placeholder =
+            qEnvironmentVariable("LUMAPORT_SOURCE_DIR") + QStringLiteral("/resources/noPreview.jpg");
+        QVERIFY(QFile::copy(placeholder, m_services->programFolder() + QStringLiteral("/noPreview.jpg")));
+        m_forms = std::make_unique<Forms>(*m_services, [] { return std::make_unique<lumaport::test::FakeTransfer>(); });
+        QVERIFY(main().Dir1->setPath(m_pictures));
+        main().Show();
+    }
+
+    void cleanup()
+    {
+        QCOMPARE(m_services->pendingExpectations(), 0);
+        m_forms.reset();
+        m_services.reset();
+    }
+
+    void saveDirectoryBuildsTheTargetPath_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("folder") << "targets"
+                                << "a.jpg"
+                                << "targets/a.jpg";
+        QTest::newRow("root folder") << "/"
+                                     << "a.jpg"
+                                     << "//a.jpg";
+        QTest::newRow("no name") << "targets"
+                                 << ""
+                                 << "targets/";
+        QTest::newRow("name as typed") << "targets"
+                                       << " My Copy.JPEG "
+                                       << "targets/ My Copy.JPEG ";
+    }
+
+    void saveDirectoryBuildsTheTargetPath()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, name);
+        QFETCH(QString, path);
+        const QString base = m_dir.path() + QLatin1Char('/');
+        if (!folder.startsWith(QLatin1Char('/'))) {
+            folder.prepend(base);
+            path.prepend(base);
+        }
+        // The folder list reads the root as its drive, which opens that drive's current folder.
+        const QString workingFolder = QDir::currentPath();
+        const auto restore = qScopeGuard([&workingFolder] { QDir::setCurrent(workingFolder); });
+        QVERIFY(QDir::setCurrent(folder));
+        openWith(QStringLiteral("photo.jpg"));
+        frmsavpic& w = window();
+        QCOMPARE(buttonColor(w.Command2), kYellow);
+        QVERIFY(w.Dir1->setPath(folder));
+        w.txtpic->setText(name);
+        QSignalSpy settingsWritten(main().cmdsave, &QPushButton::clicked);
+
+        w.Command2->click();
+        QCOMPARE(w.txtsave->text(), path);
+        QCOMPARE(settingsWritten.count(), 1);
+        QCOMPARE(buttonColor(w.Command2), QApplication::palette(w.Command2).color(QPalette::Button));
+    }
+
+    void emptyingThePathBoxAsksForSaveDirectoryAgain()
+    {
+        openWith(QStringLiteral("photo.jpg"));
+        frmsavpic& w = window();
+        w.Command2->click();
+        const QColor cleared = buttonColor(w.Command2);
+        QVERIFY(cleared != kYellow);
+
+        w.txtsave->setFocus();
+        QTest::keyClicks(w.txtsave, QStringLiteral("x"));
+        QCOMPARE(buttonColor(w.Command2), cleared);
+        w.txtsave->selectAll();
+        QTest::keyClick(w.txtsave, Qt::Key_Backspace);
+        QCOMPARE(buttonColor(w.Command2), kYellow);
+    }
+
+    void savingWithAnEmptyPathAsksForOne()
+    {
+        openWith(QStringLiteral("photo.jpg"));
+        frmsavpic& w = window();
+        w.lblnotice->setText(QStringLiteral("Saved"));
+        m_services->expectMessage(QStringLiteral("Please select a path"), MsgAnswer::Ok, kAppTitle);
+
+        w.cmdsavepic->click();
+        QCOMPARE(m_services->boxes().size(), std::size_t{1});
+        QCOMPARE(m_services->boxes().front().icon, MsgIcon::None);
+        QCOMPARE(m_services->boxes().front().buttons, MsgButtons::Ok);
+        QCOMPARE(w.lblnotice->text(), QStringLiteral("Saved"));
+        QVERIFY(QDir(m_targets).isEmpty());
+    }
+
+    void savingCopiesTheChosenFileReplacingAnOldOne()
+    {
+        openWith(QStringLiteral("photo.jpg"));
+        frmsavpic& w = window();
+        const QString target = m_targets + QStringLiteral("/copy.jpg");
+        QFile old(target);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("an older and longer file than the new one, which is replaced without a question");
+        old.close();
+        w.txtsave->setText(target);
+
+        w.cmdsavepic->click();
+        QCOMPARE(readFile(target), m_photo);
+        QCOMPARE(w.lblnotice->text(), kSaved);
+        QCOMPARE(readFile(main().txtimg->text()), m_photo);
+    }
+
+    void aZeroByteFileIsCopied()
+    {
+        openWith(QStringLiteral("empty.jpg"));
+        const QString target = m_targets + QStringLiteral("/empty copy.jpg");
+        window().txtsave->setText(target);
+
+        window().cmdsavepic->click();
+        QVERIFY(QFileInfo(target).isFile());
+        QCOMPARE(QFileInfo(target).size(), 0);
+        QCOMPARE(window().lblnotice->text(), kSaved);
+    }
+
+    void copyOntoItselfKeepsTheFile_data()
+    {
+        QTest::addColumn<QString>("spelling");
+        QTest::newRow("same path") << "pictures/photo.jpg";
+        QTest::newRow("other spelling") << "pictures/./../pictures/photo.jpg";
+    }
+
+    void copyOntoItselfKeepsTheFile()
+    {
+        QFETCH(QString, spelling);
+        openWith(QStringLiteral("photo.jpg"));
+        window().txtsave->setText(m_dir.filePath(spelling));
+
+        window().cmdsavepic->click();
+        QCOMPARE(readFile(m_pictures + QStringLiteral("/photo.jpg")), m_photo);
+        QCOMPARE(window().lblnotice->text(), kSaved);
+    }
+
+    void aFailedCopyIsTriedThreeTimesThenGivenUp_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("typed");
+        QTest::addColumn<bool>("sourceVanished");
+        // Tests run as root: only causes that stop root too.
+        QTest::newRow("folder missing") << "targets/missing/copy.jpg" << false << false;
+        QTest::newRow("folder is a file") << "pictures/photo.jpg/copy.jpg" << false << false;
+        QTest::newRow("target is a folder") << "targets" << false << false;
+        QTest::newRow("source vanished") << "targets/copy.jpg" << false << true;
+        QTest::newRow("only blanks") << "   " << true << false;
+        QTest::newRow("not a full path") << "copy.jpg" << true << false;
+    }
+
+    void aFailedCopyIsTriedThreeTimesThenGivenUp()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, typed);
+        QFETCH(bool, sourceVanished);
+        QImage image(8, 8, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        const QString doomed = m_pictures + QStringLiteral("/doomed.jpg");
+        QVERIFY(image.save(doomed, "JPG"));
+        main().File1->refresh();
+        openWith(sourceVanished ? QStringLiteral("doomed.jpg") : QStringLiteral("photo.jpg"));
+        QFile::remove(doomed);
+        frmsavpic& w = window();
+        // Left over from an earlier save: it must not pass for this one.
+        w.lblnotice->setText(kSaved);
+        w.txtsave->setText(typed ? target : m_dir.filePath(target));
+        const QStringList before = QDir(m_targets).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        expectCopyErrors(3);
+
+        w.cmdsavepic->click();
+        QCOMPARE(m_services->boxes().size(), std::size_t{3});
+        for (const auto& box : m_services->boxes()) {
+            QCOMPARE(box.icon, MsgIcon::None);
+            QCOMPARE(box.buttons, MsgButtons::Ok);
+        }
+        QVERIFY(w.lblnotice->text().isEmpty());
+        QCOMPARE(QDir(m_targets).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+        QCOMPARE(readFile(m_pictures + QStringLiteral("/photo.jpg")), m_photo);
+        QVERIFY(!QFile::exists(QDir::current().filePath(target)));
+    }
+
+    void clickingThePictureNamesItImage1()
+    {
+        openWith(QStringLiteral("photo.jpg"));
+        QTest::mouseClick(window().Image1, Qt::LeftButton);
+        QCOMPARE(window().txtpic->text(), QStringLiteral("Image1"));
+    }
+
+    void changingTheFolderEmptiesTheNotice()
+    {
+        window().lblnotice->setText(QStringLiteral("Saved"));
+        QVERIFY(window().Dir1->setPath(m_targets));
+        QVERIFY(window().lblnotice->text().isEmpty());
+    }
+
+    void backAndTheCloseBoxReturnToTheMainWindow_data()
+    {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("Back") << false;
+        QTest::newRow("close box") << true;
+    }
+
+    void backAndTheCloseBoxReturnToTheMainWindow()
+    {
+        QFETCH(bool, closeBox);
+        openWith(QStringLiteral("photo.jpg"));
+        frmsavpic& w = window();
+        QVERIFY(!main().isVisible());
+        QVERIFY(w.Dir1->setPath(m_targets));
+        w.lblnotice->setText(kSaved);
+        QPointer<QLabel> notice = w.lblnotice;
+
+        if (closeBox)
+            w.close();
+        else
+            w.Command4->click();
+        QVERIFY(main().isVisible());
+        QVERIFY(!m_forms->isLoaded(QStringLiteral("frmsavpic")));
+        QVERIFY(notice->text().isEmpty());
+        QTRY_VERIFY(notice.isNull());
+
+        // The next "Load" finds a fresh window: no name until a file is picked again, lists at the current folder.
+        main().cmdload->click();
+        frmsavpic& fresh = window();
+        QVERIFY(fresh.isVisible());
+        QVERIFY(fresh.txtpic->text().isEmpty());
+        QVERIFY(fresh.txtsave->text().isEmpty());
+        QCOMPARE(fresh.Dir1->path(), FolderList().path());
+        QCOMPARE(buttonColor(fresh.Command2), kYellow);
+        QVERIFY(!main().isVisible());
+    }
+
+    void exitEndsTheProgramAtOnce()
+    {
+        openWith(QStringLiteral("photo.jpg"));
+        window().Command3->click();
+        QVERIFY(m_services->programEnded());
+        QVERIFY(!main().isVisible());
+    }
+
+    void ftpHandsTheChosenFileToTheFtpWindow()
+    {
+        openWith(QStringLiteral("photo.jpg"));
+        frmsavpic& w = window();
+        frmftp& ftp = m_forms->frmftp();
+        // What an earlier visit under another kind left behind.
+        ftp.Text1->setText(QStringLiteral("url"));
+        ftp.Text1->hide();
+        ftp.Label2->hide();
+        ftp.Text2->setText(QStringLiteral("my link"));
+        ftp.Text2->show();
+        ftp.Label3->show();
+        QVERIFY(ftp.dirLocalDir->setPath(m_targets));
+        w.txtpic->setText(QStringLiteral("renamed.jpg"));
+        w.txtsave->setText(m_targets + QStringLiteral("/renamed.jpg"));
+
+        w.Command5->click();
+        QVERIFY(ftp.isVisible());
+        QVERIFY(!w.isVisible());
+        QVERIFY(m_forms->isLoaded(QStringLiteral("frmsavpic")));
+        QVERIFY(!main().isVisible());
+        QCOMPARE(ftp.drvLocalDrive->drive(), main().Drive1->drive());
+        QCOMPARE(ftp.dirLocalDir->path(), m_pictures);
+        QCOMPARE(ftp.filLocalFile->path(), m_pictures);
+        QCOMPARE(ftp.filLocalFile->fileName(), QStringLiteral("photo.jpg"));
+        // The path box now holds the source, not the target.
+        QCOMPARE(w.txtsave->text(), m_pictures + QStringLiteral("/photo.jpg"));
+        QCOMPARE(ftp.txtsaveftp->text(), QStringLiteral("renamed.jpg"));
+        QCOMPARE(ftp.Text1->text(), QStringLiteral("img"));
+        QVERIFY(ftp.Text1->isVisible());
+        QVERIFY(ftp.Label2->isVisible());
+        QVERIFY(ftp.Text2->text().isEmpty());
+        QVERIFY(ftp.Text2->isHidden());
+        QVERIFY(ftp.Label3->isHidden());
+        QCOMPARE(ftp.Command6->text(), QStringLiteral("Select another Picture"));
+    }
+};
+
+QTEST_MAIN(TestFrmsavpic)
+#include "tst_frmsavpic.moc"
