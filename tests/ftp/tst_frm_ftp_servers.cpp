@@ -1,0 +1,341 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the FTP window shows when it logs on and off through the real transfer component, against pyftpdlib
+// and vsftpd on loopback, a port that never answers, a port nobody listens on, and a server that dies.
+#include "ftp/frm_ftp.h"
+#include "ftp/ftp_transfer.h"
+#include "ftp_window_probe.h"
+#include "startup/forms.h"
+#include "support/ftp_servers.h"
+#include "support/scripted_services.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+using namespace lumaport;
+using namespace lumaport::test;
+
+namespace {
+
+/// The real component with the window's request time-out shortened, so a silent server ends a test quickly.
+class ShortTimeoutTransfer : public InternetTransfer
+{
+public:
+    explicit ShortTimeoutTransfer(int maxSeconds) : m_maxSeconds(maxSeconds)
+    {
+        connect(&m_real, &InternetTransfer::StateChanged, this, &InternetTransfer::StateChanged);
+    }
+
+    void setProtocol(int protocol) override { m_real.setProtocol(protocol); }
+    void setRemoteHost(const QString& server) override { m_real.setRemoteHost(server); }
+    void setUserName(const QString& userName) override { m_real.setUserName(userName); }
+    void setPassword(const QString& password) override { m_real.setPassword(password); }
+    void setRequestTimeout(int seconds) override
+    {
+        m_requested = seconds;
+        m_real.setRequestTimeout(std::min(seconds, m_maxSeconds));
+    }
+    void Execute(const QString& operation) override { m_real.Execute(operation); }
+    bool StillExecuting() const override { return m_real.StillExecuting(); }
+    void Cancel() override { m_real.Cancel(); }
+    QString GetChunk(int size, int dataType) override { return m_real.GetChunk(size, dataType); }
+    int ResponseCode() const override { return m_real.ResponseCode(); }
+    QString ResponseInfo() const override { return m_real.ResponseInfo(); }
+
+    int requestedTimeout() const { return m_requested; }
+
+private:
+    FtpTransfer m_real;
+    int m_maxSeconds;
+    int m_requested = 0;
+};
+
+/// Answers every message box with OK and keeps it: error texts come from the component and the server.
+class RecordingServices : public ScriptedServices
+{
+public:
+    struct Box
+    {
+        QString text;
+        QString title;
+        MsgIcon icon;
+    };
+
+    MsgAnswer messageBox(const QString& text, const QString& title, MsgIcon icon, MsgButtons) override
+    {
+        m_shown.push_back({text, title, icon});
+        return MsgAnswer::Ok;
+    }
+    const std::vector<Box>& shown() const { return m_shown; }
+
+private:
+    std::vector<Box> m_shown;
+};
+
+void writeFile(const QString& path, const QByteArray& bytes = "x")
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+bool invokeFtpReady(frmftp& ftp, bool showMessage)
+{
+    bool ready = false;
+    if (!QMetaObject::invokeMethod(&ftp, "FtpReady", Q_RETURN_ARG(bool, ready), Q_ARG(bool, showMessage)))
+        qFatal("FtpReady is not invokable");
+    return ready;
+}
+
+} // namespace
+
+class TestFrmFtpServers : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<RecordingServices> m_services;
+    std::unique_ptr<Forms> m_forms;
+    ShortTimeoutTransfer* m_transfer = nullptr;
+
+    frmftp& ftp() { return m_forms->frmftp(); }
+
+    void makeWindow(int maxTimeoutSeconds = 40)
+    {
+        m_services = std::make_unique<RecordingServices>();
+        m_forms = std::make_unique<Forms>(*m_services, [this, maxTimeoutSeconds] {
+            auto transfer = std::make_unique<ShortTimeoutTransfer>(maxTimeoutSeconds);
+            m_transfer = transfer.get();
+            return transfer;
+        });
+        ftp();
+    }
+
+    void logOn(const QString& server, const QString& user, const QString& password)
+    {
+        ftp().txtServer->setText(server);
+        ftp().txtUserName->setText(user);
+        ftp().txtPassword->setText(password);
+        control<QPushButton>(ftp(), "cmdLogOn")->click();
+    }
+
+    void logOn(const FtpServer& server) { logOn(server.serverText(), server.userName(), server.password()); }
+
+    /// The one box shown so far: an "Error" box, critical, whose number is the expected one.
+    void expectOneErrorBox(int code)
+    {
+        QCOMPARE(m_services->shown().size(), std::size_t(1));
+        const RecordingServices::Box& box = m_services->shown().front();
+        QCOMPARE(box.title, QStringLiteral("Error"));
+        QCOMPARE(box.icon, MsgIcon::Critical);
+        QVERIFY2(box.text.startsWith(QString::number(code) + QLatin1Char(' ')), qPrintable(box.text));
+        QVERIFY2(box.text.size() > 6, qPrintable(box.text)); // the component's text follows the number
+    }
+
+    void expectLoggedOffAfterFailure()
+    {
+        QCOMPARE(statusText(ftp()), QStringLiteral("Not Connected"));
+        QCOMPARE(statusFrame(ftp()), QStringLiteral("Server Status"));
+        QCOMPARE(arrangement(ftp()), kLoggedOff);
+        QVERIFY(!m_transfer->StillExecuting());
+    }
+
+    /// Logs on to a slow pyftpdlib, then starts a re-list of a folder that takes seconds to arrive.
+    void startSlowRelist(FtpServer& server)
+    {
+        writeFile(server.rootFolder() + QStringLiteral("/first.jpg"));
+        logOn(server);
+        QCOMPARE(arrangement(ftp()), kLoggedOn);
+        for (int i = 0; i < 60; ++i)
+            writeFile(server.rootFolder() + QStringLiteral("/picture-with-a-long-name-%1.jpg").arg(i));
+        QVERIFY(QMetaObject::invokeMethod(&ftp(), "WaitAndRelist"));
+        QVERIFY(m_transfer->StillExecuting());
+    }
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        m_forms.reset();
+        m_services.reset();
+        m_transfer = nullptr;
+    }
+
+    void logOnListsTheStartingFolder_data()
+    {
+        QTest::addColumn<FtpServer::Kind>("kind");
+        QTest::newRow("pyftpdlib") << FtpServer::Kind::Pyftpdlib;
+        QTest::newRow("vsftpd") << FtpServer::Kind::Vsftpd;
+    }
+
+    void logOnListsTheStartingFolder()
+    {
+        QFETCH(FtpServer::Kind, kind);
+        FtpServer server(kind);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        writeFile(server.rootFolder() + QStringLiteral("/photo one.jpg"));
+        QVERIFY(QDir().mkpath(server.rootFolder() + QStringLiteral("/images")));
+        makeWindow();
+        ftp().txtpermurl->setText(QStringLiteral("www.example.org/"));
+        StatusRecorder recorder(ftp(), *m_transfer);
+
+        logOn(server);
+
+        QVERIFY(m_services->shown().empty());
+        QCOMPARE(m_transfer->requestedTimeout(), 40);
+        QStringList entries = remoteEntries(ftp());
+        entries.sort();
+        QStringList expected{QStringLiteral("images/"), QStringLiteral("photo one.jpg")};
+        if (!server.writableEntry().isEmpty())
+            expected.append(server.writableEntry());
+        expected.sort();
+        QCOMPARE(entries, expected);
+        QCOMPARE(statusText(ftp()), QStringLiteral("Connected"));
+        QCOMPARE(statusFrame(ftp()), QStringLiteral("Server Status"));
+        QCOMPARE(arrangement(ftp()), kLoggedOn);
+        QCOMPARE(ftp().windowTitle(), QStringLiteral("FTP-") + server.serverText());
+        QCOMPARE(ftp().txtname->text(), QStringLiteral("www.example.org/"));
+        QCOMPARE(m_services->beeps(), 1);
+        // The status line walked through the request; the completed reply came last.
+        QVERIFY2(recorder.texts().contains(QStringLiteral("4:Connected")), qPrintable(recorder.texts().join(", ")));
+        QVERIFY2(recorder.texts().size() >= 3, qPrintable(recorder.texts().join(", ")));
+        QCOMPARE(recorder.states().last(), int(InternetTransfer::icResponseCompleted));
+
+        control<QPushButton>(ftp(), "cmdLogOff")->click();
+        QVERIFY(remoteEntries(ftp()).isEmpty());
+        QCOMPARE(arrangement(ftp()), kLoggedOff);
+        QCOMPARE(statusText(ftp()), QStringLiteral("Not Connected"));
+        QTRY_VERIFY(!m_transfer->StillExecuting());
+        QCOMPARE(statusText(ftp()), QStringLiteral("Not Connected"));
+        QVERIFY(m_services->shown().empty());
+    }
+
+    void refusedLogOnEndsLoggedOff_data()
+    {
+        QTest::addColumn<FtpServer::Kind>("kind");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("pyftpdlib, wrong password") << FtpServer::Kind::Pyftpdlib << "lumaport"
+                                                   << "wrong";
+        QTest::newRow("vsftpd, anonymous only") << FtpServer::Kind::Vsftpd << "lumaport"
+                                                << "wrong";
+    }
+
+    void refusedLogOnEndsLoggedOff()
+    {
+        QFETCH(FtpServer::Kind, kind);
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        FtpServer server(kind);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        writeFile(server.rootFolder() + QStringLiteral("/secret.jpg"));
+        makeWindow();
+        logOn(server.serverText(), user, password);
+        expectOneErrorBox(12014);
+        expectLoggedOffAfterFailure();
+        QVERIFY(remoteEntries(ftp()).isEmpty());
+        QCOMPARE(ftp().windowTitle(), QStringLiteral("FTP-"));
+
+        // Typing the right password and trying again works.
+        logOn(server);
+        QCOMPARE(arrangement(ftp()), kLoggedOn);
+        QVERIFY(remoteEntries(ftp()).contains(QStringLiteral("secret.jpg")));
+    }
+
+    void nothingListeningEndsLoggedOff()
+    {
+        makeWindow();
+        logOn(QStringLiteral("127.0.0.1:%1").arg(unusedLoopbackPort()), QString(), QStringLiteral("x"));
+        expectOneErrorBox(12029);
+        expectLoggedOffAfterFailure();
+    }
+
+    void silentServerTimesOutAndEndsLoggedOff()
+    {
+        SilentServer silent;
+        makeWindow(2);
+        QElapsedTimer clock;
+        clock.start();
+        logOn(silent.serverText(), QString(), QStringLiteral("x"));
+        const qint64 waited = clock.elapsed();
+        expectOneErrorBox(12002);
+        expectLoggedOffAfterFailure();
+        QVERIFY2(waited >= 1500 && waited < 20000, qPrintable(QString::number(waited)));
+    }
+
+    void serverDyingDuringARequestShowsError12030()
+    {
+        FtpServer server(FtpServer::Kind::Pyftpdlib, {2000});
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        makeWindow();
+        startSlowRelist(server);
+        QTRY_COMPARE(statusText(ftp()), QStringLiteral("Receiving Response"));
+        server.kill();
+        QTRY_VERIFY_WITH_TIMEOUT(!m_services->shown().empty(), 15000);
+        expectOneErrorBox(12030);
+        QCOMPARE(statusText(ftp()), QStringLiteral("Not Connected"));
+        QCOMPARE(arrangement(ftp()), kAbortedAfterLogOn);
+        QVERIFY(!m_transfer->StillExecuting());
+    }
+
+    void secondCommandWhileOneRunsIsTurnedAway()
+    {
+        FtpServer server(FtpServer::Kind::Pyftpdlib, {2000});
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        makeWindow();
+        startSlowRelist(server);
+        const QStringList received = server.receivedCommands();
+
+        QVERIFY(!invokeFtpReady(ftp(), true));
+        QCOMPARE(m_services->shown().size(), std::size_t(1));
+        QCOMPARE(m_services->shown().front().text, QStringLiteral("Please wait.  FTP is still executing"));
+        QCOMPARE(m_services->shown().front().title, QStringLiteral("Busy"));
+        QCOMPARE(server.receivedCommands(), received);
+
+        // The running listing still arrives in full.
+        QTRY_VERIFY_WITH_TIMEOUT(!m_transfer->StillExecuting(), 30000);
+        QCOMPARE(remoteEntries(ftp()).size(), 61);
+        QCOMPARE(m_services->shown().size(), std::size_t(1));
+    }
+
+    void logOffDuringARequestCancelsItAndCloses()
+    {
+        FtpServer server(FtpServer::Kind::Pyftpdlib, {2000});
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        makeWindow();
+        startSlowRelist(server);
+        QTRY_COMPARE(statusText(ftp()), QStringLiteral("Receiving Response"));
+
+        control<QPushButton>(ftp(), "cmdLogOff")->click();
+        QVERIFY(remoteEntries(ftp()).isEmpty());
+        QCOMPARE(arrangement(ftp()), kLoggedOff);
+        QTRY_VERIFY(!m_transfer->StillExecuting());
+        QCOMPARE(statusText(ftp()), QStringLiteral("Not Connected"));
+        // Nothing of the cancelled listing trickles in afterwards.
+        QTest::qWait(300);
+        QVERIFY(remoteEntries(ftp()).isEmpty());
+        QVERIFY(m_services->shown().empty());
+    }
+
+    // A line break pasted into the user name must not smuggle a command to the server.
+    void lineBreakInTheLogOnFieldsIsRefused()
+    {
+        FtpServer server(FtpServer::Kind::Pyftpdlib);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        const QString victim = server.rootFolder() + QStringLiteral("/keep.jpg");
+        writeFile(victim);
+        makeWindow();
+        logOn(server.serverText(), server.userName() + QStringLiteral("\r\nDELE keep.jpg"), server.password());
+        QCOMPARE(m_services->shown().size(), std::size_t(1));
+        QCOMPARE(m_services->shown().front().title, QStringLiteral("Error"));
+        expectLoggedOffAfterFailure();
+        QVERIFY(QFile::exists(victim));
+        for (const QString& command : server.receivedCommands())
+            QVERIFY2(!command.startsWith(QLatin1String("DELE")), qPrintable(command));
+    }
+};
+
+QTEST_MAIN(TestFrmFtpServers)
+#include "tst_frm_ftp_servers.moc"
