@@ -219,11 +219,11 @@ FtpOutcome FtpSession::run(const FtpCommand& command, const FtpLogOn& logOn, con
     Request request{sink, cancelled};
     if (auto refused = openLocalFile(command, request))
         return *refused;
-    if (m_curl && !(logOn == m_logOn)) {
+    if (!(logOn == m_logOn)) {
         drop();
-        m_mlsd = Mlsd::Unknown;
+        m_logOn = logOn;
+        m_mlsd = Mlsd::Unknown; // perhaps another server
     }
-    m_logOn = logOn;
     if (!m_curl)
         m_curl = curl_easy_init();
     if (!m_curl)
