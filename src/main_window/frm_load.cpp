@@ -228,7 +228,7 @@ void frmload::Command3_Click()
 void frmload::Drive1_Change()
 {
     // A drive that can't be read leaves the folder list where it was, without a word.
-    Dir1->setPath(Drive1->drive());
+    Dir1->setDrive(Drive1->drive());
 }
 
 void frmload::Dir1_Change()

@@ -42,18 +42,23 @@ FolderList::FolderList(QWidget* parent) : QListWidget(parent)
     show(currentFolderOf({volumeRootOf(QDir::currentPath()), {}}), nullptr);
 }
 
-bool FolderList::setPath(const QString& pathOrDrive, QString* error)
+bool FolderList::setDrive(const QString& drive, QString* error)
 {
-    QString target;
-    if (const auto volume = findVolume(pathOrDrive))
-        target = currentFolderOf(*volume);
-    else if (pathOrDrive.isEmpty())
-        target = QString();
-    else
-        target = folderListForm(pathOrDrive);
+    const auto volume = findVolume(drive);
+    if (!volume) {
+        if (error)
+            *error = QStringLiteral("Device unavailable: ") + drive;
+        return false;
+    }
+    return setPath(currentFolderOf(*volume), error);
+}
+
+bool FolderList::setPath(const QString& path, QString* error)
+{
+    const QString target = path.isEmpty() ? QString() : folderListForm(path);
     if (target.isEmpty() || !QFileInfo(target).isDir()) {
         if (error)
-            *error = QStringLiteral("Path not found: ") + pathOrDrive;
+            *error = QStringLiteral("Path not found: ") + path;
         return false;
     }
     if (target == m_path)

@@ -15,9 +15,10 @@ public:
 
     /// Absolute path; ends with the separator only at a volume root.
     QString path() const { return m_path; }
-    /// Opens a folder, or a drive's current folder when given a drive name. A folder that does not exist or
-    /// can't be read fails and leaves the list as it was.
-    bool setPath(const QString& pathOrDrive, QString* error = nullptr);
+    /// Opens a folder. A folder that does not exist or can't be read fails and leaves the list as it was.
+    bool setPath(const QString& path, QString* error = nullptr);
+    /// Opens the current folder of the drive a drive list names; fails like setPath.
+    bool setDrive(const QString& drive, QString* error = nullptr);
     /// Re-reads the subfolders of the open folder.
     void refresh();
 

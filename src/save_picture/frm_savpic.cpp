@@ -163,7 +163,7 @@ void frmsavpic::Dir1_Change()
 void frmsavpic::Drive1_Change()
 {
     // As in the main window, a drive that can't be read leaves the folder list where it was, without a word.
-    Dir1->setPath(Drive1->drive());
+    Dir1->setDrive(Drive1->drive());
 }
 
 void frmsavpic::Image1_Click()

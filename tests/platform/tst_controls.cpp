@@ -79,9 +79,12 @@ private Q_SLOTS:
         QVERIFY(list.setPath(dir.path() + QStringLiteral("/a b/")));
         QCOMPARE(changed.count(), 1);
 
-        // A drive name opens that drive's current folder.
-        QVERIFY(list.setPath(QStringLiteral("/")));
+        // A drive opens at its current folder; the same text as a path opens the root.
+        QVERIFY(list.setDrive(QStringLiteral("/")));
         QCOMPARE(list.path(), currentFolderOf(*findVolume(QStringLiteral("/"))));
+        QVERIFY(list.setPath(QStringLiteral("/")));
+        QCOMPARE(list.path(), QStringLiteral("/"));
+        QVERIFY(!list.setDrive(QStringLiteral("/no/such/volume")));
 
         QVERIFY(list.setPath(dir.path() + QStringLiteral("/a b/ünï")));
         const int before = changed.count();
