@@ -65,7 +65,9 @@ frmload::frmload(Forms& forms)
                       QStringLiteral("Picture may seem distorted, this is normal. Your Picture will not change."),
                       {3720, 6360, 5895, 255});
     Label3->setAlignment(Qt::AlignCenter);
+    fitCaption(Label3);
     Label1 = addLabel(area, "Label1", QStringLiteral("Image Path:"), {120, 6840, 855, 255});
+    fitCaption(Label1);
     txtimg = addTextBox(area, "txtimg", {1080, 6840, 8535, 285});
     setBuddy(Label1, txtimg);
     cmdftp = addButton(area, "cmdftp", QStringLiteral("FTP"), {7560, 7320, 855, 375});
