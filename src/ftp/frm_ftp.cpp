@@ -11,6 +11,7 @@
 #include "platform/services.h"
 #include "platform/shape.h"
 #include "platform/timer.h"
+#include "platform/wrapping_button.h"
 #include "startup/forms.h"
 
 #include <QGroupBox>
@@ -53,6 +54,23 @@ void setPicture(QPushButton* button, const QString& resource)
 {
     button->setIcon(QIcon(resource));
     button->setIconSize(QSize(16, 16));
+}
+
+/// A label whose caption is set once: desktop fonts run wider than the design's.
+QLabel* addFittedLabel(QWidget* parent, const char* name, const QString& caption, const Twips& twips)
+{
+    QLabel* label = addLabel(parent, name, caption, twips);
+    fitCaption(label);
+    return label;
+}
+
+/// A button too narrow for its caption on one line.
+QPushButton* addWrappingButton(QWidget* parent, const char* name, const QString& caption, const Twips& twips)
+{
+    auto* button = addControl<WrappingButton>(parent, name, twips);
+    button->setText(caption);
+    button->setAutoDefault(false);
+    return button;
 }
 
 /// A text box with no label of its own to name it for screen readers.
@@ -140,15 +158,17 @@ void frmftp::buildLoginOptions()
     Command7 = addButton(fraLoginInfo, "Command7", QStringLiteral("Load"), {1200, 360, 855, 255});
     cmdsave = addButton(fraLoginInfo, "cmdsave", QStringLiteral("Save"), {2160, 360, 855, 255});
     cmdopen = addButton(fraLoginInfo, "cmdopen", QStringLiteral("Open"), {3120, 360, 855, 255});
-    lblserver1 = addLabel(fraLoginInfo, "lblserver1", QStringLiteral("Permanente URL"), {240, 840, 2775, 255});
+    lblserver1 = addFittedLabel(fraLoginInfo, "lblserver1", QStringLiteral("Permanente URL"), {240, 840, 2775, 255});
     // Belongs to the window, not the frame, yet sits in the frame under its label.
     Text3 = addTextBox(this, "Text3", {480, 1320, 3735, 285});
     Text3->setToolTip(kUrlHint);
     setBuddy(lblserver1, Text3);
-    Label1 = addLabel(fraLoginInfo, "Label1", QStringLiteral("URL Name"), {240, 1440, 1095, 255});
+    Label1 = addFittedLabel(fraLoginInfo, "Label1", QStringLiteral("URL Name"), {240, 1440, 1095, 255});
     txtname = addTextBox(fraLoginInfo, "txtname", {240, 1680, 3735, 195});
     txtname->setToolTip(QStringLiteral("current displayed URL"));
     txtname->setFocusPolicy(Qt::ClickFocus);
+    // Too low for a frame around the text; on the window colour it reads as the address shown.
+    txtname->setFrame(false);
     setForeColor(txtname, kDarkRed);
     QPalette palette = txtname->palette();
     palette.setColor(QPalette::Base, kBackColor);
@@ -156,11 +176,11 @@ void frmftp::buildLoginOptions()
     setBuddy(Label1, txtname);
 
     Shape1 = addControl<Shape>(fraLoginInfo, "Shape1", {120, 1920, 3975, 1935});
-    lblServer = addLabel(fraLoginInfo, "lblServer", QStringLiteral("Server:"), {240, 2040, 510, 195});
+    lblServer = addFittedLabel(fraLoginInfo, "lblServer", QStringLiteral("Server:"), {240, 2040, 510, 195});
     txtServer = addTextBox(fraLoginInfo, "txtServer", {240, 2280, 3765, 285});
     txtServer->setToolTip(QStringLiteral("FTP Server Name"));
     setBuddy(lblServer, txtServer);
-    lblUserName = addLabel(fraLoginInfo, "lblUserName", QStringLiteral("User Name:"), {240, 2640, 840, 195});
+    lblUserName = addFittedLabel(fraLoginInfo, "lblUserName", QStringLiteral("User Name:"), {240, 2640, 840, 195});
     txtUserName = addTextBox(fraLoginInfo, "txtUserName", {240, 2880, 2205, 285});
     txtUserName->setToolTip(QStringLiteral("User Name"));
     setBuddy(lblUserName, txtUserName);
@@ -168,10 +188,11 @@ void frmftp::buildLoginOptions()
                             QStringLiteral("Log On"));
     makeBold(cmdLogOn);
     setBackColor(cmdLogOn, kPaleGreen);
-    lblPassword = addLabel(fraLoginInfo, "lblPassword", QStringLiteral("Password:"), {240, 3240, 735, 195});
+    lblPassword = addFittedLabel(fraLoginInfo, "lblPassword", QStringLiteral("Password:"), {240, 3240, 735, 195});
     txtPassword = addTextBox(fraLoginInfo, "txtPassword", {240, 3480, 2205, 285});
     txtPassword->setToolTip(QStringLiteral("Password"));
     txtPassword->setEchoMode(QLineEdit::Password);
+    txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     setBuddy(lblPassword, txtPassword);
     cmdLogOff = addTipButton(fraLoginInfo, "cmdLogOff", QStringLiteral("Log Off"), {2640, 3360, 1320, 420},
                              QStringLiteral("Log Off"));
@@ -189,8 +210,10 @@ void frmftp::buildRemoteFiles()
     Label4 = addLabel(fraRemoteFiles, "Label4", QString(), {120, 3380, 975, 200});
     Label4->setAlignment(Qt::AlignCenter);
     Command11 = addButton(fraRemoteFiles, "Command11", QStringLiteral("Preview"), {120, 3630, 1005, 300});
-    Command10 = addButton(fraRemoteFiles, "Command10", QStringLiteral("Selected No Tags"), {1200, 3480, 975, 450});
-    Command9 = addButton(fraRemoteFiles, "Command9", QStringLiteral("Use Selected with Tags"), {2160, 3480, 1215, 450});
+    Command10 =
+        addWrappingButton(fraRemoteFiles, "Command10", QStringLiteral("Selected No Tags"), {1200, 3480, 975, 450});
+    Command9 = addWrappingButton(fraRemoteFiles, "Command9", QStringLiteral("Use Selected with Tags"),
+                                 {2160, 3480, 1215, 450});
     cmdUpFolder = addTipButton(fraRemoteFiles, "cmdUpFolder", QString(), {3480, 3600, 420, 330},
                                QStringLiteral("Move Up One Folder"));
     cmdDelete = addTipButton(fraRemoteFiles, "cmdDelete", QStringLiteral("Delete File"), {3960, 3600, 1140, 330},
@@ -228,12 +251,13 @@ void frmftp::buildLocalFiles()
     imgSendFile->setPicture(QPixmap(QStringLiteral(":/lumaport/send_file.png")));
     imgSendFile->setToolTip(QStringLiteral("Send Selected File"));
     imgSendFile->setEnabled(false);
-    lblSendFile = addLabel(fraControls, "lblSendFile", QStringLiteral("Send File"), {3720, 360, 810, 195});
+    lblSendFile = addFittedLabel(fraControls, "lblSendFile", QStringLiteral("Send File"), {3720, 360, 810, 195});
     imgReceiveFile = addControl<PictureBox>(fraControls, "imgReceiveFile", {4680, 270, 390, 345});
     imgReceiveFile->setPicture(QPixmap(QStringLiteral(":/lumaport/receive_file.png")));
     imgReceiveFile->setToolTip(QStringLiteral("Recieve Selected File"));
     imgReceiveFile->setEnabled(false);
-    lblReceiveFile = addLabel(fraControls, "lblReceiveFile", QStringLiteral("Receive File"), {5280, 360, 1080, 195});
+    lblReceiveFile =
+        addFittedLabel(fraControls, "lblReceiveFile", QStringLiteral("Receive File"), {5280, 360, 1080, 195});
 }
 
 void frmftp::buildLinkBuilder()
@@ -247,11 +271,11 @@ void frmftp::buildLinkBuilder()
                               QStringLiteral("[/img]"));
     txturl2->setFocusPolicy(Qt::ClickFocus);
     Command4 = addButton(this, "Command4", QStringLiteral("Save Tags"), {5040, 5280, 975, 375});
-    Label2 = addLabel(this, "Label2", QStringLiteral("UBB Tags"), {6120, 5160, 975, 255});
+    Label2 = addFittedLabel(this, "Label2", QStringLiteral("UBB Tags"), {6120, 5160, 975, 255});
     Text1 = addTextBox(this, "Text1", {6120, 5400, 975, 285});
     Text1->setToolTip(QStringLiteral("Enter your tag here"));
     setBuddy(Label2, Text1);
-    Label3 = addLabel(this, "Label3", QStringLiteral("URL Text"), {7200, 5160, 2415, 255});
+    Label3 = addFittedLabel(this, "Label3", QStringLiteral("URL Text"), {7200, 5160, 2415, 255});
     Text2 = addTextBox(this, "Text2", {7200, 5400, 2415, 285});
     setBuddy(Label3, Text2);
     txtURL = addNamedTextBox(this, "txtURL", {240, 5880, 9375, 435}, QStringLiteral("Address"));

@@ -6,15 +6,19 @@
 #include "main_window/frm_load.h"
 #include "platform/picture_box.h"
 #include "platform/timer.h"
+#include "platform/wrapping_button.h"
+#include "startup/app.h"
 #include "startup/forms.h"
 #include "support/fake_transfer.h"
 #include "support/scripted_services.h"
 
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -64,6 +68,12 @@ class TestFrmFtp : public QObject
     }
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        // The program's style and font, so the captions are measured as the user sees them.
+        setUpApplication(*qobject_cast<QApplication*>(QCoreApplication::instance()));
+    }
+
     void init()
     {
         m_services = std::make_unique<ScriptedServices>();
@@ -210,6 +220,8 @@ private Q_SLOTS:
         QCOMPARE(control<QLabel>(w, "lblStatus")->alignment(), Qt::AlignCenter);
         QCOMPARE(control<QLineEdit>(w, "txtURL")->font().pointSize(), 12);
         QCOMPARE(w.txtPassword->echoMode(), QLineEdit::Password);
+        QCOMPARE(w.txtPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, w.txtPassword),
+                 int('*'));
         QCOMPARE(w.txtname->palette().color(QPalette::Text), QColor(192, 0, 0));
         QCOMPARE(w.txtname->palette().color(QPalette::Base), QColor(185, 199, 204));
         for (QWidget* box :
@@ -227,6 +239,31 @@ private Q_SLOTS:
         QVERIFY(control<Timer>(w, "Timer1")->enabled());
         QCOMPARE(control<Timer>(w, "Timer2")->interval(), 4000);
         QVERIFY(!control<Timer>(w, "Timer2")->enabled());
+    }
+
+    void captionsInViewAreNotCutOff()
+    {
+        frmftp& w = ftp();
+        const QRect view = w.rect();
+        for (QLabel* label : w.findChildren<QLabel*>()) {
+            if (!view.contains(QRect(label->mapTo(&w, QPoint()), label->size())) || label->text().isEmpty())
+                continue;
+            const int needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
+            QVERIFY2(needed <= label->width(), qPrintable(label->objectName()));
+        }
+        for (QPushButton* button : w.findChildren<QPushButton*>()) {
+            if (!view.contains(QRect(button->mapTo(&w, QPoint()), button->size())) || button->text().isEmpty())
+                continue;
+            QStyleOptionButton option;
+            option.initFrom(button);
+            QRect area = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+            if (!button->icon().isNull())
+                area.setWidth(area.width() - button->iconSize().width() - 4);
+            const int wrap = qobject_cast<WrappingButton*>(button) ? int(Qt::TextWordWrap) : 0;
+            const QRect needed =
+                QFontMetrics(button->font()).boundingRect(area, Qt::AlignCenter | wrap, button->text());
+            QVERIFY2(area.contains(needed), qPrintable(button->objectName()));
+        }
     }
 
     void logOnNeedsServerAndPassword_data()

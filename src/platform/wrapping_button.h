@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QPushButton>
+
+namespace lumaport {
+
+/// A command button whose caption breaks into lines at blanks when it is wider than the button, as the
+/// design's tall, narrow buttons show theirs. The caption stays one text; only the drawing wraps. For
+/// buttons without a picture.
+class WrappingButton : public QPushButton
+{
+    Q_OBJECT
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+} // namespace lumaport
