@@ -41,6 +41,15 @@ inline QStringList remoteEntries(frmftp& ftp)
     return entries;
 }
 
+/// The window's busy guard, called the way its remote commands call it.
+inline bool invokeFtpReady(frmftp& ftp, bool showMessage)
+{
+    bool ready = false;
+    if (!QMetaObject::invokeMethod(&ftp, "FtpReady", Q_RETURN_ARG(bool, ready), Q_ARG(bool, showMessage)))
+        qFatal("FtpReady is not invokable");
+    return ready;
+}
+
 /// The enabled states of the controls that follow the connection, one letter each ('1' on, '0' off) in the
 /// order cmdLogOn, cmdLogOff, the five remote buttons, the two transfer pictures, lstRemoteFile, cmdsend,
 /// Command9, Command10, Command11; the groups that always move together are checked to agree.

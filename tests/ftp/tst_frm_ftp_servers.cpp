@@ -83,14 +83,6 @@ void writeFile(const QString& path, const QByteArray& bytes = "x")
         qFatal("cannot write %s", qPrintable(path));
 }
 
-bool invokeFtpReady(frmftp& ftp, bool showMessage)
-{
-    bool ready = false;
-    if (!QMetaObject::invokeMethod(&ftp, "FtpReady", Q_RETURN_ARG(bool, ready), Q_ARG(bool, showMessage)))
-        qFatal("FtpReady is not invokable");
-    return ready;
-}
-
 } // namespace
 
 class TestFrmFtpServers : public QObject
