@@ -488,7 +488,7 @@ void frmftp::Timer2_Timer()
 
 void frmftp::drvLocalDrive_Change()
 {
-    if (!dirLocalDir->setPath(drvLocalDrive->drive()))
+    if (!dirLocalDir->setDrive(drvLocalDrive->drive()))
         m_forms.services().messageBox(QStringLiteral("Error accessing selected drive."), QStringLiteral("Error"),
                                       MsgIcon::Critical);
 }

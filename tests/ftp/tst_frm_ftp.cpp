@@ -4,7 +4,11 @@
 #include "ftp/frm_ftp.h"
 #include "ftp_window_probe.h"
 #include "main_window/frm_load.h"
+#include "platform/drive_list.h"
+#include "platform/file_list.h"
+#include "platform/folder_list.h"
 #include "platform/timer.h"
+#include "platform/volumes.h"
 #include "startup/forms.h"
 #include "support/fake_transfer.h"
 #include "support/scripted_services.h"
@@ -14,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -369,6 +374,21 @@ private Q_SLOTS:
         QVERIFY(!cmdDelete->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(cmdDelete->isEnabled(), 6000);
         QVERIFY(!timer2->enabled());
+    }
+
+    // The main window sets the drive, then the folder; each step moves the panes below it.
+    void choosingADriveOpensItsCurrentFolderInBothPanes()
+    {
+        frmftp& w = ftp();
+        QTemporaryDir folder;
+        QVERIFY(w.dirLocalDir->setPath(folder.path()));
+        QCOMPARE(w.filLocalFile->path(), w.dirLocalDir->path());
+
+        const auto volume = findVolume(w.drvLocalDrive->drive());
+        QVERIFY(volume);
+        Q_EMIT w.drvLocalDrive->changed();
+        QCOMPARE(w.dirLocalDir->path(), currentFolderOf(*volume));
+        QCOMPARE(w.filLocalFile->path(), w.dirLocalDir->path());
     }
 
     void closingHidesTheWindowAndKeepsItsState()
