@@ -278,6 +278,8 @@ private Q_SLOTS:
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         makeWindow();
         startSlowRelist(server);
+        // Once the listing flows, the running request sends nothing more; anything new would be ours.
+        QTRY_COMPARE(statusText(ftp()), QStringLiteral("Receiving Response"));
         const QStringList received = server.receivedCommands();
 
         QVERIFY(!invokeFtpReady(ftp(), true));
