@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ftp/ftp_session.h"
 
-#include "ftp/download_file.h"
+#include "platform/replacing_file.h"
 #include "ftp/internet_transfer.h"
 #include "ftp/remote_listing.h"
 
@@ -74,7 +74,7 @@ struct FtpSession::Request
     QString ownCommandFailure; // the first refusal of one of our own commands
 
     QByteArray* listing = nullptr;
-    std::unique_ptr<DownloadFile> target;
+    std::unique_ptr<ReplacingFile> target;
     std::unique_ptr<QFile> source;
     std::optional<std::pair<FtpError, QString>> stoppedBecause; // our own callback ended the transfer
 
@@ -194,7 +194,7 @@ std::optional<FtpOutcome> openLocalFile(const FtpCommand& command, Request& requ
                               QStringLiteral("Cannot read \"%1\": %2").arg(path, request.source->errorString()),
                               {}};
     } else if (command.kind == FtpCommand::Kind::Get) {
-        request.target = std::make_unique<DownloadFile>();
+        request.target = std::make_unique<ReplacingFile>();
         if (QString error; !request.target->open(command.arguments[1], &error))
             return FtpOutcome{FtpError::LocalFile, error, {}};
     }

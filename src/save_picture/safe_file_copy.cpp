@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "save_picture/safe_file_copy.h"
 
+#include "platform/replacing_file.h"
 #include "platform/services.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -24,8 +22,6 @@ constexpr int kAttempts = 3;
 // Large enough that the kernel copies in few calls, small enough to stay within what one call may move.
 constexpr size_t kKernelChunk = size_t{1} << 30;
 constexpr size_t kBufferSize = size_t{1} << 20;
-// Leaves room in the file name for the temporary name's prefix and suffix.
-constexpr qsizetype kMaxTempStem = NAME_MAX - 24;
 
 QString systemError()
 {
@@ -56,23 +52,6 @@ public:
 
 private:
     int m_fd;
-};
-
-// Removes the temporary file unless the copy got as far as renaming it.
-class TemporaryName
-{
-public:
-    ~TemporaryName()
-    {
-        if (!m_path.isEmpty())
-            ::unlink(m_path.constData());
-    }
-    void set(const QByteArray& path) { m_path = path; }
-    const QByteArray& path() const { return m_path; }
-    void release() { m_path.clear(); }
-
-private:
-    QByteArray m_path;
 };
 
 enum class KernelCopy { Done, Unsupported, Failed };
@@ -142,27 +121,6 @@ bool sameFile(const struct stat& a, const struct stat& b)
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// Creates the temporary file in the target's folder, so that the final rename stays within one file system.
-// A file that replaces another is created private and given the old file's mode once it is complete.
-int createTemporary(const QByteArray& target, bool replacing, TemporaryName& name)
-{
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray folder = slash < 0 ? QByteArray(".") : target.left(slash == 0 ? 1 : slash);
-    const QByteArray stem = target.mid(slash + 1).left(kMaxTempStem);
-    for (;;) {
-        const QByteArray path =
-            folder + "/." + stem + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".part";
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
-                              replacing ? S_IRUSR | S_IWUSR : 0666);
-        if (fd >= 0) {
-            name.set(path);
-            return fd;
-        }
-        if (errno != EEXIST)
-            return -1;
-    }
-}
-
 } // namespace
 
 bool copyFileReplacing(const QString& source, const QString& destination, QString* error)
@@ -190,40 +148,19 @@ bool copyFileReplacing(const QString& source, const QString& destination, QStrin
     if (!S_ISREG(sourceInfo.st_mode))
         return fail(QStringLiteral("%1 is not a file.").arg(source));
 
-    QByteArray target = QFile::encodeName(destination);
+    // Writing a file onto itself would first empty it.
     struct stat targetInfo = {};
-    const bool replacing = ::stat(target.constData(), &targetInfo) == 0;
-    if (replacing) {
-        // Writing a file onto itself would first empty it.
-        if (sameFile(sourceInfo, targetInfo))
-            return true;
-        if (!S_ISREG(targetInfo.st_mode))
-            return fail(QStringLiteral("%1 is not a file and is not replaced.").arg(destination));
-        // Follows a link, so the link stays and the file it names is replaced.
-        if (char* resolved = ::realpath(target.constData(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
-    }
+    if (::stat(QFile::encodeName(destination).constData(), &targetInfo) == 0 && sameFile(sourceInfo, targetInfo))
+        return true;
 
-    TemporaryName temporary;
-    Descriptor out(createTemporary(target, replacing, temporary));
-    if (!out.isOpen())
-        return fail(QStringLiteral("Cannot write to the folder of %1: %2").arg(destination, systemError()));
-    if (!copyContents(in.get(), out.get()))
+    ReplacingFile out;
+    QString why;
+    if (!out.open(destination, &why))
+        return fail(why);
+    if (!copyContents(in.get(), out.descriptor()))
         return fail(QStringLiteral("Cannot copy %1 to %2: %3").arg(source, destination, systemError()));
-    // An old file is only given up once the new data is on the disk, so that a crash cannot leave an empty
-    // or holed file in its place. A new file has nothing to lose and is left to the usual write-back, as cp
-    // does.
-    if (replacing && ::fdatasync(out.get()) != 0)
-        return fail(QStringLiteral("Cannot copy %1 to %2: %3").arg(source, destination, systemError()));
-    if (replacing && ::fchmod(out.get(), targetInfo.st_mode & 07777) != 0)
-        return fail(QStringLiteral("Cannot set the permissions of %1: %2").arg(destination, systemError()));
-    if (!out.close())
-        return fail(QStringLiteral("Cannot copy %1 to %2: %3").arg(source, destination, systemError()));
-    if (::rename(temporary.path().constData(), target.constData()) != 0)
-        return fail(QStringLiteral("Cannot replace %1: %2").arg(destination, systemError()));
-    temporary.release();
+    if (!out.commit(&why))
+        return fail(why);
     return true;
 }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The local file of a GET, written beside its target and renamed over it only once complete, so a failed or
-// cancelled download leaves whatever was there and no half-written file.
+// A file written beside its target and renamed over it only once complete, so a failed or cancelled write
+// leaves whatever was there and no half-written file. The file copy and downloads both write this way.
 #pragma once
 
 #include <QByteArray>
@@ -13,19 +13,21 @@ namespace lumaport {
 /// Follows the rules of the program's file copy: a replaced file keeps its permission bits and its old data
 /// stays on the disk until the new data is there; a new file gets the default bits (the umask) and is left
 /// to the usual write-back, as curl and cp do. A target that is a symbolic link is followed.
-class DownloadFile
+class ReplacingFile
 {
 public:
-    DownloadFile() = default;
+    ReplacingFile() = default;
     /// Removes the temporary file unless it was committed.
-    ~DownloadFile();
-    DownloadFile(const DownloadFile&) = delete;
-    DownloadFile& operator=(const DownloadFile&) = delete;
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
 
     /// Creates the temporary file. Fails when the target is something other than a regular file or its folder
     /// cannot be written.
     bool open(const QString& target, QString* error);
     bool write(const char* data, qint64 length, QString* error);
+    /// The temporary file, for writers that move bytes by descriptor.
+    int descriptor() const { return m_descriptor; }
     /// Puts the complete file in the target's place.
     bool commit(QString* error);
 

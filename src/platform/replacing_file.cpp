@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ftp/download_file.h"
+#include "platform/replacing_file.h"
 
 #include <QFile>
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -21,9 +22,12 @@ QString systemError()
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
+// Leaves room in the file name for the temporary name's prefix and suffix.
+constexpr qsizetype kMaxTempStem = NAME_MAX - 24;
+
 } // namespace
 
-DownloadFile::~DownloadFile()
+ReplacingFile::~ReplacingFile()
 {
     if (m_descriptor >= 0)
         ::close(m_descriptor);
@@ -31,7 +35,7 @@ DownloadFile::~DownloadFile()
         ::unlink(m_temporaryPath.constData());
 }
 
-bool DownloadFile::open(const QString& target, QString* error)
+bool ReplacingFile::open(const QString& target, QString* error)
 {
     m_target = target;
     m_targetPath = QFile::encodeName(target);
@@ -51,7 +55,7 @@ bool DownloadFile::open(const QString& target, QString* error)
     // Beside the target, so the rename stays within one file system; private until it replaces a file.
     const qsizetype slash = m_targetPath.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : m_targetPath.left(slash == 0 ? 1 : slash);
-    const QByteArray stem = m_targetPath.mid(slash + 1).left(100);
+    const QByteArray stem = m_targetPath.mid(slash + 1).left(kMaxTempStem);
     for (;;) {
         const QByteArray path =
             folder + "/." + stem + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".part";
@@ -68,7 +72,7 @@ bool DownloadFile::open(const QString& target, QString* error)
     }
 }
 
-bool DownloadFile::write(const char* data, qint64 length, QString* error)
+bool ReplacingFile::write(const char* data, qint64 length, QString* error)
 {
     while (length > 0) {
         const ssize_t written = ::write(m_descriptor, data, size_t(length));
@@ -84,7 +88,7 @@ bool DownloadFile::write(const char* data, qint64 length, QString* error)
     return true;
 }
 
-bool DownloadFile::commit(QString* error)
+bool ReplacingFile::commit(QString* error)
 {
     const auto fail = [&] {
         *error = QStringLiteral("Cannot write \"%1\": %2").arg(m_target, systemError());
