@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Lists a folder of 100,000 files under "*.jpg" the way the main window's file list does, against
 // `find -iname | sort` on the same folder. Target: under one second.
+#include "bench_support.h"
 #include "platform/file_list.h"
 
 #include <QApplication>
@@ -15,15 +16,6 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -62,8 +54,8 @@ int main(int argc, char** argv)
         find.waitForFinished(-1);
         peer.push_back(timer.nsecsElapsed() / 1e9);
     }
-    const double oursMedian = median(ours);
-    const double peerMedian = median(peer);
+    const double oursMedian = lumaport::bench::median(ours);
+    const double peerMedian = lumaport::bench::median(peer);
     std::printf("files in folder: %d, listed under *.jpg: %d\n", kFiles, listed);
     std::printf("file list:       %.3f s (median of 5)\n", oursMedian);
     std::printf("find | sort:     %.3f s (median of 5)\n", peerMedian);

@@ -6,6 +6,8 @@
 //   bench_ftp_transfer --server 127.0.0.1:PORT --user NAME --password WORD --command 'CD "pub/"' --command DIR
 #include "ftp/ftp_transfer.h"
 
+#include "bench_support.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -22,16 +24,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-qint64 statusKiB(const QByteArray& field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
-        if (line.startsWith(field))
-            return line.mid(field.size()).trimmed().split(' ').first().toLongLong();
-    return -1;
-}
 
 double threadCpuSeconds()
 {
@@ -70,7 +62,7 @@ int main(int argc, char* argv[])
         }
     });
 
-    const qint64 baselineKiB = statusKiB("VmRSS:");
+    const qint64 baselineKiB = bench::statusKiB("VmRSS:");
     const double cpuBefore = threadCpuSeconds();
     QElapsedTimer total;
     total.start();
@@ -94,7 +86,7 @@ int main(int argc, char* argv[])
     const QJsonObject result{{u"seconds"_s, seconds},
                              {u"command_seconds"_s, commandSeconds},
                              {u"ui_cpu_seconds"_s, uiCpuSeconds},
-                             {u"peak_growth_kib"_s, statusKiB("VmHWM:") - baselineKiB},
+                             {u"peak_growth_kib"_s, bench::statusKiB("VmHWM:") - baselineKiB},
                              {u"reply_chars"_s, reply.size()}};
     std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
     return 0;

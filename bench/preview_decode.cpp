@@ -5,6 +5,8 @@
 //   build/bench/bench_preview_decode [rounds]
 #include "platform/picture_file.h"
 
+#include "bench_support.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -29,17 +31,6 @@ const QSize kBoxSize(393, 393);
 constexpr double kSpeedTarget = 2.0;
 constexpr double kMemoryTargetMB = 10.0;
 
-// Peak resident memory of this process so far, in KiB.
-qint64 peakKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    return -1;
-}
 
 // Something like a photo: smooth shading with fine grain, so the JPEG has a photo's size and decoding work.
 bool makePicture(const QString& path)
@@ -75,7 +66,7 @@ QImage decodeReduced(const QString& path)
 int runVariant(const QString& variant, const QString& path, int runs)
 {
     QImageReader::supportedImageFormats(); // loads the plugins before the baseline is taken
-    const qint64 baseline = peakKiB();
+    const qint64 baseline = bench::statusKiB("VmHWM:");
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer timer;
         timer.start();
@@ -86,7 +77,7 @@ int runVariant(const QString& variant, const QString& path, int runs)
             return 1;
         }
     }
-    std::printf("%lld\n", peakKiB() - baseline);
+    std::printf("%lld\n", bench::statusKiB("VmHWM:") - baseline);
     return 0;
 }
 
@@ -95,12 +86,7 @@ struct Figures
     std::vector<double> milliseconds;
     double addedMB = 0;
 
-    double median() const
-    {
-        std::vector<double> sorted = milliseconds;
-        std::sort(sorted.begin(), sorted.end());
-        return sorted[sorted.size() / 2];
-    }
+    double median() const { return bench::median(milliseconds); }
 };
 
 bool measure(const QString& variant, const QString& path, int runs, Figures& figures)

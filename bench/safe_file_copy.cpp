@@ -4,6 +4,8 @@
 //   build/bench/bench_safe_file_copy [folder on the disk to test, default the current one] [rounds]
 #include "save_picture/safe_file_copy.h"
 
+#include "bench_support.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -25,16 +27,6 @@ namespace {
 constexpr qint64 kFileSize = qint64{1} << 30;
 constexpr double kSpeedTarget = 0.9;
 
-qint64 peakKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine())
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    return -1;
-}
 
 // Incompressible, non-zero content, so no file system or copy can take a short cut through holes.
 bool makeSource(const QString& path)
@@ -119,7 +111,7 @@ int main(int argc, char* argv[])
                                {"cp + sync, replacing", cpAndSync, true, {}},
                                {"ours, replacing", ours, true, {}}};
 
-    const qint64 baseline = peakKiB();
+    const qint64 baseline = bench::statusKiB("VmHWM:");
     for (int round = 0; round < rounds; ++round) {
         // Each copy starts from the same state: only the source, and the old file when replacing, exist and are
         // cached. The order turns each round, so no case always follows the same one.
@@ -142,7 +134,7 @@ int main(int argc, char* argv[])
             std::printf("  %s %.2f s", c.name, c.seconds.back());
         std::printf("\n");
     }
-    const double addedMiB = static_cast<double>(peakKiB() - baseline) / 1024.0;
+    const double addedMiB = static_cast<double>(bench::statusKiB("VmHWM:") - baseline) / 1024.0;
 
     for (const Case& c : cases)
         std::printf("%-22s %.2f s (%.0f MiB/s)\n", c.name, median(c.seconds), 1024.0 / median(c.seconds));
