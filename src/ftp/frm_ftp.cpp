@@ -120,8 +120,7 @@ const int kRequestTimeoutSeconds = 40;
 
 frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FTP"), 9750, 7170), m_forms(forms)
 {
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
+    setFixedSingleBorder(true);
     // Controls below the bottom edge hold state only; the window must never grow to show them.
     setFixedSize(size());
     setStartCentered();

@@ -34,8 +34,7 @@ const QColor kYellow(255, 255, 0);
 frmload::frmload(Forms& forms)
     : Form(QStringLiteral("frmload"), QStringLiteral("Load Picture"), 9765, 7830, true), m_forms(forms)
 {
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
+    setFixedSingleBorder(true);
     setStartCentered();
     QWidget* area = client();
     setBackColor(area, kBackColor);

@@ -58,6 +58,17 @@ void Form::unload()
     m_unloading = false;
 }
 
+void Form::setFixedSingleBorder(bool minimizeButton)
+{
+    Qt::WindowFlags flags = Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                            Qt::WindowCloseButtonHint;
+    if (minimizeButton)
+        flags |= Qt::WindowMinimizeButtonHint;
+    setWindowFlags(flags);
+    if (!m_menuBar)
+        setFixedSize(size());
+}
+
 void Form::Show()
 {
     if (m_startCentered) {

@@ -45,6 +45,8 @@ public:
     void unload();
     /// Shows the window modeless and brings it to the front.
     void Show();
+    /// A fixed single border: no resizing, no maximise button, and a minimise button where asked for.
+    void setFixedSingleBorder(bool minimizeButton);
     /// The first show places the window at the centre of the screen.
     void setStartCentered() { m_startCentered = true; }
 

@@ -30,9 +30,7 @@ const QColor kYellow(255, 255, 0);
 frmsavpic::frmsavpic(Forms& forms)
     : Form(QStringLiteral("frmsavpic"), QStringLiteral("Save Picture"), 8400, 7110), m_forms(forms)
 {
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
-    setFixedSize(size());
+    setFixedSingleBorder(true);
     setStartCentered();
     setBackColor(this, kBackColor);
 

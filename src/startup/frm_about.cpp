@@ -26,8 +26,7 @@ QLabel* addCreditLine(QWidget* parent, const char* name, const QString& text, co
 
 frmAbout::frmAbout(Forms& forms) : Form(QStringLiteral("frmAbout"), QStringLiteral("About"), 4680, 2535), m_forms(forms)
 {
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
-    setFixedSize(size());
+    setFixedSingleBorder(false);
     setBackColor(this, QColor(224, 224, 224));
 
     Label1 = addCreditLine(this, "Label1", QStringLiteral("Written by the Lumaport authors"), {120, 360, 4335, 255});
