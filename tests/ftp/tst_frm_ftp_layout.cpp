@@ -9,8 +9,8 @@
 #include "platform/wrapping_button.h"
 #include "startup/app.h"
 #include "startup/forms.h"
-#include "support/fake_transfer.h"
 #include "support/scripted_services.h"
+#include "support/window_fixture.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -43,7 +43,7 @@ private Q_SLOTS:
     void init()
     {
         m_services = std::make_unique<ScriptedServices>();
-        m_forms = std::make_unique<Forms>(*m_services, [] { return std::make_unique<FakeTransfer>(); });
+        m_forms = lumaport::test::makeForms(*m_services);
     }
 
     void cleanup()

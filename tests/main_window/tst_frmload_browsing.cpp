@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's file kinds, local browsing and preview.
 #include "ftp/frm_ftp.h"
-#include "ftp/internet_transfer.h"
 #include "main_window/frm_load.h"
 #include "platform/drive_list.h"
 #include "platform/file_list.h"
@@ -9,8 +8,8 @@
 #include "platform/picture_box.h"
 #include "save_picture/frm_savpic.h"
 #include "startup/forms.h"
-#include "support/fake_transfer.h"
 #include "support/scripted_services.h"
+#include "support/window_fixture.h"
 
 #include <QFile>
 #include <QImage>
@@ -84,9 +83,8 @@ private Q_SLOTS:
     void init()
     {
         m_services = std::make_unique<ScriptedServices>();
-        const QString source = qEnvironmentVariable("LUMAPORT_SOURCE_DIR") + QStringLiteral("/resources/noPreview.jpg");
-        QVERIFY(QFile::copy(source, m_services->programFolder() + QStringLiteral("/noPreview.jpg")));
-        m_forms = std::make_unique<Forms>(*m_services, [] { return std::make_unique<lumaport::test::FakeTransfer>(); });
+        QVERIFY(lumaport::test::installPlaceholder(*m_services));
+        m_forms = lumaport::test::makeForms(*m_services);
         main();
         m_placeholder = shown(main().Image1);
         QVERIFY(main().Dir1->setPath(m_pictures.path()));
@@ -274,7 +272,7 @@ private Q_SLOTS:
         QVERIFY(broken.open(QIODevice::WriteOnly));
         broken.write("\xFF\xD8 truncated");
         broken.close();
-        m_forms = std::make_unique<Forms>(*m_services, [] { return std::make_unique<lumaport::test::FakeTransfer>(); });
+        m_forms = lumaport::test::makeForms(*m_services);
         QVERIFY(main().Image1->picture().isNull());
         main().Option4->click();
         QVERIFY(main().Image1->picture().isNull());

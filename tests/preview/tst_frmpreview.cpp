@@ -4,8 +4,8 @@
 #include "platform/timer.h"
 #include "preview/frm_preview.h"
 #include "startup/forms.h"
-#include "support/fake_transfer.h"
 #include "support/scripted_services.h"
+#include "support/window_fixture.h"
 
 #include <QFile>
 #include <QImage>
@@ -79,7 +79,7 @@ private Q_SLOTS:
     void init()
     {
         m_services = std::make_unique<ScriptedServices>();
-        m_forms = std::make_unique<Forms>(*m_services, [] { return std::make_unique<lumaport::test::FakeTransfer>(); });
+        m_forms = lumaport::test::makeForms(*m_services);
     }
 
     void cleanup()

@@ -8,8 +8,8 @@
 #include "platform/picture_box.h"
 #include "save_picture/frm_savpic.h"
 #include "startup/forms.h"
-#include "support/fake_transfer.h"
 #include "support/scripted_services.h"
+#include "support/window_fixture.h"
 
 #include <QApplication>
 #include <QDir>
@@ -94,10 +94,8 @@ private Q_SLOTS:
         QDir(m_targets).removeRecursively();
         QVERIFY(QDir().mkpath(m_targets));
         m_services = std::make_unique<ScriptedServices>();
-        const QString placeholder =
-            qEnvironmentVariable("LUMAPORT_SOURCE_DIR") + QStringLiteral("/resources/noPreview.jpg");
-        QVERIFY(QFile::copy(placeholder, m_services->programFolder() + QStringLiteral("/noPreview.jpg")));
-        m_forms = std::make_unique<Forms>(*m_services, [] { return std::make_unique<lumaport::test::FakeTransfer>(); });
+        QVERIFY(lumaport::test::installPlaceholder(*m_services));
+        m_forms = lumaport::test::makeForms(*m_services);
         QVERIFY(main().Dir1->setPath(m_pictures));
         main().Show();
     }

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Program start, the splash window and the window registry's life cycle.
-#include "ftp/internet_transfer.h"
 #include "main_window/frm_load.h"
 #include "preview/frm_preview.h"
 #include "startup/app.h"
 #include "startup/forms.h"
 #include "startup/frm_splash.h"
 #include "startup/version_line.h"
-#include "support/fake_transfer.h"
 #include "support/scripted_services.h"
+#include "support/window_fixture.h"
 #include "version.h"
 
 #include <QLabel>
@@ -53,7 +52,8 @@ private Q_SLOTS:
     void splashOpensTheMainWindowOnce()
     {
         ScriptedServices services;
-        Forms forms(services, [] { return std::make_unique<lumaport::test::FakeTransfer>(); });
+        const auto owner = lumaport::test::makeForms(services);
+        Forms& forms = *owner;
         startProgram(forms);
         QVERIFY(forms.isLoaded(QStringLiteral("frmSplash")));
         QCOMPARE(forms.frmSplash().lblversion->text(), QStringLiteral("Version 1.0.12"));
@@ -74,7 +74,8 @@ private Q_SLOTS:
     void unloadForgetsAndTheNextReferenceStartsAfresh()
     {
         ScriptedServices services;
-        Forms forms(services, [] { return std::make_unique<lumaport::test::FakeTransfer>(); });
+        const auto owner = lumaport::test::makeForms(services);
+        Forms& forms = *owner;
         frmPreview& first = forms.frmPreview();
         first.setWindowTitle(QStringLiteral("changed"));
         first.Show();
@@ -90,7 +91,8 @@ private Q_SLOTS:
     void closingTheMainWindowEndsTheProgram()
     {
         ScriptedServices services;
-        Forms forms(services, [] { return std::make_unique<lumaport::test::FakeTransfer>(); });
+        const auto owner = lumaport::test::makeForms(services);
+        Forms& forms = *owner;
         forms.frmload().Show();
         forms.frmload().close();
         QVERIFY(services.programEnded());
