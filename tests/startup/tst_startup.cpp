@@ -2,7 +2,11 @@
 // Program start, the splash window and the window registry's life cycle.
 #include "main_window/frm_load.h"
 #include "preview/frm_preview.h"
+#include "platform/qt_services.h"
+#include "save_picture/frm_savpic.h"
+#include "ftp/frm_ftp.h"
 #include "startup/app.h"
+#include "startup/frm_about.h"
 #include "startup/forms.h"
 #include "startup/frm_splash.h"
 #include "startup/version_line.h"
@@ -11,6 +15,7 @@
 #include "version.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QTest>
 
@@ -62,7 +67,7 @@ private Q_SLOTS:
 
         // The main window's load runs at the tick, not at start.
         QVERIFY(!forms.isLoaded(QStringLiteral("frmload")));
-        QTest::qWait(1500);
+        QTest::qWait(1000);
         QVERIFY(!forms.isLoaded(QStringLiteral("frmload")));
         QTRY_VERIFY_WITH_TIMEOUT(forms.isLoaded(QStringLiteral("frmload")), 3000);
         QVERIFY(forms.frmload().isVisible());
@@ -86,6 +91,34 @@ private Q_SLOTS:
         QCOMPARE(forms.frmPreview().windowTitle(), QStringLiteral("Preview"));
         QVERIFY(!forms.frmPreview().isVisible());
         QTRY_VERIFY(old.isNull());
+    }
+
+    // Screen readers name a text box by its label; automation finds every control by its design name.
+    void everyControlIsNamedForToolsAndReaders()
+    {
+        ScriptedServices services;
+        const auto owner = lumaport::test::makeForms(services);
+        Forms& forms = *owner;
+        ObjectNameAccessibility names;
+        qApp->installEventFilter(&names);
+        const QList<Form*> windows = {&forms.frmSplash(), &forms.frmload(),  &forms.frmsavpic(),
+                                      &forms.frmftp(),    &forms.frmAbout(), &forms.frmPreview()};
+        for (Form* window : windows)
+            window->Show();
+        QCoreApplication::processEvents();
+        qApp->removeEventFilter(&names);
+        for (Form* window : windows) {
+            for (QWidget* control : window->findChildren<QWidget*>()) {
+                if (control->objectName().isEmpty() || control->objectName().startsWith(QLatin1String("qt_")))
+                    continue;
+                QCOMPARE(control->accessibleDescription(), control->objectName());
+            }
+            for (const QLineEdit* box : window->findChildren<QLineEdit*>()) {
+                if (!box->objectName().isEmpty())
+                    QVERIFY2(!box->accessibleName().isEmpty(),
+                             qPrintable(window->objectName() + QLatin1Char('.') + box->objectName()));
+            }
+        }
     }
 
     void closingTheMainWindowEndsTheProgram()
