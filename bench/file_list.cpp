@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Lists a folder of 100,000 files under "*.jpg" the way the main window's file list does, against
 // `find -iname | sort` on the same folder. Target: under one second.
-#include "bench_support.h"
 #include "platform/file_list.h"
+#include "bench_support.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,7 +15,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 #include <vector>
-
 
 int main(int argc, char** argv)
 {
@@ -48,9 +47,9 @@ int main(int argc, char** argv)
 
         timer.restart();
         QProcess find;
-        find.start(QStringLiteral("sh"), {QStringLiteral("-c"),
-                                          QStringLiteral("find \"$0\" -maxdepth 1 -type f -iname '*.jpg' | sort >/dev/null"),
-                                          dir.path()});
+        find.start(QStringLiteral("sh"),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("find \"$0\" -maxdepth 1 -type f -iname '*.jpg' | sort >/dev/null"), dir.path()});
         find.waitForFinished(-1);
         peer.push_back(timer.nsecsElapsed() / 1e9);
     }

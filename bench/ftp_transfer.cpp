@@ -24,7 +24,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-
 double threadCpuSeconds()
 {
     timespec now{};

@@ -31,7 +31,6 @@ const QSize kBoxSize(393, 393);
 constexpr double kSpeedTarget = 2.0;
 constexpr double kMemoryTargetMB = 10.0;
 
-
 // Something like a photo: smooth shading with fine grain, so the JPEG has a photo's size and decoding work.
 bool makePicture(const QString& path)
 {

@@ -27,7 +27,6 @@ namespace {
 constexpr qint64 kFileSize = qint64{1} << 30;
 constexpr double kSpeedTarget = 0.9;
 
-
 // Incompressible, non-zero content, so no file system or copy can take a short cut through holes.
 bool makeSource(const QString& path)
 {

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config
+    build-essential cmake pkg-config clang-format git
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libcurl4-openssl-dev curl
     libgtest-dev googletest

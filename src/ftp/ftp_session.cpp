@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ftp/ftp_session.h"
 
-#include "platform/replacing_file.h"
 #include "ftp/internet_transfer.h"
 #include "ftp/remote_listing.h"
+#include "platform/replacing_file.h"
 
 #include <QFile>
 #include <QFileInfo>

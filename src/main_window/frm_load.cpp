@@ -11,8 +11,8 @@
 #include "platform/picture_file.h"
 #include "platform/services.h"
 #include "save_picture/frm_savpic.h"
-#include "startup/frm_about.h"
 #include "startup/forms.h"
+#include "startup/frm_about.h"
 
 #include <QAction>
 #include <QLabel>

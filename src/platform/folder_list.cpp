@@ -36,9 +36,8 @@ QStringList ancestorsOf(const QString& path)
 FolderList::FolderList(QWidget* parent) : QListWidget(parent)
 {
     setUniformItemSizes(true);
-    connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        setPath(item->data(kPathRole).toString());
-    });
+    connect(this, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { setPath(item->data(kPathRole).toString()); });
     show(currentFolderOf({volumeRootOf(QDir::currentPath()), {}}), nullptr);
 }
 

@@ -25,8 +25,7 @@ QRect toPixels(const Twips& twips)
             twipsToPixels(twips.height)};
 }
 
-Form::Form(const QString& name, const QString& caption, int clientWidthTwips, int clientHeightTwips,
-           bool withMenuBar)
+Form::Form(const QString& name, const QString& caption, int clientWidthTwips, int clientHeightTwips, bool withMenuBar)
 {
     setObjectName(name);
     setWindowTitle(caption);
@@ -60,8 +59,8 @@ void Form::unload()
 
 void Form::setFixedSingleBorder(bool minimizeButton)
 {
-    Qt::WindowFlags flags = Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                            Qt::WindowCloseButtonHint;
+    Qt::WindowFlags flags =
+        Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
     if (minimizeButton)
         flags |= Qt::WindowMinimizeButtonHint;
     setWindowFlags(flags);

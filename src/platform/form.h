@@ -85,8 +85,7 @@ void setBackColor(QWidget* widget, const QColor& color);
 void setForeColor(QWidget* widget, const QColor& color);
 
 /// Creates a control of type W named after its design name and placed at its twip position.
-template <class W>
-W* addControl(QWidget* parent, const char* name, const Twips& twips)
+template <class W> W* addControl(QWidget* parent, const char* name, const Twips& twips)
 {
     auto* widget = new W(parent);
     widget->setObjectName(QString::fromLatin1(name));

@@ -13,13 +13,13 @@ namespace {
 bool holdsLocalFiles(const QStorageInfo& info)
 {
     static const QStringList skipped = {
-        QStringLiteral("proc"),      QStringLiteral("sysfs"),    QStringLiteral("devpts"),
-        QStringLiteral("cgroup"),    QStringLiteral("cgroup2"),  QStringLiteral("securityfs"),
-        QStringLiteral("debugfs"),   QStringLiteral("tracefs"),  QStringLiteral("pstore"),
-        QStringLiteral("bpf"),       QStringLiteral("mqueue"),   QStringLiteral("hugetlbfs"),
-        QStringLiteral("configfs"),  QStringLiteral("fusectl"),  QStringLiteral("binfmt_misc"),
-        QStringLiteral("autofs"),    QStringLiteral("nfs"),      QStringLiteral("nfs4"),
-        QStringLiteral("cifs"),      QStringLiteral("smb3"),     QStringLiteral("sshfs"),
+        QStringLiteral("proc"),       QStringLiteral("sysfs"),   QStringLiteral("devpts"),
+        QStringLiteral("cgroup"),     QStringLiteral("cgroup2"), QStringLiteral("securityfs"),
+        QStringLiteral("debugfs"),    QStringLiteral("tracefs"), QStringLiteral("pstore"),
+        QStringLiteral("bpf"),        QStringLiteral("mqueue"),  QStringLiteral("hugetlbfs"),
+        QStringLiteral("configfs"),   QStringLiteral("fusectl"), QStringLiteral("binfmt_misc"),
+        QStringLiteral("autofs"),     QStringLiteral("nfs"),     QStringLiteral("nfs4"),
+        QStringLiteral("cifs"),       QStringLiteral("smb3"),    QStringLiteral("sshfs"),
         QStringLiteral("fuse.sshfs"), QStringLiteral("nsfs"),    QStringLiteral("efivarfs"),
     };
     if (!info.isValid() || !info.isReady())
@@ -74,8 +74,8 @@ QString volumeRootOf(const QString& path)
     const QString clean = QDir::cleanPath(QDir(path).absolutePath());
     QString best = QStringLiteral("/");
     for (const Volume& v : mountedVolumes()) {
-        const bool inside = clean == v.root || v.root == QLatin1String("/") ||
-                            clean.startsWith(v.root + QLatin1Char('/'));
+        const bool inside =
+            clean == v.root || v.root == QLatin1String("/") || clean.startsWith(v.root + QLatin1Char('/'));
         if (inside && v.root.size() > best.size())
             best = v.root;
     }

@@ -13,8 +13,7 @@ namespace lumaport {
 
 Forms::Forms(Services& services, TransferFactory makeTransfer)
     : m_services(services), m_makeTransfer(std::move(makeTransfer))
-{
-}
+{}
 
 Forms::~Forms()
 {
@@ -32,8 +31,7 @@ std::unique_ptr<InternetTransfer> Forms::makeTransfer() const
     return m_makeTransfer();
 }
 
-template <class W>
-W& Forms::reference(QPointer<W>& slot)
+template <class W> W& Forms::reference(QPointer<W>& slot)
 {
     if (slot)
         return *slot;
@@ -49,12 +47,30 @@ W& Forms::reference(QPointer<W>& slot)
     return *window;
 }
 
-frmSplash& Forms::frmSplash() { return reference(m_splash); }
-frmload& Forms::frmload() { return reference(m_load); }
-frmsavpic& Forms::frmsavpic() { return reference(m_savpic); }
-frmPreview& Forms::frmPreview() { return reference(m_preview); }
-frmftp& Forms::frmftp() { return reference(m_ftp); }
-frmAbout& Forms::frmAbout() { return reference(m_about); }
+frmSplash& Forms::frmSplash()
+{
+    return reference(m_splash);
+}
+frmload& Forms::frmload()
+{
+    return reference(m_load);
+}
+frmsavpic& Forms::frmsavpic()
+{
+    return reference(m_savpic);
+}
+frmPreview& Forms::frmPreview()
+{
+    return reference(m_preview);
+}
+frmftp& Forms::frmftp()
+{
+    return reference(m_ftp);
+}
+frmAbout& Forms::frmAbout()
+{
+    return reference(m_about);
+}
 
 bool Forms::isLoaded(const QString& formName) const
 {

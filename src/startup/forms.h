@@ -44,8 +44,7 @@ public:
     bool isLoaded(const QString& formName) const;
 
 private:
-    template <class W>
-    W& reference(QPointer<W>& slot);
+    template <class W> W& reference(QPointer<W>& slot);
 
     Services& m_services;
     TransferFactory m_makeTransfer;

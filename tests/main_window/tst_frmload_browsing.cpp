@@ -56,10 +56,7 @@ class TestFrmloadBrowsing : public QObject
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
-    void choose(const QString& name)
-    {
-        QVERIFY2(main().File1->setFileName(name), qPrintable(name));
-    }
+    void choose(const QString& name) { QVERIFY2(main().File1->setFileName(name), qPrintable(name)); }
     bool showsPlaceholder(const PictureBox* box) const
     {
         return !box->picture().isNull() && shown(box) == m_placeholder;
@@ -139,9 +136,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("tag");
         QTest::addColumn<int>("files");
-        QTest::newRow("ZIP") << "Option4" << "url" << 1;
-        QTest::newRow("EXE") << "Option5" << "url" << 1;
-        QTest::newRow("ALL") << "Option6" << "img" << 7;
+        QTest::newRow("ZIP") << "Option4"
+                             << "url" << 1;
+        QTest::newRow("EXE") << "Option5"
+                             << "url" << 1;
+        QTest::newRow("ALL") << "Option6"
+                             << "img" << 7;
     }
     void otherKindsPresetTheFtpWindow()
     {

@@ -7,9 +7,9 @@
 #include "platform/volumes.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,10 +38,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("joined");
-        QTest::newRow("plain") << "/home/u/Pics" << "photo.jpg" << "/home/u/Pics/photo.jpg";
-        QTest::newRow("root") << "/" << "photo.jpg" << "//photo.jpg";
-        QTest::newRow("volume root") << "/media/usb/" << "a.jpg" << "/media/usb//a.jpg";
-        QTest::newRow("empty name") << "/home/u" << "" << "/home/u/";
+        QTest::newRow("plain") << "/home/u/Pics"
+                               << "photo.jpg"
+                               << "/home/u/Pics/photo.jpg";
+        QTest::newRow("root") << "/"
+                              << "photo.jpg"
+                              << "//photo.jpg";
+        QTest::newRow("volume root") << "/media/usb/"
+                                     << "a.jpg"
+                                     << "/media/usb//a.jpg";
+        QTest::newRow("empty name") << "/home/u"
+                                    << ""
+                                    << "/home/u/";
     }
     void joinAlwaysInsertsOneSeparator()
     {

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Program start, the splash window and the window registry's life cycle.
-#include "main_window/frm_load.h"
-#include "preview/frm_preview.h"
-#include "platform/qt_services.h"
-#include "save_picture/frm_savpic.h"
 #include "ftp/frm_ftp.h"
+#include "main_window/frm_load.h"
+#include "platform/qt_services.h"
+#include "preview/frm_preview.h"
+#include "save_picture/frm_savpic.h"
 #include "startup/app.h"
-#include "startup/frm_about.h"
 #include "startup/forms.h"
+#include "startup/frm_about.h"
 #include "startup/frm_splash.h"
 #include "startup/version_line.h"
 #include "support/scripted_services.h"

@@ -10,8 +10,7 @@ namespace lumaport::test {
 
 ScriptedServices::ScriptedServices(const QString& programFolder)
     : m_programFolder(programFolder.isEmpty() ? m_tempFolder.path() : programFolder)
-{
-}
+{}
 
 void ScriptedServices::expectMessage(const QString& text, MsgAnswer answer, std::optional<QString> title)
 {
@@ -49,9 +48,10 @@ std::optional<ScriptedServices::Expected> ScriptedServices::take(const QString& 
     m_script.pop_front();
     const bool textMatches = kind == QLatin1String("open") || kind == QLatin1String("save") || next.text == text;
     if (next.kind != kind || !textMatches) {
-        QTest::qFail(qPrintable(QStringLiteral("expected %1 box \"%2\", got %3 box \"%4\"")
-                                    .arg(next.kind, next.text, kind, text)),
-                     __FILE__, __LINE__);
+        QTest::qFail(
+            qPrintable(
+                QStringLiteral("expected %1 box \"%2\", got %3 box \"%4\"").arg(next.kind, next.text, kind, text)),
+            __FILE__, __LINE__);
         return std::nullopt;
     }
     return next;
@@ -63,11 +63,13 @@ MsgAnswer ScriptedServices::messageBox(const QString& text, const QString& title
     m_boxes.push_back({QStringLiteral("message"), text, shownTitle, icon, buttons});
     const auto expected = take(QStringLiteral("message"), text);
     if (!expected)
-        return buttons == MsgButtons::YesNo ? MsgAnswer::No : (buttons == MsgButtons::OkCancel ? MsgAnswer::Cancel : MsgAnswer::Ok);
+        return buttons == MsgButtons::YesNo ? MsgAnswer::No
+                                            : (buttons == MsgButtons::OkCancel ? MsgAnswer::Cancel : MsgAnswer::Ok);
     if (expected->title && *expected->title != shownTitle)
-        QTest::qFail(qPrintable(QStringLiteral("box \"%1\" titled \"%2\", expected \"%3\"")
-                                    .arg(text, shownTitle, *expected->title)),
-                     __FILE__, __LINE__);
+        QTest::qFail(
+            qPrintable(
+                QStringLiteral("box \"%1\" titled \"%2\", expected \"%3\"").arg(text, shownTitle, *expected->title)),
+            __FILE__, __LINE__);
     return expected->answer;
 }
 
