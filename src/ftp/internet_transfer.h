@@ -58,6 +58,9 @@ public:
 
 Q_SIGNALS:
     void StateChanged(int state);
+    /// Bytes moved so far by the running PUT or GET, and its whole size (-1 when the server did not tell);
+    /// at most about ten a second, the last one when the data connection ends.
+    void TransferProgress(qint64 bytesDone, qint64 bytesTotal);
 };
 
 } // namespace lumaport
