@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/settings_text.h"
+
+#include "platform/replacing_file.h"
+
+#include <QByteArrayView>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lumaport {
+
+namespace {
+
+// Far beyond any folder, address or password the boxes hold; a longer line is taken for a broken file.
+constexpr qsizetype kMaxLineBytes = 64 * 1024;
+
+// Windows-1252 differs from Latin-1 only here; its five unused codes map to the control characters as Windows
+// itself maps them.
+constexpr std::array<char16_t, 32> kWindows1252High = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString fromWindows1252(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        text[i] = byte >= 0x80 && byte < 0xA0 ? QChar(kWindows1252High[byte - 0x80]) : QChar(byte);
+    }
+    return text;
+}
+
+QString singleLine(QString value)
+{
+    value.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    value.replace(u'\r', u' ');
+    value.replace(u'\n', u' ');
+    return value;
+}
+
+} // namespace
+
+bool readSettingsLines(const QString& path, int maxLines, QStringList* lines, QString* error)
+{
+    lines->clear();
+    // A pipe or a device could block the reader or never end.
+    if (!QFileInfo(path).isFile()) {
+        *error = QStringLiteral("Cannot read \"%1\": it is not a file.").arg(path);
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString());
+        return false;
+    }
+    const QByteArray data = file.read(maxLines * (kMaxLineBytes + 2));
+    const bool whole = file.atEnd();
+
+    struct Range
+    {
+        qsizetype start;
+        qsizetype length;
+    };
+    QList<Range> ranges;
+    qsizetype start = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (ranges.size() < maxLines && start < data.size()) {
+        qsizetype stop = start;
+        while (stop < data.size() && data[stop] != '\r' && data[stop] != '\n')
+            ++stop;
+        if (stop - start > kMaxLineBytes || (stop == data.size() && !whole))
+            break;
+        ranges.append({start, stop - start});
+        start = stop + (data.mid(stop, 2) == "\r\n" ? 2 : 1);
+    }
+
+    const QByteArrayView read(data.constData(), ranges.isEmpty() ? 0 : ranges.last().start + ranges.last().length);
+    const bool utf8 = read.isValidUtf8();
+    for (const Range& range : ranges) {
+        const QByteArrayView line = read.sliced(range.start, range.length);
+        lines->append(utf8 ? QString::fromUtf8(line) : fromWindows1252(line));
+    }
+    return true;
+}
+
+bool writeSettingsLines(const QString& path, const QStringList& values, QString* error)
+{
+    QByteArray data;
+    for (const QString& value : values)
+        data += singleLine(value).toUtf8() + "\r\n";
+
+    ReplacingFile file;
+    if (!file.open(path, error))
+        return false;
+    // The temporary file is ours until it is renamed: a new settings file keeps its password from other users,
+    // while a replaced one gets its own bits back on commit.
+    if (::fchmod(file.descriptor(), S_IRUSR | S_IWUSR) != 0) {
+        *error = QStringLiteral("Cannot write \"%1\": %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    return file.write(data.constData(), data.size(), error) && file.commit(error);
+}
+
+QString settingsFolder(const QString& programFolder)
+{
+    // Effective rights decide, as they decide the writing itself.
+    if (::faccessat(AT_FDCWD, QFile::encodeName(programFolder).constData(), W_OK | X_OK, AT_EACCESS) == 0)
+        return programFolder;
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
+    const QString folder = base + QStringLiteral("/lumaport");
+    if (QFileInfo(folder).isDir())
+        return folder;
+    if (!QDir().mkpath(base) || !QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        return programFolder;
+    return folder;
+}
+
+} // namespace lumaport
