@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The addresses and tags the FTP window's lower panel builds, and the server profiles it keeps.
+#include "publish/link_address.h"
+#include "publish/server_profile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace lumaport;
+using namespace Qt::StringLiterals;
+
+class TstPublishRules : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void taggedAddresses()
+    {
+        struct Case
+        {
+            QString keyword, linkText;
+            QStringList tagsBefore; // empty: the pair the keyword gives
+            QString urlName, fileName, text, openingAfter;
+        };
+        const QString site = u"ex.com/p/"_s;
+        // clang-format off
+        const Case cases[] = {
+            {u"img"_s, {}, {}, site, u"p.jpg"_s, u"[img]http://ex.com/p/p.jpg[/img]"_s, u"[img]"_s},
+            {u"url"_s, {}, {}, site, u"a.zip"_s, u"[url]http://ex.com/p/a.zip[/url]"_s, u"[url]"_s},
+            {u"url"_s, u"My file"_s, {}, site, u"a.zip"_s, u"[url=http://ex.com/p/a.zip]My file[/url]"_s, u"[url="_s},
+            {u"url"_s, {}, {u"[url="_s, u"[/url]"_s}, site, u"a.zip"_s, u"[url]http://ex.com/p/a.zip[/url]"_s,
+             u"[url]"_s},
+            {u"img"_s, u"text"_s, {}, site, u"p.gif"_s, u"[img]http://ex.com/p/p.gif[/img]"_s, u"[img]"_s},
+            {u"b"_s, {}, {}, site, u"x.jpg"_s, u"[b]http://ex.com/p/x.jpg[/b]"_s, u"[b]"_s},
+            {u""_s, {}, {}, site, u"x.jpg"_s, u"[]http://ex.com/p/x.jpg[/]"_s, u"[]"_s},
+            {u""_s, {}, {u"[img]"_s, u"[/img]"_s}, site, u"x.jpg"_s, u"[img]http://ex.com/p/x.jpg[/img]"_s, u"[img]"_s},
+            {u"URL"_s, u"t"_s, {}, site, u"a.zip"_s, u"[URL]http://ex.com/p/a.zip[/URL]"_s, u"[URL]"_s},
+            {u"img"_s, {}, {}, site, u"my photo.jpg"_s, u"[img]http://ex.com/p/my%20photo.jpg[/img]"_s, u"[img]"_s},
+            {u"url"_s, u"Fotos"_s, {}, u"ex.com/mein ordner/"_s, u"Müller café.jpg"_s,
+             u"[url=http://ex.com/mein%20ordner/M%C3%BCller%20caf%C3%A9.jpg]Fotos[/url]"_s, u"[url="_s},
+            {u"img"_s, {}, {}, site, u"a\"<>\\^`{|}\tb"_s,
+             u"[img]http://ex.com/p/a%22%3C%3E%5C%5E%60%7B%7C%7D%09b[/img]"_s, u"[img]"_s},
+            {u"img"_s, {}, {}, site, u"50% &x=(1)+[2];~!$'*,@?#%20"_s,
+             u"[img]http://ex.com/p/50%%20&x=(1)+[2];~!$'*,@?#%20[/img]"_s, u"[img]"_s},
+            {u"img"_s, {}, {}, u"127.0.0.1:80/"_s, u"x.jpg"_s, u"[img]http://127.0.0.1:80/x.jpg[/img]"_s, u"[img]"_s},
+            {u"img"_s, {}, {}, u""_s, u"x.jpg"_s, u"[img]http://x.jpg[/img]"_s, u"[img]"_s},
+            {u"img"_s, {}, {}, site, u""_s, u"[img]http://ex.com/p/[/img]"_s, u"[img]"_s},
+        };
+        // clang-format on
+        for (const Case& c : cases) {
+            const TagPair tags =
+                c.tagsBefore.isEmpty() ? tagPair(c.keyword) : TagPair{c.tagsBefore[0], c.tagsBefore[1]};
+            const TaggedAddress built =
+                taggedAddress({c.urlName, c.fileName, c.keyword, c.linkText, tags.opening, tags.closing});
+            QCOMPARE(built.text, c.text);
+            QCOMPARE(built.openingTag, c.openingAfter);
+        }
+        QCOMPARE(bareAddress(site, u"a b"_s), u"http://ex.com/p/a%20b"_s);
+    }
+
+    void profileLinesInOrderAndAShortProfile()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(u"home.lbx"_s);
+        QString error;
+        QStringList lines;
+        QVERIFY(writeServerProfile(path, {u"s"_s, u"u"_s, u"p"_s, u"n/"_s, u"perm/"_s, u"web"_s}, &error));
+        QVERIFY(QFile::resize(path, QFile(path).size() - 5) && readServerProfile(path, &lines, &error));
+        QCOMPARE(lines, (QStringList{u"s"_s, u"u"_s, u"p"_s, u"n/"_s, u"perm/"_s}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TstPublishRules)
+#include "tst_publish_rules.moc"
