@@ -124,7 +124,8 @@ def main():
     threading.Thread(target=web.serve_forever, daemon=True).start()
     threading.Thread(target=stop_when_input_closes, daemon=True).start()
     how = ('press "Load" in the FTP window, then "Log On"' if profile_written else
-           f"{os.path.join(folder, PROFILE)} is not the demo's and was left alone; type these into the FTP window")
+           f'type them into the FTP window and press "Log On" ({os.path.join(folder, PROFILE)} is not the '
+           "demo's and was left alone)")
     print(f"Demo: FTP server 127.0.0.1:{ftp_port}, user {user}, password {password}; web site "
           f"http://{web_host}/ serving {site}. To log on, {how}.", flush=True)
     ftp.serve_forever(handle_exit=False)
