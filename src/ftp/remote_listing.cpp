@@ -104,7 +104,10 @@ QStringView withoutMark(QStringView w)
 bool isDay(QStringView w)
 {
     w = withoutMark(w);
-    return isDigits(w, 1, 2) && w.toInt() >= 1 && w.toInt() <= 31;
+    if (!isDigits(w, 1, 2))
+        return false;
+    const int day = w.size() == 1 ? w[0].digitValue() : w[0].digitValue() * 10 + w[1].digitValue();
+    return day >= 1 && day <= 31;
 }
 
 bool isYear(QStringView w)
@@ -112,8 +115,8 @@ bool isYear(QStringView w)
     return isDigits(w, 4, 4);
 }
 
-// Month names as servers print them in their own language; the first three letters tell every one apart
-// from other words, and cover abbreviations and full names alike.
+// Month names as servers print them in their own language. In a date's place the first three letters are
+// enough to know one, abbreviated or in full.
 bool isMonth(QStringView w)
 {
     w = withoutMark(w);
