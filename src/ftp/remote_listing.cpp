@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <span>
 
 namespace lumaport {
 
@@ -251,28 +252,39 @@ bool isUnixMode(QStringView w)
     return std::all_of(w.begin() + 1, w.begin() + 10, [](QChar c) { return rights.contains(c); });
 }
 
+bool beginsUnix(const Words& w)
+{
+    return isUnixMode(w[0]);
+}
+
 // drwxr-xr-x  2 owner group  4096 Jan  1 12:00 name with blanks
 // The name starts after the one blank that follows the date; further blanks are its own.
-std::optional<RemoteEntry> parseUnix(const Words& w)
+std::optional<RemoteEntry> readUnix(const Words& w)
 {
-    if (!isUnixMode(w[0]))
-        return std::nullopt;
     return sizeDateName(w, 2, 1, w[0][0]);
 }
 
-// d [RWCEAFMS] owner        512 Mar 02 11:20    name
-std::optional<RemoteEntry> parseNetWare(const Words& w)
+bool beginsNetWare(const Words& w)
 {
-    if ((w[0] != u"d" && w[0] != u"-") || !w[1].startsWith(u'[') || !w[1].endsWith(u']'))
-        return std::nullopt;
+    return (w[0] == u"d" || w[0] == u"-") && w[1].startsWith(u'[') && w[1].endsWith(u']');
+}
+
+// d [RWCEAFMS] owner        512 Mar 02 11:20    name
+std::optional<RemoteEntry> readNetWare(const Words& w)
+{
     return sizeDateName(w, 3, kAnyGap, w[0][0]);
 }
 
 // 03-14-25  09:12AM       <DIR>          name
 // 2025-03-14  21:06               12,480 name
-std::optional<RemoteEntry> parseDos(const Words& w)
+bool beginsDos(const Words& w)
 {
-    if (!isNumericDate(w[0]) || !isDosClock(w[1]))
+    return isNumericDate(w[0]);
+}
+
+std::optional<RemoteEntry> readDos(const Words& w)
+{
+    if (!isDosClock(w[1]))
         return std::nullopt;
     const qsizetype i = isMeridiem(w[2]) ? 3 : 2;
     // The size is right-aligned and one blank precedes the name; "<DIR>" is left-aligned in the same
@@ -284,12 +296,17 @@ std::optional<RemoteEntry> parseDos(const Words& w)
     return named(w.after(i, 1), false);
 }
 
+bool beginsEplf(const Words& w)
+{
+    return w.line().startsWith(u'+');
+}
+
 // +i8388621.48594,m825718503,r,s280,<TAB>name    ("/" among the facts marks a folder)
-std::optional<RemoteEntry> parseEplf(const Words& w)
+std::optional<RemoteEntry> readEplf(const Words& w)
 {
     const QStringView line = w.line();
     const qsizetype tab = line.indexOf(u'\t');
-    if (!line.startsWith(u'+') || tab < 0)
+    if (tab < 0)
         return std::nullopt;
     bool isFolder = false;
     for (const QStringView fact : line.first(tab).sliced(1).tokenize(u','))
@@ -314,12 +331,17 @@ bool isVmsDate(QStringView w)
     return readChar(w, p, u'-') && readDigits(w, p, 4, 4);
 }
 
+bool beginsVms(const Words& w)
+{
+    return isVmsName(w[0]);
+}
+
 // PHOTOS.DIR;1     1  14-MAR-2026 09:12:44  [WEB]  (RWE,RWE,RE,)    the used size may read "1/3"
-std::optional<RemoteEntry> parseVms(const Words& w)
+std::optional<RemoteEntry> readVms(const Words& w)
 {
     qsizetype p = 0;
     const bool isSize = readDigits(w[1], p, 1, 18) && (p == w[1].size() || w[1][p] == u'/');
-    if (!isVmsName(w[0]) || !isSize || !isVmsDate(w[2]) || !isClock(w[3]))
+    if (!isSize || !isVmsDate(w[2]) || !isClock(w[3]))
         return std::nullopt;
     // A folder is a file "NAME.DIR;1"; files keep their version, which tells them apart on the server.
     const QStringView name = w[0];
@@ -329,11 +351,14 @@ std::optional<RemoteEntry> parseVms(const Words& w)
     return named(name, false);
 }
 
-//     2048  DIR  A   03-14-126  09:12  name
-std::optional<RemoteEntry> parseOs2(const Words& w)
+bool beginsOs2(const Words& w)
 {
-    if (!isDigits(w[0], 1, 18))
-        return std::nullopt;
+    return isDigits(w[0], 1, 18);
+}
+
+//     2048  DIR  A   03-14-126  09:12  name
+std::optional<RemoteEntry> readOs2(const Words& w)
+{
     const auto isAttributes = [](QStringView word) {
         return word.size() <= 4 && std::all_of(word.begin(), word.end(), [](QChar c) { return u"ARHS"_s.contains(c); });
     };
@@ -345,8 +370,14 @@ std::optional<RemoteEntry> parseOs2(const Words& w)
     return named(w.after(i + 1, 2), w[1] == u"DIR");
 }
 
+// A member line has only "*MEM" and its name.
+bool beginsAs400(const Words& w)
+{
+    return w[0].startsWith(u'*') || w[4].startsWith(u'*');
+}
+
 // OWNER    8192 03/14/26 09:12:44 *DIR   pics/
-std::optional<RemoteEntry> parseAs400(const Words& w)
+std::optional<RemoteEntry> readAs400(const Words& w)
 {
     if (!isDigits(w[1], 1, 18) || !isNumericDate(w[2]) || !isClock(w[3]) || !w[4].startsWith(u'*'))
         return std::nullopt;
@@ -359,7 +390,7 @@ std::optional<RemoteEntry> parseAs400(const Words& w)
 
 // Volume Unit    Referred Ext Used Recfm Lrecl BlkSz Dsorg Dsname
 // WORK01 3390   2026/03/14  1   15  FB      80  3120  PO  PHOTOS.JCL     (a partitioned data set is a folder)
-std::optional<RemoteEntry> parseMvsDataset(const Words& w)
+std::optional<RemoteEntry> readMvsDataset(const Words& w)
 {
     if (w.size() != 10 || !isDigits(w[1], 1, 6) || !isNumericDate(w[2]) || !isDigits(w[3], 1, 6) ||
         !isDigits(w[4], 1, 9))
@@ -369,7 +400,7 @@ std::optional<RemoteEntry> parseMvsDataset(const Words& w)
 
 // Name     VV.MM   Created       Changed      Size  Init   Mod   Id
 // PHOTO1   01.01 2026/03/14 2026/03/14 09:12    10    10     0 WEBUSR
-std::optional<RemoteEntry> parseMvsMember(const Words& w)
+std::optional<RemoteEntry> readMvsMember(const Words& w)
 {
     qsizetype p = 0;
     const bool isVersion = readDigits(w[1], p, 2, 2) && readChar(w[1], p, u'.') && readDigits(w[1], p, 2, 2);
@@ -378,12 +409,58 @@ std::optional<RemoteEntry> parseMvsMember(const Words& w)
     return named(w[0], false);
 }
 
-using LineFormat = std::optional<RemoteEntry> (*)(const Words&);
+// MVS lines begin with any word, and a line that can't be read says nothing about its neighbours.
+bool beginsAnyhow(const Words&)
+{
+    return true;
+}
 
-// Tried in order; the first that reads a line gives its entry. Each format knows itself by its first words,
-// so no line fits two of them.
-constexpr LineFormat kListFormats[] = {parseUnix, parseNetWare, parseDos,        parseEplf,     parseVms,
-                                       parseOs2,  parseAs400,   parseMvsDataset, parseMvsMember};
+// The facts end at the first blank; a few servers put a TAB there instead.
+qsizetype mlsdFactsEnd(QStringView line)
+{
+    qsizetype end = 0;
+    while (end < line.size() && line[end] != u' ' && line[end] != u'\t')
+        ++end;
+    return end;
+}
+
+bool beginsMlsd(const Words& w)
+{
+    const QStringView facts = w.line().first(mlsdFactsEnd(w.line()));
+    return facts.isEmpty() || facts.contains(u'=');
+}
+
+struct LineFormat
+{
+    // Whether a line begins the way this format's lines do, including lines it can't read.
+    bool (*begins)(const Words&);
+    std::optional<RemoteEntry> (*read)(const Words&);
+};
+
+// Tried in order; the first format that reads a line gives its entry.
+constexpr LineFormat kListFormats[] = {
+    {beginsUnix, readUnix},   {beginsNetWare, readNetWare},   {beginsDos, readDos},
+    {beginsEplf, readEplf},   {beginsVms, readVms},           {beginsOs2, readOs2},
+    {beginsAs400, readAs400}, {beginsAnyhow, readMvsDataset}, {beginsAnyhow, readMvsMember},
+};
+constexpr LineFormat kMlsdFormats[] = {{beginsMlsd, [](const Words& w) { return parseMlsdLine(w.line()); }}};
+
+struct Reading
+{
+    std::optional<RemoteEntry> entry;
+    const LineFormat* format = nullptr;
+};
+
+Reading readLine(const Words& words, std::span<const LineFormat> formats)
+{
+    for (const LineFormat& format : formats) {
+        if (!format.begins(words))
+            continue;
+        if (auto entry = format.read(words))
+            return {std::move(entry), &format};
+    }
+    return {};
+}
 
 QStringView takeLine(QStringView& rest, QStringView separator)
 {
@@ -399,10 +476,7 @@ QStringView takeLine(QStringView& rest, QStringView separator)
 
 std::optional<RemoteEntry> parseMlsdLine(QStringView line)
 {
-    // The facts end at the first blank; a few servers put a TAB there instead.
-    qsizetype cut = 0;
-    while (cut < line.size() && line[cut] != u' ' && line[cut] != u'\t')
-        ++cut;
+    const qsizetype cut = mlsdFactsEnd(line);
     if (cut == line.size())
         return std::nullopt;
     // Facts are "name=value;" each, strictly: a piece of a name broken off by a line break must not pass.
@@ -426,12 +500,7 @@ std::optional<RemoteEntry> parseMlsdLine(QStringView line)
 
 std::optional<RemoteEntry> parseListLine(QStringView line)
 {
-    const Words words(line);
-    for (const LineFormat format : kListFormats) {
-        if (auto entry = format(words))
-            return entry;
-    }
-    return std::nullopt;
+    return readLine(Words(line), kListFormats).entry;
 }
 
 bool isSafeEntryName(QStringView name)
@@ -453,29 +522,46 @@ QString buildDirReply(const QByteArray& listing, ListingFormat format)
 {
     const QString text = QString::fromUtf8(listing);
     // Lines end in CR LF. Splitting on that pair alone keeps a name holding a lone CR or LF in one piece, so
-    // the safety check can refuse it instead of it becoming two made-up names. Some servers end lines in LF.
+    // the safety check can refuse it instead of it becoming two made-up names. Some servers end lines in LF,
+    // and a listing fetched in text mode arrives with LF alone.
     const QStringView separator = text.contains(u"\r\n") ? u"\r\n" : u"\n";
-    const auto parse = format == ListingFormat::Mlsd ? parseMlsdLine : parseListLine;
+    const auto formats = format == ListingFormat::Mlsd ? std::span<const LineFormat>(kMlsdFormats)
+                                                       : std::span<const LineFormat>(kListFormats);
     QString reply;
     reply.reserve(text.size() / 2);
+    const LineFormat* lastFormat = nullptr;
+    qsizetype lastEntryStart = -1;
     QStringView rest(text);
     while (!rest.isEmpty()) {
         const QStringView line = takeLine(rest, separator);
-        auto entry = parse(line);
-        if (!entry && format == ListingFormat::List && isVmsName(line) && !line.contains(u' ')) {
+        const Words words(line);
+        Reading reading = readLine(words, formats);
+        if (!reading.entry && format == ListingFormat::List && isVmsName(line) && words.size() == 1) {
             // A long VMS name puts the rest of its line on the next one.
             QStringView next = rest;
             QString joined = line.toString();
             joined += u' ';
             joined += takeLine(next, separator);
-            entry = parse(joined);
-            if (entry)
+            reading = readLine(Words(joined), formats);
+            if (reading.entry)
                 rest = next;
         }
-        if (!entry || !isSafeEntryName(entry->name))
+        if (!reading.entry) {
+            // Listings come in text mode, where a line feed inside a name turns into a line end. A line that
+            // doesn't even begin like the entry before it is the rest of that entry's name: leave it out. Other
+            // lines that can't be read, blank ones among them, are passed over.
+            if (lastEntryStart >= 0 && !line.isEmpty() && !lastFormat->begins(words))
+                reply.truncate(lastEntryStart);
+            lastEntryStart = -1;
             continue;
-        reply += entry->name;
-        if (entry->isFolder)
+        }
+        lastEntryStart = -1;
+        if (!isSafeEntryName(reading.entry->name))
+            continue;
+        lastEntryStart = reply.size();
+        lastFormat = reading.format;
+        reply += reading.entry->name;
+        if (reading.entry->isFolder)
             reply += u'/';
         reply += u"\r\n";
     }
