@@ -209,7 +209,7 @@ qsizetype unixDateEnd(const Words& w, qsizetype i)
     const auto isClockOrYear = [](QStringView word) { return isClock(word) || isYear(word); };
     // Cheap tests first: a mode line of a million words is scanned at every word.
     if (isDay(w[i + 1]) && isClockOrYear(w[i + 2]) && isMonth(w[i])) {
-        // "Mar  3 14:05:33 2026", as with seconds a year follows.
+        // With seconds a year may follow: "Mar  3 14:05:33 2026".
         return w[i + 2].size() > 5 && isYear(w[i + 3]) ? i + 3 : i + 2;
     }
     if (isDay(w[i]) && isClockOrYear(w[i + 2]) && isMonth(w[i + 1]))
