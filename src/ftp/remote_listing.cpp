@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ftp/remote_listing.h"
 
-#include <QRegularExpression>
+#include <QSet>
 #include <QVarLengthArray>
+
+#include <algorithm>
+#include <limits>
+#include <span>
 
 namespace lumaport {
 
@@ -10,122 +14,483 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct Token
+// Every test below looks at a line once, or at a word of bounded length, so a reply of any content parses in
+// time linear in its length: no regular expressions, no backtracking.
+
+constexpr qsizetype kAnyGap = std::numeric_limits<qsizetype>::max();
+
+// A line cut at blanks. A word past the end reads as empty, so a format's tests simply fail on short lines.
+// Names are read from the line itself, blanks included.
+class Words
 {
-    qsizetype start;
-    qsizetype end;
+public:
+    explicit Words(QStringView line) : m_line(line)
+    {
+        qsizetype i = 0;
+        while (i < line.size()) {
+            while (i < line.size() && line[i] == u' ')
+                ++i;
+            const qsizetype start = i;
+            while (i < line.size() && line[i] != u' ')
+                ++i;
+            if (i > start)
+                m_spans.append({start, i});
+        }
+    }
+
+    qsizetype size() const { return m_spans.size(); }
+    QStringView line() const { return m_line; }
+
+    QStringView operator[](qsizetype i) const
+    {
+        return i < size() ? m_line.mid(m_spans[i].first, m_spans[i].second - m_spans[i].first) : QStringView();
+    }
+
+    // What follows word i once at most `gap` blanks are skipped: blanks beyond those belong to the name.
+    QStringView after(qsizetype i, qsizetype gap) const
+    {
+        const qsizetype end = m_spans[i].second;
+        qsizetype p = end;
+        while (p < m_line.size() && m_line[p] == u' ' && p - end < gap)
+            ++p;
+        return m_line.mid(p);
+    }
+
+private:
+    QStringView m_line;
+    QVarLengthArray<std::pair<qsizetype, qsizetype>, 24> m_spans;
 };
 
-QVarLengthArray<Token, 24> tokenize(QStringView line)
+std::optional<RemoteEntry> named(QStringView name, bool isFolder)
 {
-    QVarLengthArray<Token, 24> tokens;
-    qsizetype i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && line[i] == u' ')
-            ++i;
-        if (i == line.size())
-            break;
-        const qsizetype start = i;
-        while (i < line.size() && line[i] != u' ')
-            ++i;
-        tokens.append({start, i});
-    }
-    return tokens;
+    if (name.isEmpty())
+        return std::nullopt;
+    return RemoteEntry{name.toString(), isFolder};
 }
 
-bool isDigits(QStringView text)
+bool isAsciiDigit(QChar c)
 {
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+    return c >= u'0' && c <= u'9';
 }
 
-bool isMonth(QStringView text)
+// Reads `min` to `max` digits at `pos`.
+bool readDigits(QStringView w, qsizetype& pos, qsizetype min, qsizetype max)
 {
-    static const QStringList months{u"jan"_s, u"feb"_s, u"mar"_s, u"apr"_s, u"may"_s, u"jun"_s,
-                                    u"jul"_s, u"aug"_s, u"sep"_s, u"oct"_s, u"nov"_s, u"dec"_s};
-    return text.size() == 3 && months.contains(text.toString().toLower());
+    const qsizetype start = pos;
+    while (pos < w.size() && pos - start < max && isAsciiDigit(w[pos]))
+        ++pos;
+    return pos - start >= min;
 }
 
-bool isDay(QStringView text)
+bool readChar(QStringView w, qsizetype& pos, QChar c)
 {
-    return text.size() <= 2 && isDigits(text) && text.toInt() >= 1 && text.toInt() <= 31;
-}
-
-// "12:00" or "2020".
-bool isTimeOrYear(QStringView text)
-{
-    if (text.size() == 4 && isDigits(text))
-        return true;
-    const qsizetype colon = text.indexOf(u':');
-    return colon > 0 && colon <= 2 && isDigits(text.left(colon)) && text.size() - colon == 3 &&
-           isDigits(text.mid(colon + 1));
-}
-
-bool isUnixMode(QStringView text)
-{
-    static const QString types = u"-dlcbpsD"_s;
-    static const QString rights = u"-rwxsStTlL"_s;
-    if (text.size() < 10 || !types.contains(text[0]))
+    if (pos >= w.size() || w[pos] != c)
         return false;
-    return std::all_of(text.begin() + 1, text.begin() + 10, [](QChar c) { return rights.contains(c); });
+    ++pos;
+    return true;
 }
 
-// drwxr-xr-x 2 owner group 4096 Jan  1 12:00 name with spaces
-// The group column is missing on some servers, so the date is found by its shape, right after the size.
-std::optional<RemoteEntry> parseUnixLine(QStringView line)
+bool isDigits(QStringView w, qsizetype min, qsizetype max)
 {
-    const auto tokens = tokenize(line);
-    if (tokens.size() < 6)
-        return std::nullopt;
-    const auto text = [&](qsizetype i) { return line.mid(tokens[i].start, tokens[i].end - tokens[i].start); };
-    if (!isUnixMode(text(0)))
-        return std::nullopt;
-    for (qsizetype i = 2; i + 3 < tokens.size(); ++i) {
-        if (!isDigits(text(i - 1)) || !isMonth(text(i)) || !isDay(text(i + 1)) || !isTimeOrYear(text(i + 2)))
+    qsizetype p = 0;
+    return readDigits(w, p, min, max) && p == w.size();
+}
+
+// Servers write "Okt.", "26.", "Juli,": the mark after a day or month means nothing here.
+QStringView withoutMark(QStringView w)
+{
+    return !w.isEmpty() && (w.back() == u'.' || w.back() == u',') ? w.chopped(1) : w;
+}
+
+bool isDay(QStringView w)
+{
+    w = withoutMark(w);
+    if (!isDigits(w, 1, 2))
+        return false;
+    const int day = w.size() == 1 ? w[0].digitValue() : w[0].digitValue() * 10 + w[1].digitValue();
+    return day >= 1 && day <= 31;
+}
+
+bool isYear(QStringView w)
+{
+    return isDigits(w, 4, 4);
+}
+
+// Month names as servers print them in their own language. In a date's place the first three letters are
+// enough to know one, abbreviated or in full.
+bool isMonth(QStringView w)
+{
+    w = withoutMark(w);
+    if (w.size() >= 2 && w.size() <= 3 && (w.back() == u'月' || w.back() == u'월'))
+        return isDigits(w.chopped(1), 1, 2);
+    if (w.size() < 3 || w.size() > 12 || !std::all_of(w.begin(), w.end(), [](QChar c) { return c.isLetter(); }))
+        return false;
+    static const QSet<QString> stems{
+        u"jan"_s, u"feb"_s, u"mar"_s, u"apr"_s, u"may"_s, u"jun"_s, u"jul"_s, u"aug"_s,
+        u"sep"_s, u"oct"_s, u"nov"_s, u"dec"_s,                                         // English
+        u"mär"_s, u"mrz"_s, u"mai"_s, u"okt"_s, u"dez"_s,                               // German
+        u"fév"_s, u"fev"_s, u"avr"_s, u"jui"_s, u"aoû"_s, u"aou"_s, u"déc"_s,           // French
+        u"ene"_s, u"abr"_s, u"ago"_s, u"dic"_s,                                         // Spanish
+        u"gen"_s, u"mag"_s, u"giu"_s, u"lug"_s, u"set"_s, u"ott"_s,                     // Italian
+        u"mrt"_s, u"mei"_s,                                                             // Dutch
+        u"out"_s,                                                                       // Portuguese
+        u"maj"_s, u"des"_s,                                                             // Scandinavian
+        u"sty"_s, u"lut"_s, u"kwi"_s, u"cze"_s, u"lip"_s, u"sie"_s, u"wrz"_s, u"paź"_s, // Polish
+        u"lis"_s, u"gru"_s,                                                             //
+        u"tam"_s, u"hel"_s, u"maa"_s, u"huh"_s, u"tou"_s, u"kes"_s, u"hei"_s, u"elo"_s, // Finnish
+        u"syy"_s, u"lok"_s, u"jou"_s,                                                   //
+        u"már"_s, u"ápr"_s, u"máj"_s, u"jún"_s, u"júl"_s, u"sze"_s,                     // Hungarian
+        u"янв"_s, u"фев"_s, u"мар"_s, u"апр"_s, u"май"_s, u"июн"_s, u"июл"_s, u"авг"_s, // Russian
+        u"сен"_s, u"окт"_s, u"ноя"_s, u"дек"_s};
+    return stems.contains(w.first(3).toString().toLower());
+}
+
+// "9:05", "09:05", "09:05:33", "09:05:33.25"
+bool isClock(QStringView w)
+{
+    qsizetype p = 0;
+    if (!readDigits(w, p, 1, 2) || !readChar(w, p, u':') || !readDigits(w, p, 2, 2))
+        return false;
+    if (readChar(w, p, u':') && !readDigits(w, p, 2, 2))
+        return false;
+    if (readChar(w, p, u'.') && !readDigits(w, p, 1, 9))
+        return false;
+    return p == w.size();
+}
+
+// "09:12AM" as well as "21:05".
+bool isDosClock(QStringView w)
+{
+    if (w.size() > 2 && (w.endsWith(u"AM", Qt::CaseInsensitive) || w.endsWith(u"PM", Qt::CaseInsensitive)))
+        w.chop(2);
+    return isClock(w);
+}
+
+bool isMeridiem(QStringView w)
+{
+    return w.compare(u"AM", Qt::CaseInsensitive) == 0 || w.compare(u"PM", Qt::CaseInsensitive) == 0;
+}
+
+// "2025-06-07", "03-14-25", "03/14/26", "14.03.26", "03-14-126" (OS/2 counts years from 1900).
+bool isNumericDate(QStringView w)
+{
+    qsizetype p = 0;
+    if (!readDigits(w, p, 1, 4) || p >= w.size() || !u"-/."_s.contains(w[p]))
+        return false;
+    const QChar separator = w[p++];
+    return readDigits(w, p, 1, 2) && readChar(w, p, separator) && readDigits(w, p, 1, 4) && p == w.size();
+}
+
+// "07-06" of "07-06 2025"
+bool isMonthDay(QStringView w)
+{
+    qsizetype p = 0;
+    return readDigits(w, p, 1, 2) && readChar(w, p, u'-') && readDigits(w, p, 1, 2) && p == w.size();
+}
+
+// A size is the digits at the end of its word: a long group name may run into it. "33.5k" is a size too.
+bool isUnixSize(QStringView w)
+{
+    if (!w.isEmpty() && u"kKmMgGtTpPeE"_s.contains(w.back()))
+        w.chop(1);
+    return !w.isEmpty() && isAsciiDigit(w.back());
+}
+
+// "207431", "12,480", "9.730"
+bool isGroupedNumber(QStringView w)
+{
+    return !w.isEmpty() && isAsciiDigit(w[0]) &&
+           std::all_of(w.begin(), w.end(), [](QChar c) { return isAsciiDigit(c) || c == u',' || c == u'.'; });
+}
+
+// The last word of a Unix date starting at word i, or -1.
+qsizetype unixDateEnd(const Words& w, qsizetype i)
+{
+    const auto isClockOrYear = [](QStringView word) { return isClock(word) || isYear(word); };
+    // Cheap tests first: a mode line of a million words is scanned at every word.
+    if (isDay(w[i + 1]) && isClockOrYear(w[i + 2]) && isMonth(w[i])) {
+        // With seconds a year may follow: "Mar  3 14:05:33 2026".
+        return w[i + 2].size() > 5 && isYear(w[i + 3]) ? i + 3 : i + 2;
+    }
+    if (isDay(w[i]) && isClockOrYear(w[i + 2]) && isMonth(w[i + 1]))
+        return i + 2; // "12 Mar 11:00", "26. Juli, 2020"
+    if (isNumericDate(w[i]) && isClock(w[i + 1]))
+        return i + 1; // "2025-06-07 21:22"
+    if (isMonthDay(w[i]) && isClockOrYear(w[i + 1]))
+        return i + 1; // "07-06 2025"
+    return -1;
+}
+
+// "size date name" from word `from` on. The date is found by its shape right after a size, since owner and
+// group before it may be missing, be several words, or run into the size.
+std::optional<RemoteEntry> sizeDateName(const Words& w, qsizetype from, qsizetype gap, QChar type)
+{
+    for (qsizetype i = from; i < w.size(); ++i) {
+        if (!isUnixSize(w[i - 1]))
             continue;
-        // The name starts after the single blank that follows the time or year; further blanks are its own.
-        QStringView name = line.mid(tokens[i + 2].end + 1);
-        const QChar type = text(0)[0];
+        const qsizetype last = unixDateEnd(w, i);
+        if (last < 0)
+            continue;
+        QStringView name = w.after(last, gap);
         if (type == u'l') {
+            // A link names what it points at too; whether that is a folder, LIST does not tell.
             const qsizetype arrow = name.indexOf(u" -> ");
             if (arrow >= 0)
                 name = name.left(arrow);
         }
-        return RemoteEntry{name.toString(), type == u'd'};
+        return named(name, type == u'd');
     }
     return std::nullopt;
 }
 
-// 01-31-20  09:15PM       <DIR>          name
-// 01-31-20  09:15PM                 1234 name
-std::optional<RemoteEntry> parseDosLine(QStringView line)
+bool isUnixMode(QStringView w)
 {
-    static const QRegularExpression pattern(
-        uR"(^\d{1,2}-\d{1,2}-\d{2,4} +\d{1,2}:\d{2} *(?:[AaPp][Mm])? +(<DIR>|\d+) +(.+)$)"_s);
-    const auto match = pattern.match(line);
-    if (!match.hasMatch())
+    static const QString types = u"-dlcbpsD"_s;
+    static const QString rights = u"-rwxsStTlL"_s;
+    if (w.size() < 10 || !types.contains(w[0]))
+        return false;
+    return std::all_of(w.begin() + 1, w.begin() + 10, [](QChar c) { return rights.contains(c); });
+}
+
+bool beginsUnix(const Words& w)
+{
+    return isUnixMode(w[0]);
+}
+
+// drwxr-xr-x  2 owner group  4096 Jan  1 12:00 name with blanks
+// The name starts after the one blank that follows the date; further blanks are its own.
+std::optional<RemoteEntry> readUnix(const Words& w)
+{
+    return sizeDateName(w, 2, 1, w[0][0]);
+}
+
+bool beginsNetWare(const Words& w)
+{
+    return (w[0] == u"d" || w[0] == u"-") && w[1].startsWith(u'[') && w[1].endsWith(u']');
+}
+
+// d [RWCEAFMS] owner        512 Mar 02 11:20    name
+std::optional<RemoteEntry> readNetWare(const Words& w)
+{
+    return sizeDateName(w, 3, kAnyGap, w[0][0]);
+}
+
+// 03-14-25  09:12AM       <DIR>          name
+// 2025-03-14  21:06               12,480 name
+bool beginsDos(const Words& w)
+{
+    return isNumericDate(w[0]);
+}
+
+std::optional<RemoteEntry> readDos(const Words& w)
+{
+    if (!isDosClock(w[1]))
         return std::nullopt;
-    return RemoteEntry{match.captured(2), match.capturedView(1) == u"<DIR>"};
+    const qsizetype i = isMeridiem(w[2]) ? 3 : 2;
+    // The size is right-aligned and one blank precedes the name; "<DIR>" is left-aligned in the same
+    // column, ten blanks before it.
+    if (w[i] == u"<DIR>")
+        return named(w.after(i, 10), true);
+    if (!isGroupedNumber(w[i]))
+        return std::nullopt;
+    return named(w.after(i, 1), false);
+}
+
+bool beginsEplf(const Words& w)
+{
+    return w.line().startsWith(u'+');
+}
+
+// +i8388621.48594,m825718503,r,s280,<TAB>name    ("/" among the facts marks a folder)
+std::optional<RemoteEntry> readEplf(const Words& w)
+{
+    const QStringView line = w.line();
+    const qsizetype tab = line.indexOf(u'\t');
+    if (tab < 0)
+        return std::nullopt;
+    bool isFolder = false;
+    for (const QStringView fact : line.first(tab).sliced(1).tokenize(u','))
+        isFolder = isFolder || fact == u"/";
+    return named(line.sliced(tab + 1), isFolder);
+}
+
+// "NAME.EXT;3": a name with its version.
+bool isVmsName(QStringView w)
+{
+    const qsizetype semicolon = w.lastIndexOf(u';');
+    return semicolon > 0 && isDigits(w.sliced(semicolon + 1), 1, 5);
+}
+
+// "14-MAR-2026"
+bool isVmsDate(QStringView w)
+{
+    qsizetype p = 0;
+    if (!readDigits(w, p, 1, 2) || !readChar(w, p, u'-') || w.size() != p + 8 || !isMonth(w.sliced(p, 3)))
+        return false;
+    p += 3;
+    return readChar(w, p, u'-') && readDigits(w, p, 4, 4);
+}
+
+bool beginsVms(const Words& w)
+{
+    return isVmsName(w[0]);
+}
+
+// PHOTOS.DIR;1     1  14-MAR-2026 09:12:44  [WEB]  (RWE,RWE,RE,)    the used size may read "1/3"
+std::optional<RemoteEntry> readVms(const Words& w)
+{
+    qsizetype p = 0;
+    const bool isSize = readDigits(w[1], p, 1, 18) && (p == w[1].size() || w[1][p] == u'/');
+    if (!isSize || !isVmsDate(w[2]) || !isClock(w[3]))
+        return std::nullopt;
+    // A folder is a file "NAME.DIR;1"; files keep their version, which tells them apart on the server.
+    const QStringView name = w[0];
+    const QStringView stem = name.first(name.lastIndexOf(u';'));
+    if (stem.endsWith(u".DIR", Qt::CaseInsensitive))
+        return named(stem.chopped(4), true);
+    return named(name, false);
+}
+
+bool beginsOs2(const Words& w)
+{
+    return isDigits(w[0], 1, 18);
+}
+
+//     2048  DIR  A   03-14-126  09:12  name
+std::optional<RemoteEntry> readOs2(const Words& w)
+{
+    const auto isAttributes = [](QStringView word) {
+        return word.size() <= 4 && std::all_of(word.begin(), word.end(), [](QChar c) { return u"ARHS"_s.contains(c); });
+    };
+    qsizetype i = 1;
+    while (i < 4 && (w[i] == u"DIR" || (!w[i].isEmpty() && isAttributes(w[i]))))
+        ++i;
+    if (!isNumericDate(w[i]) || !isClock(w[i + 1]))
+        return std::nullopt;
+    return named(w.after(i + 1, 2), w[1] == u"DIR");
+}
+
+// A member line has only "*MEM" and its name.
+bool beginsAs400(const Words& w)
+{
+    return w[0].startsWith(u'*') || w[4].startsWith(u'*');
+}
+
+// OWNER    8192 03/14/26 09:12:44 *DIR   pics/
+std::optional<RemoteEntry> readAs400(const Words& w)
+{
+    if (!isDigits(w[1], 1, 18) || !isNumericDate(w[2]) || !isClock(w[3]) || !w[4].startsWith(u'*'))
+        return std::nullopt;
+    QStringView name = w.after(4, kAnyGap);
+    const bool isFolder = w[4] == u"*DIR";
+    if (isFolder && name.endsWith(u'/'))
+        name.chop(1);
+    return named(name, isFolder);
+}
+
+// Volume Unit    Referred Ext Used Recfm Lrecl BlkSz Dsorg Dsname
+// WORK01 3390   2026/03/14  1   15  FB      80  3120  PO  PHOTOS.JCL     (a partitioned data set is a folder)
+std::optional<RemoteEntry> readMvsDataset(const Words& w)
+{
+    if (w.size() != 10 || !isDigits(w[1], 1, 6) || !isNumericDate(w[2]) || !isDigits(w[3], 1, 6) ||
+        !isDigits(w[4], 1, 9))
+        return std::nullopt;
+    return named(w[9], w[8].startsWith(u"PO"));
+}
+
+// Name     VV.MM   Created       Changed      Size  Init   Mod   Id
+// PHOTO1   01.01 2026/03/14 2026/03/14 09:12    10    10     0 WEBUSR
+std::optional<RemoteEntry> readMvsMember(const Words& w)
+{
+    qsizetype p = 0;
+    const bool isVersion = readDigits(w[1], p, 2, 2) && readChar(w[1], p, u'.') && readDigits(w[1], p, 2, 2);
+    if (!isVersion || p != w[1].size() || !isNumericDate(w[2]) || !isNumericDate(w[3]) || !isClock(w[4]))
+        return std::nullopt;
+    return named(w[0], false);
+}
+
+// MVS lines begin with any word, and a line that can't be read says nothing about its neighbours.
+bool beginsAnyhow(const Words&)
+{
+    return true;
+}
+
+// The facts end at the first blank; a few servers put a TAB there instead.
+qsizetype mlsdFactsEnd(QStringView line)
+{
+    qsizetype end = 0;
+    while (end < line.size() && line[end] != u' ' && line[end] != u'\t')
+        ++end;
+    return end;
+}
+
+bool beginsMlsd(const Words& w)
+{
+    const QStringView facts = w.line().first(mlsdFactsEnd(w.line()));
+    return facts.isEmpty() || facts.contains(u'=');
+}
+
+struct LineFormat
+{
+    // Whether a line begins the way this format's lines do, including lines it can't read.
+    bool (*begins)(const Words&);
+    std::optional<RemoteEntry> (*read)(const Words&);
+};
+
+// Tried in order; the first format that reads a line gives its entry.
+constexpr LineFormat kListFormats[] = {
+    {beginsUnix, readUnix},   {beginsNetWare, readNetWare},   {beginsDos, readDos},
+    {beginsEplf, readEplf},   {beginsVms, readVms},           {beginsOs2, readOs2},
+    {beginsAs400, readAs400}, {beginsAnyhow, readMvsDataset}, {beginsAnyhow, readMvsMember},
+};
+constexpr LineFormat kMlsdFormats[] = {{beginsMlsd, [](const Words& w) { return parseMlsdLine(w.line()); }}};
+
+struct Reading
+{
+    std::optional<RemoteEntry> entry;
+    const LineFormat* format = nullptr;
+};
+
+Reading readLine(const Words& words, std::span<const LineFormat> formats)
+{
+    for (const LineFormat& format : formats) {
+        if (!format.begins(words))
+            continue;
+        if (auto entry = format.read(words))
+            return {std::move(entry), &format};
+    }
+    return {};
+}
+
+QStringView takeLine(QStringView& rest, QStringView separator)
+{
+    qsizetype end = rest.indexOf(separator);
+    if (end < 0)
+        end = rest.size();
+    const QStringView line = rest.first(end);
+    rest = rest.sliced(std::min(end + separator.size(), rest.size()));
+    return line;
 }
 
 } // namespace
 
 std::optional<RemoteEntry> parseMlsdLine(QStringView line)
 {
-    const qsizetype blank = line.indexOf(u' ');
-    if (blank < 0)
+    const qsizetype cut = mlsdFactsEnd(line);
+    if (cut == line.size())
         return std::nullopt;
     // Facts are "name=value;" each, strictly: a piece of a name broken off by a line break must not pass.
-    const QStringView facts = line.left(blank);
+    const QStringView facts = line.first(cut);
     if (!facts.isEmpty() && !facts.endsWith(u';'))
         return std::nullopt;
-    RemoteEntry entry{line.mid(blank + 1).toString(), false};
-    for (QStringView fact : facts.split(u';', Qt::SkipEmptyParts)) {
+    RemoteEntry entry{line.sliced(cut + 1).toString(), false};
+    for (const QStringView fact : facts.tokenize(u';', Qt::SkipEmptyParts)) {
         const qsizetype equals = fact.indexOf(u'=');
         if (equals <= 0)
             return std::nullopt;
-        if (fact.left(equals).compare(u"type", Qt::CaseInsensitive) != 0)
+        if (fact.first(equals).compare(u"type", Qt::CaseInsensitive) != 0)
             continue;
-        const QStringView type = fact.mid(equals + 1);
+        const QStringView type = fact.sliced(equals + 1);
         if (type.compare(u"cdir", Qt::CaseInsensitive) == 0 || type.compare(u"pdir", Qt::CaseInsensitive) == 0)
             return std::nullopt;
         entry.isFolder = type.compare(u"dir", Qt::CaseInsensitive) == 0;
@@ -135,9 +500,7 @@ std::optional<RemoteEntry> parseMlsdLine(QStringView line)
 
 std::optional<RemoteEntry> parseListLine(QStringView line)
 {
-    if (auto entry = parseUnixLine(line))
-        return entry;
-    return parseDosLine(line);
+    return readLine(Words(line), kListFormats).entry;
 }
 
 bool isSafeEntryName(QStringView name)
@@ -146,7 +509,8 @@ bool isSafeEntryName(QStringView name)
         return false;
     bool onlyBlanks = true;
     for (const QChar c : name) {
-        if (c == u'/' || c.unicode() < 0x20 || c.unicode() == 0x7f)
+        const char16_t u = c.unicode();
+        if (c == u'/' || u < 0x20 || (u >= 0x7f && u <= 0x9f) || u == 0x2028 || u == 0x2029)
             return false;
         onlyBlanks = onlyBlanks && c == u' ';
     }
@@ -158,35 +522,46 @@ QString buildDirReply(const QByteArray& listing, ListingFormat format)
 {
     const QString text = QString::fromUtf8(listing);
     // Lines end in CR LF. Splitting on that pair alone keeps a name holding a lone CR or LF in one piece, so
-    // the safety check can refuse it instead of it becoming two made-up names. Some servers end lines in LF.
-    const QString separator = text.contains(u"\r\n") ? u"\r\n"_s : u"\n"_s;
+    // the safety check can refuse it instead of it becoming two made-up names. Some servers end lines in LF,
+    // and a listing fetched in text mode arrives with LF alone.
+    const QStringView separator = text.contains(u"\r\n") ? u"\r\n" : u"\n";
+    const auto formats = format == ListingFormat::Mlsd ? std::span<const LineFormat>(kMlsdFormats)
+                                                       : std::span<const LineFormat>(kListFormats);
     QString reply;
     reply.reserve(text.size() / 2);
+    const LineFormat* lastFormat = nullptr;
     qsizetype lastEntryStart = -1;
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = text.indexOf(separator, start);
-        if (end < 0)
-            end = text.size();
-        const QStringView line = QStringView(text).mid(start, end - start);
-        start = end + separator.size();
-        if (line.isEmpty())
-            continue;
-        const auto entry = format == ListingFormat::Mlsd ? parseMlsdLine(line) : parseListLine(line);
-        if (!entry) {
-            // Listings come in text mode, where a line feed inside a name turns into a line end. What follows
-            // such a break is no listing line, so the entry before it lost the rest of its name: leave it out.
-            if (lastEntryStart >= 0)
+    QStringView rest(text);
+    while (!rest.isEmpty()) {
+        const QStringView line = takeLine(rest, separator);
+        const Words words(line);
+        Reading reading = readLine(words, formats);
+        if (!reading.entry && format == ListingFormat::List && isVmsName(line) && words.size() == 1) {
+            // A long VMS name puts the rest of its line on the next one.
+            QStringView next = rest;
+            QString joined = line.toString();
+            joined += u' ';
+            joined += takeLine(next, separator);
+            reading = readLine(Words(joined), formats);
+            if (reading.entry)
+                rest = next;
+        }
+        if (!reading.entry) {
+            // Listings come in text mode, where a line feed inside a name turns into a line end. A line that
+            // doesn't even begin like the entry before it is the rest of that entry's name: leave it out. Other
+            // lines that can't be read, blank ones among them, are passed over.
+            if (lastEntryStart >= 0 && !line.isEmpty() && !lastFormat->begins(words))
                 reply.truncate(lastEntryStart);
             lastEntryStart = -1;
             continue;
         }
         lastEntryStart = -1;
-        if (!isSafeEntryName(entry->name))
+        if (!isSafeEntryName(reading.entry->name))
             continue;
         lastEntryStart = reply.size();
-        reply += entry->name;
-        if (entry->isFolder)
+        lastFormat = reading.format;
+        reply += reading.entry->name;
+        if (reading.entry->isFolder)
             reply += u'/';
         reply += u"\r\n";
     }

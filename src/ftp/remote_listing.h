@@ -23,15 +23,18 @@ enum class ListingFormat { Mlsd, List };
 /// One MLSD line ("type=dir;modify=...; name"). Empty for the folder itself, its parent and malformed lines.
 std::optional<RemoteEntry> parseMlsdLine(QStringView line);
 
-/// One LIST line, Unix "ls -l" style or DOS/IIS style. Symbolic links lose their " -> target" part and count
-/// as files, since LIST does not tell what they point at. Empty for "total" and other lines that name nothing.
+/// One LIST line: Unix "ls -l" (months in many languages), DOS/IIS, EPLF, NetWare, VMS, OS/2, AS/400 or MVS. Symbolic
+/// links lose their " -> target" part and count as files, since LIST does not tell what they point at. Empty
+/// for "total" and other lines that name nothing. Time linear in the line's length, whatever it holds.
 std::optional<RemoteEntry> parseListLine(QStringView line);
 
 /// Whether a name may appear in a reply: not empty or blank, not "." or "..", and free of "/" and control
 /// characters, so an entry always names something inside the listed folder and always is one line.
 bool isSafeEntryName(QStringView name);
 
-/// The reply text for a whole listing as the server sent it (UTF-8). Unsafe names are left out.
+/// The reply text for a whole listing as the server sent it (UTF-8). Unsafe names and lines that can't be read
+/// are left out. A line that doesn't even begin like the entry before it is the rest of that entry's name,
+/// broken by a line feed, and takes the entry with it; no other line touches its neighbours.
 QString buildDirReply(const QByteArray& listing, ListingFormat format);
 
 } // namespace lumaport

@@ -3,6 +3,7 @@
 // that must never reach one.
 #include "ftp/remote_listing.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 using namespace lumaport;
@@ -36,6 +37,7 @@ private Q_SLOTS:
     void unsafeNames();
     void dirReply_data();
     void dirReply();
+    void hostileListings();
 };
 
 void TstRemoteListing::mlsdLines_data()
@@ -51,6 +53,8 @@ void TstRemoteListing::mlsdLines_data()
     QTest::newRow("symbolic link") << u"type=OS.unix=slink:/etc;size=4; link"_s << file(u"link"_s);
     QTest::newRow("no facts") << u" bare"_s << file(u"bare"_s);
     QTest::newRow("no type fact") << u"size=1; untyped"_s << file(u"untyped"_s);
+    QTest::newRow("TAB after the facts") << u"type=file;size=5;\tbetween tabs\t"_s << file(u"between tabs\t"_s);
+    QTest::newRow("TAB after the blank") << u"type=file; \tx"_s << file(u"\tx"_s);
     QTest::newRow("folder itself") << u"type=cdir;perm=el; ."_s << std::optional<RemoteEntry>();
     QTest::newRow("parent folder") << u"type=pdir;perm=el; .."_s << std::optional<RemoteEntry>();
     QTest::newRow("no blank") << u"type=file;size=1;name"_s << std::optional<RemoteEntry>();
@@ -88,8 +92,47 @@ void TstRemoteListing::listLines_data()
     QTest::newRow("DOS file, four-digit year")
         << u"01-31-2020  09:15AM                 1234 read me.txt"_s << file(u"read me.txt"_s);
     QTest::newRow("DOS 24-hour clock") << u"02-05-21  17:00                 77 late.txt"_s << file(u"late.txt"_s);
+    QTest::newRow("owner and group of several words")
+        << u"-rw-r--r-- 1 Jane Roe Domain Users 7 Sep 9 10:11 x"_s << file(u"x"_s);
+    QTest::newRow("size glued to the group")
+        << u"-rw-r--r-- 1 ann staffmembers12345678 Oct 5 07:00 glued"_s << file(u"glued"_s);
+    QTest::newRow("human size") << u"-rw-r--r-- 1 ann staff 7.2M Oct 5 07:00 big.zip"_s << file(u"big.zip"_s);
+    QTest::newRow("ISO date") << u"-rw-r--r-- 1 u g 9 2024-12-31 23:59 new year"_s << file(u"new year"_s);
+    QTest::newRow("numeric date") << u"drwxr-xr-x 2 u g 9 12-31 2024 old"_s << folder(u"old"_s);
+    QTest::newRow("day before month, year in the name")
+        << u"drwxr-xr-x 1 0 0 0 5 May 10:00 1999 Cup"_s << folder(u"1999 Cup"_s);
+    QTest::newRow("seconds, then the year") << u"-rw-r--r-- 1 u g 5 Apr  2 10:20:30 2021 bsd"_s << file(u"bsd"_s);
+    QTest::newRow("German") << u"-rw-r--r-- 1 u g 5 3. Okt. 2019 einheit"_s << file(u"einheit"_s);
+    QTest::newRow("German, full month") << u"-rw-r--r-- 1 u g 5 26. Juli, 12:00 sommer"_s << file(u"sommer"_s);
+    QTest::newRow("French") << u"-rw-r--r-- 1 u g 5 févr. 14 09:30 février"_s << file(u"février"_s);
+    QTest::newRow("Spanish") << u"-rw-r--r-- 1 u g 5 ene 14 09:30 enero"_s << file(u"enero"_s);
+    QTest::newRow("Italian") << u"-rw-r--r-- 1 u g 5 14 giu 2023 giugno"_s << file(u"giugno"_s);
+    QTest::newRow("Dutch") << u"-rw-r--r-- 1 u g 5 mrt 14 09:30 maart"_s << file(u"maart"_s);
+    QTest::newRow("Polish") << u"-rw-r--r-- 1 u g 5 paź 14 09:30 jesień"_s << file(u"jesień"_s);
+    QTest::newRow("Finnish") << u"-rw-r--r-- 1 u g 5 huhti 14 09:30 huhtikuu"_s << file(u"huhtikuu"_s);
+    QTest::newRow("numbered month") << u"-rw-r--r-- 1 u g 5 3月 14 09:30 写真.jpg"_s << file(u"写真.jpg"_s);
+    QTest::newRow("DOS folder starting with a blank")
+        << u"01-31-20  09:15PM       <DIR>           lead"_s << folder(u" lead"_s);
+    QTest::newRow("DOS ISO date, thousands")
+        << u"2021-02-05  17:00               12,345 sep.txt"_s << file(u"sep.txt"_s);
+    QTest::newRow("DOS file starting with a blank") << u"02-05-21  05:00 PM        77  lead "_s << file(u" lead "_s);
+    QTest::newRow("EPLF file") << u"+i8.9,m82,r,s280,\teplf file"_s << file(u"eplf file"_s);
+    QTest::newRow("EPLF folder") << u"+/,m82,\tpub"_s << folder(u"pub"_s);
+    QTest::newRow("NetWare folder") << u"d [RWCEAFMS] admin        512 Mar 02 11:20    novell"_s << folder(u"novell"_s);
+    QTest::newRow("VMS folder") << u"WWW.DIR;1   1  14-MAR-2026 09:12:44  [WEB]  (RWE,RWE,RE,)"_s << folder(u"WWW"_s);
+    QTest::newRow("VMS file") << u"INDEX.HTML;12  4/6  9-JUN-2025 17:01:02.50  [WEB,X]  (RWED,RWED,R,)"_s
+                              << file(u"INDEX.HTML;12"_s);
+    QTest::newRow("OS/2 folder") << u"     0           DIR   01-02-103  10:11  warp"_s << folder(u"warp"_s);
+    QTest::newRow("OS/2 file") << u"  2048      A   01-02-103  10:11  os2.cmd"_s << file(u"os2.cmd"_s);
+    QTest::newRow("AS/400 folder") << u"QSYS    8192 14.03.26 09:12:44 *DIR       lib/"_s << folder(u"lib"_s);
+    QTest::newRow("AS/400 file") << u"QSYS    4096 03/14/26 09:12:44 *STMF      a b.txt"_s << file(u"a b.txt"_s);
+    QTest::newRow("MVS partitioned data set")
+        << u"WORK01 3390   2026/03/14  1   15  FB      80  3120  PO  USER.JCL"_s << folder(u"USER.JCL"_s);
+    QTest::newRow("MVS member") << u"MEMBER1   01.01 2026/03/14 2026/03/14 09:12    10    10     0 ME"_s
+                                << file(u"MEMBER1"_s);
     QTest::newRow("total line") << u"total 24"_s << std::optional<RemoteEntry>();
     QTest::newRow("no date") << u"-rw-r--r-- 1 u g 5 name"_s << std::optional<RemoteEntry>();
+    QTest::newRow("date without a name") << u"-rw-r--r-- 1 u g 5 Jan 1 12:00"_s << std::optional<RemoteEntry>();
     QTest::newRow("not a listing line") << u"Welcome to the server"_s << std::optional<RemoteEntry>();
 }
 
@@ -120,6 +163,7 @@ void TstRemoteListing::unsafeNames_data()
     QTest::newRow("line feed") << u"a\nb"_s << false;
     QTest::newRow("NUL") << QString(u"a"_s + QChar(0) + u"b"_s) << false;
     QTest::newRow("tab") << u"a\tb"_s << false;
+    QTest::newRow("next line") << u"a\u0085b"_s << false;
 }
 
 void TstRemoteListing::unsafeNames()
@@ -147,6 +191,15 @@ void TstRemoteListing::dirReply_data()
         << QByteArray("total 2\r\n-rw-r--r-- 1 u g 1 Jan 1 12:00 evil\r\nrest.txt\r\n"
                       "-rw-r--r-- 1 u g 1 Jan 1 12:00 ok\r\n")
         << false << u"ok\r\n"_s;
+    QTest::newRow("LIST, a line that begins like its neighbour but can't be read hides no neighbour")
+        << QByteArray("-rw-r--r-- 1 u g 1 Jan 1 12:00 a\r\n-rw-r--r-- 1 u g 1 Xyz 1 12:00 odd\r\n"
+                      "01-31-20  09:15PM  <DIR>  b\r\n01-31-20  xx  c\r\n")
+        << false << u"a\r\nb/\r\n"_s;
+    QTest::newRow("LIST, VMS name continued on the next line")
+        << QByteArray(
+               "Directory WEB$DISK:[WEB]\r\n\r\nA_RATHER_LONG_NAME.HTML;2\r\n    4  1-MAR-2026 09:13:01  [WEB]\r\n"
+               "WWW.DIR;1  1  1-MAR-2026 09:12:44  [WEB]\r\n\r\nTotal of 2 files.\r\n")
+        << false << u"A_RATHER_LONG_NAME.HTML;2\r\nWWW/\r\n"_s;
     QTest::newRow("MLSD, names leaving the folder are left out")
         << QByteArray("type=dir; ../up\r\ntype=file; /etc/passwd\r\ntype=dir; ..\r\ntype=file;    \r\n") << true
         << QString();
@@ -173,6 +226,34 @@ void TstRemoteListing::dirReply()
     QFETCH(bool, mlsd);
     QFETCH(QString, reply);
     QCOMPARE(buildDirReply(listing, mlsd ? ListingFormat::Mlsd : ListingFormat::List), reply);
+}
+
+// Parsing takes time linear in a listing's length whatever it holds, and what comes after a blank line or
+// after the hostile lines is still read. The bound is loose: it catches quadratic work, not a slow machine.
+void TstRemoteListing::hostileListings()
+{
+    const QByteArray blanks(100'000, ' ');
+    QByteArray junk(1 << 20, '\0');
+    quint32 seed = 1;
+    for (char& c : junk)
+        c = char((seed = seed * 1103515245 + 12345) >> 24);
+    const QByteArray hostile[] = {
+        blanks,
+        "-rw-r--r--" + blanks + "1" + blanks + "u g 5 Jan 1",
+        "01-31-20  09:15" + blanks + "x",
+        "-rw-r--r-- " + QByteArray("1 Jan 1 ").repeated(20'000),
+        "type=file;" + QByteArray("a=b;").repeated(200'000),
+        QByteArray("A;1\r\n").repeated(20'000) + "A;1",
+        junk,
+    };
+    QElapsedTimer timer;
+    timer.start();
+    for (const QByteArray& lines : hostile) {
+        QCOMPARE(buildDirReply("type=file; a\r\n\r\n" + lines + "\r\ntype=dir; b\r\n", ListingFormat::Mlsd),
+                 u"a\r\nb/\r\n"_s);
+        QCOMPARE(buildDirReply("+,\ta\r\n\r\n" + lines + "\r\n+/,\tb\r\n", ListingFormat::List), u"a\r\nb/\r\n"_s);
+    }
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(u"%1 ms"_s.arg(timer.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(TstRemoteListing)
