@@ -300,15 +300,15 @@ private Q_SLOTS:
     void busyGuardTurnsASecondCommandAway()
     {
         logOn();
-        QVERIFY(invokeFtpReady(ftp(), true));
+        QVERIFY(FtpWindowProbe(ftp()).FtpReady(true));
         QVERIFY(m_services->boxes().empty());
 
         transfer().Execute(QStringLiteral("DIR"));
-        QVERIFY(!invokeFtpReady(ftp(), false));
+        QVERIFY(!FtpWindowProbe(ftp()).FtpReady(false));
         QVERIFY(m_services->boxes().empty());
         m_services->expectMessage(QStringLiteral("Please wait.  FTP is still executing"), MsgAnswer::Ok,
                                   QStringLiteral("Busy"));
-        QVERIFY(!invokeFtpReady(ftp(), true));
+        QVERIFY(!FtpWindowProbe(ftp()).FtpReady(true));
         QCOMPARE(m_services->boxes().back().icon, MsgIcon::Information);
         QCOMPARE(transfer().executed().size(), 2);
     }
@@ -321,12 +321,41 @@ private Q_SLOTS:
         transfer().script(FakeTransfer::completes(QStringLiteral("a\r\nnew/\r\n")));
         QTimer::singleShot(50, m_transfer, [this] { transfer().finish(FakeTransfer::completes({})); });
 
-        QVERIFY(QMetaObject::invokeMethod(&ftp(), "WaitAndRelist"));
+        FtpWindowProbe(ftp()).WaitAndRelist();
         QCOMPARE(transfer().executed().last(), QStringLiteral("DIR"));
         QVERIFY(remoteEntries(ftp()).isEmpty()); // cleared; the new listing arrives later
         QCOMPARE(statusText(ftp()), QStringLiteral("Connected"));
         QCOMPARE(statusFrame(ftp()), QStringLiteral("Server Status"));
         QTRY_COMPARE(remoteEntries(ftp()), (QStringList{"a", "new/"}));
+    }
+
+    // Log On cancels whatever runs: it stays off while a command waits, even when the connection drops.
+    void logOnStaysOffWhileACommandWaits()
+    {
+        logOn();
+        bool logOnPressable = true;
+        QTimer::singleShot(0, m_transfer, [this, &logOnPressable] {
+            m_services->expectMessage(QStringLiteral("12030 reset"));
+            transfer().finish(FakeTransfer::fails(12030, QStringLiteral("reset")));
+            logOnPressable = control(ftp(), "cmdLogOn")->isEnabled();
+        });
+        QVERIFY(!FtpWindowProbe(ftp()).runRequest(QStringLiteral("CD \"pics/\"")));
+        QVERIFY(!logOnPressable);
+        QCOMPARE(arrangement(ftp()), kAbortedAfterLogOn);
+    }
+
+    // A re-list after the user logged off would make the component log on again behind the user's back.
+    void logOffDuringAWaitEndsTheCommand()
+    {
+        logOn();
+        QTimer::singleShot(0, m_transfer, [this] {
+            transfer().script(FakeTransfer::completes({}));
+            control<QPushButton>(ftp(), "cmdLogOff")->click();
+        });
+        QVERIFY(!FtpWindowProbe(ftp()).runRequest(QStringLiteral("MKDIR \"new\"")));
+        FtpWindowProbe(ftp()).WaitAndRelist();
+        QCOMPARE(transfer().executed().last(), QStringLiteral("CLOSE"));
+        QCOMPARE(arrangement(ftp()), kLoggedOff);
     }
 
     void logOffClosesTheConnection()
@@ -379,16 +408,18 @@ private Q_SLOTS:
     // The main window sets the drive, then the folder; each step moves the panes below it.
     void choosingADriveOpensItsCurrentFolderInBothPanes()
     {
-        frmftp& w = ftp();
+        auto* drives = control<DriveList>(ftp(), "drvLocalDrive");
+        auto* folders = control<FolderList>(ftp(), "dirLocalDir");
+        auto* files = control<FileList>(ftp(), "filLocalFile");
         QTemporaryDir folder;
-        QVERIFY(w.dirLocalDir->setPath(folder.path()));
-        QCOMPARE(w.filLocalFile->path(), w.dirLocalDir->path());
+        QVERIFY(folders->setPath(folder.path()));
+        QCOMPARE(files->path(), folders->path());
 
-        const auto volume = findVolume(w.drvLocalDrive->drive());
+        const auto volume = findVolume(drives->drive());
         QVERIFY(volume);
-        Q_EMIT w.drvLocalDrive->changed();
-        QCOMPARE(w.dirLocalDir->path(), currentFolderOf(*volume));
-        QCOMPARE(w.filLocalFile->path(), w.dirLocalDir->path());
+        Q_EMIT drives->changed();
+        QCOMPARE(folders->path(), currentFolderOf(*volume));
+        QCOMPARE(files->path(), folders->path());
     }
 
     void closingHidesTheWindowAndKeepsItsState()

@@ -143,7 +143,7 @@ class TestFrmFtpServers : public QObject
         QCOMPARE(arrangement(ftp()), kLoggedOn);
         for (int i = 0; i < 60; ++i)
             writeFile(server.rootFolder() + QStringLiteral("/picture-with-a-long-name-%1.jpg").arg(i));
-        QVERIFY(QMetaObject::invokeMethod(&ftp(), "WaitAndRelist"));
+        FtpWindowProbe(ftp()).WaitAndRelist();
         QVERIFY(m_transfer->StillExecuting());
     }
 
@@ -282,7 +282,7 @@ private Q_SLOTS:
         QTRY_COMPARE(statusText(ftp()), QStringLiteral("Receiving Response"));
         const QStringList received = server.receivedCommands();
 
-        QVERIFY(!invokeFtpReady(ftp(), true));
+        QVERIFY(!FtpWindowProbe(ftp()).FtpReady(true));
         QCOMPARE(m_services->shown().size(), std::size_t(1));
         QCOMPARE(m_services->shown().front().text, QStringLiteral("Please wait.  FTP is still executing"));
         QCOMPARE(m_services->shown().front().title, QStringLiteral("Busy"));

@@ -22,6 +22,7 @@
 #include <sys/stat.h>
 
 using namespace lumaport;
+using lumaport::test::control;
 using lumaport::test::ScriptedServices;
 
 namespace {
@@ -121,14 +122,14 @@ private Q_SLOTS:
         QCOMPARE(shown(w.Image1).size(), w.Image1->size());
         QCOMPARE(m_forms->frmsavpic().txtpic->text(), QStringLiteral("photo.jpg"));
         frmftp& ftp = m_forms->frmftp();
-        QCOMPARE(ftp.drvLocalDrive->drive(), w.Drive1->drive());
-        QCOMPARE(ftp.dirLocalDir->path(), m_pictures.path());
-        QCOMPARE(ftp.filLocalFile->path(), m_pictures.path());
-        QCOMPARE(ftp.filLocalFile->fileName(), QStringLiteral("photo.jpg"));
+        QCOMPARE(control<DriveList>(ftp, "drvLocalDrive")->drive(), w.Drive1->drive());
+        QCOMPARE(control<FolderList>(ftp, "dirLocalDir")->path(), m_pictures.path());
+        QCOMPARE(control<FileList>(ftp, "filLocalFile")->path(), m_pictures.path());
+        QCOMPARE(control<FileList>(ftp, "filLocalFile")->fileName(), QStringLiteral("photo.jpg"));
 
         choose(QStringLiteral("with space ü.jpg"));
         QCOMPARE(w.txtimg->text(), m_pictures.path() + QStringLiteral("/with space ü.jpg"));
-        QCOMPARE(ftp.filLocalFile->fileName(), QStringLiteral("with space ü.jpg"));
+        QCOMPARE(control<FileList>(ftp, "filLocalFile")->fileName(), QStringLiteral("with space ü.jpg"));
     }
 
     void otherKindsPresetTheFtpWindow_data()
@@ -252,7 +253,7 @@ private Q_SLOTS:
         // The chosen file is named by the folder it is listed in, not by the folder list's.
         choose(QStringLiteral("photo.jpg"));
         QCOMPARE(w.txtimg->text(), m_pictures.path() + QStringLiteral("/photo.jpg"));
-        QCOMPARE(m_forms->frmftp().filLocalFile->fileName(), QStringLiteral("photo.jpg"));
+        QCOMPARE(control<FileList>(m_forms->frmftp(), "filLocalFile")->fileName(), QStringLiteral("photo.jpg"));
     }
 
     void unknownDriveIsIgnoredQuietly()

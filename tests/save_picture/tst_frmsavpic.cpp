@@ -26,6 +26,7 @@
 #include <memory>
 
 using namespace lumaport;
+using lumaport::test::control;
 using lumaport::test::ScriptedServices;
 
 namespace {
@@ -347,7 +348,7 @@ private Q_SLOTS:
         ftp.Text2->setText(QStringLiteral("my link"));
         ftp.Text2->show();
         ftp.Label3->show();
-        QVERIFY(ftp.dirLocalDir->setPath(m_targets));
+        QVERIFY(control<FolderList>(ftp, "dirLocalDir")->setPath(m_targets));
         w.txtpic->setText(QStringLiteral("renamed.jpg"));
         w.txtsave->setText(m_targets + QStringLiteral("/renamed.jpg"));
 
@@ -356,10 +357,10 @@ private Q_SLOTS:
         QVERIFY(!w.isVisible());
         QVERIFY(m_forms->isLoaded(QStringLiteral("frmsavpic")));
         QVERIFY(!main().isVisible());
-        QCOMPARE(ftp.drvLocalDrive->drive(), main().Drive1->drive());
-        QCOMPARE(ftp.dirLocalDir->path(), m_pictures);
-        QCOMPARE(ftp.filLocalFile->path(), m_pictures);
-        QCOMPARE(ftp.filLocalFile->fileName(), QStringLiteral("photo.jpg"));
+        QCOMPARE(control<DriveList>(ftp, "drvLocalDrive")->drive(), main().Drive1->drive());
+        QCOMPARE(control<FolderList>(ftp, "dirLocalDir")->path(), m_pictures);
+        QCOMPARE(control<FileList>(ftp, "filLocalFile")->path(), m_pictures);
+        QCOMPARE(control<FileList>(ftp, "filLocalFile")->fileName(), QStringLiteral("photo.jpg"));
         // The path box now holds the source, not the target.
         QCOMPARE(w.txtsave->text(), m_pictures + QStringLiteral("/photo.jpg"));
         QCOMPARE(ftp.txtsaveftp->text(), QStringLiteral("renamed.jpg"));

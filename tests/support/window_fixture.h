@@ -4,6 +4,7 @@
 
 #include "startup/forms.h"
 
+#include <QWidget>
 #include <memory>
 
 namespace lumaport::test {
@@ -15,5 +16,14 @@ bool installPlaceholder(ScriptedServices& services);
 
 /// The windows over these services, the FTP window with a scripted transfer component.
 std::unique_ptr<Forms> makeForms(Services& services);
+
+/// The window's control of that design name; a missing one ends the test run.
+template <class T = QWidget> T* control(QWidget& window, const char* name)
+{
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no control named %s", name);
+    return found;
+}
 
 } // namespace lumaport::test
