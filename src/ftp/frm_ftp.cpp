@@ -130,9 +130,9 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     buildLocalFiles();
     buildLinkBuilder();
 
-    Timer1 = new Timer(this, 1000, true);
+    Timer1 = new Timer(this, 1000, true, m_forms.services().timerClock());
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer2 = new Timer(this, 4000, false);
+    Timer2 = new Timer(this, 4000, false, m_forms.services().timerClock());
     Timer2->setObjectName(QStringLiteral("Timer2"));
 
     ITC = m_forms.makeTransfer();

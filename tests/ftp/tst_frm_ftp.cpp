@@ -32,16 +32,11 @@ const QString kLogOnRefused = QStringLiteral("You must specify a server and pass
 
 } // namespace
 
-class TestFrmFtp : public QObject
+class TestFrmFtp : public WindowTest
 {
     Q_OBJECT
 
-    std::unique_ptr<ScriptedServices> m_services;
-    std::unique_ptr<Forms> m_forms;
-    FakeTransfer* m_transfer = nullptr;
-
     frmftp& ftp() { return m_forms->frmftp(); }
-    FakeTransfer& transfer() { return *m_transfer; }
 
     void typeLogOn(const QString& server, const QString& user, const QString& password)
     {
@@ -62,20 +57,8 @@ class TestFrmFtp : public QObject
 private Q_SLOTS:
     void init()
     {
-        m_services = std::make_unique<ScriptedServices>();
-        m_forms = std::make_unique<Forms>(*m_services, [this] {
-            auto transfer = std::make_unique<FakeTransfer>();
-            m_transfer = transfer.get();
-            return transfer;
-        });
+        WindowTest::init();
         ftp();
-    }
-
-    void cleanup()
-    {
-        QCOMPARE(m_services->pendingExpectations(), 0);
-        m_forms.reset();
-        m_services.reset();
     }
 
     void logOnNeedsServerAndPassword_data()
@@ -389,7 +372,11 @@ private Q_SLOTS:
     void clockShowsTheTimeOfDay()
     {
         m_services->setTimeOfDay(QStringLiteral("09:41:07"));
-        QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(ftp(), "Label4")->text(), QStringLiteral("09:41:07"), 2500);
+        m_services->clock().advance(1000);
+        QCOMPARE(control<QLabel>(ftp(), "Label4")->text(), QStringLiteral("09:41:07"));
+        m_services->setTimeOfDay(QStringLiteral("09:41:08"));
+        m_services->clock().advance(1000);
+        QCOMPARE(control<QLabel>(ftp(), "Label4")->text(), QStringLiteral("09:41:08"));
     }
 
     // A list click starts Timer2 (later work); a log off in between does not stop it.
@@ -401,7 +388,10 @@ private Q_SLOTS:
         timer2->setEnabled(true);
         control<QPushButton>(ftp(), "cmdLogOff")->click();
         QVERIFY(!cmdDelete->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(cmdDelete->isEnabled(), 6000);
+        m_services->clock().advance(3999);
+        QVERIFY(!cmdDelete->isEnabled());
+        m_services->clock().advance(1);
+        QVERIFY(cmdDelete->isEnabled());
         QVERIFY(!timer2->enabled());
     }
 
