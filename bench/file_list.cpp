@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Lists a folder of 100,000 files under "*.jpg" the way the main window's file list does, against
+// Lists a folder of 100,000 files under "*.jpg" with the file lists' pattern match and sort, against
 // `find -iname | sort` on the same folder. Target: under one second.
-#include "platform/file_list.h"
 #include "bench_support.h"
+#include "platform/matching_files.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,8 +18,7 @@
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     constexpr int kFiles = 100000;
     QTemporaryDir dir;
     const QByteArray root = QFile::encodeName(dir.path());
@@ -38,12 +37,12 @@ int main(int argc, char** argv)
     std::vector<double> peer;
     int listed = 0;
     for (int run = 0; run < 5; ++run) {
-        lumaport::FileList list;
+        QStringList names;
         QElapsedTimer timer;
         timer.start();
-        list.setPathAndPattern(dir.path(), QStringLiteral("*.jpg"));
+        lumaport::listMatchingFiles(dir.path(), QStringLiteral("*.jpg"), &names, nullptr);
         ours.push_back(timer.nsecsElapsed() / 1e9);
-        listed = list.listCount();
+        listed = int(names.size());
 
         timer.restart();
         QProcess find;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ftp/frm_ftp.h"
 
+#include "ftp/ftp_error.h"
 #include "ftp/internet_transfer.h"
 #include "ftp/listing_entries.h"
 #include "main_window/frm_load.h"
@@ -111,8 +112,6 @@ QString stateText(int state)
     }
 }
 
-const int kConnectionAborted = 12030;
-const int kSilentError = 87;
 const int kChunkSize = 4096;
 const int kRequestTimeoutSeconds = 40;
 
@@ -131,9 +130,9 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     buildLocalFiles();
     buildLinkBuilder();
 
-    Timer1 = new Timer(this, 1000, true);
+    Timer1 = new Timer(this, 1000, true, m_forms.services().timerClock());
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer2 = new Timer(this, 4000, false);
+    Timer2 = new Timer(this, 4000, false, m_forms.services().timerClock());
     Timer2->setObjectName(QStringLiteral("Timer2"));
 
     ITC = m_forms.makeTransfer();
@@ -319,9 +318,16 @@ void frmftp::Form_Unload(bool& cancel)
 {
     cancel = true;
     if (ITC)
-        ITC->Cancel();
+        cancelRequest();
     m_forms.frmload().Show();
     hide();
+}
+
+void frmftp::setLocalFile(const QString& drive, const QString& folder, const QString& name)
+{
+    drvLocalDrive->setDrive(drive);
+    dirLocalDir->setPath(folder);
+    filLocalFile->setFileName(name);
 }
 
 void frmftp::setStatus(const QString& status)
@@ -335,7 +341,7 @@ void frmftp::enableConnectionControls(bool enabled)
     for (QWidget* control : std::initializer_list<QWidget*>{cmdNewFolder, cmdDelete, cmdRename, cmdSize, cmdUpFolder,
                                                             imgSendFile, imgReceiveFile, lstRemoteFile, cmdLogOff})
         control->setEnabled(enabled);
-    cmdLogOn->setEnabled(!enabled);
+    cmdLogOn->setEnabled(!enabled && m_waitDepth == 0);
 }
 
 void frmftp::showLoggedOn()
@@ -350,7 +356,7 @@ void frmftp::showLoggedOn()
 
 void frmftp::showLogOnFailed()
 {
-    ITC->Cancel();
+    cancelRequest();
     setStatus(kNotConnected);
     enableConnectionControls(false);
     // The preview button keeps its state here, unlike after a log off.
@@ -364,6 +370,11 @@ QString frmftp::selectedEntry() const
     return selected.isEmpty() ? QString() : selected.first()->text();
 }
 
+bool frmftp::loggedOn() const
+{
+    return cmdLogOff->isEnabled();
+}
+
 bool frmftp::FtpReady(bool ShowMessage)
 {
     if (ITC->StillExecuting()) {
@@ -375,12 +386,44 @@ bool frmftp::FtpReady(bool ShowMessage)
     return true;
 }
 
-void frmftp::WaitAndRelist()
+void frmftp::waitUntilIdle()
 {
+    // Log On has no busy guard: pressed now, it would cancel the request and log on inside this wait.
+    cmdLogOn->setEnabled(false);
+    ++m_waitDepth;
     while (!FtpReady(false))
         m_forms.services().waitForEvents();
+    if (--m_waitDepth == 0)
+        cmdLogOn->setEnabled(!loggedOn());
+}
+
+void frmftp::startRequest(const QString& command)
+{
+    ++m_request;
+    ITC->Execute(command);
+}
+
+void frmftp::cancelRequest()
+{
+    ++m_request;
+    ITC->Cancel();
+}
+
+bool frmftp::runRequest(const QString& command)
+{
+    startRequest(command);
+    const int request = m_request;
+    waitUntilIdle();
+    return m_completedRequest == request;
+}
+
+void frmftp::WaitAndRelist()
+{
+    waitUntilIdle();
+    if (!loggedOn())
+        return;
     lstRemoteFile->clear();
-    ITC->Execute(QStringLiteral("DIR"));
+    startRequest(QStringLiteral("DIR"));
     setStatus(kConnected);
 }
 
@@ -395,19 +438,14 @@ void frmftp::cmdLogOn_Click()
     ITC->setProtocol(InternetTransfer::icFTP);
     ITC->setRemoteHost(txtServer->text());
     ITC->setUserName(txtUserName->text().isEmpty() ? QStringLiteral("anonymous") : txtUserName->text());
-    ITC->Cancel();
+    cancelRequest();
     cmdLogOn->setEnabled(false);
     ITC->setPassword(txtPassword->text());
     ITC->setRequestTimeout(kRequestTimeoutSeconds);
 
-    // The first request connects, logs on and lists the starting folder onto whatever the list holds.
-    m_replyCompleted = false;
-    ITC->Execute(QStringLiteral("DIR"));
-    while (ITC->StillExecuting())
-        m_forms.services().waitForEvents();
-
-    // A refused log-on, a cancel or a time-out ends without a reply; the error box has already said why.
-    if (m_replyCompleted)
+    // The first request connects, logs on and lists the starting folder onto whatever the list holds. A
+    // refused log-on, a cancel or a time-out ends without a reply; the error box has already said why.
+    if (runRequest(QStringLiteral("DIR")))
         showLoggedOn();
     else
         showLogOnFailed();
@@ -416,14 +454,11 @@ void frmftp::cmdLogOn_Click()
 void frmftp::cmdLogOff_Click()
 {
     lstRemoteFile->clear();
-    ITC->Cancel();
-    while (!FtpReady(false))
-        m_forms.services().waitForEvents();
+    cancelRequest();
+    waitUntilIdle();
     setStatus(QStringLiteral("Closing Connection"));
-    if (FtpReady(false))
-        ITC->Execute(QStringLiteral("CLOSE"));
-    else
-        ITC->Cancel();
+    // Not waited for: its own states may still replace the status text.
+    startRequest(QStringLiteral("CLOSE"));
     setStatus(kNotConnected);
     enableConnectionControls(false);
     for (QWidget* control : std::initializer_list<QWidget*>{cmdsend, Command9, Command10, Command11})
@@ -434,20 +469,20 @@ void frmftp::ITC_StateChanged(int State)
 {
     if (State == InternetTransfer::icError) {
         // Read before the cancel below can touch them.
-        const int code = ITC->ResponseCode();
+        const auto code = FtpError(ITC->ResponseCode());
         const QString info = ITC->ResponseInfo();
-        if (code == kConnectionAborted) {
+        if (code == FtpError::ConnectionAborted) {
             setStatus(kNotConnected);
             enableConnectionControls(false);
-            ITC->Cancel();
+            cancelRequest();
         }
-        if (code != kSilentError)
-            m_forms.services().messageBox(QString::number(code) + QLatin1Char(' ') + info, QStringLiteral("Error"),
+        if (code != FtpError::InvalidParameter)
+            m_forms.services().messageBox(QString::number(int(code)) + QLatin1Char(' ') + info, QStringLiteral("Error"),
                                           MsgIcon::Critical);
         return;
     }
     if (State == InternetTransfer::icResponseCompleted) {
-        m_replyCompleted = true;
+        m_completedRequest = m_request;
         readReply();
         return;
     }

@@ -22,6 +22,10 @@ class PictureBox;
 class Shape;
 class Timer;
 
+namespace test {
+class FtpWindowProbe;
+}
+
 /// "FTP": logs on to the user's server, walks its folders, sends and receives files, and builds the
 /// published file's web address.
 class frmftp : public Form
@@ -34,6 +38,10 @@ public:
     void Form_Load() override;
     void Form_Unload(bool& cancel) override;
 
+    /// Points the local panes at a file: its drive, then its folder, then its name. A pane keeps its place
+    /// when the step before it failed; a drive that can't be read is reported in a box.
+    void setLocalFile(const QString& drive, const QString& folder, const QString& name);
+
     // Written by the main window and the save-picture window.
     QLineEdit* Text3;
     QLineEdit* txtname;
@@ -41,9 +49,6 @@ public:
     QLineEdit* txtUserName;
     QLineEdit* txtPassword;
     QLineEdit* txtsaveftp;
-    DriveList* drvLocalDrive;
-    FolderList* dirLocalDir;
-    FileList* filLocalFile;
     QPushButton* cmdsend;
     QLineEdit* txturl1;
     QLineEdit* txturl2;
@@ -55,23 +60,40 @@ public:
     QLineEdit* txtpermurl;
 
 private:
+    friend class test::FtpWindowProbe;
+
     void buildLoginOptions();
     void buildRemoteFiles();
     void buildLocalFiles();
     void buildLinkBuilder();
 
     void setStatus(const QString& status);
-    /// The controls that work only while logged on, all but the four that each reset path treats apart.
+    // The controls that work only while logged on, all but the four that each reset path treats apart.
     void enableConnectionControls(bool enabled);
     void showLoggedOn();
     void showLogOnFailed();
-    /// The remote list's selected entry; empty when none is selected.
+    // The remote list's selected entry; empty when none is selected.
     QString selectedEntry() const;
+    // The connection has no state of its own: Log Off is on exactly while the window shows it logged on.
+    bool loggedOn() const;
 
-    // Reachable through the meta-object so tests can drive the guard and the re-list step the way the
-    // remote commands do.
-    Q_INVOKABLE bool FtpReady(bool ShowMessage);
-    Q_INVOKABLE void WaitAndRelist();
+    // Every command that sends a request begins with FtpReady(true) and stops when it says no; the "Busy"
+    // box has then told the user why.
+    bool FtpReady(bool ShowMessage);
+    // Sends one command string ("CD \"pics/\"", "SIZE \"a.jpg\"", ...) and sleeps in the event loop until
+    // the transfer component is idle again; its states (status line, listing, size, error box) are handled
+    // meanwhile. Log On is off for the wait; other commands turn themselves away through FtpReady, and Log
+    // Off or closing the window cancel the request. True when the request ended with its reply; false when
+    // it failed (the error box has said why) or was cancelled.
+    bool runRequest(const QString& command);
+    // Waits for the running request, then clears the remote list and sends "DIR" without waiting for it.
+    // Sends nothing once the connection was closed meanwhile: the component would log on again unasked.
+    void WaitAndRelist();
+    // The window's one nested event loop.
+    void waitUntilIdle();
+    // Every request goes through these two; only the re-list's "DIR" and Log Off's "CLOSE" are not waited for.
+    void startRequest(const QString& command);
+    void cancelRequest();
 
     void cmdLogOn_Click();
     void cmdLogOff_Click();
@@ -111,6 +133,9 @@ private:
     QPushButton* cmdNewFolder;
 
     QGroupBox* fraLocalFiles;
+    DriveList* drvLocalDrive;
+    FolderList* dirLocalDir;
+    FileList* filLocalFile;
 
     QGroupBox* fraControls;
     PictureBox* imgSendFile;
@@ -134,11 +159,15 @@ private:
     QLineEdit* Text78;
     Timer* Timer1;
     Timer* Timer2;
-    /// Null only in tests of the other windows, which never go online but may open and close this one.
+    // Null only in tests of the other windows, which never go online but may open and close this one.
     std::unique_ptr<InternetTransfer> ITC;
     bool SizeRequest = false;
-    /// Set when a request's reply arrived in full: log on tells success from failure by it.
-    bool m_replyCompleted = false;
+    // Every request sent or cancelled gets the next number, so runRequest tells its own reply from that of a
+    // request sent while it waited (the CLOSE of a Log Off).
+    int m_request = 0;
+    int m_completedRequest = 0;
+    // Nested waits: a Log Off pressed during a wait runs a wait of its own.
+    int m_waitDepth = 0;
 };
 
 } // namespace lumaport

@@ -16,6 +16,7 @@ enum class FtpError {
     CannotConnect = 12029,     ///< nothing accepts connections there
     ConnectionAborted = 12030, ///< the server or the network dropped the connection
     LocalFile = 110,           ///< the local file of PUT or GET cannot be read or written
+    InvalidParameter = 87,     ///< reported by no request of ours; the FTP window passes it over without a box
 };
 
 /// The kind of a failed libcurl call (a CURLcode other than CURLE_OK).

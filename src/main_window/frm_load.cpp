@@ -248,10 +248,7 @@ void frmload::File1_Click()
     const QString name = File1->fileName();
     txtimg->setText(joinPath(File1->path(), name));
     m_forms.frmsavpic().txtpic->setText(name);
-    frmftp& ftp = m_forms.frmftp();
-    ftp.drvLocalDrive->setDrive(Drive1->drive());
-    ftp.dirLocalDir->setPath(File1->path());
-    ftp.filLocalFile->setFileName(name);
+    m_forms.frmftp().setLocalFile(Drive1->drive(), File1->path(), name);
 }
 
 void frmload::txtimg_Change()

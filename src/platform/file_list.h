@@ -38,8 +38,4 @@ private:
     bool m_relisting = false;
 };
 
-/// Names of the regular files in a folder matching the pattern, sorted without regard to letter case.
-/// Returns false, with an error text, when the folder can't be read.
-bool listMatchingFiles(const QString& folder, const QString& pattern, QStringList* names, QString* error);
-
 } // namespace lumaport

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt_services.h"
 
+#include "platform/service_texts.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QFileDialog>
 #include <QInputDialog>
-#include <QLocale>
 #include <QMessageBox>
-#include <QRegularExpression>
 #include <QUrl>
 #include <QWidget>
 #include <cstdio>
@@ -130,24 +130,6 @@ void QtServices::endProgram()
     // Stop at once, as the user asked: no window's close handling, no waiting for a running transfer.
     std::fflush(nullptr);
     std::_Exit(0);
-}
-
-QString qtFileFilter(const QString& filter)
-{
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList entries;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        entries.append(parts[i] + QStringLiteral(" (") +
-                       QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) + QLatin1Char(')'));
-    return entries.join(QStringLiteral(";;"));
-}
-
-QString localTimeOfDay(const QTime& time)
-{
-    const QLocale locale = QLocale::system();
-    QString format = locale.timeFormat(QLocale::LongFormat);
-    format.remove(QRegularExpression(QStringLiteral("\\s*t+")));
-    return locale.toString(time, format.trimmed());
 }
 
 bool ObjectNameAccessibility::eventFilter(QObject* watched, QEvent* event)

@@ -4,7 +4,6 @@
 #include "platform/services.h"
 
 #include <QObject>
-#include <QTime>
 
 namespace lumaport {
 
@@ -22,15 +21,10 @@ public:
     void doEvents() override;
     void waitForEvents() override;
     QString timeOfDay() override;
+    TimerClock* timerClock() override { return nullptr; }
     QString programFolder() override;
     void endProgram() override;
 };
-
-/// "Settings(*.lbx)|*.lbx" (caption|pattern pairs) in the form Qt's file dialogs take.
-QString qtFileFilter(const QString& filter);
-
-/// The time of day as the system's locale writes it, with seconds and without a time zone.
-QString localTimeOfDay(const QTime& time);
 
 /// Copies each widget's objectName into its accessible description when first polished, so automation
 /// tools find every control by its design name while screen readers keep reading captions.

@@ -6,6 +6,8 @@
 
 namespace lumaport {
 
+class TimerClock;
+
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 enum class MsgButtons { Ok, OkCancel, YesNo };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
@@ -38,6 +40,8 @@ public:
 
     /// Current time of day in the system's format.
     virtual QString timeOfDay() = 0;
+    /// The clock the windows' timers count on; null for the system's time.
+    virtual TimerClock* timerClock() = 0;
     /// Folder holding the program and its settings files.
     virtual QString programFolder() = 0;
     /// Ends the program at once: no window's close handling runs. Callers return right after it.

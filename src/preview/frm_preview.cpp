@@ -3,7 +3,9 @@
 
 #include "platform/picture_box.h"
 #include "platform/picture_file.h"
+#include "platform/services.h"
 #include "platform/timer.h"
+#include "startup/forms.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -12,14 +14,12 @@ namespace lumaport {
 
 frmPreview::frmPreview(Forms& forms) : Form(QStringLiteral("frmPreview"), QStringLiteral("Preview"), 7455, 6480)
 {
-    // Reaches no other window.
-    Q_UNUSED(forms);
     Image1 = addControl<PictureBox>(this, "Image1", {360, 360, 6735, 5415});
     cmdsave = addButton(this, "cmdsave", QStringLiteral("Close"), {5880, 6000, 1215, 375});
     txtimg = addTextBox(this, "txtimg", {360, 7560, 6735, 285});
     txtimg->setAccessibleName(QStringLiteral("Picture path"));
     txtimg->hide();
-    Timer1 = new Timer(this, 500, true);
+    Timer1 = new Timer(this, 500, true, forms.services().timerClock());
     Timer1->setObjectName(QStringLiteral("Timer1"));
 
     connect(Timer1, &Timer::timer, this, &frmPreview::Timer1_Timer);

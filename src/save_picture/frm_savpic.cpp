@@ -134,12 +134,9 @@ void frmsavpic::Command5_Click()
 {
     frmload& load = m_forms.frmload();
     frmftp& ftp = m_forms.frmftp();
-    // Each pane keeps its place when the step before it failed; the FTP window reports a drive it can't read.
-    ftp.drvLocalDrive->setDrive(load.Drive1->drive());
     // The main window's file list, not its folder list: with no kind selected the two differ, and the chosen
     // file is only in the former.
-    ftp.dirLocalDir->setPath(load.File1->path());
-    ftp.filLocalFile->setFileName(load.File1->fileName());
+    ftp.setLocalFile(load.Drive1->drive(), load.File1->path(), load.File1->fileName());
     txtsave->setText(load.txtimg->text());
     ftp.txtsaveftp->setText(txtpic->text());
     ftp.Text1->show();

@@ -3,6 +3,7 @@
 
 #include "main_window/frm_load.h"
 #include "platform/picture_box.h"
+#include "platform/services.h"
 #include "platform/shape.h"
 #include "platform/timer.h"
 #include "startup/forms.h"
@@ -32,7 +33,7 @@ frmSplash::frmSplash(Forms& forms)
     lblversion->setAlignment(Qt::AlignCenter);
     setForeColor(lblversion, QColor(255, 255, 255));
 
-    Timer1 = new Timer(this, 2000, true);
+    Timer1 = new Timer(this, 2000, true, forms.services().timerClock());
     Timer1->setObjectName(QStringLiteral("Timer1"));
     connect(Timer1, &Timer::timer, this, &frmSplash::Timer1_Timer);
 }

@@ -4,6 +4,7 @@
 
 #include "ftp/frm_ftp.h"
 #include "ftp/internet_transfer.h"
+#include "support/window_fixture.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -13,14 +14,6 @@
 #include <QTest>
 
 namespace lumaport::test {
-
-template <class T = QWidget> T* control(QWidget& window, const char* name)
-{
-    T* found = window.findChild<T*>(QString::fromLatin1(name));
-    if (!found)
-        qFatal("no control named %s", name);
-    return found;
-}
 
 inline QString statusText(frmftp& ftp)
 {
@@ -41,14 +34,18 @@ inline QStringList remoteEntries(frmftp& ftp)
     return entries;
 }
 
-/// The window's busy guard, called the way its remote commands call it.
-inline bool invokeFtpReady(frmftp& ftp, bool showMessage)
+/// The window's busy guard and waiting steps, called the way its commands call them.
+class FtpWindowProbe
 {
-    bool ready = false;
-    if (!QMetaObject::invokeMethod(&ftp, "FtpReady", Q_RETURN_ARG(bool, ready), Q_ARG(bool, showMessage)))
-        qFatal("FtpReady is not invokable");
-    return ready;
-}
+public:
+    explicit FtpWindowProbe(frmftp& ftp) : m_ftp(ftp) {}
+    bool FtpReady(bool showMessage) { return m_ftp.FtpReady(showMessage); }
+    bool runRequest(const QString& command) { return m_ftp.runRequest(command); }
+    void WaitAndRelist() { m_ftp.WaitAndRelist(); }
+
+private:
+    frmftp& m_ftp;
+};
 
 /// The enabled states of the controls that follow the connection, one letter each ('1' on, '0' off) in the
 /// order cmdLogOn, cmdLogOff, the five remote buttons, the two transfer pictures, lstRemoteFile, cmdsend,

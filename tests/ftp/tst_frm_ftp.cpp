@@ -32,16 +32,11 @@ const QString kLogOnRefused = QStringLiteral("You must specify a server and pass
 
 } // namespace
 
-class TestFrmFtp : public QObject
+class TestFrmFtp : public WindowTest
 {
     Q_OBJECT
 
-    std::unique_ptr<ScriptedServices> m_services;
-    std::unique_ptr<Forms> m_forms;
-    FakeTransfer* m_transfer = nullptr;
-
     frmftp& ftp() { return m_forms->frmftp(); }
-    FakeTransfer& transfer() { return *m_transfer; }
 
     void typeLogOn(const QString& server, const QString& user, const QString& password)
     {
@@ -62,20 +57,8 @@ class TestFrmFtp : public QObject
 private Q_SLOTS:
     void init()
     {
-        m_services = std::make_unique<ScriptedServices>();
-        m_forms = std::make_unique<Forms>(*m_services, [this] {
-            auto transfer = std::make_unique<FakeTransfer>();
-            m_transfer = transfer.get();
-            return transfer;
-        });
+        WindowTest::init();
         ftp();
-    }
-
-    void cleanup()
-    {
-        QCOMPARE(m_services->pendingExpectations(), 0);
-        m_forms.reset();
-        m_services.reset();
     }
 
     void logOnNeedsServerAndPassword_data()
@@ -300,15 +283,15 @@ private Q_SLOTS:
     void busyGuardTurnsASecondCommandAway()
     {
         logOn();
-        QVERIFY(invokeFtpReady(ftp(), true));
+        QVERIFY(FtpWindowProbe(ftp()).FtpReady(true));
         QVERIFY(m_services->boxes().empty());
 
         transfer().Execute(QStringLiteral("DIR"));
-        QVERIFY(!invokeFtpReady(ftp(), false));
+        QVERIFY(!FtpWindowProbe(ftp()).FtpReady(false));
         QVERIFY(m_services->boxes().empty());
         m_services->expectMessage(QStringLiteral("Please wait.  FTP is still executing"), MsgAnswer::Ok,
                                   QStringLiteral("Busy"));
-        QVERIFY(!invokeFtpReady(ftp(), true));
+        QVERIFY(!FtpWindowProbe(ftp()).FtpReady(true));
         QCOMPARE(m_services->boxes().back().icon, MsgIcon::Information);
         QCOMPARE(transfer().executed().size(), 2);
     }
@@ -321,12 +304,41 @@ private Q_SLOTS:
         transfer().script(FakeTransfer::completes(QStringLiteral("a\r\nnew/\r\n")));
         QTimer::singleShot(50, m_transfer, [this] { transfer().finish(FakeTransfer::completes({})); });
 
-        QVERIFY(QMetaObject::invokeMethod(&ftp(), "WaitAndRelist"));
+        FtpWindowProbe(ftp()).WaitAndRelist();
         QCOMPARE(transfer().executed().last(), QStringLiteral("DIR"));
         QVERIFY(remoteEntries(ftp()).isEmpty()); // cleared; the new listing arrives later
         QCOMPARE(statusText(ftp()), QStringLiteral("Connected"));
         QCOMPARE(statusFrame(ftp()), QStringLiteral("Server Status"));
         QTRY_COMPARE(remoteEntries(ftp()), (QStringList{"a", "new/"}));
+    }
+
+    // Log On cancels whatever runs: it stays off while a command waits, even when the connection drops.
+    void logOnStaysOffWhileACommandWaits()
+    {
+        logOn();
+        bool logOnPressable = true;
+        QTimer::singleShot(0, m_transfer, [this, &logOnPressable] {
+            m_services->expectMessage(QStringLiteral("12030 reset"));
+            transfer().finish(FakeTransfer::fails(12030, QStringLiteral("reset")));
+            logOnPressable = control(ftp(), "cmdLogOn")->isEnabled();
+        });
+        QVERIFY(!FtpWindowProbe(ftp()).runRequest(QStringLiteral("CD \"pics/\"")));
+        QVERIFY(!logOnPressable);
+        QCOMPARE(arrangement(ftp()), kAbortedAfterLogOn);
+    }
+
+    // A re-list after the user logged off would make the component log on again behind the user's back.
+    void logOffDuringAWaitEndsTheCommand()
+    {
+        logOn();
+        QTimer::singleShot(0, m_transfer, [this] {
+            transfer().script(FakeTransfer::completes({}));
+            control<QPushButton>(ftp(), "cmdLogOff")->click();
+        });
+        QVERIFY(!FtpWindowProbe(ftp()).runRequest(QStringLiteral("MKDIR \"new\"")));
+        FtpWindowProbe(ftp()).WaitAndRelist();
+        QCOMPARE(transfer().executed().last(), QStringLiteral("CLOSE"));
+        QCOMPARE(arrangement(ftp()), kLoggedOff);
     }
 
     void logOffClosesTheConnection()
@@ -360,7 +372,11 @@ private Q_SLOTS:
     void clockShowsTheTimeOfDay()
     {
         m_services->setTimeOfDay(QStringLiteral("09:41:07"));
-        QTRY_COMPARE_WITH_TIMEOUT(control<QLabel>(ftp(), "Label4")->text(), QStringLiteral("09:41:07"), 2500);
+        m_services->clock().advance(1000);
+        QCOMPARE(control<QLabel>(ftp(), "Label4")->text(), QStringLiteral("09:41:07"));
+        m_services->setTimeOfDay(QStringLiteral("09:41:08"));
+        m_services->clock().advance(1000);
+        QCOMPARE(control<QLabel>(ftp(), "Label4")->text(), QStringLiteral("09:41:08"));
     }
 
     // A list click starts Timer2 (later work); a log off in between does not stop it.
@@ -372,23 +388,28 @@ private Q_SLOTS:
         timer2->setEnabled(true);
         control<QPushButton>(ftp(), "cmdLogOff")->click();
         QVERIFY(!cmdDelete->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(cmdDelete->isEnabled(), 6000);
+        m_services->clock().advance(3999);
+        QVERIFY(!cmdDelete->isEnabled());
+        m_services->clock().advance(1);
+        QVERIFY(cmdDelete->isEnabled());
         QVERIFY(!timer2->enabled());
     }
 
     // The main window sets the drive, then the folder; each step moves the panes below it.
     void choosingADriveOpensItsCurrentFolderInBothPanes()
     {
-        frmftp& w = ftp();
+        auto* drives = control<DriveList>(ftp(), "drvLocalDrive");
+        auto* folders = control<FolderList>(ftp(), "dirLocalDir");
+        auto* files = control<FileList>(ftp(), "filLocalFile");
         QTemporaryDir folder;
-        QVERIFY(w.dirLocalDir->setPath(folder.path()));
-        QCOMPARE(w.filLocalFile->path(), w.dirLocalDir->path());
+        QVERIFY(folders->setPath(folder.path()));
+        QCOMPARE(files->path(), folders->path());
 
-        const auto volume = findVolume(w.drvLocalDrive->drive());
+        const auto volume = findVolume(drives->drive());
         QVERIFY(volume);
-        Q_EMIT w.drvLocalDrive->changed();
-        QCOMPARE(w.dirLocalDir->path(), currentFolderOf(*volume));
-        QCOMPARE(w.filLocalFile->path(), w.dirLocalDir->path());
+        Q_EMIT drives->changed();
+        QCOMPARE(folders->path(), currentFolderOf(*volume));
+        QCOMPARE(files->path(), folders->path());
     }
 
     void closingHidesTheWindowAndKeepsItsState()

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The FTP window as the user first sees it: every control where the design puts it, captions, colours, fonts
+// The FTP window as the user first sees it: every control in its place, captions, colours, fonts
 // and the controls that start disabled.
 #include "ftp/frm_ftp.h"
 #include "ftp_window_probe.h"
@@ -24,12 +24,9 @@
 using namespace lumaport;
 using namespace lumaport::test;
 
-class TestFrmFtpLayout : public QObject
+class TestFrmFtpLayout : public WindowTest
 {
     Q_OBJECT
-
-    std::unique_ptr<ScriptedServices> m_services;
-    std::unique_ptr<Forms> m_forms;
 
     frmftp& ftp() { return m_forms->frmftp(); }
 
@@ -38,19 +35,6 @@ private Q_SLOTS:
     {
         // The program's style and font, so the captions are measured as the user sees them.
         setUpApplication(*qobject_cast<QApplication*>(QCoreApplication::instance()));
-    }
-
-    void init()
-    {
-        m_services = std::make_unique<ScriptedServices>();
-        m_forms = lumaport::test::makeForms(*m_services);
-    }
-
-    void cleanup()
-    {
-        QCOMPARE(m_services->pendingExpectations(), 0);
-        m_forms.reset();
-        m_services.reset();
     }
 
     void layout_data()

@@ -7,6 +7,7 @@
 #include "startup/forms.h"
 #include "support/ftp_servers.h"
 #include "support/scripted_services.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -54,42 +55,13 @@ private:
     int m_requested = 0;
 };
 
-/// Answers every message box with OK and keeps it: error texts come from the component and the server.
-class RecordingServices : public ScriptedServices
-{
-public:
-    struct Box
-    {
-        QString text;
-        QString title;
-        MsgIcon icon;
-    };
-
-    MsgAnswer messageBox(const QString& text, const QString& title, MsgIcon icon, MsgButtons) override
-    {
-        m_shown.push_back({text, title, icon});
-        return MsgAnswer::Ok;
-    }
-    const std::vector<Box>& shown() const { return m_shown; }
-
-private:
-    std::vector<Box> m_shown;
-};
-
-void writeFile(const QString& path, const QByteArray& bytes = "x")
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
 } // namespace
 
 class TestFrmFtpServers : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<RecordingServices> m_services;
+    std::unique_ptr<ScriptedServices> m_services;
     std::unique_ptr<Forms> m_forms;
     ShortTimeoutTransfer* m_transfer = nullptr;
 
@@ -97,7 +69,9 @@ class TestFrmFtpServers : public QObject
 
     void makeWindow(int maxTimeoutSeconds = 40)
     {
-        m_services = std::make_unique<RecordingServices>();
+        m_services = std::make_unique<ScriptedServices>();
+        // Error texts come from the component and the server.
+        m_services->answerEveryBox();
         m_forms = std::make_unique<Forms>(*m_services, [this, maxTimeoutSeconds] {
             auto transfer = std::make_unique<ShortTimeoutTransfer>(maxTimeoutSeconds);
             m_transfer = transfer.get();
@@ -119,8 +93,8 @@ class TestFrmFtpServers : public QObject
     /// The one box shown so far: an "Error" box, critical, whose number is the expected one.
     void expectOneErrorBox(int code)
     {
-        QCOMPARE(m_services->shown().size(), std::size_t(1));
-        const RecordingServices::Box& box = m_services->shown().front();
+        QCOMPARE(m_services->boxes().size(), std::size_t(1));
+        const BoxRecord& box = m_services->boxes().front();
         QCOMPARE(box.title, QStringLiteral("Error"));
         QCOMPARE(box.icon, MsgIcon::Critical);
         QVERIFY2(box.text.startsWith(QString::number(code) + QLatin1Char(' ')), qPrintable(box.text));
@@ -143,7 +117,7 @@ class TestFrmFtpServers : public QObject
         QCOMPARE(arrangement(ftp()), kLoggedOn);
         for (int i = 0; i < 60; ++i)
             writeFile(server.rootFolder() + QStringLiteral("/picture-with-a-long-name-%1.jpg").arg(i));
-        QVERIFY(QMetaObject::invokeMethod(&ftp(), "WaitAndRelist"));
+        FtpWindowProbe(ftp()).WaitAndRelist();
         QVERIFY(m_transfer->StillExecuting());
     }
 
@@ -175,7 +149,7 @@ private Q_SLOTS:
 
         logOn(server);
 
-        QVERIFY(m_services->shown().empty());
+        QVERIFY(m_services->boxes().empty());
         QCOMPARE(m_transfer->requestedTimeout(), 40);
         QStringList entries = remoteEntries(ftp());
         entries.sort();
@@ -201,7 +175,7 @@ private Q_SLOTS:
         QCOMPARE(statusText(ftp()), QStringLiteral("Not Connected"));
         QTRY_VERIFY(!m_transfer->StillExecuting());
         QCOMPARE(statusText(ftp()), QStringLiteral("Not Connected"));
-        QVERIFY(m_services->shown().empty());
+        QVERIFY(m_services->boxes().empty());
     }
 
     void refusedLogOnEndsLoggedOff_data()
@@ -265,7 +239,7 @@ private Q_SLOTS:
         startSlowRelist(server);
         QTRY_COMPARE(statusText(ftp()), QStringLiteral("Receiving Response"));
         server.kill();
-        QTRY_VERIFY_WITH_TIMEOUT(!m_services->shown().empty(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_services->boxes().empty(), 15000);
         expectOneErrorBox(12030);
         QCOMPARE(statusText(ftp()), QStringLiteral("Not Connected"));
         QCOMPARE(arrangement(ftp()), kAbortedAfterLogOn);
@@ -282,16 +256,16 @@ private Q_SLOTS:
         QTRY_COMPARE(statusText(ftp()), QStringLiteral("Receiving Response"));
         const QStringList received = server.receivedCommands();
 
-        QVERIFY(!invokeFtpReady(ftp(), true));
-        QCOMPARE(m_services->shown().size(), std::size_t(1));
-        QCOMPARE(m_services->shown().front().text, QStringLiteral("Please wait.  FTP is still executing"));
-        QCOMPARE(m_services->shown().front().title, QStringLiteral("Busy"));
+        QVERIFY(!FtpWindowProbe(ftp()).FtpReady(true));
+        QCOMPARE(m_services->boxes().size(), std::size_t(1));
+        QCOMPARE(m_services->boxes().front().text, QStringLiteral("Please wait.  FTP is still executing"));
+        QCOMPARE(m_services->boxes().front().title, QStringLiteral("Busy"));
         QCOMPARE(server.receivedCommands(), received);
 
         // The running listing still arrives in full.
         QTRY_VERIFY_WITH_TIMEOUT(!m_transfer->StillExecuting(), 30000);
         QCOMPARE(remoteEntries(ftp()).size(), 61);
-        QCOMPARE(m_services->shown().size(), std::size_t(1));
+        QCOMPARE(m_services->boxes().size(), std::size_t(1));
     }
 
     void logOffDuringARequestCancelsItAndCloses()
@@ -310,7 +284,7 @@ private Q_SLOTS:
         // Nothing of the cancelled listing trickles in afterwards.
         QTest::qWait(300);
         QVERIFY(remoteEntries(ftp()).isEmpty());
-        QVERIFY(m_services->shown().empty());
+        QVERIFY(m_services->boxes().empty());
     }
 
     // A line break pasted into the user name must not smuggle a command to the server.
@@ -322,8 +296,8 @@ private Q_SLOTS:
         writeFile(victim);
         makeWindow();
         logOn(server.serverText(), server.userName() + QStringLiteral("\r\nDELE keep.jpg"), server.password());
-        QCOMPARE(m_services->shown().size(), std::size_t(1));
-        QCOMPARE(m_services->shown().front().title, QStringLiteral("Error"));
+        QCOMPARE(m_services->boxes().size(), std::size_t(1));
+        QCOMPARE(m_services->boxes().front().title, QStringLiteral("Error"));
         expectLoggedOffAfterFailure();
         QVERIFY(QFile::exists(victim));
         for (const QString& command : server.receivedCommands())

@@ -9,6 +9,7 @@
 #include "save_picture/frm_savpic.h"
 #include "startup/forms.h"
 #include "support/scripted_services.h"
+#include "support/test_files.h"
 #include "support/window_fixture.h"
 
 #include <QFile>
@@ -22,7 +23,7 @@
 #include <sys/stat.h>
 
 using namespace lumaport;
-using lumaport::test::ScriptedServices;
+using namespace lumaport::test;
 
 namespace {
 
@@ -33,29 +34,15 @@ QImage shown(const PictureBox* box)
 
 } // namespace
 
-class TestFrmloadBrowsing : public QObject
+class TestFrmloadBrowsing : public WindowTest
 {
     Q_OBJECT
 
     QTemporaryDir m_pictures;
-    std::unique_ptr<ScriptedServices> m_services;
-    std::unique_ptr<Forms> m_forms;
     QImage m_placeholder;
 
     frmload& main() { return m_forms->frmload(); }
 
-    void writePicture(const QString& name, Qt::GlobalColor color, const char* format)
-    {
-        QImage image(64, 48, QImage::Format_RGB32);
-        image.fill(color);
-        QVERIFY(image.save(m_pictures.filePath(name), format));
-    }
-    void writeBytes(const QString& name, const QByteArray& bytes)
-    {
-        QFile file(m_pictures.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
     void choose(const QString& name) { QVERIFY2(main().File1->setFileName(name), qPrintable(name)); }
     bool showsPlaceholder(const PictureBox* box) const
     {
@@ -65,33 +52,24 @@ class TestFrmloadBrowsing : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        writePicture(QStringLiteral("photo.jpg"), Qt::red, "JPG");
-        writePicture(QStringLiteral("SHOUT.JPG"), Qt::green, "JPG");
-        writePicture(QStringLiteral("with space ü.jpg"), Qt::blue, "JPG");
+        writePicture(m_pictures.filePath(QStringLiteral("photo.jpg")), Qt::red);
+        writePicture(m_pictures.filePath(QStringLiteral("SHOUT.JPG")), Qt::green);
+        writePicture(m_pictures.filePath(QStringLiteral("with space ü.jpg")), Qt::blue);
         // Qt reads GIF but can't write it: a one-pixel GIF by hand.
-        writeBytes(QStringLiteral("anim.gif"),
-                   QByteArray::fromHex("47494638396101000100800000ffff0000000021f90400000000002c0000"
-                                       "0000010001000002024401003b"));
-        writePicture(QStringLiteral("bitmap.bmp"), Qt::cyan, "BMP");
-        writeBytes(QStringLiteral("archive.zip"), QByteArray("PK\x03\x04 not really", 20));
-        writeBytes(QStringLiteral("setup.exe"), QByteArray("MZ\x90", 3));
+        writeFile(m_pictures.filePath(QStringLiteral("anim.gif")),
+                  QByteArray::fromHex("47494638396101000100800000ffff0000000021f90400000000002c0000"
+                                      "0000010001000002024401003b"));
+        writePicture(m_pictures.filePath(QStringLiteral("bitmap.bmp")), Qt::cyan, "BMP");
+        writeFile(m_pictures.filePath(QStringLiteral("archive.zip")), "PK\x03\x04 not really");
+        writeFile(m_pictures.filePath(QStringLiteral("setup.exe")), "MZ\x90");
     }
 
     void init()
     {
-        m_services = std::make_unique<ScriptedServices>();
-        QVERIFY(lumaport::test::installPlaceholder(*m_services));
-        m_forms = lumaport::test::makeForms(*m_services);
+        WindowTest::init();
         main();
         m_placeholder = shown(main().Image1);
         QVERIFY(main().Dir1->setPath(m_pictures.path()));
-    }
-
-    void cleanup()
-    {
-        QCOMPARE(m_services->pendingExpectations(), 0);
-        m_forms.reset();
-        m_services.reset();
     }
 
     void freshStartIsTheJpgKind()
@@ -121,14 +99,14 @@ private Q_SLOTS:
         QCOMPARE(shown(w.Image1).size(), w.Image1->size());
         QCOMPARE(m_forms->frmsavpic().txtpic->text(), QStringLiteral("photo.jpg"));
         frmftp& ftp = m_forms->frmftp();
-        QCOMPARE(ftp.drvLocalDrive->drive(), w.Drive1->drive());
-        QCOMPARE(ftp.dirLocalDir->path(), m_pictures.path());
-        QCOMPARE(ftp.filLocalFile->path(), m_pictures.path());
-        QCOMPARE(ftp.filLocalFile->fileName(), QStringLiteral("photo.jpg"));
+        QCOMPARE(control<DriveList>(ftp, "drvLocalDrive")->drive(), w.Drive1->drive());
+        QCOMPARE(control<FolderList>(ftp, "dirLocalDir")->path(), m_pictures.path());
+        QCOMPARE(control<FileList>(ftp, "filLocalFile")->path(), m_pictures.path());
+        QCOMPARE(control<FileList>(ftp, "filLocalFile")->fileName(), QStringLiteral("photo.jpg"));
 
         choose(QStringLiteral("with space ü.jpg"));
         QCOMPARE(w.txtimg->text(), m_pictures.path() + QStringLiteral("/with space ü.jpg"));
-        QCOMPARE(ftp.filLocalFile->fileName(), QStringLiteral("with space ü.jpg"));
+        QCOMPARE(control<FileList>(ftp, "filLocalFile")->fileName(), QStringLiteral("with space ü.jpg"));
     }
 
     void otherKindsPresetTheFtpWindow_data()
@@ -223,7 +201,7 @@ private Q_SLOTS:
     {
         frmload& w = main();
         choose(QStringLiteral("photo.jpg"));
-        writePicture(QStringLiteral("late.jpg"), Qt::black, "JPG");
+        writePicture(m_pictures.filePath(QStringLiteral("late.jpg")), Qt::black);
         w.Command3->click();
         QVERIFY(w.txtimg->text().isEmpty());
         QVERIFY(showsPlaceholder(w.Image1));
@@ -238,7 +216,7 @@ private Q_SLOTS:
         frmload& w = main();
         w.Option2->setChecked(false);
         w.txtimg->setText(QStringLiteral("kept"));
-        writePicture(QStringLiteral("late.jpg"), Qt::black, "JPG");
+        writePicture(m_pictures.filePath(QStringLiteral("late.jpg")), Qt::black);
         w.Command3->click();
         QCOMPARE(w.txtimg->text(), QStringLiteral("kept"));
         QCOMPARE(w.File1->pattern(), QStringLiteral("*.jpg"));
@@ -252,7 +230,7 @@ private Q_SLOTS:
         // The chosen file is named by the folder it is listed in, not by the folder list's.
         choose(QStringLiteral("photo.jpg"));
         QCOMPARE(w.txtimg->text(), m_pictures.path() + QStringLiteral("/photo.jpg"));
-        QCOMPARE(m_forms->frmftp().filLocalFile->fileName(), QStringLiteral("photo.jpg"));
+        QCOMPARE(control<FileList>(m_forms->frmftp(), "filLocalFile")->fileName(), QStringLiteral("photo.jpg"));
     }
 
     void unknownDriveIsIgnoredQuietly()
@@ -267,11 +245,7 @@ private Q_SLOTS:
     void missingPlaceholderLeavesTheBoxBlank()
     {
         m_forms.reset();
-        QVERIFY(QFile::remove(m_services->programFolder() + QStringLiteral("/noPreview.jpg")));
-        QFile broken(m_services->programFolder() + QStringLiteral("/noPreview.jpg"));
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write("\xFF\xD8 truncated");
-        broken.close();
+        writeFile(m_services->programFolder() + QStringLiteral("/noPreview.jpg"), "\xFF\xD8 truncated");
         m_forms = lumaport::test::makeForms(*m_services);
         QVERIFY(main().Image1->picture().isNull());
         main().Option4->click();

@@ -9,6 +9,7 @@
 #include "startup/forms.h"
 #include "startup/frm_about.h"
 #include "support/scripted_services.h"
+#include "support/test_files.h"
 #include "support/window_fixture.h"
 
 #include <QAction>
@@ -22,16 +23,14 @@
 #include <memory>
 
 using namespace lumaport;
-using lumaport::test::ScriptedServices;
+using namespace lumaport::test;
 
-class TestFrmloadCommands : public QObject
+class TestFrmloadCommands : public WindowTest
 {
     Q_OBJECT
 
     QTemporaryDir m_files;
     QTemporaryDir m_targets;
-    std::unique_ptr<ScriptedServices> m_services;
-    std::unique_ptr<Forms> m_forms;
 
     frmload& main() { return m_forms->frmload(); }
     frmsavpic& savpic() { return m_forms->frmsavpic(); }
@@ -47,30 +46,16 @@ class TestFrmloadCommands : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QImage image(64, 48, QImage::Format_RGB32);
-        image.fill(Qt::red);
-        QVERIFY(image.save(m_files.filePath(QStringLiteral("photo.jpg")), "JPG"));
-        for (const char* name : {"archive.zip", "setup.exe", "notes.txt"}) {
-            QFile file(m_files.filePath(QString::fromLatin1(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(QByteArray("content of ") + name);
-        }
+        writePicture(m_files.filePath(QStringLiteral("photo.jpg")), Qt::red);
+        for (const char* name : {"archive.zip", "setup.exe", "notes.txt"})
+            writeFile(m_files.filePath(QString::fromLatin1(name)), QByteArray("content of ") + name);
     }
 
     void init()
     {
-        m_services = std::make_unique<ScriptedServices>();
-        QVERIFY(lumaport::test::installPlaceholder(*m_services));
-        m_forms = lumaport::test::makeForms(*m_services);
+        WindowTest::init();
         QVERIFY(main().Dir1->setPath(m_files.path()));
         main().Show();
-    }
-
-    void cleanup()
-    {
-        QCOMPARE(m_services->pendingExpectations(), 0);
-        m_forms.reset();
-        m_services.reset();
     }
 
     void goingOnNeedsAChosenFile_data()
@@ -146,9 +131,7 @@ private Q_SLOTS:
         QCOMPARE(w.Image1->picture().toImage(), placeholder);
         w.txtsave->setText(m_targets.filePath(QStringLiteral("kept.zip")));
         w.cmdsavepic->click();
-        QFile copy(m_targets.filePath(QStringLiteral("kept.zip")));
-        QVERIFY(copy.open(QIODevice::ReadOnly));
-        QCOMPARE(copy.readAll(), QByteArray("content of archive.zip"));
+        QCOMPARE(readFile(m_targets.filePath(QStringLiteral("kept.zip"))), QByteArray("content of archive.zip"));
     }
 
     void ftpHandsTheChosenFileOver_data()

@@ -2,9 +2,9 @@
 #include "platform/file_list.h"
 #include "platform/folder_list.h"
 #include "platform/form.h"
-#include "platform/paths.h"
 #include "platform/qt_services.h"
 #include "platform/volumes.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,64 +16,13 @@
 #include <QWidget>
 
 using namespace lumaport;
-
-namespace {
-
-void touch(const QString& path)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("x");
-}
-
-} // namespace
+using lumaport::test::writeFile;
 
 class TestControls : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void joinAlwaysInsertsOneSeparator_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("joined");
-        QTest::newRow("plain") << "/home/u/Pics"
-                               << "photo.jpg"
-                               << "/home/u/Pics/photo.jpg";
-        QTest::newRow("root") << "/"
-                              << "photo.jpg"
-                              << "//photo.jpg";
-        QTest::newRow("volume root") << "/media/usb/"
-                                     << "a.jpg"
-                                     << "/media/usb//a.jpg";
-        QTest::newRow("empty name") << "/home/u"
-                                    << ""
-                                    << "/home/u/";
-    }
-    void joinAlwaysInsertsOneSeparator()
-    {
-        QFETCH(QString, folder);
-        QFETCH(QString, name);
-        QFETCH(QString, joined);
-        QCOMPARE(joinPath(folder, name), joined);
-    }
-
-    void volumeRootsEndWithSeparator()
-    {
-        const std::vector<Volume> volumes = mountedVolumes();
-        QVERIFY(!volumes.empty());
-        QVERIFY(findVolume(QStringLiteral("/")).has_value());
-        QCOMPARE(folderListForm(QStringLiteral("/")), QStringLiteral("/"));
-        for (const Volume& v : volumes) {
-            QVERIFY2(folderListForm(v.root).endsWith(QLatin1Char('/')), qPrintable(v.root));
-            QCOMPARE(findVolume(v.displayName())->root, v.root);
-        }
-        QTemporaryDir dir;
-        QVERIFY(!folderListForm(dir.path()).endsWith(QLatin1Char('/')));
-        QCOMPARE(folderListForm(dir.path() + QStringLiteral("/sub/..")), dir.path());
-    }
-
     void folderListChangesOnlyOnRealMoves()
     {
         QTemporaryDir dir;
@@ -99,7 +48,7 @@ private Q_SLOTS:
         QString error;
         QVERIFY(!list.setPath(dir.path() + QStringLiteral("/missing"), &error));
         QVERIFY(!error.isEmpty());
-        touch(dir.path() + QStringLiteral("/file"));
+        writeFile(dir.path() + QStringLiteral("/file"));
         QVERIFY(!list.setPath(dir.path() + QStringLiteral("/file")));
         QCOMPARE(changed.count(), before);
         QCOMPARE(list.path(), dir.path() + QStringLiteral("/a b/ünï"));
@@ -121,7 +70,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         for (const char* name : {"b.jpg", "A.JPG", "with space.jpg", "ünïcödé.jpg", ".hidden.jpg", "c.gif", "noext"})
-            touch(dir.filePath(QString::fromUtf8(name)));
+            writeFile(dir.filePath(QString::fromUtf8(name)));
         QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("folder.jpg")));
 
         FileList list;
@@ -143,7 +92,7 @@ private Q_SLOTS:
     void fileListKeepsLastListingOnBadFolder()
     {
         QTemporaryDir dir;
-        touch(dir.filePath(QStringLiteral("a.jpg")));
+        writeFile(dir.filePath(QStringLiteral("a.jpg")));
         FileList list;
         QVERIFY(list.setPathAndPattern(dir.path(), QStringLiteral("*.jpg")));
         QVERIFY(!list.setPath(dir.path() + QStringLiteral("/missing")));
@@ -157,8 +106,8 @@ private Q_SLOTS:
     void fileListSelectionRunsClickOnce()
     {
         QTemporaryDir dir;
-        touch(dir.filePath(QStringLiteral("a.jpg")));
-        touch(dir.filePath(QStringLiteral("b.jpg")));
+        writeFile(dir.filePath(QStringLiteral("a.jpg")));
+        writeFile(dir.filePath(QStringLiteral("b.jpg")));
         FileList list;
         QVERIFY(list.setPathAndPattern(dir.path(), QStringLiteral("*.jpg")));
         QSignalSpy clicked(&list, &FileList::clicked);
@@ -179,7 +128,7 @@ private Q_SLOTS:
     void focusAloneChoosesNoFile()
     {
         QTemporaryDir dir;
-        touch(dir.filePath(QStringLiteral("a.jpg")));
+        writeFile(dir.filePath(QStringLiteral("a.jpg")));
         QWidget window;
         auto* list = new FileList(&window);
         QVERIFY(list->setPathAndPattern(dir.path(), QStringLiteral("*.jpg")));
@@ -227,13 +176,6 @@ private Q_SLOTS:
         QCOMPARE(described->accessibleDescription(), QStringLiteral("kept"));
         QCOMPARE(label->accessibleDescription(), QStringLiteral("lblServer"));
         QVERIFY(label->accessibleName().isEmpty());
-    }
-
-    void fileDialogFilters()
-    {
-        QCOMPARE(qtFileFilter(QStringLiteral("Settings(*.lbx)|*.lbx")), QStringLiteral("Settings(*.lbx) (*.lbx)"));
-        QCOMPARE(qtFileFilter(QStringLiteral("Pictures|*.jpg;*.gif|All|*.*")),
-                 QStringLiteral("Pictures (*.jpg *.gif);;All (*.*)"));
     }
 
     void twipsMapAtFifteenToAPixel()

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/picture_file.h"
+#include "support/test_files.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <unistd.h>
 
 using namespace lumaport;
+using lumaport::test::writeFile;
 
 namespace {
 
@@ -48,15 +50,6 @@ QByteArray encoded(const QImage& image, const char* format)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, format, 95);
     return bytes;
-}
-
-QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
-{
-    const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
 }
 
 bool isRed(QRgb pixel)
@@ -128,7 +121,7 @@ void TestPictureFile::loadsEachFormatStretchedToTheBox()
 {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
-    const auto image = loadPictureFile(writeFile(m_dir, name, bytes), QSize(30, 60));
+    const auto image = loadPictureFile(writeFile(m_dir.filePath(name), bytes), QSize(30, 60));
     QVERIFY(image);
     QCOMPARE(image->size(), QSize(30, 60));
     QVERIFY(isRed(image->pixel(5, 30)));
@@ -140,7 +133,7 @@ void TestPictureFile::turnsCameraPicturesUpright()
     // Stored 40 x 20 on its side: shown upright it is red on top, blue below, and fills the box unturned.
     QByteArray bytes = encoded(leftRedRightBlue(40, 20), "JPG");
     bytes.insert(2, kExifRotate90);
-    const auto image = loadPictureFile(writeFile(m_dir, QStringLiteral("turned.jpg"), bytes), QSize(10, 30));
+    const auto image = loadPictureFile(writeFile(m_dir.filePath(QStringLiteral("turned.jpg")), bytes), QSize(10, 30));
     QVERIFY(image);
     QCOMPARE(image->size(), QSize(10, 30));
     QVERIFY(isRed(image->pixel(5, 4)));
@@ -150,7 +143,7 @@ void TestPictureFile::turnsCameraPicturesUpright()
 void TestPictureFile::acceptsPaddingAfterTheJpegEnd()
 {
     const QByteArray bytes = encoded(leftRedRightBlue(40, 20), "JPG") + QByteArray(4000, '\0');
-    QVERIFY(loadPictureFile(writeFile(m_dir, QStringLiteral("padded.jpg"), bytes), QSize(10, 10)));
+    QVERIFY(loadPictureFile(writeFile(m_dir.filePath(QStringLiteral("padded.jpg")), bytes), QSize(10, 10)));
 }
 
 void TestPictureFile::refusesWhatIsNoCompletePicture_data()
@@ -163,11 +156,12 @@ void TestPictureFile::refusesWhatIsNoCompletePicture_data()
 
     QTest::newRow("empty path") << QString();
     QTest::newRow("missing") << m_dir.filePath(QStringLiteral("missing.jpg"));
-    QTest::newRow("zero bytes") << writeFile(m_dir, QStringLiteral("empty.jpg"), {});
-    QTest::newRow("cut-off jpeg") << writeFile(m_dir, QStringLiteral("cut.jpg"), jpeg.left(jpeg.size() * 2 / 3));
+    QTest::newRow("zero bytes") << writeFile(m_dir.filePath(QStringLiteral("empty.jpg")), {});
+    QTest::newRow("cut-off jpeg") << writeFile(m_dir.filePath(QStringLiteral("cut.jpg")),
+                                               jpeg.left(jpeg.size() * 2 / 3));
     QTest::newRow("cut-off jpeg with thumbnail")
-        << writeFile(m_dir, QStringLiteral("cut2.jpg"), withThumbnail.left(withThumbnail.size() - 100));
-    QTest::newRow("zip named .jpg") << writeFile(m_dir, QStringLiteral("zip.jpg"),
+        << writeFile(m_dir.filePath(QStringLiteral("cut2.jpg")), withThumbnail.left(withThumbnail.size() - 100));
+    QTest::newRow("zip named .jpg") << writeFile(m_dir.filePath(QStringLiteral("zip.jpg")),
                                                  QByteArray("PK\x03\x04") + QByteArray(5000, 'z'));
     QTest::newRow("folder") << m_dir.path();
     QTest::newRow("device") << QStringLiteral("/dev/zero");

@@ -5,6 +5,7 @@
 #include "preview/frm_preview.h"
 #include "startup/forms.h"
 #include "support/scripted_services.h"
+#include "support/test_files.h"
 #include "support/window_fixture.h"
 
 #include <QFile>
@@ -14,47 +15,20 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <memory>
 
 using namespace lumaport;
-using lumaport::test::ScriptedServices;
+using namespace lumaport::test;
 
-namespace {
-
-// Ticks come 500 ms after a start; this leaves room for a busy machine.
-constexpr int kTickTimeout = 10000;
-
-} // namespace
-
-class TestFrmPreview : public QObject
+class TestFrmPreview : public WindowTest
 {
     Q_OBJECT
 
     QTemporaryDir m_files;
-    std::unique_ptr<ScriptedServices> m_services;
-    std::unique_ptr<Forms> m_forms;
 
     QString path(const QString& name) const { return m_files.filePath(name); }
     frmPreview& window() { return m_forms->frmPreview(); }
 
-    void writePicture(const QString& name, Qt::GlobalColor color)
-    {
-        QImage image(120, 80, QImage::Format_RGB32);
-        image.fill(color);
-        QVERIFY(image.save(path(name), "JPG"));
-    }
-    void writeBytes(const QString& name, const QByteArray& bytes)
-    {
-        QFile file(path(name));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        QCOMPARE(file.write(bytes), bytes.size());
-    }
-    QByteArray readBytes(const QString& name) const
-    {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
     // Starts the timer the way the download does, and waits for its one tick.
     void loadFrom(const QString& picturePath)
     {
@@ -62,31 +36,21 @@ class TestFrmPreview : public QObject
         QSignalSpy ticks(w.Timer1, &Timer::timer);
         w.txtimg->setText(picturePath);
         w.Timer1->setEnabled(true);
-        QTRY_COMPARE_WITH_TIMEOUT(ticks.count(), 1, kTickTimeout);
+        m_services->clock().advance(499);
+        QCOMPARE(ticks.count(), 0);
+        m_services->clock().advance(1);
+        QCOMPARE(ticks.count(), 1);
         QVERIFY(!w.Timer1->enabled());
     }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        writePicture(QStringLiteral("red.jpg"), Qt::red);
-        writePicture(QStringLiteral("blue.jpg"), Qt::blue);
-        writeBytes(QStringLiteral("archive.zip"), QByteArray("PK\x03\x04 not a picture", 22));
-        const QByteArray whole = readBytes(QStringLiteral("blue.jpg"));
-        writeBytes(QStringLiteral("arriving.jpg"), whole.left(whole.size() / 2));
-    }
-
-    void init()
-    {
-        m_services = std::make_unique<ScriptedServices>();
-        m_forms = lumaport::test::makeForms(*m_services);
-    }
-
-    void cleanup()
-    {
-        QCOMPARE(m_services->pendingExpectations(), 0);
-        m_forms.reset();
-        m_services.reset();
+        writePicture(path(QStringLiteral("red.jpg")), Qt::red);
+        writePicture(path(QStringLiteral("blue.jpg")), Qt::blue);
+        writeFile(path(QStringLiteral("archive.zip")), "PK\x03\x04 not a picture");
+        const QByteArray whole = readFile(path(QStringLiteral("blue.jpg")));
+        writeFile(path(QStringLiteral("arriving.jpg")), whole.left(whole.size() / 2));
     }
 
     void aNewWindowLoadsOnceAtBoxSize()
@@ -98,7 +62,8 @@ private Q_SLOTS:
         // Set right after creation, as the download does, before the first tick.
         w.txtimg->setText(path(QStringLiteral("red.jpg")));
 
-        QTRY_COMPARE_WITH_TIMEOUT(ticks.count(), 1, kTickTimeout);
+        m_services->clock().advance(500);
+        QCOMPARE(ticks.count(), 1);
         QVERIFY(!w.Timer1->enabled());
         QVERIFY(!w.isVisible());
         const QImage shown = w.Image1->picture().toImage();
@@ -130,7 +95,7 @@ private Q_SLOTS:
     {
         loadFrom(path(QStringLiteral("arriving.jpg")));
         QVERIFY(window().Image1->picture().isNull());
-        writeBytes(QStringLiteral("arriving.jpg"), readBytes(QStringLiteral("blue.jpg")));
+        writeFile(path(QStringLiteral("arriving.jpg")), readFile(path(QStringLiteral("blue.jpg"))));
 
         loadFrom(path(QStringLiteral("arriving.jpg")));
         QVERIFY(!window().Image1->picture().isNull());
@@ -150,11 +115,11 @@ private Q_SLOTS:
         QSignalSpy ticks(w.Timer1, &Timer::timer);
         w.txtimg->setText(path(QStringLiteral("blue.jpg")));
         // The download enables the timer on every poll; were that a restart, no tick would ever come.
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, w.Timer1, [&w] { w.Timer1->setEnabled(true); });
-        poll.start(100);
-        QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 2, kTickTimeout);
-        poll.stop();
+        for (int elapsed = 0; elapsed < 600; elapsed += 100) {
+            w.Timer1->setEnabled(true);
+            m_services->clock().advance(100);
+        }
+        QCOMPARE(ticks.count(), 1);
         QVERIFY(!w.Image1->picture().isNull());
     }
 
@@ -170,7 +135,8 @@ private Q_SLOTS:
         QVERIFY(&fresh != old);
         QVERIFY(fresh.txtimg->text().isEmpty());
         QSignalSpy ticks(fresh.Timer1, &Timer::timer);
-        QTRY_COMPARE_WITH_TIMEOUT(ticks.count(), 1, kTickTimeout);
+        m_services->clock().advance(500);
+        QCOMPARE(ticks.count(), 1);
         QVERIFY(fresh.Image1->picture().isNull());
     }
 

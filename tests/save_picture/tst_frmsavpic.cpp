@@ -9,6 +9,7 @@
 #include "save_picture/frm_savpic.h"
 #include "startup/forms.h"
 #include "support/scripted_services.h"
+#include "support/test_files.h"
 #include "support/window_fixture.h"
 
 #include <QApplication>
@@ -26,19 +27,13 @@
 #include <memory>
 
 using namespace lumaport;
-using lumaport::test::ScriptedServices;
+using namespace lumaport::test;
 
 namespace {
 
 const QColor kYellow(255, 255, 0);
 const QString kSaved = QStringLiteral("Your Picture was saved");
 const QString kCopyError = QStringLiteral("Error copying File");
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 QColor buttonColor(const QPushButton* button)
 {
@@ -47,7 +42,7 @@ QColor buttonColor(const QPushButton* button)
 
 } // namespace
 
-class TestFrmsavpic : public QObject
+class TestFrmsavpic : public WindowTest
 {
     Q_OBJECT
 
@@ -55,8 +50,6 @@ class TestFrmsavpic : public QObject
     QString m_pictures;
     QString m_targets;
     QByteArray m_photo;
-    std::unique_ptr<ScriptedServices> m_services;
-    std::unique_ptr<Forms> m_forms;
 
     frmload& main() { return m_forms->frmload(); }
     frmsavpic& window() { return m_forms->frmsavpic(); }
@@ -81,30 +74,17 @@ private Q_SLOTS:
         m_pictures = m_dir.filePath(QStringLiteral("pictures"));
         m_targets = m_dir.filePath(QStringLiteral("targets"));
         QVERIFY(QDir().mkpath(m_pictures));
-        QImage image(64, 48, QImage::Format_RGB32);
-        image.fill(Qt::red);
-        QVERIFY(image.save(m_pictures + QStringLiteral("/photo.jpg"), "JPG"));
-        m_photo = readFile(m_pictures + QStringLiteral("/photo.jpg"));
-        QFile empty(m_pictures + QStringLiteral("/empty.jpg"));
-        QVERIFY(empty.open(QIODevice::WriteOnly));
+        m_photo = readFile(writePicture(m_pictures + QStringLiteral("/photo.jpg"), Qt::red));
+        writeFile(m_pictures + QStringLiteral("/empty.jpg"), {});
     }
 
     void init()
     {
         QDir(m_targets).removeRecursively();
         QVERIFY(QDir().mkpath(m_targets));
-        m_services = std::make_unique<ScriptedServices>();
-        QVERIFY(lumaport::test::installPlaceholder(*m_services));
-        m_forms = lumaport::test::makeForms(*m_services);
+        WindowTest::init();
         QVERIFY(main().Dir1->setPath(m_pictures));
         main().Show();
-    }
-
-    void cleanup()
-    {
-        QCOMPARE(m_services->pendingExpectations(), 0);
-        m_forms.reset();
-        m_services.reset();
     }
 
     void saveDirectoryBuildsTheTargetPath_data()
@@ -189,10 +169,7 @@ private Q_SLOTS:
         openWith(QStringLiteral("photo.jpg"));
         frmsavpic& w = window();
         const QString target = m_targets + QStringLiteral("/copy.jpg");
-        QFile old(target);
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.write("an older and longer file than the new one, which is replaced without a question");
-        old.close();
+        writeFile(target, "an older and longer file than the new one, which is replaced without a question");
         w.txtsave->setText(target);
 
         w.cmdsavepic->click();
@@ -347,7 +324,7 @@ private Q_SLOTS:
         ftp.Text2->setText(QStringLiteral("my link"));
         ftp.Text2->show();
         ftp.Label3->show();
-        QVERIFY(ftp.dirLocalDir->setPath(m_targets));
+        QVERIFY(control<FolderList>(ftp, "dirLocalDir")->setPath(m_targets));
         w.txtpic->setText(QStringLiteral("renamed.jpg"));
         w.txtsave->setText(m_targets + QStringLiteral("/renamed.jpg"));
 
@@ -356,10 +333,10 @@ private Q_SLOTS:
         QVERIFY(!w.isVisible());
         QVERIFY(m_forms->isLoaded(QStringLiteral("frmsavpic")));
         QVERIFY(!main().isVisible());
-        QCOMPARE(ftp.drvLocalDrive->drive(), main().Drive1->drive());
-        QCOMPARE(ftp.dirLocalDir->path(), m_pictures);
-        QCOMPARE(ftp.filLocalFile->path(), m_pictures);
-        QCOMPARE(ftp.filLocalFile->fileName(), QStringLiteral("photo.jpg"));
+        QCOMPARE(control<DriveList>(ftp, "drvLocalDrive")->drive(), main().Drive1->drive());
+        QCOMPARE(control<FolderList>(ftp, "dirLocalDir")->path(), m_pictures);
+        QCOMPARE(control<FileList>(ftp, "filLocalFile")->path(), m_pictures);
+        QCOMPARE(control<FileList>(ftp, "filLocalFile")->fileName(), QStringLiteral("photo.jpg"));
         // The path box now holds the source, not the target.
         QCOMPARE(w.txtsave->text(), m_pictures + QStringLiteral("/photo.jpg"));
         QCOMPARE(ftp.txtsaveftp->text(), QStringLiteral("renamed.jpg"));

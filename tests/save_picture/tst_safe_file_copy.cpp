@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/services.h"
 #include "save_picture/safe_file_copy.h"
+#include "support/scripted_services.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,42 +22,9 @@
 #include <unistd.h>
 
 using namespace lumaport;
+using namespace lumaport::test;
 
 namespace {
-
-// Answers every box with OK and remembers it; `onBox` lets a test act while the box is up.
-class BoxRecorder : public Services
-{
-public:
-    struct Box
-    {
-        QString text;
-        QString title;
-        MsgIcon icon;
-        MsgButtons buttons;
-    };
-    QList<Box> boxes;
-    std::function<void()> onBox;
-
-    MsgAnswer messageBox(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons) override
-    {
-        boxes.append({text, title, icon, buttons});
-        if (onBox)
-            onBox();
-        return MsgAnswer::Ok;
-    }
-    QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    QString openFileDialog(const QString&, const QString&) override { return {}; }
-    QString saveFileDialog(const QString&, const QString&) override { return {}; }
-    void setClipboardText(const QString&) override {}
-    void openUrl(const QString&) override {}
-    void beep() override {}
-    void doEvents() override {}
-    void waitForEvents() override {}
-    QString timeOfDay() override { return {}; }
-    QString programFolder() override { return {}; }
-    void endProgram() override {}
-};
 
 QByteArray binaryBytes(qsizetype size)
 {
@@ -63,19 +32,6 @@ QByteArray binaryBytes(qsizetype size)
     for (qsizetype i = 0; i < size; ++i)
         bytes[i] = static_cast<char>(QRandomGenerator::global()->bounded(256));
     return bytes;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 struct stat statOf(const QString& path)
@@ -195,9 +151,9 @@ void TestSafeFileCopy::copyOntoItselfKeepsTheFile()
     QVERIFY(QFile::link(path("a/x.jpg"), path("soft.jpg")));
     const struct stat before = statOf(path("a/x.jpg"));
 
-    BoxRecorder services;
+    ScriptedServices services;
     QVERIFY(SafeFileCopy(path("a/x.jpg"), path(other), services));
-    QCOMPARE(services.boxes.size(), 0);
+    QVERIFY(services.boxes().empty());
     QCOMPARE(readFile(path("a/x.jpg")), QByteArray("picture"));
     // Not even rewritten: the same file, still shared with its hard link.
     QCOMPARE(statOf(path("a/x.jpg")).st_ino, before.st_ino);
@@ -244,10 +200,11 @@ void TestSafeFileCopy::failureShowsThreeBoxesAndLosesNothing()
     QVERIFY(!copyFileReplacing(resolve(source), resolve(destination), &error));
     QVERIFY(!error.isEmpty());
 
-    BoxRecorder services;
+    ScriptedServices services;
+    services.answerEveryBox();
     QVERIFY(!SafeFileCopy(resolve(source), resolve(destination), services));
-    QCOMPARE(services.boxes.size(), 3);
-    for (const BoxRecorder::Box& box : services.boxes) {
+    QCOMPARE(services.boxes().size(), std::size_t(3));
+    for (const BoxRecord& box : services.boxes()) {
         QCOMPARE(box.text, QStringLiteral("Error copying File"));
         QVERIFY(box.title.isEmpty() || box.title == kAppTitle);
         QCOMPARE(box.icon, MsgIcon::None);
@@ -298,11 +255,12 @@ void TestSafeFileCopy::fifoAsSourceFailsAtOnce()
 void TestSafeFileCopy::triesAgainAfterTheBox()
 {
     writeFile(path("source.jpg"), "new");
-    BoxRecorder services;
-    services.onBox = [this] { QDir(m_dir->path()).mkdir("later"); };
+    ScriptedServices services;
+    services.answerEveryBox();
+    services.setWhileBoxShows([this] { QDir(m_dir->path()).mkdir("later"); });
 
     QVERIFY(SafeFileCopy(path("source.jpg"), path("later/copy.jpg"), services));
-    QCOMPARE(services.boxes.size(), 1);
+    QCOMPARE(services.boxes().size(), std::size_t(1));
     QCOMPARE(readFile(path("later/copy.jpg")), QByteArray("new"));
 }
 

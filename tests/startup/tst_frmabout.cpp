@@ -14,29 +14,17 @@
 #include <memory>
 
 using namespace lumaport;
-using lumaport::test::ScriptedServices;
+using namespace lumaport::test;
 
-class TestFrmAbout : public QObject
+class TestFrmAbout : public WindowTest
 {
     Q_OBJECT
-
-    std::unique_ptr<ScriptedServices> m_services;
-    std::unique_ptr<Forms> m_forms;
 
 private Q_SLOTS:
     void init()
     {
-        m_services = std::make_unique<ScriptedServices>();
-        QVERIFY(lumaport::test::installPlaceholder(*m_services));
-        m_forms = lumaport::test::makeForms(*m_services);
+        WindowTest::init();
         m_forms->frmload().Show();
-    }
-
-    void cleanup()
-    {
-        QCOMPARE(m_services->pendingExpectations(), 0);
-        m_forms.reset();
-        m_services.reset();
     }
 
     void eachPressOpensItsPage()

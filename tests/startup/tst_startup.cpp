@@ -67,9 +67,10 @@ private Q_SLOTS:
 
         // The main window's load runs at the tick, not at start.
         QVERIFY(!forms.isLoaded(QStringLiteral("frmload")));
-        QTest::qWait(1000);
+        services.clock().advance(1999);
         QVERIFY(!forms.isLoaded(QStringLiteral("frmload")));
-        QTRY_VERIFY_WITH_TIMEOUT(forms.isLoaded(QStringLiteral("frmload")), 3000);
+        services.clock().advance(1);
+        QVERIFY(forms.isLoaded(QStringLiteral("frmload")));
         QVERIFY(forms.frmload().isVisible());
         QVERIFY(!forms.isLoaded(QStringLiteral("frmSplash")));
         QTRY_VERIFY(splash.isNull());
@@ -93,7 +94,7 @@ private Q_SLOTS:
         QTRY_VERIFY(old.isNull());
     }
 
-    // Screen readers name a text box by its label; automation finds every control by its design name.
+    // Screen readers name a text box by its label; automation finds every control by its name.
     void everyControlIsNamedForToolsAndReaders()
     {
         ScriptedServices services;

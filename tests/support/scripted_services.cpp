@@ -38,8 +38,17 @@ void ScriptedServices::reset()
     m_boxes.clear();
 }
 
+void ScriptedServices::record(const BoxRecord& box)
+{
+    m_boxes.push_back(box);
+    if (m_whileBoxShows)
+        m_whileBoxShows();
+}
+
 std::optional<ScriptedServices::Expected> ScriptedServices::take(const QString& kind, const QString& text)
 {
+    if (m_answerAll)
+        return Expected{kind, text, {}, *m_answerAll, {}};
     if (m_script.empty()) {
         QTest::qFail(qPrintable(QStringLiteral("unexpected %1 box: \"%2\"").arg(kind, text)), __FILE__, __LINE__);
         return std::nullopt;
@@ -60,7 +69,7 @@ std::optional<ScriptedServices::Expected> ScriptedServices::take(const QString& 
 MsgAnswer ScriptedServices::messageBox(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons)
 {
     const QString shownTitle = title.isEmpty() ? kAppTitle : title;
-    m_boxes.push_back({QStringLiteral("message"), text, shownTitle, icon, buttons});
+    record({QStringLiteral("message"), text, shownTitle, icon, buttons});
     const auto expected = take(QStringLiteral("message"), text);
     if (!expected)
         return buttons == MsgButtons::YesNo ? MsgAnswer::No
@@ -76,21 +85,21 @@ MsgAnswer ScriptedServices::messageBox(const QString& text, const QString& title
 QString ScriptedServices::inputBox(const QString& prompt, const QString& title, const QString& defaultText)
 {
     Q_UNUSED(defaultText);
-    m_boxes.push_back({QStringLiteral("input"), prompt, title, MsgIcon::None, MsgButtons::OkCancel});
+    record({QStringLiteral("input"), prompt, title, MsgIcon::None, MsgButtons::OkCancel});
     const auto expected = take(QStringLiteral("input"), prompt);
     return expected ? expected->reply : QString();
 }
 
 QString ScriptedServices::openFileDialog(const QString& filter, const QString& initialFolder)
 {
-    m_boxes.push_back({QStringLiteral("open"), filter, initialFolder, MsgIcon::None, MsgButtons::OkCancel});
+    record({QStringLiteral("open"), filter, initialFolder, MsgIcon::None, MsgButtons::OkCancel});
     const auto expected = take(QStringLiteral("open"), filter);
     return expected ? expected->reply : QString();
 }
 
 QString ScriptedServices::saveFileDialog(const QString& filter, const QString& initialFolder)
 {
-    m_boxes.push_back({QStringLiteral("save"), filter, initialFolder, MsgIcon::None, MsgButtons::OkCancel});
+    record({QStringLiteral("save"), filter, initialFolder, MsgIcon::None, MsgButtons::OkCancel});
     const auto expected = take(QStringLiteral("save"), filter);
     return expected ? expected->reply : QString();
 }

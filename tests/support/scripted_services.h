@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Services for window tests: every box is recorded and answered from a script; a box nobody expected fails
-// the running test. The event loop is the real one.
+// Services for tests: every box is recorded and answered from a script, and a box nobody expected fails the
+// running test; or, in record-and-answer mode, every box is recorded and answered alike. The event loop is
+// the real one; the windows' timers count on a clock the test advances.
 #pragma once
 
 #include "platform/services.h"
+#include "platform/timer.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <optional>
 
 namespace lumaport::test {
@@ -35,6 +38,12 @@ public:
     void expectOpenDialog(const QString& answer);
     void expectSaveDialog(const QString& answer);
 
+    /// Record-and-answer mode, for boxes whose texts come from elsewhere (a server, the system): no script;
+    /// message boxes get this answer, input boxes and dialogs are cancelled.
+    void answerEveryBox(MsgAnswer answer = MsgAnswer::Ok) { m_answerAll = answer; }
+    /// Runs while each box is up, after it was recorded.
+    void setWhileBoxShows(std::function<void()> action) { m_whileBoxShows = std::move(action); }
+
     /// Every box shown so far, in order.
     const std::vector<BoxRecord>& boxes() const { return m_boxes; }
     /// Boxes scripted but not shown yet; a test should end with none.
@@ -47,6 +56,8 @@ public:
     int beeps() const { return m_beeps; }
     bool programEnded() const { return m_ended; }
     void setTimeOfDay(const QString& time) { m_time = time; }
+    /// The windows' timers tick only when the test moves this clock.
+    TimerClock& clock() { return m_clock; }
 
     MsgAnswer messageBox(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons) override;
     QString inputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
@@ -58,6 +69,7 @@ public:
     void doEvents() override;
     void waitForEvents() override;
     QString timeOfDay() override { return m_time; }
+    TimerClock* timerClock() override { return &m_clock; }
     QString programFolder() override { return m_programFolder; }
     void endProgram() override { m_ended = true; }
 
@@ -71,11 +83,15 @@ private:
         QString reply;
     };
     std::optional<Expected> take(const QString& kind, const QString& text);
+    void record(const BoxRecord& box);
 
     QTemporaryDir m_tempFolder;
     QString m_programFolder;
     std::deque<Expected> m_script;
     std::vector<BoxRecord> m_boxes;
+    std::optional<MsgAnswer> m_answerAll;
+    std::function<void()> m_whileBoxShows;
+    TimerClock m_clock;
     QString m_clipboard;
     QStringList m_urls;
     QString m_time = QStringLiteral("12:00:00");

@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/window_fixture.h"
 
-#include "support/fake_transfer.h"
-#include "support/scripted_services.h"
-
 #include <QFile>
+#include <QTest>
 
 namespace lumaport::test {
 
@@ -14,9 +12,30 @@ bool installPlaceholder(ScriptedServices& services)
     return QFile::copy(source, services.programFolder() + QStringLiteral("/noPreview.jpg"));
 }
 
-std::unique_ptr<Forms> makeForms(Services& services)
+std::unique_ptr<Forms> makeForms(Services& services, FakeTransfer** transfer)
 {
-    return std::make_unique<Forms>(services, [] { return std::make_unique<FakeTransfer>(); });
+    return std::make_unique<Forms>(services, [transfer] {
+        auto made = std::make_unique<FakeTransfer>();
+        if (transfer)
+            *transfer = made.get();
+        return made;
+    });
+}
+
+void WindowTest::init()
+{
+    m_services = std::make_unique<ScriptedServices>();
+    QVERIFY(installPlaceholder(*m_services));
+    m_forms = makeForms(*m_services, &m_transfer);
+}
+
+void WindowTest::cleanup()
+{
+    const int pending = m_services->pendingExpectations();
+    m_forms.reset();
+    m_transfer = nullptr;
+    m_services.reset();
+    QCOMPARE(pending, 0);
 }
 
 } // namespace lumaport::test

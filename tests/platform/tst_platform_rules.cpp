@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The platform layer's rules: path joining, volumes, dialog filters, and the timers' ticks.
+#include "platform/paths.h"
+#include "platform/service_texts.h"
+#include "platform/timer.h"
+#include "platform/volumes.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace lumaport;
+
+class TestPlatformRules : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void joinAlwaysInsertsOneSeparator_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("joined");
+        QTest::newRow("plain") << "/home/u/Pics"
+                               << "photo.jpg"
+                               << "/home/u/Pics/photo.jpg";
+        QTest::newRow("root") << "/"
+                              << "photo.jpg"
+                              << "//photo.jpg";
+        QTest::newRow("volume root") << "/media/usb/"
+                                     << "a.jpg"
+                                     << "/media/usb//a.jpg";
+        QTest::newRow("empty name") << "/home/u"
+                                    << ""
+                                    << "/home/u/";
+    }
+    void joinAlwaysInsertsOneSeparator()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, name);
+        QFETCH(QString, joined);
+        QCOMPARE(joinPath(folder, name), joined);
+    }
+
+    void volumeRootsEndWithSeparator()
+    {
+        const std::vector<Volume> volumes = mountedVolumes();
+        QVERIFY(!volumes.empty());
+        QVERIFY(findVolume(QStringLiteral("/")).has_value());
+        QCOMPARE(folderListForm(QStringLiteral("/")), QStringLiteral("/"));
+        for (const Volume& v : volumes) {
+            QVERIFY2(folderListForm(v.root).endsWith(QLatin1Char('/')), qPrintable(v.root));
+            QCOMPARE(findVolume(v.displayName())->root, v.root);
+        }
+        QTemporaryDir dir;
+        QVERIFY(!folderListForm(dir.path()).endsWith(QLatin1Char('/')));
+        QCOMPARE(folderListForm(dir.path() + QStringLiteral("/sub/..")), dir.path());
+    }
+
+    void fileDialogFilters()
+    {
+        QCOMPARE(qtFileFilter(QStringLiteral("Settings(*.lbx)|*.lbx")), QStringLiteral("Settings(*.lbx) (*.lbx)"));
+        QCOMPARE(qtFileFilter(QStringLiteral("Pictures|*.jpg;*.gif|All|*.*")),
+                 QStringLiteral("Pictures (*.jpg *.gif);;All (*.*)"));
+    }
+
+    // The splash hands over at 2 s: a tick that comes early would show the main window too soon.
+    void timerNeverTicksEarly()
+    {
+        Timer timer(nullptr, 150, false, nullptr);
+        QSignalSpy ticks(&timer, &Timer::timer);
+        QElapsedTimer clock;
+        QList<qint64> at;
+        connect(&timer, &Timer::timer, &timer, [&] { at.append(clock.elapsed()); });
+        clock.start();
+        timer.setEnabled(true);
+        QTRY_COMPARE(ticks.count(), 3);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY2(at[i] >= 150 * (i + 1), qPrintable(QString::number(at[i])));
+    }
+
+    void clockTicksInTheOrderTimersFallDue()
+    {
+        TimerClock clock;
+        Timer slow(nullptr, 300, true, &clock);
+        Timer fast(nullptr, 200, true, &clock);
+        QStringList order;
+        connect(&slow, &Timer::timer, &slow, [&] { order.append(QStringLiteral("slow")); });
+        connect(&fast, &Timer::timer, &fast, [&] { order.append(QStringLiteral("fast")); });
+        clock.advance(650);
+        QCOMPARE(order, (QStringList{"fast", "slow", "fast", "slow", "fast"}));
+        // Enabling a running timer keeps its interval; enabling a stopped one starts it anew.
+        fast.setEnabled(true);
+        slow.setEnabled(false);
+        clock.advance(150);
+        QCOMPARE(order.size(), 6);
+        slow.setEnabled(true);
+        clock.advance(299);
+        QCOMPARE(order.count(QStringLiteral("slow")), 2);
+    }
+};
+
+QTEST_MAIN(TestPlatformRules)
+#include "tst_platform_rules.moc"
