@@ -145,6 +145,7 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     connect(Timer2, &Timer::timer, this, &frmftp::Timer2_Timer);
     connect(drvLocalDrive, &DriveList::changed, this, &frmftp::drvLocalDrive_Change);
     connect(dirLocalDir, &FolderList::changed, this, &frmftp::dirLocalDir_Change);
+    connectPublishing();
 }
 
 frmftp::~frmftp() = default;

@@ -3,6 +3,7 @@
 
 #include "platform/form.h"
 
+#include <array>
 #include <memory>
 
 class QGroupBox;
@@ -58,6 +59,37 @@ public:
     QLineEdit* Text2;
     QPushButton* Command6;
     QLineEdit* txtpermurl;
+
+    // The link and tag builder, the server profiles and the ways out of the window: frm_ftp_publish.cpp.
+    /// Abandons a running request: the program is ending.
+    void abandonRequest();
+
+private:
+    void connectPublishing();
+    void Text3_Change();
+    void Text1_Change();
+    void txturl1_Change();
+    void cmdURL_Click();
+    void Command3_Click();
+    void Command9_Click();
+    void Command10_Click();
+    // What both "Selected" builders do first: the selected remote entry becomes the file named.
+    QString takeSelectedEntry();
+    // txtURL := the tagged address of the file, and the opening tag the build settled on.
+    void buildTaggedAddress(const QString& fileName);
+    void Command5_Click();
+    void Command4_Click();
+    void Command6_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void setSystemStatus(const QString& status);
+    std::array<QLineEdit*, 6> profileBoxes() const;
+    void LoadServerInfo(const QString& Path);
+    void SaveServerInfo(const QString& Path);
+    void cmdopen_Click();
+    void cmdsave_Click();
+    void Command7_Click();
+    void Command8_Click();
 
 private:
     friend class test::FtpWindowProbe;

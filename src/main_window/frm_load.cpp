@@ -10,6 +10,8 @@
 #include "platform/picture_box.h"
 #include "platform/picture_file.h"
 #include "platform/services.h"
+#include "platform/settings_text.h"
+#include "platform/volumes.h"
 #include "save_picture/frm_savpic.h"
 #include "startup/forms.h"
 #include "startup/frm_about.h"
@@ -28,6 +30,18 @@ namespace {
 const QColor kBackColor(185, 199, 204);
 const QColor kFtpButtonColor(255, 255, 128);
 const QColor kYellow(255, 255, 0);
+
+// A drive line moves the folder list to that drive's current folder; a folder restored on that same drive just
+// before is kept.
+void restoreDrive(DriveList* drive, FolderList* folder, const QString& value)
+{
+    const QString restored = folder->path();
+    if (!drive->setDrive(value))
+        return;
+    const auto volume = findVolume(drive->drive());
+    if (volume && volumeRootOf(restored) == volume->root)
+        folder->setPath(restored);
+}
 
 } // namespace
 
@@ -144,7 +158,7 @@ std::array<OptionButton*, 6> frmload::kindOptions() const
 
 QString frmload::settingsPath() const
 {
-    return joinPath(m_forms.services().programFolder(), QStringLiteral("ooo.lbr"));
+    return joinPath(settingsFolder(m_forms.services().programFolder()), QStringLiteral("ooo.lbr"));
 }
 
 QPixmap frmload::placeholder() const
@@ -167,17 +181,79 @@ void frmload::Form_Load()
 void frmload::Form_Unload(bool& cancel)
 {
     Q_UNUSED(cancel);
-    m_forms.services().endProgram();
+    m_forms.endProgram();
 }
 
 void frmload::LoadDirectories(const QString& path)
 {
+    QStringList lines;
+    QString error;
+    // A file that can't be read changes nothing but the path the next save writes to.
+    if (readDirectorySettings(path, &lines, &error)) {
+        for (int i = 0; i < lines.size(); ++i)
+            applyDirectoryLine(DirectoryLine(i), lines[i]);
+    }
     Text78->setText(path);
 }
 
-void frmload::SaveDirectories(const QString& path)
+void frmload::applyDirectoryLine(DirectoryLine line, const QString& value)
 {
-    Q_UNUSED(path);
+    if (const auto kind = kindOfLine(line)) {
+        // No Boolean leaves the option as it is; False merely deselects it.
+        if (const auto selected = settingsBoolean(value))
+            kindOptions()[std::size_t(*kind)]->setChecked(*selected);
+        return;
+    }
+    switch (line) {
+    case DirectoryLine::MainFolder:
+        Dir1->setPath(value);
+        return;
+    case DirectoryLine::MainDrive:
+        restoreDrive(Drive1, Dir1, value);
+        return;
+    case DirectoryLine::SavePictureFolder:
+        m_forms.frmsavpic().Dir1->setPath(value);
+        return;
+    case DirectoryLine::SavePictureDrive:
+        restoreDrive(m_forms.frmsavpic().Drive1, m_forms.frmsavpic().Dir1, value);
+        return;
+    default:
+        break;
+    }
+    const frmftp& ftp = m_forms.frmftp();
+    using enum DirectoryLine;
+    const std::pair<DirectoryLine, QLineEdit*> boxes[] = {
+        {Server, ftp.txtServer},   {UserName, ftp.txtUserName},    {Password, ftp.txtPassword},
+        {OpeningTag, ftp.txturl1}, {ClosingTag, ftp.txturl2},      {UrlName, ftp.txtname},
+        {LinkText, ftp.Text2},     {PermanentUrl, ftp.txtpermurl}, {WebServer, ftp.Text3}};
+    for (const auto& [boxLine, box] : boxes) {
+        if (boxLine == line)
+            box->setText(value);
+    }
+}
+
+bool frmload::SaveDirectories(const QString& path)
+{
+    const frmsavpic& savpic = m_forms.frmsavpic();
+    const frmftp& ftp = m_forms.frmftp();
+    DirectorySettings settings{
+        Dir1->path(),          Drive1->drive(),         savpic.Dir1->path(),     savpic.Drive1->drive(),
+        ftp.txtServer->text(), ftp.txtUserName->text(), ftp.txtPassword->text(), ftp.txturl1->text(),
+        ftp.txturl2->text(),   ftp.txtname->text(),     ftp.Text2->text(),       ftp.txtpermurl->text(),
+        ftp.Text3->text()};
+    const std::array<OptionButton*, 6> options = kindOptions();
+    for (std::size_t i = 0; i < options.size(); ++i)
+        settings.kinds[i] = options[i]->isChecked();
+    QString error;
+    if (writeDirectorySettings(path, settings, &error))
+        return true;
+    m_forms.services().messageBox(error, QString(), MsgIcon::Exclamation);
+    return false;
+}
+
+bool frmload::saveSettings()
+{
+    return SaveDirectories(Text78->text());
 }
 
 void frmload::pointFileList(const FileKind& kind)
@@ -309,14 +385,15 @@ void frmload::mnuftp_Click()
 
 void frmload::mnusave_Click()
 {
-    SaveDirectories(Text78->text());
-    m_forms.frmsavpic().lblnotice->setText(QStringLiteral("Saved"));
+    if (saveSettings())
+        m_forms.frmsavpic().lblnotice->setText(QStringLiteral("Saved"));
 }
 
 void frmload::mnuexit_Click()
 {
-    SaveDirectories(Text78->text());
-    m_forms.services().endProgram();
+    // The box of a failed save has told the user; the program ends all the same, as asked.
+    saveSettings();
+    m_forms.endProgram();
 }
 
 void frmload::mnuabout_Click()
@@ -326,7 +403,7 @@ void frmload::mnuabout_Click()
 
 void frmload::cmdsave_Click()
 {
-    SaveDirectories(Text78->text());
+    saveSettings();
 }
 
 void frmload::Command2_Click()

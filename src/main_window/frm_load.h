@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "main_window/directory_settings.h"
 #include "platform/form.h"
 
 #include <QPixmap>
@@ -31,10 +32,13 @@ public:
     void Form_Load() override;
     void Form_Unload(bool& cancel) override;
 
-    /// Reads the settings file at the path into the windows' fields; never fails.
+    /// Reads the settings file at the path into the windows' fields, one line at a time in file order, so each
+    /// field's own change handling runs; a line that can't be applied is passed over. Never fails.
     void LoadDirectories(const QString& path);
-    /// Writes the windows' fields to the settings file at the path.
-    void SaveDirectories(const QString& path);
+    /// Writes the windows' fields to the settings file at the path; false after a box told the user why not.
+    bool SaveDirectories(const QString& path);
+    /// What the hidden "Save" button does: writes the settings file named in Text78.
+    bool saveSettings();
 
     DriveList* Drive1;
     FolderList* Dir1;
@@ -70,6 +74,7 @@ private:
     /// The placeholder picture from the program folder; a null picture when it is missing or unreadable.
     QPixmap placeholder() const;
     QString settingsPath() const;
+    void applyDirectoryLine(DirectoryLine line, const QString& value);
 
     void selectPictureKind(const FileKind& kind);
     void selectOtherKind(const FileKind& kind);

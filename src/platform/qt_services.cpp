@@ -12,8 +12,6 @@
 #include <QMessageBox>
 #include <QUrl>
 #include <QWidget>
-#include <cstdio>
-#include <cstdlib>
 
 namespace lumaport {
 
@@ -50,8 +48,9 @@ MsgAnswer QtServices::messageBox(const QString& text, const QString& title, MsgI
         box.setDefaultButton(QMessageBox::Ok);
         break;
     case MsgButtons::YesNo:
+    case MsgButtons::YesNoDefaultNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(buttons == MsgButtons::YesNo ? QMessageBox::Yes : QMessageBox::No);
         break;
     }
     switch (box.exec()) {
@@ -63,7 +62,7 @@ MsgAnswer QtServices::messageBox(const QString& text, const QString& title, MsgI
         return MsgAnswer::No;
     default:
         // Escape on a yes/no box counts as no, on an OK/Cancel box as cancel.
-        if (buttons == MsgButtons::YesNo && box.clickedButton() == nullptr)
+        if (buttons != MsgButtons::Ok && buttons != MsgButtons::OkCancel && box.clickedButton() == nullptr)
             return MsgAnswer::No;
         return box.clickedButton() ? MsgAnswer::Ok : MsgAnswer::Cancel;
     }
@@ -90,9 +89,13 @@ QString QtServices::saveFileDialog(const QString& filter, const QString& initial
 void QtServices::setClipboardText(const QString& text)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    if (!text.isEmpty())
-        clipboard->setText(text);
+    for (const QClipboard::Mode mode : {QClipboard::Clipboard, QClipboard::Selection}) {
+        if (mode == QClipboard::Selection && !clipboard->supportsSelection())
+            continue;
+        clipboard->clear(mode);
+        if (!text.isEmpty())
+            clipboard->setText(text, mode);
+    }
 }
 
 void QtServices::openUrl(const QString& address)
@@ -127,9 +130,10 @@ QString QtServices::programFolder()
 
 void QtServices::endProgram()
 {
-    // Stop at once, as the user asked: no window's close handling, no waiting for a running transfer.
-    std::fflush(nullptr);
-    std::_Exit(0);
+    // Gone at once for the user; the normal shutdown then hands the clipboard over to a clipboard manager.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->hide();
+    QCoreApplication::exit(0);
 }
 
 bool ObjectNameAccessibility::eventFilter(QObject* watched, QEvent* event)

@@ -9,7 +9,7 @@ namespace lumaport {
 class TimerClock;
 
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
-enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoDefaultNo };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 
 inline const QString kAppTitle = QStringLiteral("Lumaport");
@@ -28,6 +28,7 @@ public:
     virtual QString openFileDialog(const QString& filter, const QString& initialFolder) = 0;
     virtual QString saveFileDialog(const QString& filter, const QString& initialFolder) = 0;
 
+    /// Replaces the clipboard's text, and the selection's where the window system has one.
     virtual void setClipboardText(const QString& text) = 0;
     /// Hands the address to the default browser and returns at once.
     virtual void openUrl(const QString& address) = 0;
@@ -44,7 +45,9 @@ public:
     virtual TimerClock* timerClock() = 0;
     /// Folder holding the program and its settings files.
     virtual QString programFolder() = 0;
-    /// Ends the program at once: no window's close handling runs. Callers return right after it.
+    /// Ends the program: every window goes at once, without its close handling, and the application shuts down
+    /// normally once the running handlers return, so the desktop's clipboard manager can take the clipboard.
+    /// Callers return right after it.
     virtual void endProgram() = 0;
 };
 

@@ -102,10 +102,17 @@ void frmsavpic::cmdsavepic_Click()
         services.messageBox(QStringLiteral("Please select a path"));
         return;
     }
+    const QString source = m_forms.frmload().txtimg->text();
+    if (target == m_publishedPath && source != target) {
+        const QString question =
+            QStringLiteral("\"%1\" is the file you went on to publish. Replace it with \"%2\"?").arg(target, source);
+        if (services.messageBox(question, QString(), MsgIcon::Question, MsgButtons::YesNoDefaultNo) != MsgAnswer::Yes)
+            return;
+    }
     // A path that is not absolute would land in whatever folder the program was started from, which the
     // user never chose: it fails like any other unusable path.
     const QString destination = QDir::isAbsolutePath(target) ? target : QString();
-    if (SafeFileCopy(m_forms.frmload().txtimg->text(), destination, services))
+    if (SafeFileCopy(source, destination, services))
         lblnotice->setText(QStringLiteral("Your Picture was saved"));
     else
         // An earlier save's notice must not pass for this one.
@@ -121,7 +128,7 @@ void frmsavpic::Command2_Click()
 
 void frmsavpic::Command3_Click()
 {
-    m_forms.services().endProgram();
+    m_forms.endProgram();
 }
 
 void frmsavpic::Command4_Click()
@@ -138,6 +145,7 @@ void frmsavpic::Command5_Click()
     // file is only in the former.
     ftp.setLocalFile(load.Drive1->drive(), load.File1->path(), load.File1->fileName());
     txtsave->setText(load.txtimg->text());
+    m_publishedPath = txtsave->text();
     ftp.txtsaveftp->setText(txtpic->text());
     ftp.Text1->show();
     ftp.Label2->show();

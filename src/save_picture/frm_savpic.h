@@ -51,6 +51,8 @@ private:
     void txtsave_Change();
 
     Forms& m_forms;
+    // The path "FTP" left in txtsave: the published file itself, which a save of another file would replace.
+    QString m_publishedPath;
 };
 
 } // namespace lumaport

@@ -4,6 +4,7 @@
 #include "ftp/frm_ftp.h"
 #include "ftp/internet_transfer.h"
 #include "main_window/frm_load.h"
+#include "platform/services.h"
 #include "preview/frm_preview.h"
 #include "save_picture/frm_savpic.h"
 #include "startup/frm_about.h"
@@ -70,6 +71,13 @@ frmftp& Forms::frmftp()
 frmAbout& Forms::frmAbout()
 {
     return reference(m_about);
+}
+
+void Forms::endProgram()
+{
+    if (m_ftp)
+        m_ftp->abandonRequest();
+    m_services.endProgram();
 }
 
 bool Forms::isLoaded(const QString& formName) const

@@ -40,6 +40,10 @@ public:
     lumaport::frmftp& frmftp();
     lumaport::frmAbout& frmAbout();
 
+    /// Ends the program through the services; a running FTP request is abandoned, so that no wait for it holds
+    /// the ending up.
+    void endProgram();
+
     /// Whether the window of that design name exists now, without creating it.
     bool isLoaded(const QString& formName) const;
 

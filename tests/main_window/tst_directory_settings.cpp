@@ -2,27 +2,17 @@
 // The settings file ooo.lbr and the text-file rules it shares with server profiles.
 #include "main_window/directory_settings.h"
 #include "platform/settings_text.h"
+#include "support/test_files.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/fsuid.h>
-#include <unistd.h>
-
 using namespace lumaport;
+using namespace lumaport::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Root writes anywhere; with another user's file-system identity (this thread only) a folder's rights count.
-// Setting the ids to -1 changes nothing.
-struct AsAnotherUser
-{
-    const uid_t id = ::geteuid() == 0 ? 65534 : uid_t(-1);
-    AsAnotherUser() { ::setfsgid(id), ::setfsuid(id); }
-    ~AsAnotherUser() { ::setfsuid(::geteuid()), ::setfsgid(::getegid()); }
-};
 
 bool writeBytes(const QString& path, const QByteArray& bytes)
 {

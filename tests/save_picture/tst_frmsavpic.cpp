@@ -348,6 +348,23 @@ private Q_SLOTS:
         QVERIFY(ftp.Label3->isHidden());
         QCOMPARE(ftp.Command6->text(), QStringLiteral("Select another Picture"));
     }
+
+    void savingAnotherFileOverThePublishedOneAsksFirst()
+    {
+        openWith(QStringLiteral("photo.jpg"));
+        window().Command5->click();
+        const QString published = window().txtsave->text();
+        const auto restore = qScopeGuard([&] { writeFile(published, m_photo); });
+        QVERIFY(main().File1->setFileName(QStringLiteral("empty.jpg")));
+        const QString question = QStringLiteral("\"%1\" is the file you went on to publish. Replace it with \"%2\"?")
+                                     .arg(published, m_pictures + QStringLiteral("/empty.jpg"));
+        for (const MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
+            m_services->expectMessage(question, answer, kAppTitle);
+            window().cmdsavepic->click();
+            QCOMPARE(m_services->boxes().back().buttons, MsgButtons::YesNoDefaultNo);
+            QCOMPARE(readFile(published), answer == MsgAnswer::No ? m_photo : QByteArray());
+        }
+    }
 };
 
 QTEST_MAIN(TestFrmsavpic)

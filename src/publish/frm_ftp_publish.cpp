@@ -1,0 +1,232 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The FTP window's lower panel: the published file's web address, bare or in forum tags, and the clipboard;
+// the server profiles of its "Login Options"; and the ways out of the window.
+#include "ftp/frm_ftp.h"
+#include "main_window/frm_load.h"
+#include "platform/paths.h"
+#include "platform/services.h"
+#include "platform/settings_text.h"
+#include "publish/link_address.h"
+#include "publish/server_profile.h"
+#include "startup/forms.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace lumaport {
+
+namespace {
+
+const QString kProfileFilter = QStringLiteral("Settings(*.lbx)|*.lbx");
+
+QString profileFolder(Services& services)
+{
+    return settingsFolder(services.programFolder());
+}
+
+} // namespace
+
+void frmftp::connectPublishing()
+{
+    connect(Text3, &QLineEdit::textChanged, this, &frmftp::Text3_Change);
+    connect(Text1, &QLineEdit::textChanged, this, &frmftp::Text1_Change);
+    connect(txturl1, &QLineEdit::textChanged, this, &frmftp::txturl1_Change);
+    connect(cmdURL, &QPushButton::clicked, this, &frmftp::cmdURL_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmftp::Command3_Click);
+    connect(Command9, &QPushButton::clicked, this, &frmftp::Command9_Click);
+    connect(Command10, &QPushButton::clicked, this, &frmftp::Command10_Click);
+    connect(Command5, &QPushButton::clicked, this, &frmftp::Command5_Click);
+    connect(Command4, &QPushButton::clicked, this, &frmftp::Command4_Click);
+    connect(Command6, &QPushButton::clicked, this, &frmftp::Command6_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmftp::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmftp::Command2_Click);
+    connect(cmdopen, &QPushButton::clicked, this, &frmftp::cmdopen_Click);
+    connect(cmdsave, &QPushButton::clicked, this, &frmftp::cmdsave_Click);
+    connect(Command7, &QPushButton::clicked, this, &frmftp::Command7_Click);
+    connect(Command8, &QPushButton::clicked, this, &frmftp::Command8_Click);
+}
+
+void frmftp::Text3_Change()
+{
+    txtpermurl->setText(Text3->text() + Text4->text());
+}
+
+void frmftp::Text1_Change()
+{
+    const TagPair tags = tagPair(Text1->text());
+    txturl1->setText(tags.opening);
+    txturl2->setText(tags.closing);
+    // No other keyword hides them again.
+    if (Text1->text() == QLatin1String("url")) {
+        Text2->show();
+        Label3->show();
+    }
+}
+
+void frmftp::txturl1_Change()
+{
+    if (txturl1->text() == QLatin1String("[img]"))
+        Text2->clear();
+}
+
+void frmftp::cmdURL_Click()
+{
+    txtname->setText(txtserverurl->text());
+    if (txtfolder->text().isEmpty())
+        txtname->setText(txtpermurl->text());
+    txtURL->setText(bareAddress(txtname->text(), txtsaveftp->text()));
+}
+
+void frmftp::Command3_Click()
+{
+    txtname->setText(txtserverurl->text());
+    // The settings file keeps the folder's address, written before the fall-back below.
+    m_forms.frmload().saveSettings();
+    if (txtfolder->text().isEmpty())
+        txtname->setText(txtpermurl->text());
+    buildTaggedAddress(txtsaveftp->text());
+    setWindowTitle(QStringLiteral("FTP-") + txtname->text());
+}
+
+void frmftp::Command9_Click()
+{
+    buildTaggedAddress(takeSelectedEntry());
+}
+
+void frmftp::Command10_Click()
+{
+    txtURL->setText(bareAddress(txtname->text(), takeSelectedEntry()));
+}
+
+QString frmftp::takeSelectedEntry()
+{
+    // The file is already on the server: nothing is left to send until another file is handed over.
+    txtsaveftp->clear();
+    cmdsend->setEnabled(false);
+    txtfile->setText(selectedEntry());
+    return txtfile->text();
+}
+
+void frmftp::buildTaggedAddress(const QString& fileName)
+{
+    const TaggedAddress built =
+        taggedAddress({txtname->text(), fileName, Text1->text(), Text2->text(), txturl1->text(), txturl2->text()});
+    txturl1->setText(built.openingTag);
+    txtURL->setText(built.text);
+}
+
+void frmftp::Command5_Click()
+{
+    m_forms.services().setClipboardText(txtURL->text());
+    setSystemStatus(QStringLiteral("Copied"));
+}
+
+void frmftp::Command4_Click()
+{
+    if (m_forms.frmload().saveSettings())
+        setSystemStatus(QStringLiteral("Saved"));
+}
+
+void frmftp::setSystemStatus(const QString& status)
+{
+    lblStatus->setText(status);
+    fraStatus->setTitle(QStringLiteral("System Status"));
+}
+
+void frmftp::Command6_Click()
+{
+    txtsaveftp->show();
+    cmdsend->show();
+    cmdsend->setEnabled(true);
+    // This window stays open behind the main window, which hands the next file over.
+    m_forms.frmload().Show();
+}
+
+void frmftp::Command1_Click()
+{
+    m_forms.frmload().Show();
+    hide();
+}
+
+void frmftp::Command2_Click()
+{
+    // A failed save has said so in its box; the program ends all the same, as asked.
+    m_forms.frmload().saveSettings();
+    m_forms.endProgram();
+}
+
+void frmftp::abandonRequest()
+{
+    if (ITC)
+        cancelRequest();
+}
+
+std::array<QLineEdit*, 6> frmftp::profileBoxes() const
+{
+    return {txtServer, txtUserName, txtPassword, txtname, txtpermurl, Text3};
+}
+
+void frmftp::LoadServerInfo(const QString& Path)
+{
+    QStringList lines;
+    QString error;
+    // A profile that can't be read fills nothing; a short one fills what it has, without a word either way.
+    if (!readServerProfile(Path, &lines, &error))
+        return;
+    const std::array<QLineEdit*, 6> boxes = profileBoxes();
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        boxes[std::size_t(i)]->setText(lines[i]);
+    if (lines.size() < kServerProfileLines)
+        return;
+    Text78->setText(Path);
+    lblStatus->setText(QStringLiteral("Server Info Loaded"));
+}
+
+void frmftp::SaveServerInfo(const QString& Path)
+{
+    QString error;
+    if (!writeServerProfile(Path,
+                            {txtServer->text(), txtUserName->text(), txtPassword->text(), txtname->text(),
+                             txtpermurl->text(), Text3->text()},
+                            &error)) {
+        m_forms.services().messageBox(error, QString(), MsgIcon::Exclamation);
+        return;
+    }
+    setSystemStatus(QStringLiteral("Server Information Saved"));
+}
+
+void frmftp::cmdopen_Click()
+{
+    Services& services = m_forms.services();
+    // A cancelled dialog gives no name, which loads nothing.
+    LoadServerInfo(services.openFileDialog(kProfileFilter, profileFolder(services)));
+}
+
+void frmftp::cmdsave_Click()
+{
+    Services& services = m_forms.services();
+    Text78->setText(services.saveFileDialog(kProfileFilter, profileFolder(services)));
+    if (Text78->text().isEmpty()) {
+        services.messageBox(QStringLiteral("Please select a file first."));
+        return;
+    }
+    SaveServerInfo(Text78->text());
+}
+
+void frmftp::Command7_Click()
+{
+    Text78->setText(joinPath(profileFolder(m_forms.services()), QStringLiteral("oof.lbr")));
+    LoadServerInfo(Text78->text());
+    // The settings file holds the same server fields: where it has them, they win.
+    m_forms.frmload().Command2->click();
+}
+
+void frmftp::Command8_Click()
+{
+    for (QLineEdit* box : {txtname, txtServer, txtUserName, txtPassword, txtpermurl, Text3})
+        box->clear();
+}
+
+} // namespace lumaport
