@@ -44,7 +44,7 @@ public:
     /// the ending up.
     void endProgram();
 
-    /// Whether the window of that design name exists now, without creating it.
+    /// Whether the window of that name exists now, without creating it.
     bool isLoaded(const QString& formName) const;
 
 private:
