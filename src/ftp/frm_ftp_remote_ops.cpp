@@ -26,6 +26,11 @@ QString quoted(const QString& name)
     return QLatin1Char('"') + name + QLatin1Char('"');
 }
 
+bool listHolds(const QListWidget* list, const QString& entry)
+{
+    return !list->findItems(entry, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty();
+}
+
 bool onlySpaces(const QString& name)
 {
     return std::all_of(name.begin(), name.end(), [](QChar c) { return c == u' '; });
@@ -91,13 +96,10 @@ void frmftp::cmdNewFolder_Click()
         return;
     }
     // Only a folder of the very same name stops it; the server judges the rest.
-    const QString entry = name + QLatin1Char('/');
-    for (int i = 0; i < lstRemoteFile->count(); ++i) {
-        if (lstRemoteFile->item(i)->text() == entry) {
-            services.messageBox(QStringLiteral("Folder ") + name + QStringLiteral(" already exists."), kNewFolder,
-                                MsgIcon::Information);
-            return;
-        }
+    if (listHolds(lstRemoteFile, name + QLatin1Char('/'))) {
+        services.messageBox(QStringLiteral("Folder ") + name + QStringLiteral(" already exists."), kNewFolder,
+                            MsgIcon::Information);
+        return;
     }
     runRequest(QStringLiteral("MKDIR ") + quoted(name));
     WaitAndRelist();
@@ -112,6 +114,14 @@ void frmftp::cmdRename_Click()
         m_forms.services().inputBox(QStringLiteral("Enter new file name for ") + entry, QStringLiteral("Rename"));
     if (onlySpaces(name) || holdsControlCharacter(name)) {
         m_forms.services().messageBox(kInvalidName, QStringLiteral("Rename"), MsgIcon::Information);
+        return;
+    }
+    // Many servers let a rename replace an entry of that name, losing what it held.
+    const bool folderExists = listHolds(lstRemoteFile, name + QLatin1Char('/'));
+    if (folderExists || listHolds(lstRemoteFile, name)) {
+        m_forms.services().messageBox((folderExists ? QStringLiteral("Folder ") : QStringLiteral("File ")) + name +
+                                          QStringLiteral(" already exists."),
+                                      QStringLiteral("Rename"), MsgIcon::Information);
         return;
     }
     // The new name goes in as typed, blanks around it included.

@@ -65,6 +65,11 @@ private Q_SLOTS:
         row("rename, blanks kept") << "cmdRename" << 0 << "photo.jpg"
                                    << " beach.jpg " << QStringList{rn} << "RNTO  beach.jpg "
                                    << QStringList{" beach.jpg ", "Pics/"};
+        row("rename onto a file") << "cmdRename" << 0 << "Pics/"
+                                  << "photo.jpg"
+                                  << QStringList{"Rename||Enter new file name for Pics/",
+                                                 "Rename|information|File photo.jpg already exists."}
+                                  << "" << start;
         row("rename, blanks only") << "cmdRename" << 0 << "photo.jpg"
                                    << "   " << QStringList{rn, "Rename|information|Invalid Name"} << "" << start;
         row("rename, NUL") << "cmdRename" << 0 << "photo.jpg" << QStringLiteral("a") + QChar(0)
