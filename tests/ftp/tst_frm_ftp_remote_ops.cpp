@@ -32,75 +32,59 @@ private Q_SLOTS:
 
     void commands_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("key");           // when not 0: pressed on the list while a DIR still runs
+        QTest::addColumn<QString>("press");     // a button, or a key pressed on the list while a DIR still runs
         QTest::addColumn<QString>("entry");     // selected first
         QTest::addColumn<QString>("typed");     // into the input box; "cancel" also cancels the question
         QTest::addColumn<QStringList>("boxes"); // "title|icon|text"; a text ending in a blank is its start
         QTest::addColumn<QString>("sent");      // the server's line for it; empty: none
         QTest::addColumn<QStringList>("listed");
-        const QStringList start{"Pics/", "photo.jpg"};
-        const QString mk = "New Folder||Enter new folder name";
-        const QString rn = "Rename||Enter new file name for photo.jpg";
-        const QStringList busy{"Busy|information|Please wait.  FTP is still executing"};
-        const auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
-        row("make") << "cmdNewFolder" << 0 << ""
-                    << "New" << QStringList{mk} << "MKD New" << QStringList{"New/", "Pics/", "photo.jpg"};
-        row("make existing") << "cmdNewFolder" << 0 << ""
-                             << "Pics" << QStringList{mk, "New Folder|information|Folder Pics already exists."} << ""
-                             << start;
-        row("make, other case") << "cmdNewFolder" << 0 << ""
-                                << "pics" << QStringList{mk} << "MKD pics"
-                                << QStringList{"Pics/", "photo.jpg", "pics/"};
-        row("make, cancelled") << "cmdNewFolder" << 0 << ""
-                               << "" << QStringList{mk} << "" << start;
-        row("make, line break") << "cmdNewFolder" << 0 << ""
-                                << "a\r\nRMD Pics" << QStringList{mk, "New Folder|information|Invalid Name"} << ""
-                                << start;
-        row("rename file") << "cmdRename" << 0 << "photo.jpg"
-                           << "beach.jpg" << QStringList{rn} << "RNTO beach.jpg" << QStringList{"Pics/", "beach.jpg"};
-        row("rename folder") << "cmdRename" << 0 << "Pics/"
-                             << "Albums" << QStringList{"Rename||Enter new file name for Pics/"} << "RNTO Albums"
-                             << QStringList{"Albums/", "photo.jpg"};
-        row("rename, blanks kept") << "cmdRename" << 0 << "photo.jpg"
-                                   << " beach.jpg " << QStringList{rn} << "RNTO  beach.jpg "
-                                   << QStringList{" beach.jpg ", "Pics/"};
-        row("rename onto a file") << "cmdRename" << 0 << "Pics/"
-                                  << "photo.jpg"
-                                  << QStringList{"Rename||Enter new file name for Pics/",
-                                                 "Rename|information|File photo.jpg already exists."}
-                                  << "" << start;
-        row("rename, blanks only") << "cmdRename" << 0 << "photo.jpg"
-                                   << "   " << QStringList{rn, "Rename|information|Invalid Name"} << "" << start;
-        row("rename, NUL") << "cmdRename" << 0 << "photo.jpg" << QStringLiteral("a") + QChar(0)
-                           << QStringList{rn, "Rename|information|Invalid Name"} << "" << start;
-        row("delete file") << "cmdDelete" << 0 << "photo.jpg"
-                           << "" << QStringList{"Delete|question|Delete photo.jpg ?"} << "DELE photo.jpg"
-                           << QStringList{"Pics/"};
-        row("delete folder") << "cmdDelete" << 0 << "Pics/"
-                             << "" << QStringList{"Delete|question|Delete Pics/ ?"} << "RMD Pics"
-                             << QStringList{"photo.jpg"};
-        row("delete, cancelled") << "cmdDelete" << 0 << "photo.jpg"
-                                 << "cancel" << QStringList{"Delete|question|Delete photo.jpg ?"} << "" << start;
-        row("size of a file") << "cmdSize" << 0 << "photo.jpg"
-                              << "" << QStringList{"Size|information|The size of file photo.jpg is 5 bytes"}
-                              << "SIZE photo.jpg" << start;
-        row("size of a folder") << "cmdSize" << 0 << "Pics/"
-                                << "" << QStringList{"Error|critical|12003 "} << "SIZE Pics" << start;
-        row("busy, F7") << "cmdNewFolder" << int(Qt::Key_F7) << "photo.jpg"
-                        << "" << busy << "" << start;
-        row("busy, F2") << "cmdRename" << int(Qt::Key_F2) << "photo.jpg"
-                        << "" << busy << "" << start;
-        row("busy, Delete") << "cmdDelete" << int(Qt::Key_Delete) << "photo.jpg"
-                            << "" << busy << "" << start;
-        row("busy, Alt+Return") << "cmdSize" << (Qt::ALT | Qt::Key_Return).toCombined() << "photo.jpg"
-                                << "" << busy << "" << start;
+        using L = QStringList;
+        const L start{"Pics/", "photo.jpg"};
+        const QString mk = "New Folder||Enter new folder name", rn = "Rename||Enter new file name for photo.jpg";
+        const QString rnPics = "Rename||Enter new file name for Pics/";
+        const QString invalid = "|information|Invalid Name", del = "Delete|question|Delete ";
+        const L busy{"Busy|information|Please wait.  FTP is still executing"};
+        // clang-format off
+        QTest::newRow("make") << "cmdNewFolder" << "" << "New" << L{mk} << "MKD New" << L{"New/", "Pics/", "photo.jpg"};
+        QTest::newRow("make existing") << "cmdNewFolder" << "" << "Pics"
+            << L{mk, "New Folder|information|Folder Pics already exists."} << "" << start;
+        QTest::newRow("make, other case") << "cmdNewFolder" << "" << "pics" << L{mk} << "MKD pics"
+            << L{"Pics/", "photo.jpg", "pics/"};
+        QTest::newRow("make, cancelled") << "cmdNewFolder" << "" << "" << L{mk} << "" << start;
+        QTest::newRow("make, line break") << "cmdNewFolder" << "" << "a\r\nRMD Pics" << L{mk, "New Folder" + invalid}
+            << "" << start;
+        QTest::newRow("rename file") << "cmdRename" << "photo.jpg" << "beach.jpg" << L{rn} << "RNTO beach.jpg"
+            << L{"Pics/", "beach.jpg"};
+        QTest::newRow("rename folder") << "cmdRename" << "Pics/" << "Albums" << L{rnPics} << "RNTO Albums"
+            << L{"Albums/", "photo.jpg"};
+        QTest::newRow("rename, blanks kept") << "cmdRename" << "photo.jpg" << " beach.jpg " << L{rn}
+            << "RNTO  beach.jpg " << L{" beach.jpg ", "Pics/"};
+        QTest::newRow("rename onto a file") << "cmdRename" << "Pics/" << "photo.jpg"
+            << L{rnPics, "Rename|information|File photo.jpg already exists."} << "" << start;
+        QTest::newRow("rename, blanks only") << "cmdRename" << "photo.jpg" << "   " << L{rn, "Rename" + invalid} << ""
+            << start;
+        QTest::newRow("rename, NUL") << "cmdRename" << "photo.jpg" << QStringLiteral("a") + QChar(0)
+            << L{rn, "Rename" + invalid} << "" << start;
+        QTest::newRow("delete file") << "cmdDelete" << "photo.jpg" << "" << L{del + "photo.jpg ?"} << "DELE photo.jpg"
+            << L{"Pics/"};
+        QTest::newRow("delete folder") << "cmdDelete" << "Pics/" << "" << L{del + "Pics/ ?"} << "RMD Pics"
+            << L{"photo.jpg"};
+        QTest::newRow("delete, cancelled") << "cmdDelete" << "photo.jpg" << "cancel" << L{del + "photo.jpg ?"} << ""
+            << start;
+        QTest::newRow("size of a file") << "cmdSize" << "photo.jpg" << ""
+            << L{"Size|information|The size of file photo.jpg is 5 bytes"} << "SIZE photo.jpg" << start;
+        QTest::newRow("size of a folder") << "cmdSize" << "Pics/" << "" << L{"Error|critical|12003 "} << "SIZE Pics"
+            << start;
+        QTest::newRow("busy, F7") << "F7" << "photo.jpg" << "" << busy << "" << start;
+        QTest::newRow("busy, F2") << "F2" << "photo.jpg" << "" << busy << "" << start;
+        QTest::newRow("busy, Delete") << "Del" << "photo.jpg" << "" << busy << "" << start;
+        QTest::newRow("busy, Alt+Return") << "Alt+Return" << "photo.jpg" << "" << busy << "" << start;
+        // clang-format on
     }
 
     void commands()
     {
-        QFETCH(QString, button);
-        QFETCH(int, key);
+        QFETCH(QString, press);
         QFETCH(QString, entry);
         QFETCH(QString, typed);
         QFETCH(QStringList, boxes);
@@ -122,18 +106,19 @@ private Q_SLOTS:
         m_services->answerEveryBox(typed == QLatin1String("cancel") ? MsgAnswer::Cancel : MsgAnswer::Ok, typed);
         list()->setFocus();
         list()->setCurrentItem(list()->findItems(entry, Qt::MatchExactly).value(0));
-        // The user picks nothing else meanwhile; the size box still names the entry asked about.
+        // The user clicks away while the command waits; the size box still names the entry asked about.
         QTimer::singleShot(0, list(), [this] { list()->clearSelection(); });
-        if (key) {
-            FtpWindowProbe(ftp()).WaitAndRelist();
-            QTest::keyClick(list(), Qt::Key(key & ~Qt::KeyboardModifierMask),
-                            Qt::KeyboardModifiers(key & Qt::KeyboardModifierMask));
+        if (press.startsWith(QLatin1String("cmd"))) {
+            control<QPushButton>(ftp(), qPrintable(press))->click();
         } else {
-            control<QPushButton>(ftp(), qPrintable(button))->click();
+            FtpWindowProbe(ftp()).WaitAndRelist();
+            const QKeyCombination key = QKeySequence(press)[0];
+            QTest::keyClick(list(), key.key(), key.keyboardModifiers());
         }
+        const bool deleting = press.contains(QLatin1String("Del"));
         auto* cmdDelete = control(ftp(), "cmdDelete");
-        QCOMPARE(cmdDelete->isEnabled(), button != QLatin1String("cmdDelete"));
-        if (button == QLatin1String("cmdSize") && !key)
+        QCOMPARE(cmdDelete->isEnabled(), !deleting);
+        if (press == QLatin1String("cmdSize"))
             QCOMPARE(statusText(ftp()), QStringLiteral("Connected"));
 
         const char* icons[] = {"", "critical", "question", "exclamation", "information"};
@@ -154,7 +139,7 @@ private Q_SLOTS:
             QCOMPARE(received.filter(QLatin1String(verb)).isEmpty(), !sent.startsWith(QLatin1String(verb)));
         // Timer2 brings Delete back after a delete; one turned away waits for the next list click.
         m_services->clock().advance(4000);
-        QCOMPARE(cmdDelete->isEnabled(), button != QLatin1String("cmdDelete") || !sent.isEmpty());
+        QCOMPARE(cmdDelete->isEnabled(), !deleting || !sent.isEmpty());
     }
 
     // A log off during a size query closes the connection: the CLOSE's empty reply is no size.
