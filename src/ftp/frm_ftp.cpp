@@ -145,7 +145,6 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     connect(Timer2, &Timer::timer, this, &frmftp::Timer2_Timer);
     connect(drvLocalDrive, &DriveList::changed, this, &frmftp::drvLocalDrive_Change);
     connect(dirLocalDir, &FolderList::changed, this, &frmftp::dirLocalDir_Change);
-    buildRemoteCommands();
 }
 
 frmftp::~frmftp() = default;
@@ -231,6 +230,7 @@ void frmftp::buildRemoteFiles()
     setPicture(cmdNewFolder, QStringLiteral(":/lumaport/new_folder.png"));
     cmdUpFolder->setAccessibleName(cmdUpFolder->toolTip());
     cmdNewFolder->setAccessibleName(cmdNewFolder->toolTip());
+    buildRemoteCommands();
 }
 
 void frmftp::buildLocalFiles()
