@@ -106,6 +106,7 @@ private Q_SLOTS:
         m_services->answerEveryBox(typed == QLatin1String("cancel") ? MsgAnswer::Cancel : MsgAnswer::Ok, typed);
         list()->setFocus();
         list()->setCurrentItem(list()->findItems(entry, Qt::MatchExactly).value(0));
+        m_services->clock().advance(4000); // whatever the choice started is over
         // The user clicks away while the command waits; the size box still names the entry asked about.
         QTimer::singleShot(0, list(), [this] { list()->clearSelection(); });
         if (press.startsWith(QLatin1String("cmd"))) {
