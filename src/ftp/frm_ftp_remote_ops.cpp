@@ -36,8 +36,8 @@ bool onlySpaces(const QString& name)
     return std::all_of(name.begin(), name.end(), [](QChar c) { return c == u' '; });
 }
 
-/// A menu entry and key of the remote list that presses a button: same handler, and off whenever the button is
-/// (Delete's button rests for a while after each use).
+// A menu entry and key of the remote list that presses a button: same handler, and off whenever the button is
+// (Delete's button rests for a while after each use).
 class ButtonAction : public QAction
 {
 public:
