@@ -137,6 +137,16 @@ struct FtpSession::Request
         (*progress)(done, total);
     }
 
+    void startAgain()
+    {
+        changedServer = false;
+        errorReply.clear();
+        ownCommandFailure.clear();
+        sizeReply.clear();
+        if (source)
+            source->seek(0);
+    }
+
     // A server ends an idle session with a 421 before anything else, or just closes it; then nothing of the
     // request has been done and it can be run again on a new connection.
     bool foundSessionEnded(const FtpOutcome& outcome) const
@@ -332,10 +342,7 @@ FtpOutcome FtpSession::run(const FtpCommand& command, const FtpLogOn& logOn, con
     if (reused && !cancelled() && request.foundSessionEnded(outcome)) {
         // The server ended the session while it sat idle: log on again, in the same folder, and try once more.
         disconnect();
-        if (request.source)
-            request.source->seek(0);
-        request.changedServer = false;
-        request.errorReply.clear();
+        request.startAgain();
         outcome = start(command, request);
     }
     if (cancelled()) {
@@ -482,8 +489,12 @@ FtpOutcome FtpSession::size(const QString& name, Request& request)
     request.mainVerb = "SIZE";
     if (const int code = perform(request); code != CURLE_OK)
         return failure(code, request);
-    if (!request.sizeReply.startsWith("213"))
-        return {FtpError::ServerRefused, QStringLiteral("The server did not tell the size of \"%1\".").arg(name), {}};
+    if (!request.sizeReply.startsWith("213")) {
+        const QString info = request.errorReply.isEmpty()
+                                 ? QStringLiteral("The server did not tell the size of \"%1\".").arg(name)
+                                 : request.errorReply;
+        return {FtpError::ServerRefused, info, {}};
+    }
     const std::optional<qint64> length = sizeFromReply(request.sizeReply);
     if (!length)
         return {FtpError::ServerRefused,
