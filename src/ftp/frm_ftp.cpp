@@ -145,6 +145,7 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     connect(Timer2, &Timer::timer, this, &frmftp::Timer2_Timer);
     connect(drvLocalDrive, &DriveList::changed, this, &frmftp::drvLocalDrive_Change);
     connect(dirLocalDir, &FolderList::changed, this, &frmftp::dirLocalDir_Change);
+    setUpTransfers();
 }
 
 frmftp::~frmftp() = default;
@@ -407,6 +408,8 @@ void frmftp::cancelRequest()
 {
     ++m_request;
     ITC->Cancel();
+    // The next request logs on afresh, in the log-on folder.
+    setRemoteFolder(QString());
 }
 
 bool frmftp::runRequest(const QString& command)

@@ -202,6 +202,9 @@ void TstFtpCommand::namesInsideAFolder()
     const RemoteFolder folder = RemoteFolder().entered(u"my pics/"_s);
     QCOMPARE(folder.urlPath(u"photo 1.jpg"_s), u"my%20pics/photo%201.jpg"_s);
     QCOMPARE(RemoteFolder().urlPath(u"a#b?.txt"_s), u"a%23b%3F.txt"_s);
+    QCOMPARE(folder.entered(u"12/"_s).path(), u"my pics/12/"_s);
+    QCOMPARE(folder.parent().parent().path(), u"../"_s);
+    QCOMPARE(RemoteFolder().path(), QString());
     QCOMPARE(withoutFolderMark(u"old/"_s), u"old"_s);
     QCOMPARE(withoutFolderMark(u"file"_s), u"file"_s);
     QCOMPARE(withoutFolderMark(u"/"_s), u"/"_s);
