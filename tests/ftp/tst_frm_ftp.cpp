@@ -7,16 +7,20 @@
 #include "platform/drive_list.h"
 #include "platform/file_list.h"
 #include "platform/folder_list.h"
+#include "platform/picture_box.h"
 #include "platform/timer.h"
 #include "platform/volumes.h"
 #include "startup/forms.h"
 #include "support/fake_transfer.h"
 #include "support/scripted_services.h"
+#include "support/test_files.h"
 
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,6 +56,15 @@ class TestFrmFtp : public WindowTest
         transfer().script(FakeTransfer::completes(reply));
         control<QPushButton>(ftp(), "cmdLogOn")->click();
         QCOMPARE(arrangement(ftp()), kLoggedOn);
+    }
+
+    /// Logs on to a server listing the entries, with the local panes on a folder holding photo.jpg.
+    void logOnWithLocalPhoto(const QTemporaryDir& local, const QString& reply)
+    {
+        writeFile(local.filePath(QStringLiteral("photo.jpg")));
+        control<FolderList>(ftp(), "dirLocalDir")->setPath(local.path());
+        control<FileList>(ftp(), "filLocalFile")->setFileName(QStringLiteral("photo.jpg"));
+        logOn(reply);
     }
 
 private Q_SLOTS:
@@ -428,6 +441,88 @@ private Q_SLOTS:
         QCOMPARE(statusText(w), QStringLiteral("Connected"));
         QCOMPARE(remoteEntries(w), QStringList{QStringLiteral("a")});
         QCOMPARE(arrangement(w), kLoggedOn);
+    }
+
+    // Every refusal comes before anything is sent; nothing outside the local folder is ever named.
+    void receiveRefusesBeforeSending_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("title");
+        const QString notPlain = QStringLiteral("The name \"%1\" is not a plain file name and cannot be received.");
+        QTest::newRow("nothing selected") << ""
+                                          << "Please select a file to receive."
+                                          << "Error";
+        QTest::newRow("folder") << "pics/"
+                                << "pics/ is a folder and cannot be sent."
+                                << "Error";
+        for (const char* name : {"..", ".", "a\\b", "x\ty"})
+            QTest::newRow(name) << name << notPlain.arg(QLatin1String(name)) << "Error";
+        QTest::newRow("listed locally") << "photo.jpg"
+                                        << "File photo.jpg already exists."
+                                        << "Recieve";
+    }
+
+    void receiveRefusesBeforeSending()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, box);
+        QFETCH(QString, title);
+        QTemporaryDir local;
+        logOnWithLocalPhoto(local, entry + QStringLiteral("\r\nother\r\n"));
+        if (!entry.isEmpty())
+            control<QListWidget>(ftp(), "lstRemoteFile")->setCurrentRow(0);
+        m_services->expectMessage(box, MsgAnswer::Ok, title);
+        Q_EMIT control<PictureBox>(ftp(), "imgReceiveFile")->clicked();
+        QCOMPARE(transfer().executed(), QStringList{QStringLiteral("DIR")});
+    }
+
+    void sendAsksBeforeReplacingAListedName_data()
+    {
+        QTest::addColumn<MsgAnswer>("answer");
+        QTest::addColumn<QStringList>("sent");
+        QTest::newRow("no") << MsgAnswer::No << QStringList{};
+        QTest::newRow("yes") << MsgAnswer::Yes << QStringList{"PUT", "DIR"};
+    }
+
+    void sendAsksBeforeReplacingAListedName()
+    {
+        QFETCH(MsgAnswer, answer);
+        QFETCH(QStringList, sent);
+        QTemporaryDir local;
+        logOnWithLocalPhoto(local, QStringLiteral("photo.jpg\r\nPhoto.jpg\r\nphoto.jpg/\r\n"));
+        m_services->expectMessage(QStringLiteral("File photo.jpg already exists.\r\nOverwrite?"), answer,
+                                  QStringLiteral("Overwrite"));
+        transfer().script(FakeTransfer::completes({}));
+        control<QPushButton>(ftp(), "cmdsend")->click();
+        QCOMPARE(m_services->boxes().back().buttons, MsgButtons::YesNo);
+        QStringList verbs;
+        for (const QString& command : transfer().executed().mid(1))
+            verbs.append(command.section(QLatin1Char(' '), 0, 0));
+        QCOMPARE(verbs, sent);
+        if (!sent.isEmpty())
+            QCOMPARE(transfer().executed().at(1),
+                     QStringLiteral("PUT \"%1/photo.jpg\" \"photo.jpg\"").arg(QDir(local.path()).path()));
+    }
+
+    // Percent only when the size is known; gone once the transfer has ended.
+    void progressBarShowsWhileAFileMoves()
+    {
+        QTemporaryDir local;
+        logOnWithLocalPhoto(local, QStringLiteral("index.html\r\n"));
+        auto* bar = control<QProgressBar>(ftp(), "prgTransfer");
+        QStringList seen;
+        QTimer::singleShot(0, this, [&] {
+            seen << (bar->isHidden() ? "hidden" : "shown");
+            transfer().emitProgress(512, 1024);
+            seen << QString::number(bar->value()) << bar->text().section(QLatin1Char(','), 0, 0);
+            transfer().emitProgress(2048, -1);
+            seen << QString::number(bar->text().count(QLatin1Char('%')));
+            transfer().finish(FakeTransfer::completes({}));
+        });
+        control<QPushButton>(ftp(), "cmdsend")->click();
+        QCOMPARE(seen, (QStringList{"shown", "500", "50%", "0"}));
+        QVERIFY(bar->isHidden());
     }
 
     // Closing the window cancels a log-on in progress; that is no success either.

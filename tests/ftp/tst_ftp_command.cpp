@@ -4,6 +4,7 @@
 #include "ftp/ftp_command.h"
 #include "ftp/ftp_server_address.h"
 #include "ftp/remote_folder.h"
+#include "ftp/transfer_rules.h"
 
 #include <QTest>
 
@@ -26,6 +27,8 @@ private Q_SLOTS:
     void folderMoves_data();
     void folderMoves();
     void namesInsideAFolder();
+    void progressTexts_data();
+    void progressTexts();
 };
 
 void TstFtpCommand::acceptsTheWindowsVocabulary_data()
@@ -208,6 +211,28 @@ void TstFtpCommand::namesInsideAFolder()
     QCOMPARE(withoutFolderMark(u"old/"_s), u"old"_s);
     QCOMPARE(withoutFolderMark(u"file"_s), u"file"_s);
     QCOMPARE(withoutFolderMark(u"/"_s), u"/"_s);
+}
+
+void TstFtpCommand::progressTexts_data()
+{
+    QTest::addColumn<qint64>("done");
+    QTest::addColumn<qint64>("total");
+    QTest::addColumn<qint64>("ms");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("half") << 512LL * 1024 * 1024 << 1024LL * 1024 * 1024 << 2000LL
+                          << u"50%, 512.0 MB of 1.0 GB, 256.0 MB/s"_s;
+    QTest::newRow("size unknown") << 2048LL << -1LL << 1000LL << u"2.0 kB, 2.0 kB/s"_s;
+    QTest::newRow("no time yet") << 0LL << 10LL << 0LL << u"0%, 0 bytes of 10 bytes"_s;
+    QTest::newRow("empty file") << 0LL << 0LL << 5LL << u"100%, 0 bytes of 0 bytes, 0 bytes/s"_s;
+}
+
+void TstFtpCommand::progressTexts()
+{
+    QFETCH(qint64, done);
+    QFETCH(qint64, total);
+    QFETCH(qint64, ms);
+    QFETCH(QString, text);
+    QCOMPARE(transferProgressText(done, total, ms, QLocale::c()), text);
 }
 
 QTEST_GUILESS_MAIN(TstFtpCommand)
