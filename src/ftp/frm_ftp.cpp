@@ -57,7 +57,7 @@ void setPicture(QPushButton* button, const QString& resource)
     button->setIconSize(QSize(16, 16));
 }
 
-/// A label whose caption is set once: desktop fonts run wider than the design's.
+// A label whose caption is set once, shrunk to fit its box.
 QLabel* addFittedLabel(QWidget* parent, const char* name, const QString& caption, const Twips& twips)
 {
     QLabel* label = addLabel(parent, name, caption, twips);
@@ -65,7 +65,7 @@ QLabel* addFittedLabel(QWidget* parent, const char* name, const QString& caption
     return label;
 }
 
-/// A button too narrow for its caption on one line.
+// A button too narrow for its caption on one line.
 QPushButton* addWrappingButton(QWidget* parent, const char* name, const QString& caption, const Twips& twips)
 {
     auto* button = addControl<WrappingButton>(parent, name, twips);
@@ -74,7 +74,7 @@ QPushButton* addWrappingButton(QWidget* parent, const char* name, const QString&
     return button;
 }
 
-/// A text box with no label of its own to name it for screen readers.
+// A text box with no label of its own to name it for screen readers.
 QLineEdit* addNamedTextBox(QWidget* parent, const char* name, const Twips& twips, const QString& accessibleName,
                            const QString& text = {})
 {
@@ -83,7 +83,7 @@ QLineEdit* addNamedTextBox(QWidget* parent, const char* name, const Twips& twips
     return box;
 }
 
-/// The state texts shown in the status line; empty for states that leave it as it is.
+// The state texts shown in the status line; empty for states that leave it as it is.
 QString stateText(int state)
 {
     switch (state) {

@@ -67,7 +67,7 @@ public:
 private:
     void buildMenu();
     std::array<OptionButton*, 6> kindOptions() const;
-    /// The placeholder picture from the program folder; a null picture when it is missing or unreadable.
+    // The placeholder picture from the program folder; a null picture when it is missing or unreadable.
     QPixmap placeholder() const;
     QString settingsPath() const;
 

@@ -84,7 +84,7 @@ void place(QWidget* widget, const Twips& twips);
 void setBackColor(QWidget* widget, const QColor& color);
 void setForeColor(QWidget* widget, const QColor& color);
 
-/// Creates a control of type W named after its design name and placed at its twip position.
+/// Creates a control of type W with its name and places it at its twip position.
 template <class W> W* addControl(QWidget* parent, const char* name, const Twips& twips)
 {
     auto* widget = new W(parent);
@@ -102,8 +102,8 @@ QGroupBox* addFrame(QWidget* parent, const char* name, const QString& caption, c
 /// Labels text boxes for screen readers: a text box with no buddy label gets the label's caption.
 void setBuddy(QLabel* label, QWidget* buddy);
 
-/// Shrinks the label's font, a point at a time, until its caption fits its width: desktop fonts run wider
-/// than the design's, and a cut-off notice reads as a different sentence.
+/// Shrinks the label's font, a point at a time, until its caption fits its width: the twip layout leaves
+/// little room beside a caption in today's desktop fonts, and a cut-off notice reads as a different sentence.
 void fitCaption(QLabel* label);
 
 } // namespace lumaport

@@ -21,13 +21,12 @@ public:
     void doEvents() override;
     void waitForEvents() override;
     QString timeOfDay() override;
-    TimerClock* timerClock() override { return nullptr; }
     QString programFolder() override;
     void endProgram() override;
 };
 
 /// Copies each widget's objectName into its accessible description when first polished, so automation
-/// tools find every control by its design name while screen readers keep reading captions.
+/// tools find every control by its name while screen readers keep reading captions.
 class ObjectNameAccessibility : public QObject
 {
 public:

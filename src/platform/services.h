@@ -40,8 +40,8 @@ public:
 
     /// Current time of day in the system's format.
     virtual QString timeOfDay() = 0;
-    /// The clock the windows' timers count on; null for the system's time.
-    virtual TimerClock* timerClock() = 0;
+    /// The clock the windows' timers count on; null, the default, for the system's time.
+    virtual TimerClock* timerClock() { return nullptr; }
     /// Folder holding the program and its settings files.
     virtual QString programFolder() = 0;
     /// Ends the program at once: no window's close handling runs. Callers return right after it.

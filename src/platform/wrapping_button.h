@@ -5,9 +5,9 @@
 
 namespace lumaport {
 
-/// A command button whose caption breaks into lines at blanks when it is wider than the button, as the
-/// design's tall, narrow buttons show theirs. The caption stays one text; only the drawing wraps. For
-/// buttons without a picture.
+/// A command button whose caption breaks into lines at blanks when it is wider than the button, for the
+/// FTP window's tall, narrow buttons. The caption stays one text; only the drawing wraps. For buttons
+/// without a picture.
 class WrappingButton : public QPushButton
 {
     Q_OBJECT

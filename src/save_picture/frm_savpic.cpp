@@ -88,7 +88,7 @@ frmsavpic::frmsavpic(Forms& forms)
 
 void frmsavpic::Form_Unload(bool& cancel)
 {
-    // Leaving the unload uncancelled is the design's "cancel, then unload without asking again".
+    // Closing unloads the window; the next reference builds it afresh.
     Q_UNUSED(cancel);
     lblnotice->clear();
     m_forms.frmload().Show();

@@ -42,7 +42,7 @@ public:
 
     int get() const { return m_fd; }
     bool isOpen() const { return m_fd >= 0; }
-    /// Closes now, so that a late write error is seen.
+    // Closes now, so that a late write error is seen.
     bool close()
     {
         const int fd = m_fd;

@@ -40,7 +40,7 @@ public:
     lumaport::frmftp& frmftp();
     lumaport::frmAbout& frmAbout();
 
-    /// Whether the window of that design name exists now, without creating it.
+    /// Whether the window of that name exists now, without creating it.
     bool isLoaded(const QString& formName) const;
 
 private:

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the FTP window shows, read through its controls' design names, for the window's test suites.
+// What the FTP window shows, read through its controls' names, for the window's test suites.
 #pragma once
 
 #include "ftp/frm_ftp.h"

@@ -150,7 +150,7 @@ private Q_SLOTS:
             QVERIFY(widget->parentWidget() == &ftp());
     }
 
-    void looksAsDesigned()
+    void sizeColoursAndFonts()
     {
         frmftp& w = ftp();
         QCOMPARE(w.size(), QSize(650, 478));

@@ -74,7 +74,7 @@ private:
     int m_timeout = 0;
     int m_cancels = 0;
     int m_code = 0;
-    int m_request = 0; ///< bumped by every Execute and Cancel, so a late delivery of an ended request is dropped
+    int m_request = 0; // bumped by every Execute and Cancel, so a late delivery of an ended request is dropped
     bool m_executing = false;
 };
 
