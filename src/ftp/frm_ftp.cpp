@@ -205,6 +205,8 @@ void frmftp::buildRemoteFiles()
     fraRemoteFiles = addFrame(this, "fraRemoteFiles", QStringLiteral("Remote Files"), {4440, 240, 5175, 4020});
     lstRemoteFile = addControl<QListWidget>(fraRemoteFiles, "lstRemoteFile", {90, 360, 4995, 2985});
     lstRemoteFile->setAccessibleName(QStringLiteral("Remote Files"));
+    // Folders of many thousands of entries: rows of one height are laid out without measuring each.
+    lstRemoteFile->setUniformItemSizes(true);
     lstRemoteFile->setEnabled(false);
     Label4 = addLabel(fraRemoteFiles, "Label4", QString(), {120, 3380, 975, 200});
     Label4->setAlignment(Qt::AlignCenter);

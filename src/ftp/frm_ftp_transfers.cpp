@@ -85,13 +85,14 @@ void frmftp::Command11_Click()
     preview.Timer1->setEnabled(true);
     preview.Show();
     preview.setWindowTitle(QStringLiteral("Preview - ") + entry);
+    // From here on the user may close the preview at any box or wait; each use references it afresh, which
+    // loads a new one as any reference does.
     if (!FtpReady(true)) {
-        preview.Timer1->setEnabled(true);
+        m_forms.frmPreview().Timer1->setEnabled(true);
         return;
     }
     if (entry.endsWith(QLatin1Char('/'))) {
         openFolder(entry);
-        // The user may have closed the preview meanwhile; this loads a fresh one, as any reference does.
         m_forms.frmPreview().Timer1->setEnabled(true);
     } else {
         imgReceiveFile_Click();
@@ -210,9 +211,9 @@ void frmftp::showTransferProgress(qint64 bytesDone, qint64 bytesTotal)
 {
     if (prgTransfer->isHidden())
         return;
-    prgTransfer->setValue(bytesTotal > 0 ? int(bytesDone * kProgressSteps / bytesTotal) : 0);
     // The bar reads "%p", "%v" and "%m" in its format as placeholders; the text holds no such pair.
     prgTransfer->setFormat(transferProgressText(bytesDone, bytesTotal, m_transferClock.elapsed()));
+    prgTransfer->setValue(bytesTotal > 0 ? int(bytesDone * kProgressSteps / bytesTotal) : 0);
 }
 
 } // namespace lumaport
