@@ -233,6 +233,7 @@ void frmftp::buildRemoteFiles()
     setPicture(cmdNewFolder, QStringLiteral(":/lumaport/new_folder.png"));
     cmdUpFolder->setAccessibleName(cmdUpFolder->toolTip());
     cmdNewFolder->setAccessibleName(cmdNewFolder->toolTip());
+    buildRemoteCommands();
 }
 
 void frmftp::buildLocalFiles()
@@ -409,6 +410,8 @@ void frmftp::startRequest(const QString& command)
 void frmftp::cancelRequest()
 {
     ++m_request;
+    // A cancelled size query is no longer outstanding: the next reply (a CLOSE's) is no size.
+    SizeRequest = false;
     ITC->Cancel();
     // The next request logs on afresh, in the log-on folder.
     setRemoteFolder(QString());
@@ -506,7 +509,7 @@ void frmftp::readReply()
     }
     m_forms.services().beep();
     if (SizeRequest) {
-        m_forms.services().messageBox(QStringLiteral("The size of file ") + selectedEntry() + QStringLiteral(" is ") +
+        m_forms.services().messageBox(QStringLiteral("The size of file ") + m_sizeEntry + QStringLiteral(" is ") +
                                           reply + QStringLiteral(" bytes"),
                                       QStringLiteral("Size"), MsgIcon::Information);
         return;

@@ -107,6 +107,13 @@ private:
     void drvLocalDrive_Change();
     void dirLocalDir_Change();
 
+    // Commands on remote entries: their buttons, and the remote list's keys and context menu.
+    void buildRemoteCommands();
+    void cmdNewFolder_Click();
+    void cmdRename_Click();
+    void cmdDelete_Click();
+    void cmdSize_Click();
+
     Forms& m_forms;
     QGroupBox* fraLoginInfo;
     QPushButton* Command8;
@@ -164,6 +171,8 @@ private:
     // Null only in tests of the other windows, which never go online but may open and close this one.
     std::unique_ptr<InternetTransfer> ITC;
     bool SizeRequest = false;
+    // The entry whose size was asked for; the reply names it, whatever is selected when it arrives.
+    QString m_sizeEntry;
     // Every request sent or cancelled gets the next number, so runRequest tells its own reply from that of a
     // request sent while it waited (the CLOSE of a Log Off).
     int m_request = 0;

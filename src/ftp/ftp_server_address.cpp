@@ -3,6 +3,8 @@
 
 #include <QUrl>
 
+#include <arpa/inet.h>
+
 #include <algorithm>
 #include <optional>
 
@@ -17,9 +19,8 @@ bool isHostCharacter(QChar c)
 
 bool isIpv6Address(const QString& text)
 {
-    return text.count(u':') >= 2 && std::all_of(text.begin(), text.end(), [](QChar c) {
-               return c.isDigit() || (c.toLower() >= u'a' && c.toLower() <= u'f') || c == u':' || c == u'.';
-           });
+    in6_addr address{};
+    return !text.contains(QChar(0)) && ::inet_pton(AF_INET6, text.toLatin1().constData(), &address) == 1;
 }
 
 } // namespace

@@ -9,10 +9,15 @@
 #include <QFileInfo>
 
 #include <curl/curl.h>
+#include <poll.h>
+#include <sys/select.h>
 #include <sys/socket.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 namespace lumaport {
 
@@ -25,6 +30,13 @@ constexpr long kBufferSize = 512 * 1024;
 // A server that never ends its listing must not eat the memory.
 constexpr qsizetype kMaxListingSize = 256 * 1024 * 1024;
 constexpr long kNoLimitSeconds = 24 * 60 * 60;
+// How long the transfer loop sleeps at most before it looks whether the request was cancelled.
+constexpr int kCancelCheckMs = 100;
+constexpr auto kProgressInterval = std::chrono::milliseconds(100);
+// A listing is read in pieces of about this size, so a cancel need not wait for the whole of a huge one.
+constexpr qsizetype kListingSlice = 256 * 1024;
+// Logging off waits this long for the server's goodbye.
+constexpr auto kQuitWait = std::chrono::seconds(2);
 
 struct SlistDeleter
 {
@@ -38,20 +50,29 @@ bool isReplyLine(QByteArrayView line)
            line[3] == ' ';
 }
 
-// The callbacks point into the last request, which is gone by now; libcurl says goodbye (QUIT) on cleanup.
-void cleanUp(CURL* curl)
-{
-    curl_easy_reset(curl);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_cleanup(curl);
-}
-
 QByteArray verbOf(QByteArrayView command)
 {
     qsizetype end = 0;
     while (end < command.size() && command[end] != ' ' && command[end] != '\r' && command[end] != '\n')
         ++end;
     return command.first(end).toByteArray().toUpper();
+}
+
+bool changesTheServer(const QByteArray& verb)
+{
+    static const QList<QByteArray> verbs{"STOR", "APPE", "STOU", "MKD", "RMD", "DELE", "RNFR", "RNTO", "SITE"};
+    return verbs.contains(verb);
+}
+
+// "213 1234": only a plain decimal number that fits is a size.
+std::optional<qint64> sizeFromReply(QByteArrayView line)
+{
+    const QByteArrayView digits = line.sliced(4).trimmed();
+    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    bool fits = false;
+    const qint64 size = digits.toLongLong(&fits);
+    return fits ? std::optional(size) : std::nullopt;
 }
 
 } // namespace
@@ -62,27 +83,76 @@ struct FtpSession::Request
 
     const StateSink& sink;
     const CancelCheck& cancelled;
+    const ProgressSink* progress = nullptr; // for PUT and GET
     int lastState = 0;
+    CURL* curl = nullptr;
 
     bool commandSent = false; // in the current perform: the first reply before any command is the greeting
     QByteArray mainVerb;      // the command that is the request itself ("MLSD", "RETR", ...)
     bool mainSent = false;
+    bool changedServer = false; // a command that changes the server has been sent
+    int firstReplyCode = 0;     // in the current perform
     QList<QByteArray> ownVerbs; // commands of ours whose refusal curl is told to ignore
     QByteArray lastVerb;
     int lastReplyCode = 0;
     QString errorReply;        // the last reply of 400 or above
     QString ownCommandFailure; // the first refusal of one of our own commands
+    QByteArray sizeReply;      // the answer to SIZE, which libcurl reads too leniently
 
     QByteArray* listing = nullptr;
     std::unique_ptr<ReplacingFile> target;
+    QString targetPath;
     std::unique_ptr<QFile> source;
     std::optional<std::pair<FtpError, QString>> stoppedBecause; // our own callback ended the transfer
+
+    std::chrono::steady_clock::time_point progressShown;
+    qint64 bytesShown = -1;
 
     // States only go forward, and none is skipped.
     void advance(int state)
     {
         while (lastState < state)
             sink(++lastState);
+    }
+
+    // Ten updates a second are plenty for a progress bar and cost the user-interface thread nothing.
+    void showProgress(bool last)
+    {
+        if (!progress || !mainSent)
+            return;
+        curl_off_t done = 0;
+        curl_off_t total = -1;
+        if (source) {
+            curl_easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &done);
+            total = source->size();
+        } else {
+            curl_easy_getinfo(curl, CURLINFO_SIZE_DOWNLOAD_T, &done);
+            curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &total);
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (!last && (done == bytesShown || now - progressShown < kProgressInterval))
+            return;
+        progressShown = now;
+        bytesShown = done;
+        (*progress)(done, total);
+    }
+
+    void startAgain()
+    {
+        changedServer = false;
+        errorReply.clear();
+        ownCommandFailure.clear();
+        sizeReply.clear();
+        if (source)
+            source->seek(0);
+    }
+
+    // A server ends an idle session with a 421 before anything else, or just closes it; then nothing of the
+    // request has been done and it can be run again on a new connection.
+    bool foundSessionEnded(const FtpOutcome& outcome) const
+    {
+        return firstReplyCode == 421 ||
+               (firstReplyCode == 0 && !changedServer && outcome.error == FtpError::ConnectionAborted);
     }
 };
 
@@ -99,6 +169,8 @@ int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
         const QByteArray verb = verbOf(text);
         request.commandSent = true;
         request.lastVerb = verb;
+        if (changesTheServer(verb))
+            request.changedServer = true;
         if (verb != "USER" && verb != "PASS" && verb != "ACCT" && verb != "PWD")
             request.advance(InternetTransfer::icRequesting);
         if (verb == request.mainVerb) {
@@ -115,6 +187,10 @@ int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
             return 0;
         const int code = line.first(3).toByteArray().toInt();
         request.lastReplyCode = code;
+        if (request.commandSent && request.firstReplyCode == 0)
+            request.firstReplyCode = code;
+        if (request.lastVerb == "SIZE")
+            request.sizeReply = line.toByteArray();
         if (code >= 400) {
             request.errorReply = QString::fromUtf8(line);
             if (request.ownVerbs.contains(request.lastVerb) && request.ownCommandFailure.isEmpty())
@@ -136,7 +212,9 @@ int onSocketOption(void* user, curl_socket_t, curlsocktype)
 
 int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
-    return static_cast<Request*>(user)->cancelled() ? 1 : 0;
+    auto& request = *static_cast<Request*>(user);
+    request.showProgress(false);
+    return request.cancelled() ? 1 : 0;
 }
 
 size_t onData(char* data, size_t size, size_t count, void* user)
@@ -180,6 +258,18 @@ QString withoutPassword(QString text, const QString& password)
     return text;
 }
 
+// The window's list may not show a file (hidden, or made since it was filled), so a download never takes the
+// place of one.
+std::optional<FtpOutcome> refuseExistingFile(const QString& path)
+{
+    const QFileInfo file(path);
+    if (!file.exists() && !file.isSymLink())
+        return std::nullopt;
+    return FtpOutcome{FtpError::LocalFile,
+                      QStringLiteral("\"%1\" already exists; a received file never replaces a local one.").arg(path),
+                      {}};
+}
+
 // Opens the local side of PUT and GET before anything is sent, so a bad path costs no request.
 std::optional<FtpOutcome> openLocalFile(const FtpCommand& command, Request& request)
 {
@@ -194,11 +284,30 @@ std::optional<FtpOutcome> openLocalFile(const FtpCommand& command, Request& requ
                               QStringLiteral("Cannot read \"%1\": %2").arg(path, request.source->errorString()),
                               {}};
     } else if (command.kind == FtpCommand::Kind::Get) {
+        if (auto exists = refuseExistingFile(command.arguments[1]))
+            return exists;
+        request.targetPath = command.arguments[1];
         request.target = std::make_unique<ReplacingFile>();
-        if (QString error; !request.target->open(command.arguments[1], &error))
+        if (QString error; !request.target->open(request.targetPath, &error))
             return FtpOutcome{FtpError::LocalFile, error, {}};
     }
     return std::nullopt;
+}
+
+// The parse goes a slice of whole lines at a time, so a cancel does not wait for the whole of a huge listing.
+std::optional<QString> dirReply(const QByteArray& listing, ListingFormat format,
+                                const FtpSession::CancelCheck& cancelled)
+{
+    QString reply;
+    for (qsizetype start = 0; start < listing.size();) {
+        if (cancelled())
+            return std::nullopt;
+        const qsizetype lineEnd = listing.indexOf('\n', std::min(start + kListingSlice, listing.size()) - 1);
+        const qsizetype end = lineEnd < 0 ? listing.size() : lineEnd + 1;
+        reply += buildDirReply(listing.sliced(start, end - start), format);
+        start = end;
+    }
+    return reply;
 }
 
 } // namespace
@@ -211,27 +320,31 @@ FtpSession::~FtpSession()
 }
 
 FtpOutcome FtpSession::run(const FtpCommand& command, const FtpLogOn& logOn, const StateSink& sink,
-                           const CancelCheck& cancelled)
+                           const ProgressSink& progress, const CancelCheck& cancelled)
 {
     if (command.kind == FtpCommand::Kind::Close)
-        return close(sink);
+        return close(sink, cancelled);
 
     Request request{sink, cancelled};
     if (auto refused = openLocalFile(command, request))
         return *refused;
+    if (command.kind == FtpCommand::Kind::Get || command.kind == FtpCommand::Kind::Put)
+        request.progress = &progress;
     if (!(logOn == m_logOn)) {
         drop();
         m_logOn = logOn;
         m_mlsd = Mlsd::Unknown; // perhaps another server
     }
-    if (!m_curl)
-        m_curl = curl_easy_init();
-    if (!m_curl)
-        return {FtpError::Internal, QStringLiteral("The FTP library could not be started."), {}};
-
-    request.lastState = m_connected ? InternetTransfer::icConnected : 0;
-    request.advance(m_connected ? InternetTransfer::icRequesting : InternetTransfer::icHostResolvingHost);
-    FtpOutcome outcome = dispatch(command, request);
+    const bool reused = m_connected;
+    request.lastState = reused ? InternetTransfer::icConnected : 0;
+    request.advance(reused ? InternetTransfer::icRequesting : InternetTransfer::icHostResolvingHost);
+    FtpOutcome outcome = start(command, request);
+    if (reused && !cancelled() && request.foundSessionEnded(outcome)) {
+        // The server ended the session while it sat idle: log on again, in the same folder, and try once more.
+        disconnect();
+        request.startAgain();
+        outcome = start(command, request);
+    }
     if (cancelled()) {
         drop();
         return {};
@@ -244,18 +357,35 @@ FtpOutcome FtpSession::run(const FtpCommand& command, const FtpLogOn& logOn, con
 
 void FtpSession::drop()
 {
-    if (m_curl) {
-        // Shut the socket first so libcurl's goodbye to the server fails at once instead of waiting for an
-        // answer that may never come.
-        curl_socket_t socket = CURL_SOCKET_BAD;
-        if (m_connected && curl_easy_getinfo(m_curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK &&
-            socket != CURL_SOCKET_BAD)
-            ::shutdown(socket, SHUT_RDWR);
-        cleanUp(m_curl);
-        m_curl = nullptr;
-    }
-    m_connected = false;
+    disconnect();
     m_folder = {};
+}
+
+void FtpSession::disconnect()
+{
+    // Shut the socket first so libcurl's goodbye to the server fails at once instead of waiting for an answer
+    // that may never come.
+    if (m_connected)
+        ::shutdown(m_socket, SHUT_RDWR);
+    if (m_multi)
+        curl_multi_cleanup(m_multi);
+    if (m_curl)
+        curl_easy_cleanup(m_curl);
+    m_multi = nullptr;
+    m_curl = nullptr;
+    m_connected = false;
+}
+
+FtpOutcome FtpSession::start(const FtpCommand& command, Request& request)
+{
+    if (!m_curl)
+        m_curl = curl_easy_init();
+    if (!m_multi)
+        m_multi = curl_multi_init();
+    if (!m_curl || !m_multi)
+        return {FtpError::Internal, QStringLiteral("The FTP library could not be started."), {}};
+    request.curl = m_curl;
+    return dispatch(command, request);
 }
 
 FtpOutcome FtpSession::dispatch(const FtpCommand& command, Request& request)
@@ -297,10 +427,10 @@ FtpOutcome FtpSession::list(Request& request)
         prepare(m_folder.urlPath(), request);
         curl_easy_setopt(m_curl, CURLOPT_CUSTOMREQUEST, "MLSD");
         request.mainVerb = "MLSD";
-        const int code = perform();
+        const int code = perform(request);
         if (code == CURLE_OK) {
             m_mlsd = Mlsd::Supported;
-            return {FtpError::None, {}, buildDirReply(listing, ListingFormat::Mlsd)};
+            return {FtpError::None, {}, dirReply(listing, ListingFormat::Mlsd, request.cancelled).value_or(QString())};
         }
         // 500, 501, 502 and 504 say the server does not know MLSD; then LIST, for the rest of the session.
         const int reply = request.lastReplyCode;
@@ -313,9 +443,9 @@ FtpOutcome FtpSession::list(Request& request)
     }
     prepare(m_folder.urlPath(), request);
     request.mainVerb = "LIST";
-    if (const int code = perform(); code != CURLE_OK)
+    if (const int code = perform(request); code != CURLE_OK)
         return failure(code, request);
-    return {FtpError::None, {}, buildDirReply(listing, ListingFormat::List)};
+    return {FtpError::None, {}, dirReply(listing, ListingFormat::List, request.cancelled).value_or(QString())};
 }
 
 // libcurl changes into the URL's folder before anything else, so asking for no body of a folder URL is a
@@ -325,7 +455,7 @@ FtpOutcome FtpSession::changeFolder(const RemoteFolder& target, Request& request
     prepare(target.urlPath(), request);
     curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L);
     request.mainVerb = "CWD";
-    if (const int code = perform(); code != CURLE_OK)
+    if (const int code = perform(request); code != CURLE_OK)
         return failure(code, request);
     m_folder = target;
     return {};
@@ -345,7 +475,7 @@ FtpOutcome FtpSession::sendCommands(const QStringList& commands, Request& reques
     }
     curl_easy_setopt(m_curl, CURLOPT_PREQUOTE, list.get());
     request.mainVerb = request.ownVerbs.first();
-    if (const int code = perform(); code != CURLE_OK)
+    if (const int code = perform(request); code != CURLE_OK)
         return failure(code, request);
     if (!request.ownCommandFailure.isEmpty())
         return {FtpError::ServerRefused, request.ownCommandFailure, {}};
@@ -357,25 +487,32 @@ FtpOutcome FtpSession::size(const QString& name, Request& request)
     prepare(m_folder.urlPath(name), request);
     curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L);
     request.mainVerb = "SIZE";
-    if (const int code = perform(); code != CURLE_OK)
+    if (const int code = perform(request); code != CURLE_OK)
         return failure(code, request);
-    curl_off_t length = -1;
-    curl_easy_getinfo(m_curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-    if (length < 0) {
+    if (!request.sizeReply.startsWith("213")) {
         const QString info = request.errorReply.isEmpty()
                                  ? QStringLiteral("The server did not tell the size of \"%1\".").arg(name)
                                  : request.errorReply;
         return {FtpError::ServerRefused, info, {}};
     }
-    return {FtpError::None, {}, QString::number(length)};
+    const std::optional<qint64> length = sizeFromReply(request.sizeReply);
+    if (!length)
+        return {FtpError::ServerRefused,
+                QStringLiteral("The server's answer is not a size: %1").arg(QString::fromUtf8(request.sizeReply)),
+                {}};
+    return {FtpError::None, {}, QString::number(*length)};
 }
 
 FtpOutcome FtpSession::get(const QString& remoteName, Request& request)
 {
     prepare(m_folder.urlPath(remoteName), request);
     request.mainVerb = "RETR";
-    if (const int code = perform(); code != CURLE_OK)
+    const int code = perform(request);
+    request.showProgress(true);
+    if (code != CURLE_OK)
         return failure(code, request);
+    if (auto exists = refuseExistingFile(request.targetPath))
+        return *exists;
     if (QString error; !request.target->commit(&error))
         return {FtpError::LocalFile, error, {}};
     return {};
@@ -389,22 +526,36 @@ FtpOutcome FtpSession::put(const QString& remoteName, Request& request)
     curl_easy_setopt(m_curl, CURLOPT_READDATA, &request);
     curl_easy_setopt(m_curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(request.source->size()));
     request.mainVerb = "STOR";
-    if (const int code = perform(); code != CURLE_OK)
+    const int code = perform(request);
+    request.showProgress(true);
+    if (code != CURLE_OK)
         return failure(code, request);
     return {};
 }
 
-FtpOutcome FtpSession::close(const StateSink& sink)
+FtpOutcome FtpSession::close(const StateSink& sink, const CancelCheck& cancelled)
 {
     sink(InternetTransfer::icDisconnecting);
-    if (m_curl) {
-        cleanUp(m_curl);
-        m_curl = nullptr;
-    }
-    m_connected = false;
-    m_folder = {};
+    if (m_connected)
+        sayGoodbye(cancelled);
+    drop();
     sink(InternetTransfer::icDisconnected);
     return {};
+}
+
+// libcurl would wait for the answer to QUIT as long as for any reply, and the user who logs off or leaves the
+// program is not to wait for a server that keeps silent.
+void FtpSession::sayGoodbye(const CancelCheck& cancelled)
+{
+    constexpr std::string_view quit = "QUIT\r\n";
+    if (::send(m_socket, quit.data(), quit.size(), MSG_NOSIGNAL) != ssize_t(quit.size()))
+        return;
+    pollfd answer{m_socket, POLLIN, 0};
+    const auto deadline = std::chrono::steady_clock::now() + kQuitWait;
+    while (!cancelled() && std::chrono::steady_clock::now() < deadline) {
+        if (::poll(&answer, 1, kCancelCheckMs / 2) != 0)
+            return;
+    }
 }
 
 void FtpSession::prepare(const QString& urlPath, Request& request)
@@ -413,6 +564,8 @@ void FtpSession::prepare(const QString& urlPath, Request& request)
     curl_easy_reset(curl);
     request.commandSent = false;
     request.mainSent = false;
+    request.firstReplyCode = 0;
+    request.lastReplyCode = 0;
 
     const QByteArray url = (m_logOn.server.url() + urlPath).toUtf8();
     curl_easy_setopt(curl, CURLOPT_URL, url.constData());
@@ -446,11 +599,57 @@ void FtpSession::prepare(const QString& urlPath, Request& request)
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &request);
 }
 
-int FtpSession::perform()
+// curl_easy_perform would do, but libcurl 7.88 now and then leaves a transfer with nothing to wait for right
+// after a quick passive-mode reply (parked until the data connection is to be opened, with no socket to watch
+// and only far timers), and curl_easy_perform then sleeps a full second before it looks again. This loop goes
+// on at once instead, and looks for a cancel between its waits.
+int FtpSession::perform(Request& request)
 {
-    const CURLcode code = curl_easy_perform(m_curl);
+    CURLM* multi = m_multi;
+    CURL* curl = m_curl;
+    curl_multi_add_handle(multi, curl);
+    CURLcode code = CURLE_OK;
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            code = CURLE_OUT_OF_MEMORY;
+            break;
+        }
+        if (running == 0) {
+            int left = 0;
+            const CURLMsg* message = curl_multi_info_read(multi, &left);
+            code = message && message->msg == CURLMSG_DONE ? message->data.result : CURLE_OK;
+            break;
+        }
+        if (request.cancelled()) {
+            // Nothing is to wait for the server on the way out.
+            curl_socket_t socket = CURL_SOCKET_BAD;
+            if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK && socket != CURL_SOCKET_BAD)
+                ::shutdown(socket, SHUT_RDWR);
+            code = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        long timeoutMs = -1;
+        curl_multi_timeout(multi, &timeoutMs);
+        fd_set read, write, error;
+        FD_ZERO(&read);
+        FD_ZERO(&write);
+        FD_ZERO(&error);
+        int highest = -1;
+        curl_multi_fdset(multi, &read, &write, &error, &highest);
+        // Without a socket to wait for, the transfer is parked (or a name lookup runs): look again soon.
+        const long waitMs = highest < 0     ? 1
+                            : timeoutMs < 0 ? kCancelCheckMs
+                                            : std::min<long>(timeoutMs, kCancelCheckMs);
+        if (waitMs > 0)
+            curl_multi_poll(multi, nullptr, 0, int(waitMs), nullptr);
+    }
+    // Only a finished transfer leaves a connection for the next request.
     curl_socket_t socket = CURL_SOCKET_BAD;
-    m_connected = curl_easy_getinfo(m_curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK && socket != CURL_SOCKET_BAD;
+    m_connected = code != CURLE_ABORTED_BY_CALLBACK && code != CURLE_OUT_OF_MEMORY &&
+                  curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK && socket != CURL_SOCKET_BAD;
+    m_socket = m_connected ? int(socket) : -1;
+    curl_multi_remove_handle(multi, curl);
     return code;
 }
 
@@ -458,9 +657,12 @@ FtpOutcome FtpSession::failure(int curlCode, const Request& request) const
 {
     if (request.stoppedBecause)
         return {request.stoppedBecause->first, request.stoppedBecause->second, {}};
-    const FtpError error = ftpErrorForCurlCode(curlCode);
+    FtpError error = ftpErrorForCurlCode(curlCode);
     const QString reply = request.errorReply;
     const QString library = QString::fromUtf8(curl_easy_strerror(CURLcode(curlCode)));
+    // libcurl takes a 421 for a time-out, but the server said it is closing the session.
+    if (request.lastReplyCode == 421)
+        error = FtpError::ConnectionAborted;
     QString info;
     switch (error) {
     case FtpError::TimedOut:

@@ -34,6 +34,7 @@ class FtpSession
 {
 public:
     using StateSink = std::function<void(int state)>;
+    using ProgressSink = std::function<void(qint64 bytesDone, qint64 bytesTotal)>;
     using CancelCheck = std::function<bool()>;
 
     FtpSession();
@@ -41,11 +42,13 @@ public:
     FtpSession(const FtpSession&) = delete;
     FtpSession& operator=(const FtpSession&) = delete;
 
-    /// Runs one request, reporting the progress states 1 to 10 through sink. Connects and logs on first when
-    /// there is no connection or the log-on data differ from the connection's. Returns soon after cancelled()
-    /// turns true, with the connection dropped and an outcome nobody should read.
+    /// Runs one request, reporting the progress states 1 to 10 through sink and the bytes of PUT and GET through
+    /// progress (at most about ten a second, and once more when the data connection ends). Connects and logs on
+    /// first when there is no connection or the log-on data differ from the connection's; logs on again once
+    /// when the server turns out to have ended an idle session. Returns soon after cancelled() turns true, with
+    /// the connection dropped and an outcome nobody should read.
     FtpOutcome run(const FtpCommand& command, const FtpLogOn& logOn, const StateSink& sink,
-                   const CancelCheck& cancelled);
+                   const ProgressSink& progress, const CancelCheck& cancelled);
 
     /// Closes the connection without a word to the server; the next request logs on in the log-on folder.
     void drop();
@@ -53,6 +56,7 @@ public:
     struct Request; // what libcurl's callbacks see of the running request
 
 private:
+    FtpOutcome start(const FtpCommand& command, Request& request);
     FtpOutcome dispatch(const FtpCommand& command, Request& request);
     FtpOutcome list(Request& request);
     FtpOutcome changeFolder(const RemoteFolder& target, Request& request);
@@ -60,14 +64,18 @@ private:
     FtpOutcome size(const QString& name, Request& request);
     FtpOutcome get(const QString& remoteName, Request& request);
     FtpOutcome put(const QString& remoteName, Request& request);
-    FtpOutcome close(const StateSink& sink);
+    FtpOutcome close(const StateSink& sink, const CancelCheck& cancelled);
+    void sayGoodbye(const CancelCheck& cancelled);
+    void disconnect();
 
     void prepare(const QString& urlPath, Request& request);
-    int perform();
+    int perform(Request& request);
     FtpOutcome failure(int curlCode, const Request& request) const;
 
-    void* m_curl = nullptr; // CURL*, kept between requests so the control connection is reused
+    void* m_curl = nullptr;  // CURL*
+    void* m_multi = nullptr; // CURLM*, which keeps the control connection between requests
     bool m_connected = false;
+    int m_socket = -1; // the control connection's, while m_connected
     FtpLogOn m_logOn;
     RemoteFolder m_folder;
     enum class Mlsd { Unknown, Supported, Missing } m_mlsd = Mlsd::Unknown;

@@ -180,7 +180,16 @@ void FtpTransfer::run(FtpSession& session, const Job& job)
     const quint64 serial = job.serial;
     const auto cancelled = [this, serial] { return m_liveSerial != serial; };
     const auto sink = [this, serial](int state) { post(serial, state, {}); };
-    const FtpOutcome outcome = session.run(job.command, job.logOn, sink, cancelled);
+    const auto progress = [this, serial](qint64 done, qint64 total) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, serial, done, total] {
+                if (serial == m_serial && m_executing)
+                    Q_EMIT TransferProgress(done, total);
+            },
+            Qt::QueuedConnection);
+    };
+    const FtpOutcome outcome = session.run(job.command, job.logOn, sink, progress, cancelled);
     if (cancelled())
         return;
     post(serial, outcome.error == FtpError::None ? icResponseCompleted : icError, outcome);

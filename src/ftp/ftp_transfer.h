@@ -20,14 +20,20 @@ enum class FtpError;
 /// States reach StateChanged as posted events on the thread that made the object, so they are handled
 /// only while that thread's event loop runs. Make it on the user-interface thread: `new FtpTransfer(window)`.
 ///
+/// A kept connection that the server has closed meanwhile (an idle session ended, often with "421 Timeout.")
+/// is replaced by a new log-on in the same folder before the request runs; only when that fails too does the
+/// request end in icError.
+///
 /// Error numbers (ResponseCode) and what ResponseInfo then holds:
-/// - 12030 the server or the network dropped the connection; 12002 no answer within RequestTimeout seconds;
+/// - 12030 the server or the network dropped the connection (with the server's 421 line when it sent one);
+///   12002 no answer within RequestTimeout seconds;
 /// - 12007 the host name is unknown; 12029 nothing accepts connections at the server's address and port;
 /// - 12014 the log-on was refused; 12003 the server refused the request (the text is its reply line,
-///   such as "550 No such file or directory.");
+///   such as "550 No such file or directory.") or answered SIZE with something that is not a size;
 /// - 12005 the server text is not a host with an optional port; 12016 the command string is unknown,
 ///   malformed or holds a control character, and was not sent;
-/// - 110 the local file of PUT or GET cannot be read or written; 12004 anything else.
+/// - 110 the local file of PUT or GET cannot be read or written, or the target of GET already exists (a GET
+///   never replaces a file, and a failed one leaves none); 12004 anything else.
 /// The password never appears in ResponseInfo.
 class FtpTransfer final : public InternetTransfer
 {

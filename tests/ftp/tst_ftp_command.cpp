@@ -160,6 +160,8 @@ void TstFtpCommand::refusesServerText_data()
     QTest::newRow("blank inside") << u"exa mple.com"_s << u"not a valid server name"_s;
     QTest::newRow("unclosed bracket") << u"[::1"_s << u"IPv6"_s;
     QTest::newRow("not an IPv6 address") << u"[zz]:21"_s << u"IPv6"_s;
+    QTest::newRow("second colon") << u"host:21:1"_s << u"not a valid server name"_s;
+    QTest::newRow("second colon, hex digits") << u"cafe.be:21:1"_s << u"not a valid server name"_s;
 }
 
 void TstFtpCommand::refusesServerText()

@@ -7,6 +7,7 @@
 #include "support/ftp_servers.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -149,7 +150,7 @@ private Q_SLOTS:
     void changesFilesAndFolders();
     void putAndGetAreByteExact_data() { serverRows(); }
     void putAndGetAreByteExact();
-    void failedGetKeepsTheLocalFile();
+    void getNeverReplacesAndLeavesNothingOnFailure();
     void badLocalFilesNeverReachTheServer();
     void longReplyArrivesInChunks();
 
@@ -158,12 +159,16 @@ private Q_SLOTS:
     void silentServerTimesOut();
     void movingTransferOutlastsTheTimeout();
     void killedServerAbortsTheConnection();
+    void idleDropLogsOnAgainOnce();
+    void sizeMustBeAPlainNumber_data();
+    void sizeMustBeAPlainNumber();
 
     void injectedCommandsAreNeverSent_data();
     void injectedCommandsAreNeverSent();
     void cancelEndsTheRequestAtOnce();
     void cancelWhileWaitingForAGreeting();
     void closeSaysGoodbye();
+    void closeWaitsBrieflyForASilentServer();
 
 private:
     void serverRows();
@@ -293,39 +298,42 @@ void TstFtpTransfer::putAndGetAreByteExact()
     const QString local = m_local.filePath(u"%1 upload.bin"_s.arg(QTest::currentDataTag()));
     const QString back = m_local.filePath(u"%1 download.bin"_s.arg(QTest::currentDataTag()));
     QVERIFY(writeFile(local, content));
-    QVERIFY(writeFile(back, "an older file that GET replaces"));
+    const qint64 size = content.size();
 
     Session session(server());
+    QSignalSpy progress(&session.transfer, &InternetTransfer::TransferProgress);
     if (!server().writableEntry().isEmpty())
         COMPLETES(session, u"CD \"%1\""_s.arg(server().writableEntry()));
     COMPLETES(session, u"PUT \"%1\" \"up lóad #1.bin\""_s.arg(local));
     QCOMPARE(readFile(QDir(server().writableFolder()).filePath(u"up lóad #1.bin"_s)), content);
+    QCOMPARE(progress.last(), (QVariantList{size, size}));
 
-    // A replaced file keeps its permission bits; a new one gets the usual ones.
-    QVERIFY(QFile::setPermissions(back, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    progress.clear();
     COMPLETES(session, u"GET \"up lóad #1.bin\" \"%1\""_s.arg(back));
     QCOMPARE(readFile(back), content);
-    QCOMPARE(QFile::permissions(back),
-             QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser | QFile::ReadGroup);
-    const QString fresh = back + u".new"_s;
-    COMPLETES(session, u"GET \"up lóad #1.bin\" \"%1\""_s.arg(fresh));
-    QCOMPARE(readFile(fresh), content);
+    QCOMPARE(progress.last(), (QVariantList{size, size}));
     const QString reference = back + u".reference"_s;
     QVERIFY(writeFile(reference, {}));
-    QCOMPARE(QFile::permissions(fresh), QFile::permissions(reference)); // not left private like the temporary
+    QCOMPARE(QFile::permissions(back), QFile::permissions(reference)); // not left private like the temporary
     COMPLETES(session, u"DELETE \"up lóad #1.bin\""_s);
 }
 
-void TstFtpTransfer::failedGetKeepsTheLocalFile()
+void TstFtpTransfer::getNeverReplacesAndLeavesNothingOnFailure()
 {
     const QDir folder(m_local.filePath(u"keep"_s));
     QVERIFY(folder.mkpath(u"."_s));
-    QVERIFY(writeFile(folder.filePath(u"precious.txt"_s), "precious"));
+    QVERIFY(writeFile(folder.filePath(u".precious.txt"_s), "precious"));
     Session session(*m_pyftpdlib);
-    FAILS(session, u"GET \"missing.txt\" \"%1\""_s.arg(folder.filePath(u"precious.txt"_s)), 12003);
+    const qsizetype before = m_pyftpdlib->receivedCommands().size();
+    FAILS(session, u"GET \"plain.txt\" \"%1\""_s.arg(folder.filePath(u".precious.txt"_s)), 110);
+    QVERIFY2(session.transfer.ResponseInfo().contains(u"already exists"_s),
+             qPrintable(session.transfer.ResponseInfo()));
+    QCOMPARE(m_pyftpdlib->receivedCommands().size(), before);
+
+    FAILS(session, u"GET \"missing.txt\" \"%1\""_s.arg(folder.filePath(u"missing.txt"_s)), 12003);
     QVERIFY2(session.transfer.ResponseInfo().startsWith(u"550"_s), qPrintable(session.transfer.ResponseInfo()));
-    QCOMPARE(readFile(folder.filePath(u"precious.txt"_s)), QByteArray("precious"));
-    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), QStringList{u"precious.txt"_s}); // no temporary left
+    QCOMPARE(readFile(folder.filePath(u".precious.txt"_s)), QByteArray("precious"));
+    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), QStringList{u".precious.txt"_s}); // no temporary left
 }
 
 void TstFtpTransfer::badLocalFilesNeverReachTheServer()
@@ -395,8 +403,63 @@ void TstFtpTransfer::movingTransferOutlastsTheTimeout()
     QVERIFY(writeFile(QDir(slow.rootFolder()).filePath(u"slow.bin"_s), content));
     const QString target = m_local.filePath(u"slow.bin"_s);
     Session session(slow, 2);
+    QSignalSpy progress(&session.transfer, &InternetTransfer::TransferProgress);
+    QElapsedTimer clock;
+    clock.start();
     COMPLETES(session, u"GET \"slow.bin\" \"%1\""_s.arg(target));
     QCOMPARE(readFile(target), content);
+    QVERIFY2(progress.size() >= 3 && progress.size() <= clock.elapsed() / 100 + 2, "about ten a second");
+    QCOMPARE(progress.last(), (QVariantList{qint64(content.size()), qint64(content.size())}));
+}
+
+void TstFtpTransfer::idleDropLogsOnAgainOnce()
+{
+    FtpServer server(FtpServer::Kind::Pyftpdlib, {.idleTimeoutSeconds = 1});
+    QVERIFY2(server.start(), qPrintable(server.errorString()));
+    QVERIFY(QDir(server.rootFolder()).mkpath(u"inner"_s));
+    Session session(server);
+    COMPLETES(session, u"CD \"inner/\""_s);
+    QVERIFY(writeFile(QDir(server.rootFolder()).filePath(u"inner/inside.txt"_s), "x"));
+    QTRY_VERIFY_WITH_TIMEOUT(server.receivedCommands().contains(u"(idle timeout)"_s), kRequestMs);
+    COMPLETES(session, u"DIR"_s);
+    QCOMPARE(session.entries(), QStringList{u"inside.txt"_s}); // back in the folder it was in
+    QCOMPARE(server.receivedCommands().filter(u"USER"_s).size(), 2);
+
+    // Only a new log-on that fails too ends the request in an error.
+    QTRY_VERIFY_WITH_TIMEOUT(server.receivedCommands().count(u"(idle timeout)"_s) == 2, kRequestMs);
+    server.stop();
+    FAILS(session, u"DIR"_s, 12029);
+}
+
+void TstFtpTransfer::sizeMustBeAPlainNumber_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QString>("size"); // empty when refused
+    QTest::newRow("plain") << u"213 12345"_s << u"12345"_s;
+    QTest::newRow("largest") << u"213 9223372036854775807"_s << u"9223372036854775807"_s;
+    QTest::newRow("letters") << u"213 abc"_s << QString();
+    QTest::newRow("negative") << u"213 -5"_s << QString();
+    QTest::newRow("twenty digits") << u"213 12345678901234567890"_s << QString();
+    QTest::newRow("hexadecimal") << u"213 0x10"_s << QString();
+}
+
+void TstFtpTransfer::sizeMustBeAPlainNumber()
+{
+    QFETCH(QString, reply);
+    QFETCH(QString, size);
+    m_pyftpdlib->answerSizeWith(reply);
+    Session session(*m_pyftpdlib);
+    const bool ended = session.run(u"SIZE \"plain.txt\""_s);
+    m_pyftpdlib->answerSizeWith({});
+    QVERIFY(ended);
+    if (size.isEmpty()) {
+        QVERIFY2(session.ended(InternetTransfer::icError), qPrintable(session.describe(reply)));
+        QCOMPARE(session.transfer.ResponseCode(), 12003);
+        QVERIFY2(session.transfer.ResponseInfo().contains(reply), qPrintable(session.transfer.ResponseInfo()));
+    } else {
+        QVERIFY2(session.ended(InternetTransfer::icResponseCompleted), qPrintable(session.describe(reply)));
+        QCOMPARE(session.reply, size);
+    }
 }
 
 void TstFtpTransfer::killedServerAbortsTheConnection()
@@ -505,6 +568,24 @@ void TstFtpTransfer::closeSaysGoodbye()
     COMPLETES(session, u"DIR"_s);
     QCOMPARE(session.states, kNewConnection);
     QVERIFY2(session.entries().contains(u"sub dir/"_s), "a new log-on starts in the starting folder");
+}
+
+void TstFtpTransfer::closeWaitsBrieflyForASilentServer()
+{
+    FtpServer silent(FtpServer::Kind::Pyftpdlib, {.silentQuit = true});
+    QVERIFY2(silent.start(), qPrintable(silent.errorString()));
+    Session session(silent, 40);
+    COMPLETES(session, u"DIR"_s);
+    QVERIFY(session.run(u"CLOSE"_s, 10000)); // far sooner than the 40 seconds of a request
+
+    auto closing = std::make_unique<Session>(silent, 40);
+    COMPLETES(*closing, u"DIR"_s);
+    closing->transfer.Execute(u"CLOSE"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(silent.receivedCommands().count(u"QUIT"_s), 2, kRequestMs);
+    QElapsedTimer clock;
+    clock.start();
+    closing.reset();
+    QVERIFY2(clock.elapsed() < 1500, "the component goes at once, without waiting for the goodbye");
 }
 
 QTEST_GUILESS_MAIN(TstFtpTransfer)

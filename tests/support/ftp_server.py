@@ -3,8 +3,11 @@
 # Starts an FTP server on a free loopback port for the tests and benchmarks, and prints that port on the
 # first line of standard output.
 #   ftp_server.py pyftpdlib --root DIR --user NAME --password WORD --command-log FILE [--throttle BYTES]
+#                 [--idle-timeout SECONDS] [--size-reply FILE] [--silent-quit]
 #       One user with every right on DIR. Records each command it receives (the password masked), so a test
 #       can prove a command never reached the server. --throttle slows data connections to BYTES a second.
+#       --idle-timeout ends idle sessions with a 421, as real servers do, and records "(idle timeout)".
+#       --size-reply answers SIZE with the line in FILE while FILE exists. --silent-quit never answers QUIT.
 #   ftp_server.py vsftpd --root DIR --state DIR
 #       Anonymous log-on (any password). vsftpd refuses a starting folder the anonymous user may write to, so
 #       DIR is made read-only for it and DIR/pub is where it may upload, make folders, rename and delete.
@@ -29,9 +32,25 @@ def run_pyftpdlib(args):
             command_log.write("PASS ****\n" if cmd == "PASS" else line + "\n")
             super().pre_process_command(line, cmd, arg)
 
+        def handle_timeout(self):
+            command_log.write("(idle timeout)\n")
+            super().handle_timeout()
+
+        def ftp_SIZE(self, path):
+            if args.size_reply and os.path.exists(args.size_reply):
+                with open(args.size_reply, encoding="utf-8") as reply:
+                    return self.respond(reply.read().strip())
+            return super().ftp_SIZE(path)
+
+        def ftp_QUIT(self, line):
+            if not args.silent_quit:
+                super().ftp_QUIT(line)
+
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
     Handler.authorizer = authorizer
+    if args.idle_timeout > 0:
+        Handler.timeout = args.idle_timeout
     if args.throttle > 0:
         class Throttled(ThrottledDTPHandler):
             read_limit = args.throttle
@@ -40,7 +59,8 @@ def run_pyftpdlib(args):
 
     server = FTPServer(("127.0.0.1", 0), Handler)
     print(server.address[1], flush=True)
-    server.serve_forever()
+    # Without a poll time-out this pyftpdlib misses an idle timer that was reset by a command.
+    server.serve_forever(timeout=0.2 if args.idle_timeout > 0 else None)
 
 
 def run_vsftpd(args):
@@ -83,6 +103,9 @@ def main():
     py.add_argument("--password", required=True)
     py.add_argument("--command-log", required=True)
     py.add_argument("--throttle", type=int, default=0)
+    py.add_argument("--idle-timeout", type=int, default=0)
+    py.add_argument("--size-reply")
+    py.add_argument("--silent-quit", action="store_true")
     vs = kinds.add_parser("vsftpd")
     vs.add_argument("--root", required=True)
     vs.add_argument("--state", required=True)

@@ -71,6 +71,15 @@ QStringList FtpServer::receivedCommands() const
     return QString::fromUtf8(log.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
+void FtpServer::answerSizeWith(const QString& line)
+{
+    QFile reply(m_dir.filePath(QStringLiteral("size-reply")));
+    if (line.isEmpty())
+        reply.remove();
+    else if (reply.open(QIODevice::WriteOnly))
+        reply.write(line.toUtf8());
+}
+
 bool FtpServer::isRunning() const
 {
     return m_process.state() != QProcess::NotRunning;
@@ -104,7 +113,11 @@ bool FtpServer::launch()
         arguments << QStringLiteral("pyftpdlib") << QStringLiteral("--root") << rootFolder() << QStringLiteral("--user")
                   << userName() << QStringLiteral("--password") << password() << QStringLiteral("--command-log")
                   << m_dir.filePath(QStringLiteral("commands.log")) << QStringLiteral("--throttle")
-                  << QString::number(m_options.throttleBytesPerSecond);
+                  << QString::number(m_options.throttleBytesPerSecond) << QStringLiteral("--idle-timeout")
+                  << QString::number(m_options.idleTimeoutSeconds) << QStringLiteral("--size-reply")
+                  << m_dir.filePath(QStringLiteral("size-reply"));
+        if (m_options.silentQuit)
+            arguments << QStringLiteral("--silent-quit");
     } else {
         arguments << QStringLiteral("vsftpd") << QStringLiteral("--root") << rootFolder() << QStringLiteral("--state")
                   << m_dir.filePath(QStringLiteral("state"));

@@ -14,6 +14,8 @@ namespace lumaport::test {
 struct FtpServerOptions
 {
     int throttleBytesPerSecond = 0; ///< slows pyftpdlib's data connections, so a test can act mid-transfer
+    int idleTimeoutSeconds = 0;     ///< pyftpdlib ends idle sessions after this long, with a 421
+    bool silentQuit = false;        ///< pyftpdlib never answers QUIT
 };
 
 class FtpServer
@@ -53,8 +55,11 @@ public:
     /// The local folder behind writableEntry().
     QString writableFolder() const;
 
-    /// Every command pyftpdlib received so far, in order, the password masked; empty for vsftpd.
+    /// Every command pyftpdlib received so far, in order, the password masked, and "(idle timeout)" where it
+    /// ended a session; empty for vsftpd.
     QStringList receivedCommands() const;
+    /// pyftpdlib answers SIZE with this line from now on; an empty line restores the true answer.
+    void answerSizeWith(const QString& line);
 
 private:
     bool launch();

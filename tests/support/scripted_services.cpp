@@ -48,7 +48,7 @@ void ScriptedServices::record(const BoxRecord& box)
 std::optional<ScriptedServices::Expected> ScriptedServices::take(const QString& kind, const QString& text)
 {
     if (m_answerAll)
-        return Expected{kind, text, {}, *m_answerAll, {}};
+        return Expected{kind, text, {}, *m_answerAll, kind == QLatin1String("input") ? m_typed : QString()};
     if (m_script.empty()) {
         QTest::qFail(qPrintable(QStringLiteral("unexpected %1 box: \"%2\"").arg(kind, text)), __FILE__, __LINE__);
         return std::nullopt;

@@ -39,8 +39,12 @@ public:
     void expectSaveDialog(const QString& answer);
 
     /// Record-and-answer mode, for boxes whose texts come from elsewhere (a server, the system): no script;
-    /// message boxes get this answer, input boxes and dialogs are cancelled.
-    void answerEveryBox(MsgAnswer answer = MsgAnswer::Ok) { m_answerAll = answer; }
+    /// message boxes get this answer, input boxes this text (empty: cancelled), dialogs are cancelled.
+    void answerEveryBox(MsgAnswer answer = MsgAnswer::Ok, const QString& typed = {})
+    {
+        m_answerAll = answer;
+        m_typed = typed;
+    }
     /// Runs while each box is up, after it was recorded.
     void setWhileBoxShows(std::function<void()> action) { m_whileBoxShows = std::move(action); }
 
@@ -90,6 +94,7 @@ private:
     std::deque<Expected> m_script;
     std::vector<BoxRecord> m_boxes;
     std::optional<MsgAnswer> m_answerAll;
+    QString m_typed;
     std::function<void()> m_whileBoxShows;
     TimerClock m_clock;
     QString m_clipboard;

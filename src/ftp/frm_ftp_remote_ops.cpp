@@ -1,0 +1,163 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The FTP window's commands on remote entries: new folder, rename, delete and size, from their buttons, their
+// keys on the remote list and its context menu.
+#include "ftp/frm_ftp.h"
+#include "ftp/ftp_command.h"
+#include "platform/services.h"
+#include "platform/timer.h"
+#include "startup/forms.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QListWidget>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace lumaport {
+
+namespace {
+
+const QString kNewFolder = QStringLiteral("New Folder");
+const QString kInvalidName = QStringLiteral("Invalid Name");
+
+QString quoted(const QString& name)
+{
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
+bool listHolds(const QListWidget* list, const QString& entry)
+{
+    return !list->findItems(entry, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty();
+}
+
+bool onlySpaces(const QString& name)
+{
+    return std::all_of(name.begin(), name.end(), [](QChar c) { return c == u' '; });
+}
+
+// A menu entry and key of the remote list that presses a button: same handler, and off whenever the button is
+// (Delete's button rests for a while after each use).
+class ButtonAction : public QAction
+{
+public:
+    ButtonAction(QPushButton* button, const QKeySequence& key, QWidget* list)
+        : QAction(button->toolTip(), list), m_button(button)
+    {
+        setObjectName(button->objectName() + QStringLiteral("Action"));
+        setShortcut(key);
+        setShortcutContext(Qt::WidgetShortcut);
+        setEnabled(button->isEnabled());
+        connect(this, &QAction::triggered, button, &QPushButton::click);
+        button->installEventFilter(this);
+        list->addAction(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::EnabledChange)
+            setEnabled(m_button->isEnabled());
+        return QAction::eventFilter(watched, event);
+    }
+
+private:
+    QPushButton* m_button;
+};
+
+} // namespace
+
+void frmftp::buildRemoteCommands()
+{
+    connect(cmdNewFolder, &QPushButton::clicked, this, &frmftp::cmdNewFolder_Click);
+    connect(cmdRename, &QPushButton::clicked, this, &frmftp::cmdRename_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmftp::cmdDelete_Click);
+    connect(cmdSize, &QPushButton::clicked, this, &frmftp::cmdSize_Click);
+
+    // Three of the buttons lie outside their frame; the list's keys and menu let the user find them.
+    new ButtonAction(cmdNewFolder, Qt::Key_F7, lstRemoteFile);
+    new ButtonAction(cmdRename, Qt::Key_F2, lstRemoteFile);
+    new ButtonAction(cmdDelete, Qt::Key_Delete, lstRemoteFile);
+    new ButtonAction(cmdSize, QKeySequence(Qt::ALT | Qt::Key_Return), lstRemoteFile);
+    lstRemoteFile->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void frmftp::cmdNewFolder_Click()
+{
+    if (!FtpReady(true))
+        return;
+    Services& services = m_forms.services();
+    const QString name = services.inputBox(QStringLiteral("Enter new folder name"), kNewFolder);
+    // An empty answer, a cancelled box included, is no folder to make.
+    if (name.isEmpty())
+        return;
+    if (holdsControlCharacter(name)) {
+        services.messageBox(kInvalidName, kNewFolder, MsgIcon::Information);
+        return;
+    }
+    // Only a folder of the very same name stops it; the server judges the rest.
+    if (listHolds(lstRemoteFile, name + QLatin1Char('/'))) {
+        services.messageBox(QStringLiteral("Folder ") + name + QStringLiteral(" already exists."), kNewFolder,
+                            MsgIcon::Information);
+        return;
+    }
+    runRequest(QStringLiteral("MKDIR ") + quoted(name));
+    WaitAndRelist();
+}
+
+void frmftp::cmdRename_Click()
+{
+    if (!FtpReady(true))
+        return;
+    const QString entry = selectedEntry();
+    const QString name =
+        m_forms.services().inputBox(QStringLiteral("Enter new file name for ") + entry, QStringLiteral("Rename"));
+    if (onlySpaces(name) || holdsControlCharacter(name)) {
+        m_forms.services().messageBox(kInvalidName, QStringLiteral("Rename"), MsgIcon::Information);
+        return;
+    }
+    // Many servers let a rename replace an entry of that name, losing what it held.
+    const bool folderExists = listHolds(lstRemoteFile, name + QLatin1Char('/'));
+    if (folderExists || listHolds(lstRemoteFile, name)) {
+        m_forms.services().messageBox((folderExists ? QStringLiteral("Folder ") : QStringLiteral("File ")) + name +
+                                          QStringLiteral(" already exists."),
+                                      QStringLiteral("Rename"), MsgIcon::Information);
+        return;
+    }
+    // The new name goes in as typed, blanks around it included.
+    runRequest(QStringLiteral("RENAME ") + quoted(entry) + QLatin1Char(' ') + quoted(name));
+    WaitAndRelist();
+}
+
+void frmftp::cmdDelete_Click()
+{
+    // Off before anything else, so a second press can't ask again; Timer2 or the next list click brings it back.
+    cmdDelete->setEnabled(false);
+    if (!FtpReady(true))
+        return;
+    const QString entry = selectedEntry();
+    if (m_forms.services().messageBox(QStringLiteral("Delete ") + entry + QStringLiteral(" ?"),
+                                      QStringLiteral("Delete"), MsgIcon::Question,
+                                      MsgButtons::OkCancel) != MsgAnswer::Ok)
+        return;
+    runRequest((entry.endsWith(QLatin1Char('/')) ? QStringLiteral("RMDIR ") : QStringLiteral("DELETE ")) +
+               quoted(entry));
+    WaitAndRelist();
+    Timer2->setEnabled(true);
+}
+
+void frmftp::cmdSize_Click()
+{
+    if (!FtpReady(true))
+        return;
+    // The reply names the entry asked about, even if the user picks another one meanwhile.
+    m_sizeEntry = selectedEntry();
+    SizeRequest = true;
+    runRequest(QStringLiteral("SIZE ") + quoted(m_sizeEntry));
+    SizeRequest = false;
+    // A log off or a lost connection during the wait has said so already.
+    if (loggedOn())
+        setStatus(QStringLiteral("Connected"));
+}
+
+} // namespace lumaport
