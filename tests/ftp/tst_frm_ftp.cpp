@@ -15,12 +15,10 @@
 #include "support/scripted_services.h"
 #include "support/test_files.h"
 
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -449,18 +447,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("title");
-        const QString notPlain = QStringLiteral("The name \"%1\" is not a plain file name and cannot be received.");
-        QTest::newRow("nothing selected") << ""
-                                          << "Please select a file to receive."
-                                          << "Error";
-        QTest::newRow("folder") << "pics/"
-                                << "pics/ is a folder and cannot be sent."
-                                << "Error";
+        const auto row = [](const char* entry, const QString& box, const char* title = "Error") {
+            QTest::newRow(entry) << QString::fromLatin1(entry) << box << QString::fromLatin1(title);
+        };
+        row("", QStringLiteral("Please select a file to receive."));
+        row("pics/", QStringLiteral("pics/ is a folder and cannot be sent."));
         for (const char* name : {"..", ".", "a\\b", "x\ty"})
-            QTest::newRow(name) << name << notPlain.arg(QLatin1String(name)) << "Error";
-        QTest::newRow("listed locally") << "photo.jpg"
-                                        << "File photo.jpg already exists."
-                                        << "Recieve";
+            row(name, QStringLiteral("The name \"%1\" is not a plain file name and cannot be received.").arg(name));
+        row("photo.jpg", QStringLiteral("File photo.jpg already exists."), "Recieve");
     }
 
     void receiveRefusesBeforeSending()
@@ -475,54 +469,6 @@ private Q_SLOTS:
         m_services->expectMessage(box, MsgAnswer::Ok, title);
         Q_EMIT control<PictureBox>(ftp(), "imgReceiveFile")->clicked();
         QCOMPARE(transfer().executed(), QStringList{QStringLiteral("DIR")});
-    }
-
-    void sendAsksBeforeReplacingAListedName_data()
-    {
-        QTest::addColumn<MsgAnswer>("answer");
-        QTest::addColumn<QStringList>("sent");
-        QTest::newRow("no") << MsgAnswer::No << QStringList{};
-        QTest::newRow("yes") << MsgAnswer::Yes << QStringList{"PUT", "DIR"};
-    }
-
-    void sendAsksBeforeReplacingAListedName()
-    {
-        QFETCH(MsgAnswer, answer);
-        QFETCH(QStringList, sent);
-        QTemporaryDir local;
-        logOnWithLocalPhoto(local, QStringLiteral("photo.jpg\r\nPhoto.jpg\r\nphoto.jpg/\r\n"));
-        m_services->expectMessage(QStringLiteral("File photo.jpg already exists.\r\nOverwrite?"), answer,
-                                  QStringLiteral("Overwrite"));
-        transfer().script(FakeTransfer::completes({}));
-        control<QPushButton>(ftp(), "cmdsend")->click();
-        QCOMPARE(m_services->boxes().back().buttons, MsgButtons::YesNo);
-        QStringList verbs;
-        for (const QString& command : transfer().executed().mid(1))
-            verbs.append(command.section(QLatin1Char(' '), 0, 0));
-        QCOMPARE(verbs, sent);
-        if (!sent.isEmpty())
-            QCOMPARE(transfer().executed().at(1),
-                     QStringLiteral("PUT \"%1/photo.jpg\" \"photo.jpg\"").arg(QDir(local.path()).path()));
-    }
-
-    // Percent only when the size is known; gone once the transfer has ended.
-    void progressBarShowsWhileAFileMoves()
-    {
-        QTemporaryDir local;
-        logOnWithLocalPhoto(local, QStringLiteral("index.html\r\n"));
-        auto* bar = control<QProgressBar>(ftp(), "prgTransfer");
-        QStringList seen;
-        QTimer::singleShot(0, this, [&] {
-            seen << (bar->isHidden() ? "hidden" : "shown");
-            transfer().emitProgress(512, 1024);
-            seen << QString::number(bar->value()) << bar->text().section(QLatin1Char(','), 0, 0);
-            transfer().emitProgress(2048, -1);
-            seen << QString::number(bar->text().count(QLatin1Char('%')));
-            transfer().finish(FakeTransfer::completes({}));
-        });
-        control<QPushButton>(ftp(), "cmdsend")->click();
-        QCOMPARE(seen, (QStringList{"shown", "500", "50%", "0"}));
-        QVERIFY(bar->isHidden());
     }
 
     // Closing the window cancels a log-on in progress; that is no success either.

@@ -6,7 +6,6 @@
 #include "ftp_window_probe.h"
 #include "platform/file_list.h"
 #include "platform/folder_list.h"
-#include "platform/picture_box.h"
 #include "startup/forms.h"
 #include "support/ftp_servers.h"
 #include "support/scripted_services.h"
@@ -127,48 +126,22 @@ class TestFrmFtpServers : public QObject
         QVERIFY(m_transfer->StillExecuting());
     }
 
-    QStringList sortedEntries()
-    {
-        QStringList entries = remoteEntries(ftp());
-        entries.sort();
-        return entries;
-    }
-
-    /// Chooses a remote entry once the listing is complete.
-    void select(const QString& entry)
+    /// Double-clicks a remote entry once its listing is complete: enters a folder, receives a file.
+    void doubleClick(const QString& entry)
     {
         QTRY_VERIFY(!m_transfer->StillExecuting());
         auto* list = control<QListWidget>(ftp(), "lstRemoteFile");
         const QList<QListWidgetItem*> found = list->findItems(entry, Qt::MatchExactly);
         QVERIFY2(!found.isEmpty(), qPrintable(entry));
         list->setCurrentItem(found.first());
-    }
-
-    void doubleClick(const QString& entry)
-    {
-        select(entry);
-        auto* list = control<QListWidget>(ftp(), "lstRemoteFile");
-        Q_EMIT list->itemDoubleClicked(list->currentItem());
+        Q_EMIT list->itemDoubleClicked(found.first());
         QTRY_VERIFY(!m_transfer->StillExecuting());
     }
 
-    void receive(const QString& entry)
-    {
-        select(entry);
-        Q_EMIT control<PictureBox>(ftp(), "imgReceiveFile")->clicked();
-    }
-
-    void useLocalFile(const QString& folder, const QString& name)
+    void useLocalFile(const QString& folder, const QString& name = {})
     {
         QVERIFY(control<FolderList>(ftp(), "dirLocalDir")->setPath(folder));
-        if (!name.isEmpty())
-            QVERIFY(control<FileList>(ftp(), "filLocalFile")->setFileName(name));
-    }
-
-    void send()
-    {
-        control<QPushButton>(ftp(), "cmdsend")->click();
-        QTRY_VERIFY(!m_transfer->StillExecuting());
+        QVERIFY(name.isEmpty() || control<FileList>(ftp(), "filLocalFile")->setFileName(name));
     }
 
     void expectFolder(const QString& path)
@@ -346,15 +319,8 @@ private Q_SLOTS:
         QVERIFY(m_services->boxes().empty());
     }
 
-    void bothServers_data()
-    {
-        QTest::addColumn<FtpServer::Kind>("kind");
-        QTest::newRow("pyftpdlib") << FtpServer::Kind::Pyftpdlib;
-        QTest::newRow("vsftpd") << FtpServer::Kind::Vsftpd;
-    }
-
     // The address names the folder the server is really in, at any depth; a refused folder moves nothing.
-    void foldersFollowTheRealPath_data() { bothServers_data(); }
+    void foldersFollowTheRealPath_data() { logOnListsTheStartingFolder_data(); }
 
     void foldersFollowTheRealPath()
     {
@@ -370,24 +336,23 @@ private Q_SLOTS:
 
         doubleClick(QStringLiteral("2026/"));
         expectFolder(QStringLiteral("2026/"));
-        QTRY_COMPARE(sortedEntries(), (QStringList{"11/", "12/"}));
         QVERIFY(QDir(server.rootFolder() + QStringLiteral("/2026/11")).removeRecursively());
         doubleClick(QStringLiteral("11/"));
         QCOMPARE(m_services->boxes().size(), std::size_t(1));
         expectFolder(QStringLiteral("2026/"));
-        QTRY_COMPARE(sortedEntries(), QStringList{"12/"});
+        QTRY_COMPARE(remoteEntries(ftp()), QStringList{"12/"});
         doubleClick(QStringLiteral("12/"));
         expectFolder(QStringLiteral("2026/12/"));
-        QTRY_COMPARE(sortedEntries(), QStringList{"deep.jpg"});
+        QTRY_COMPARE(remoteEntries(ftp()), QStringList{"deep.jpg"});
         for (const QString& path : {QStringLiteral("2026/"), QString()}) {
             QTRY_VERIFY(!m_transfer->StillExecuting());
             control<QPushButton>(ftp(), "cmdUpFolder")->click();
             expectFolder(path);
         }
-        QTRY_VERIFY(sortedEntries().contains(QStringLiteral("2026/")));
+        QTRY_VERIFY(remoteEntries(ftp()).contains(QStringLiteral("2026/")));
     }
 
-    void sendAndReceiveKeepEveryByte_data() { bothServers_data(); }
+    void sendAndReceiveKeepEveryByte_data() { logOnListsTheStartingFolder_data(); }
 
     void sendAndReceiveKeepEveryByte()
     {
@@ -399,9 +364,7 @@ private Q_SLOTS:
         writeFile(remote + QStringLiteral("empty.bin"), {});
         writeFile(remote + QStringLiteral("later.txt"), "theirs");
         QTemporaryDir from, into;
-        QByteArray photo;
-        for (int i = 0; i < 300000; ++i)
-            photo.append(char(i * 7 % 256));
+        const QByteArray photo = QByteArray("\r\n\0\xff photo", 10).repeated(30000);
         writeFile(from.filePath(QStringLiteral("my photo.jpg")), photo);
         makeWindow();
         logOn(server);
@@ -409,27 +372,27 @@ private Q_SLOTS:
             doubleClick(server.writableEntry());
 
         useLocalFile(from.path(), QStringLiteral("my photo.jpg"));
-        send();
+        control<QPushButton>(ftp(), "cmdsend")->click();
         QCOMPARE(readFile(remote + QStringLiteral("my photo.jpg")), photo);
         // Listed now: No keeps the server's copy, Yes replaces it.
         writeFile(from.filePath(QStringLiteral("my photo.jpg")), "changed");
         for (const MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
-            QTRY_VERIFY(remoteEntries(ftp()).contains(QStringLiteral("my photo.jpg")));
+            QTRY_VERIFY(!m_transfer->StillExecuting() && remoteEntries(ftp()).contains(QStringLiteral("my photo.jpg")));
             m_services->answerEveryBox(answer);
-            send();
+            control<QPushButton>(ftp(), "cmdsend")->click();
         }
         QCOMPARE(readFile(remote + QStringLiteral("my photo.jpg")), QByteArray("changed"));
+        QCOMPARE(m_services->boxes().front().text, QStringLiteral("File my photo.jpg already exists.\r\nOverwrite?"));
 
-        useLocalFile(into.path(), {});
-        for (const QString& name :
-             {QStringLiteral("my photo.jpg"), QStringLiteral("crlf.txt"), QStringLiteral("empty.bin")}) {
-            receive(name);
-            QCOMPARE(readFile(into.filePath(name)), readFile(remote + name));
+        useLocalFile(into.path());
+        for (const char* name : {"my photo.jpg", "crlf.txt", "empty.bin"}) {
+            doubleClick(QLatin1String(name));
+            QCOMPARE(readFile(into.filePath(QLatin1String(name))), readFile(remote + QLatin1String(name)));
         }
         // Listed locally now: refused by the window. Made since the list was read: kept by the component.
-        receive(QStringLiteral("crlf.txt"));
+        doubleClick(QStringLiteral("crlf.txt"));
         writeFile(into.filePath(QStringLiteral("later.txt")), "mine");
-        receive(QStringLiteral("later.txt"));
+        doubleClick(QStringLiteral("later.txt"));
         QCOMPARE(readFile(into.filePath(QStringLiteral("later.txt"))), QByteArray("mine"));
         QStringList titles;
         for (const BoxRecord& box : m_services->boxes())
@@ -446,7 +409,7 @@ private Q_SLOTS:
         makeWindow();
         logOn(server);
         QTemporaryDir into;
-        useLocalFile(into.path(), {});
+        useLocalFile(into.path());
         auto* bar = control<QProgressBar>(ftp(), "prgTransfer");
         bool barShown = false;
         QTimer poll;
@@ -457,9 +420,8 @@ private Q_SLOTS:
             }
         });
         poll.start(20);
-        receive(QStringLiteral("big.bin"));
-        QVERIFY(barShown);
-        QVERIFY(bar->isHidden());
+        doubleClick(QStringLiteral("big.bin"));
+        QVERIFY(barShown && bar->isHidden());
         expectOneErrorBox(12030);
         QCOMPARE(QDir(into.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
     }

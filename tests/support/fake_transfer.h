@@ -36,7 +36,6 @@ public:
     void finish(const Outcome& outcome);
     /// Emits a state of the running request without ending it.
     void emitState(int state) { Q_EMIT StateChanged(state); }
-    void emitProgress(qint64 bytesDone, qint64 bytesTotal) { Q_EMIT TransferProgress(bytesDone, bytesTotal); }
 
     int protocol() const { return m_protocol; }
     QString remoteHost() const { return m_host; }
