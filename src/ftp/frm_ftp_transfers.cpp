@@ -3,6 +3,7 @@
 // receives, with the progress bar shown while a file moves.
 #include "ftp/frm_ftp.h"
 
+#include "ftp/ftp_command.h"
 #include "ftp/internet_transfer.h"
 #include "ftp/remote_folder.h"
 #include "ftp/transfer_rules.h"
@@ -26,11 +27,6 @@ namespace {
 const QString kConnected = QStringLiteral("Connected");
 const QString kError = QStringLiteral("Error");
 constexpr int kProgressSteps = 1000;
-
-QString quoted(const QString& name)
-{
-    return QLatin1Char('"') + name + QLatin1Char('"');
-}
 
 } // namespace
 
@@ -101,7 +97,7 @@ void frmftp::Command11_Click()
 
 void frmftp::openFolder(const QString& entry)
 {
-    if (runRequest(QStringLiteral("CD ") + quoted(entry))) {
+    if (runRequest(QStringLiteral("CD ") + quotedName(entry))) {
         setRemoteFolder(RemoteFolder().entered(txtfolder->text()).entered(entry).path());
         txtname->setText(txtserverurl->text());
         setWindowTitle(txtname->text());
@@ -145,8 +141,8 @@ void frmftp::cmdsend_Click()
         if (answer != MsgAnswer::Yes)
             return;
     }
-    runTransfer(QStringLiteral("PUT ") + quoted(joinPath(filLocalFile->path(), name)) + QLatin1Char(' ') +
-                quoted(name));
+    runTransfer(QStringLiteral("PUT ") + quotedName(joinPath(filLocalFile->path(), name)) + QLatin1Char(' ') +
+                quotedName(name));
     WaitAndRelist();
 }
 
@@ -171,7 +167,7 @@ void frmftp::imgReceiveFile_Click()
     }
     // The name becomes a local path: it must not lead out of the local folder.
     if (!isPlainFileName(entry)) {
-        services.messageBox(QStringLiteral("The name ") + quoted(entry) +
+        services.messageBox(QStringLiteral("The name ") + quotedName(entry) +
                                 QStringLiteral(" is not a plain file name and cannot be received."),
                             kError, MsgIcon::Critical);
         return;
@@ -184,7 +180,7 @@ void frmftp::imgReceiveFile_Click()
         }
     }
     const QString target = joinPath(filLocalFile->path(), entry);
-    runTransfer(QStringLiteral("GET ") + quoted(entry) + QLatin1Char(' ') + quoted(target));
+    runTransfer(QStringLiteral("GET ") + quotedName(entry) + QLatin1Char(' ') + quotedName(target));
     // The file is written beside its name and appears only when complete, so the preview loads it once, now.
     frmPreview& preview = m_forms.frmPreview();
     preview.txtimg->setText(target);
