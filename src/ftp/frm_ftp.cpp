@@ -145,6 +145,7 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     connect(Timer2, &Timer::timer, this, &frmftp::Timer2_Timer);
     connect(drvLocalDrive, &DriveList::changed, this, &frmftp::drvLocalDrive_Change);
     connect(dirLocalDir, &FolderList::changed, this, &frmftp::dirLocalDir_Change);
+    setUpTransfers();
     connectPublishing();
 }
 
@@ -205,6 +206,8 @@ void frmftp::buildRemoteFiles()
     fraRemoteFiles = addFrame(this, "fraRemoteFiles", QStringLiteral("Remote Files"), {4440, 240, 5175, 4020});
     lstRemoteFile = addControl<QListWidget>(fraRemoteFiles, "lstRemoteFile", {90, 360, 4995, 2985});
     lstRemoteFile->setAccessibleName(QStringLiteral("Remote Files"));
+    // Folders of many thousands of entries: rows of one height are laid out without measuring each.
+    lstRemoteFile->setUniformItemSizes(true);
     lstRemoteFile->setEnabled(false);
     Label4 = addLabel(fraRemoteFiles, "Label4", QString(), {120, 3380, 975, 200});
     Label4->setAlignment(Qt::AlignCenter);
@@ -411,6 +414,8 @@ void frmftp::cancelRequest()
     // A cancelled size query is no longer outstanding: the next reply (a CLOSE's) is no size.
     SizeRequest = false;
     ITC->Cancel();
+    // The next request logs on afresh, in the log-on folder.
+    setRemoteFolder(QString());
 }
 
 bool frmftp::runRequest(const QString& command)

@@ -3,6 +3,7 @@
 
 #include "platform/form.h"
 
+#include <QElapsedTimer>
 #include <array>
 #include <memory>
 
@@ -10,6 +11,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 
 namespace lumaport {
@@ -209,6 +211,25 @@ private:
     int m_completedRequest = 0;
     // Nested waits: a Log Off pressed during a wait runs a wait of its own.
     int m_waitDepth = 0;
+
+    // Remote navigation and file transfers.
+    void setUpTransfers();
+    void lstRemoteFile_Click();
+    void lstRemoteFile_DblClick();
+    void Command11_Click();
+    void cmdUpFolder_Click();
+    void cmdsend_Click();
+    void imgSendFile_Click();
+    void imgReceiveFile_Click();
+    // CD into a folder entry, then a new listing. The address texts follow only when the server let us in.
+    void openFolder(const QString& entry);
+    // txtfolder: the path from the log-on folder ("2026/12/", empty there); txtserverurl: its web address.
+    void setRemoteFolder(const QString& path);
+    // runRequest with the progress bar shown while the PUT or GET runs.
+    void runTransfer(const QString& command);
+    void showTransferProgress(qint64 bytesDone, qint64 bytesTotal);
+    QProgressBar* prgTransfer;
+    QElapsedTimer m_transferClock;
 };
 
 } // namespace lumaport

@@ -21,11 +21,6 @@ namespace {
 const QString kNewFolder = QStringLiteral("New Folder");
 const QString kInvalidName = QStringLiteral("Invalid Name");
 
-QString quoted(const QString& name)
-{
-    return QLatin1Char('"') + name + QLatin1Char('"');
-}
-
 bool listHolds(const QListWidget* list, const QString& entry)
 {
     return !list->findItems(entry, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty();
@@ -101,7 +96,7 @@ void frmftp::cmdNewFolder_Click()
                             MsgIcon::Information);
         return;
     }
-    runRequest(QStringLiteral("MKDIR ") + quoted(name));
+    runRequest(QStringLiteral("MKDIR ") + quotedName(name));
     WaitAndRelist();
 }
 
@@ -125,7 +120,7 @@ void frmftp::cmdRename_Click()
         return;
     }
     // The new name goes in as typed, blanks around it included.
-    runRequest(QStringLiteral("RENAME ") + quoted(entry) + QLatin1Char(' ') + quoted(name));
+    runRequest(QStringLiteral("RENAME ") + quotedName(entry) + QLatin1Char(' ') + quotedName(name));
     WaitAndRelist();
 }
 
@@ -141,7 +136,7 @@ void frmftp::cmdDelete_Click()
                                       MsgButtons::OkCancel) != MsgAnswer::Ok)
         return;
     runRequest((entry.endsWith(QLatin1Char('/')) ? QStringLiteral("RMDIR ") : QStringLiteral("DELETE ")) +
-               quoted(entry));
+               quotedName(entry));
     WaitAndRelist();
     Timer2->setEnabled(true);
 }
@@ -153,7 +148,7 @@ void frmftp::cmdSize_Click()
     // The reply names the entry asked about, even if the user picks another one meanwhile.
     m_sizeEntry = selectedEntry();
     SizeRequest = true;
-    runRequest(QStringLiteral("SIZE ") + quoted(m_sizeEntry));
+    runRequest(QStringLiteral("SIZE ") + quotedName(m_sizeEntry));
     SizeRequest = false;
     // A log off or a lost connection during the wait has said so already.
     if (loggedOn())

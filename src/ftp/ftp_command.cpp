@@ -66,6 +66,11 @@ bool splitNames(const QString& rest, int count, QStringList* names)
 
 } // namespace
 
+QString quotedName(const QString& name)
+{
+    return QLatin1Char('"') + name + QLatin1Char('"');
+}
+
 bool holdsControlCharacter(const QString& text)
 {
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });

@@ -24,6 +24,9 @@ struct FtpCommand
 /// character (carriage return, line feed, NUL, ...) anywhere in the operation.
 bool parseFtpCommand(const QString& operation, FtpCommand* command, QString* error);
 
+/// A name as a command string carries it: in double quotes, unchanged ("CD " + quotedName("my pics/")).
+QString quotedName(const QString& name);
+
 /// Whether the text holds a character below blank or DEL: such text never goes into an FTP command line.
 bool holdsControlCharacter(const QString& text);
 

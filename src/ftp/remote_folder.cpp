@@ -38,6 +38,14 @@ QString RemoteFolder::urlPath(const QString& name) const
     return urlPath() + QString::fromLatin1(QUrl::toPercentEncoding(name));
 }
 
+QString RemoteFolder::path() const
+{
+    QString path = m_absolute ? QStringLiteral("/") : QString();
+    for (const QString& part : m_parts)
+        path += part + u'/';
+    return path;
+}
+
 QString withoutFolderMark(const QString& name)
 {
     return name.size() > 1 && name.endsWith(u'/') ? name.chopped(1) : name;

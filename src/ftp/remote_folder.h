@@ -20,6 +20,9 @@ public:
     QString urlPath() const;
     /// The URL path of a name inside the folder.
     QString urlPath(const QString& name) const;
+    /// The folder as the user reads it, each name as listed and ending in "/" ("2026/12/", "../"); empty for
+    /// the log-on folder.
+    QString path() const;
 
     bool operator==(const RemoteFolder&) const = default;
 

@@ -7,11 +7,13 @@
 #include "platform/drive_list.h"
 #include "platform/file_list.h"
 #include "platform/folder_list.h"
+#include "platform/picture_box.h"
 #include "platform/timer.h"
 #include "platform/volumes.h"
 #include "startup/forms.h"
 #include "support/fake_transfer.h"
 #include "support/scripted_services.h"
+#include "support/test_files.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -52,6 +54,15 @@ class TestFrmFtp : public WindowTest
         transfer().script(FakeTransfer::completes(reply));
         control<QPushButton>(ftp(), "cmdLogOn")->click();
         QCOMPARE(arrangement(ftp()), kLoggedOn);
+    }
+
+    /// Logs on to a server listing the entries, with the local panes on a folder holding photo.jpg.
+    void logOnWithLocalPhoto(const QTemporaryDir& local, const QString& reply)
+    {
+        writeFile(local.filePath(QStringLiteral("photo.jpg")));
+        control<FolderList>(ftp(), "dirLocalDir")->setPath(local.path());
+        control<FileList>(ftp(), "filLocalFile")->setFileName(QStringLiteral("photo.jpg"));
+        logOn(reply);
     }
 
 private Q_SLOTS:
@@ -428,6 +439,36 @@ private Q_SLOTS:
         QCOMPARE(statusText(w), QStringLiteral("Connected"));
         QCOMPARE(remoteEntries(w), QStringList{QStringLiteral("a")});
         QCOMPARE(arrangement(w), kLoggedOn);
+    }
+
+    // Every refusal comes before anything is sent; nothing outside the local folder is ever named.
+    void receiveRefusesBeforeSending_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("title");
+        const auto row = [](const char* entry, const QString& box, const char* title = "Error") {
+            QTest::newRow(entry) << QString::fromLatin1(entry) << box << QString::fromLatin1(title);
+        };
+        row("", QStringLiteral("Please select a file to receive."));
+        row("pics/", QStringLiteral("pics/ is a folder and cannot be sent."));
+        for (const char* name : {"..", ".", "a\\b", "x\ty"})
+            row(name, QStringLiteral("The name \"%1\" is not a plain file name and cannot be received.").arg(name));
+        row("photo.jpg", QStringLiteral("File photo.jpg already exists."), "Recieve");
+    }
+
+    void receiveRefusesBeforeSending()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, box);
+        QFETCH(QString, title);
+        QTemporaryDir local;
+        logOnWithLocalPhoto(local, entry + QStringLiteral("\r\nother\r\n"));
+        if (!entry.isEmpty())
+            control<QListWidget>(ftp(), "lstRemoteFile")->setCurrentRow(0);
+        m_services->expectMessage(box, MsgAnswer::Ok, title);
+        Q_EMIT control<PictureBox>(ftp(), "imgReceiveFile")->clicked();
+        QCOMPARE(transfer().executed(), QStringList{QStringLiteral("DIR")});
     }
 
     // Closing the window cancels a log-on in progress; that is no success either.

@@ -4,6 +4,8 @@
 #include "ftp/frm_ftp.h"
 #include "ftp/ftp_transfer.h"
 #include "ftp_window_probe.h"
+#include "platform/file_list.h"
+#include "platform/folder_list.h"
 #include "startup/forms.h"
 #include "support/ftp_servers.h"
 #include "support/scripted_services.h"
@@ -13,8 +15,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 using namespace lumaport;
@@ -119,6 +124,33 @@ class TestFrmFtpServers : public QObject
             writeFile(server.rootFolder() + QStringLiteral("/picture-with-a-long-name-%1.jpg").arg(i));
         FtpWindowProbe(ftp()).WaitAndRelist();
         QVERIFY(m_transfer->StillExecuting());
+    }
+
+    /// Double-clicks a remote entry once its listing is complete: enters a folder, receives a file.
+    void doubleClick(const QString& entry)
+    {
+        QTRY_VERIFY(!m_transfer->StillExecuting());
+        auto* list = control<QListWidget>(ftp(), "lstRemoteFile");
+        const QList<QListWidgetItem*> found = list->findItems(entry, Qt::MatchExactly);
+        QVERIFY2(!found.isEmpty(), qPrintable(entry));
+        list->setCurrentItem(found.first());
+        Q_EMIT list->itemDoubleClicked(found.first());
+        QTRY_VERIFY(!m_transfer->StillExecuting());
+    }
+
+    void useLocalFile(const QString& folder, const QString& name = {})
+    {
+        QVERIFY(control<FolderList>(ftp(), "dirLocalDir")->setPath(folder));
+        QVERIFY(name.isEmpty() || control<FileList>(ftp(), "filLocalFile")->setFileName(name));
+    }
+
+    void expectFolder(const QString& path)
+    {
+        const QString address = QStringLiteral("www.example.org/") + path;
+        QCOMPARE(control<QLineEdit>(ftp(), "txtfolder")->text(), path);
+        QCOMPARE(control<QLineEdit>(ftp(), "txtserverurl")->text(), address);
+        QCOMPARE(ftp().txtname->text(), address);
+        QCOMPARE(ftp().windowTitle(), address);
     }
 
 private Q_SLOTS:
@@ -285,6 +317,113 @@ private Q_SLOTS:
         QTest::qWait(300);
         QVERIFY(remoteEntries(ftp()).isEmpty());
         QVERIFY(m_services->boxes().empty());
+    }
+
+    // The address names the folder the server is really in, at any depth; a refused folder moves nothing.
+    void foldersFollowTheRealPath_data() { logOnListsTheStartingFolder_data(); }
+
+    void foldersFollowTheRealPath()
+    {
+        QFETCH(FtpServer::Kind, kind);
+        FtpServer server(kind);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QVERIFY(QDir().mkpath(server.rootFolder() + QStringLiteral("/2026/11")));
+        QVERIFY(QDir().mkpath(server.rootFolder() + QStringLiteral("/2026/12")));
+        writeFile(server.rootFolder() + QStringLiteral("/2026/12/deep.jpg"));
+        makeWindow();
+        ftp().txtpermurl->setText(QStringLiteral("www.example.org/"));
+        logOn(server);
+
+        doubleClick(QStringLiteral("2026/"));
+        expectFolder(QStringLiteral("2026/"));
+        QVERIFY(QDir(server.rootFolder() + QStringLiteral("/2026/11")).removeRecursively());
+        doubleClick(QStringLiteral("11/"));
+        QCOMPARE(m_services->boxes().size(), std::size_t(1));
+        expectFolder(QStringLiteral("2026/"));
+        QTRY_COMPARE(remoteEntries(ftp()), QStringList{"12/"});
+        doubleClick(QStringLiteral("12/"));
+        expectFolder(QStringLiteral("2026/12/"));
+        QTRY_COMPARE(remoteEntries(ftp()), QStringList{"deep.jpg"});
+        for (const QString& path : {QStringLiteral("2026/"), QString()}) {
+            QTRY_VERIFY(!m_transfer->StillExecuting());
+            control<QPushButton>(ftp(), "cmdUpFolder")->click();
+            expectFolder(path);
+        }
+        QTRY_VERIFY(remoteEntries(ftp()).contains(QStringLiteral("2026/")));
+    }
+
+    void sendAndReceiveKeepEveryByte_data() { logOnListsTheStartingFolder_data(); }
+
+    void sendAndReceiveKeepEveryByte()
+    {
+        QFETCH(FtpServer::Kind, kind);
+        FtpServer server(kind);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        const QString remote = server.writableFolder() + QLatin1Char('/');
+        writeFile(remote + QStringLiteral("crlf.txt"), "a\r\nb\n\r\n\r");
+        writeFile(remote + QStringLiteral("empty.bin"), {});
+        writeFile(remote + QStringLiteral("later.txt"), "theirs");
+        QTemporaryDir from, into;
+        const QByteArray photo = QByteArray("\r\n\0\xff photo", 10).repeated(30000);
+        writeFile(from.filePath(QStringLiteral("my photo.jpg")), photo);
+        makeWindow();
+        logOn(server);
+        if (!server.writableEntry().isEmpty())
+            doubleClick(server.writableEntry());
+
+        useLocalFile(from.path(), QStringLiteral("my photo.jpg"));
+        control<QPushButton>(ftp(), "cmdsend")->click();
+        QCOMPARE(readFile(remote + QStringLiteral("my photo.jpg")), photo);
+        // Listed now: No keeps the server's copy, Yes replaces it.
+        writeFile(from.filePath(QStringLiteral("my photo.jpg")), "changed");
+        for (const MsgAnswer answer : {MsgAnswer::No, MsgAnswer::Yes}) {
+            QTRY_VERIFY(!m_transfer->StillExecuting() && remoteEntries(ftp()).contains(QStringLiteral("my photo.jpg")));
+            m_services->answerEveryBox(answer);
+            control<QPushButton>(ftp(), "cmdsend")->click();
+        }
+        QCOMPARE(readFile(remote + QStringLiteral("my photo.jpg")), QByteArray("changed"));
+        QCOMPARE(m_services->boxes().front().text, QStringLiteral("File my photo.jpg already exists.\r\nOverwrite?"));
+
+        useLocalFile(into.path());
+        for (const char* name : {"my photo.jpg", "crlf.txt", "empty.bin"}) {
+            doubleClick(QLatin1String(name));
+            QCOMPARE(readFile(into.filePath(QLatin1String(name))), readFile(remote + QLatin1String(name)));
+        }
+        // Listed locally now: refused by the window. Made since the list was read: kept by the component.
+        doubleClick(QStringLiteral("crlf.txt"));
+        writeFile(into.filePath(QStringLiteral("later.txt")), "mine");
+        doubleClick(QStringLiteral("later.txt"));
+        QCOMPARE(readFile(into.filePath(QStringLiteral("later.txt"))), QByteArray("mine"));
+        QStringList titles;
+        for (const BoxRecord& box : m_services->boxes())
+            titles.append(box.title);
+        QCOMPARE(titles, (QStringList{"Overwrite", "Overwrite", "Recieve", "Error"}));
+    }
+
+    // The progress bar shows while the file moves; a broken receive leaves nothing under the name.
+    void droppedReceiveLeavesNoFile()
+    {
+        FtpServer server(FtpServer::Kind::Pyftpdlib, {20000});
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        writeFile(server.rootFolder() + QStringLiteral("/big.bin"), QByteArray(400000, 'x'));
+        makeWindow();
+        logOn(server);
+        QTemporaryDir into;
+        useLocalFile(into.path());
+        auto* bar = control<QProgressBar>(ftp(), "prgTransfer");
+        bool barShown = false;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            if (statusText(ftp()) == QLatin1String("Receiving Response") && server.isRunning()) {
+                barShown = !bar->isHidden();
+                server.kill();
+            }
+        });
+        poll.start(20);
+        doubleClick(QStringLiteral("big.bin"));
+        QVERIFY(barShown && bar->isHidden());
+        expectOneErrorBox(12030);
+        QCOMPARE(QDir(into.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
     }
 
     // A line break pasted into the user name must not smuggle a command to the server.

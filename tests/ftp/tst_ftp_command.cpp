@@ -4,6 +4,7 @@
 #include "ftp/ftp_command.h"
 #include "ftp/ftp_server_address.h"
 #include "ftp/remote_folder.h"
+#include "ftp/transfer_rules.h"
 
 #include <QTest>
 
@@ -26,6 +27,7 @@ private Q_SLOTS:
     void folderMoves_data();
     void folderMoves();
     void namesInsideAFolder();
+    void progressTexts();
 };
 
 void TstFtpCommand::acceptsTheWindowsVocabulary_data()
@@ -204,9 +206,21 @@ void TstFtpCommand::namesInsideAFolder()
     const RemoteFolder folder = RemoteFolder().entered(u"my pics/"_s);
     QCOMPARE(folder.urlPath(u"photo 1.jpg"_s), u"my%20pics/photo%201.jpg"_s);
     QCOMPARE(RemoteFolder().urlPath(u"a#b?.txt"_s), u"a%23b%3F.txt"_s);
+    QCOMPARE(folder.entered(u"12/"_s).path(), u"my pics/12/"_s);
+    QCOMPARE(folder.parent().parent().path(), u"../"_s);
+    QCOMPARE(RemoteFolder().path(), QString());
     QCOMPARE(withoutFolderMark(u"old/"_s), u"old"_s);
     QCOMPARE(withoutFolderMark(u"file"_s), u"file"_s);
     QCOMPARE(withoutFolderMark(u"/"_s), u"/"_s);
+}
+
+void TstFtpCommand::progressTexts()
+{
+    const QLocale c = QLocale::c();
+    QCOMPARE(transferProgressText(512LL << 20, 1LL << 30, 2000, c), u"50%, 512.0 MB of 1.0 GB, 256.0 MB/s"_s);
+    QCOMPARE(transferProgressText(2048, -1, 1000, c), u"2.0 kB, 2.0 kB/s"_s); // size unknown: no percent
+    QCOMPARE(transferProgressText(0, 10, 0, c), u"0%, 0 bytes of 10 bytes"_s);
+    QCOMPARE(transferProgressText(0, 0, 5, c), u"100%, 0 bytes of 0 bytes, 0 bytes/s"_s);
 }
 
 QTEST_GUILESS_MAIN(TstFtpCommand)

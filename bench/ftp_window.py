@@ -1,0 +1,142 @@
+#!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The FTP window's own handlers against curl, on one vsftpd on 127.0.0.1, in one run; whole processes timed,
+# rounds after a warm-up, order turning, every file checked by hash:
+#   - log on, double-click pub/, then "Send" or the receive of a 1 GiB file, against `curl -T` and `curl -o`,
+#     and a bare socket client (bench/ftp_bare_client.py: sendfile for PUT, 1 MiB reads for GET) as the limit;
+#     targets: at least curl's speed, within 1.2 times the bare client's time (aimed at), the progress bar
+#     updating, user-interface thread processor time under 5 % of the transfer's wall time, peak memory
+#     growth under 64 MiB;
+#   - a folder of 50,000 entries, from "DIR" sent to the last entry in the remote list, against curl listing
+#     it (target <= 1.5 times), and the longest the event loop went unserved meanwhile.
+# Exits non-zero when a target is missed. Needs root (vsftpd) and curl (scripts/install-deps.sh).
+#
+#   /usr/bin/python3 bench/ftp_window.py [--build-dir build] [--folder DIR] [--rounds 7] [--size-mib 1024]
+import argparse
+import json
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+
+sys.dont_write_bytecode = True  # no cache folder beside the sources
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from ftp_transfer import PASSWORD, SOURCE, USER, Client, digest, make_file, run_rounds, spread, start_vsftpd  # noqa
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build-dir", default=os.path.join(SOURCE, "build"))
+    parser.add_argument("--folder", default=os.getcwd(), help="where the temporary files go (the disk tested)")
+    parser.add_argument("--rounds", type=int, default=7)
+    parser.add_argument("--size-mib", type=int, default=1024)
+    parser.add_argument("--entries", type=int, default=50000)
+    args = parser.parse_args()
+
+    subprocess.run(["cmake", "--build", args.build_dir, "--target", "bench_ftp_window"], check=True,
+                   stdout=subprocess.DEVNULL)
+    driver = os.path.join(args.build_dir, "bench", "bench_ftp_window")
+    os.environ["QT_QPA_PLATFORM"] = "offscreen"
+    size = args.size_mib << 20
+    folder = tempfile.mkdtemp(prefix="lumaport-window-bench-", dir=args.folder)
+    os.chmod(folder, 0o755)
+    server = None
+    failures = []
+    runs = []
+    try:
+        server, port, pub = start_vsftpd(folder)
+        url = f"ftp://127.0.0.1:{port}/pub/"
+        local = os.path.join(folder, "local")
+        os.makedirs(local)
+
+        def window(*arguments):
+            return [driver, "--server", f"127.0.0.1:{port}", "--user", USER, "--password", PASSWORD,
+                    "--enter", "pub/", *arguments]
+
+        def curl(*arguments):
+            return ["curl", "-sS", "-u", f"{USER}:{PASSWORD}", *arguments]
+
+        def bare(verb, name, path):
+            return ["/usr/bin/python3", os.path.join(SOURCE, "bench", "ftp_bare_client.py"), str(port), USER,
+                    PASSWORD, "pub", verb, name, path]
+
+        source = os.path.join(local, "send.bin")
+        make_file(source, size)
+        expected = digest(source)
+        os.link(source, os.path.join(pub, "get.bin"))
+        sent, got = os.path.join(pub, "send.bin"), os.path.join(local, "get.bin")
+        measured = lambda output: runs.append(json.loads(output))  # noqa: E731
+        transfers = {
+            "Send": [Client("window", window("--send", source), [sent], measured),
+                     Client("curl -T", curl("-T", source, url + "send.bin"), [sent]),
+                     Client("bare", bare("STOR", "send.bin", source), [sent])],
+            "Receive": [Client("window", window("--receive", "get.bin", "--into", local), [got], measured),
+                        Client("curl -o", curl("-o", got, url + "get.bin"), [got]),
+                        Client("bare", bare("RETR", "get.bin", got), [got])],
+        }
+        seconds = {name: run_rounds(clients, args.rounds, expected)[0] for name, clients in transfers.items()}
+        os.remove(os.path.join(pub, "get.bin"))
+        os.remove(source)
+
+        big = os.path.join(pub, "big")
+        os.makedirs(big)
+        for i in range(args.entries):
+            open(os.path.join(big, f"picture number {i:06d}.jpg"), "w").close()
+        listing = [Client("window", window("--enter", "big/", "--list", str(args.entries))),
+                   Client("curl", curl(url + "big/"))]
+        listing_seconds, outputs = run_rounds(listing, args.rounds, None)
+    finally:
+        if server:
+            server.terminate()
+            server.wait()
+        shutil.rmtree(folder, ignore_errors=True)
+
+    mib = size / (1 << 20)
+    print(f"FTP window on vsftpd, 127.0.0.1; whole processes timed (the window's log on included), {args.rounds} "
+          f"rounds after a warm-up, order turning, every file checked by hash")
+    for name, results in seconds.items():
+        print(f"  {name} of {mib:.0f} MiB")
+        for who, values in results.items():
+            print(f"    {who:<8} {spread(values)}  {mib / statistics.median(values):8.1f} MiB/s")
+        medians = {who: statistics.median(values) for who, values in results.items()}
+        to_curl = min(v for who, v in medians.items() if who.startswith("curl")) / medians["window"]
+        to_bare = medians["window"] / medians["bare"]
+        print(f"    speed {to_curl:.2f} x curl's (target >= 1.00); time {to_bare:.2f} x the bare client's "
+              f"(aim <= 1.20)")
+        if to_curl < 1.0:
+            failures.append(f"{name} at {to_curl:.2f} x curl's speed")
+    handler = statistics.median(run["seconds"] for run in runs)
+    share = max(run["ui_cpu_seconds"] / run["seconds"] for run in runs)
+    memory = max(run["peak_growth_kib"] for run in runs) / 1024
+    updates = min(run["bar_updates"] for run in runs)
+    print(f"  inside the window: the handler's wait {handler:.3f} s (median); progress bar {updates} updates at "
+          f"least, one text \"{runs[-1]['last_bar_text']}\"")
+    print(f"  user-interface thread processor time: {100 * share:.2f} % of the transfer's wall time at most "
+          f"(target < 5); peak memory growth {memory:.1f} MiB at most (target < 64)")
+    if updates < 2:
+        failures.append("the progress bar did not move")
+    if share >= 0.05:
+        failures.append(f"UI thread {100 * share:.2f} %")
+    if memory >= 64:
+        failures.append(f"memory growth {memory:.1f} MiB")
+    ours = [json.loads(output) for output in outputs["window"]]
+    if any(run["entries"] != args.entries for run in ours):
+        failures.append("the remote list missed entries")
+    ours_seconds = statistics.median(run["seconds"] for run in ours)
+    curl_seconds = statistics.median(listing_seconds["curl"])
+    print(f"  {args.entries} entries, DIR sent to the last entry listed: window {ours_seconds:.3f} s, curl's whole "
+          f"listing {curl_seconds:.3f} s, ratio {ours_seconds / curl_seconds:.2f} (target <= 1.50); event loop "
+          f"unserved {max(run['longest_stall_ms'] for run in ours)} ms at most")
+    if ours_seconds / curl_seconds > 1.5:
+        failures.append(f"listing {ours_seconds / curl_seconds:.2f} times curl")
+    if failures:
+        print("MISSED: " + "; ".join(failures))
+        return 1
+    print("All targets met.")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
