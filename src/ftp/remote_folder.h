@@ -21,6 +21,12 @@ public:
     /// The URL path of a name inside the folder.
     QString urlPath(const QString& name) const;
 
+    /// The same for an SFTP URL, where the log-on folder is "~/": "~/images/", "pub/" (from the root).
+    QString sshUrlPath(const QString& name = {}) const;
+    /// The path of a name inside the folder as SFTP commands take it, which start in the log-on folder:
+    /// "images/a.jpg", "/pub/a.jpg".
+    QString sshPath(const QString& name) const;
+
     bool operator==(const RemoteFolder&) const = default;
 
 private:
