@@ -19,6 +19,7 @@ class FolderList;
 class Forms;
 class InternetTransfer;
 class PictureBox;
+struct ServerIdentity;
 class Shape;
 class Timer;
 
@@ -98,6 +99,7 @@ private:
     void cmdLogOn_Click();
     void cmdLogOff_Click();
     void ITC_StateChanged(int State);
+    void ITC_TrustAsked(const ServerIdentity& identity);
     void readReply();
     void Timer1_Timer();
     void Timer2_Timer();

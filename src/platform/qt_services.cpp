@@ -53,6 +53,10 @@ MsgAnswer QtServices::messageBox(const QString& text, const QString& title, MsgI
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         break;
+    case MsgButtons::YesNoDefaultNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Cancel:
@@ -63,7 +67,7 @@ MsgAnswer QtServices::messageBox(const QString& text, const QString& title, MsgI
         return MsgAnswer::No;
     default:
         // Escape on a yes/no box counts as no, on an OK/Cancel box as cancel.
-        if (buttons == MsgButtons::YesNo && box.clickedButton() == nullptr)
+        if ((buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo) && box.clickedButton() == nullptr)
             return MsgAnswer::No;
         return box.clickedButton() ? MsgAnswer::Ok : MsgAnswer::Cancel;
     }

@@ -9,7 +9,7 @@ namespace lumaport {
 class TimerClock;
 
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
-enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoDefaultNo };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
 
 inline const QString kAppTitle = QStringLiteral("Lumaport");

@@ -72,8 +72,9 @@ MsgAnswer ScriptedServices::messageBox(const QString& text, const QString& title
     record({QStringLiteral("message"), text, shownTitle, icon, buttons});
     const auto expected = take(QStringLiteral("message"), text);
     if (!expected)
-        return buttons == MsgButtons::YesNo ? MsgAnswer::No
-                                            : (buttons == MsgButtons::OkCancel ? MsgAnswer::Cancel : MsgAnswer::Ok);
+        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo
+                   ? MsgAnswer::No
+                   : (buttons == MsgButtons::OkCancel ? MsgAnswer::Cancel : MsgAnswer::Ok);
     if (expected->title && *expected->title != shownTitle)
         QTest::qFail(
             qPrintable(
