@@ -63,7 +63,8 @@ struct Session
         QObject::connect(&transfer, &InternetTransfer::StateChanged, &transfer, [this](int state) { onState(state); });
         QObject::connect(&transfer, &InternetTransfer::TrustAsked, &transfer, [this](const ServerIdentity& identity) {
             questions.append(identity);
-            transfer.AnswerTrust(trustAnswer);
+            if (trustAnswer)
+                transfer.AnswerTrust(*trustAnswer);
         });
     }
     explicit Session(const FtpServer& server, int timeoutSeconds = 10)
@@ -121,7 +122,7 @@ struct Session
     }
 
     FtpTransfer transfer;
-    bool trustAnswer = true;
+    std::optional<bool> trustAnswer = true; // none: the question stays open
     QList<ServerIdentity> questions;
     QList<int> states;
     QString reply;
@@ -166,6 +167,7 @@ private Q_SLOTS:
     void changedIdentityIsRefused_data();
     void changedIdentityIsRefused();
     void ftpesNeverFallsBackToPlainFtp();
+    void cancelEndsAnOpenQuestion();
     void getNeverReplacesAndLeavesNothingOnFailure();
     void badLocalFilesNeverReachTheServer();
     void longReplyArrivesInChunks();
@@ -416,6 +418,28 @@ void TstFtpTransfer::ftpesNeverFallsBackToPlainFtp()
     FAILS(session, u"DIR"_s, 12157);
     const QStringList sent = m_pyftpdlib->receivedCommands().mid(before);
     QVERIFY2(!sent.isEmpty() && sent.filter(u"AUTH"_s) == sent, qPrintable(sent.join(u", "_s)));
+}
+
+void TstFtpTransfer::cancelEndsAnOpenQuestion()
+{
+    FtpServer& server = *m_servers.at(FtpServer::Kind::PyftpdlibFtpes);
+    auto session = std::make_unique<Session>(server.serverText(), server.userName(), server.password());
+    session->trustAnswer.reset();
+    session->transfer.Execute(u"DIR"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(session->questions.size(), 1, kRequestMs);
+    session->transfer.Cancel();
+    QVERIFY(!session->transfer.StillExecuting());
+    session->trustAnswer = true; // the next request asks again and goes on
+    COMPLETES(*session, u"DIR"_s);
+
+    session = std::make_unique<Session>(server.serverText(), server.userName(), server.password());
+    session->trustAnswer.reset();
+    session->transfer.Execute(u"DIR"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(session->questions.size(), 1, kRequestMs);
+    QElapsedTimer clock;
+    clock.start();
+    session.reset();
+    QVERIFY2(clock.elapsed() < 1500, "the component goes at once, without waiting for an answer");
 }
 
 void TstFtpTransfer::getNeverReplacesAndLeavesNothingOnFailure()
