@@ -16,10 +16,11 @@
 #   ftp_server.py paramiko --root DIR --state DIR --user NAME --password WORD
 #       A small SFTP server that takes a password only and shows DIR as "/".
 #   The SSH servers write their host key's public line to DIR/host_key.pub.
-#   ftp_server.py vsftpd --root DIR --state DIR
+#   ftp_server.py vsftpd --root DIR --state DIR [--tls]
 #       Anonymous log-on (any password). vsftpd refuses a starting folder the anonymous user may write to, so
 #       DIR is made read-only for it and DIR/pub is where it may upload, make folders, rename and delete.
-#       Needs root. The port is printed before vsftpd takes it over; wait for its greeting.
+#       Needs root. The port is printed before vsftpd takes it over; wait for its greeting. --tls asks for
+#       AUTH TLS and encrypted data with a certificate like pyftpdlib's (DIR/cert.pem).
 import argparse
 import logging
 import os
@@ -31,6 +32,15 @@ import threading
 import time
 
 
+def make_certificate(folder):
+    """A self-signed certificate for localhost and 127.0.0.1 with its key, in folder/cert.pem."""
+    cert = os.path.join(folder, "cert.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes",
+                    "-keyout", cert, "-out", cert, "-days", "2", "-subj", "/CN=localhost", "-addext",
+                    "subjectAltName=DNS:localhost,IP:127.0.0.1"], check=True, capture_output=True)
+    return cert
+
+
 def run_pyftpdlib(args):
     from pyftpdlib.authorizers import DummyAuthorizer
     from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler, TLS_DTPHandler, TLS_FTPHandler
@@ -40,10 +50,7 @@ def run_pyftpdlib(args):
     command_log = open(args.command_log, "a", buffering=1, encoding="utf-8", errors="backslashreplace")
     base = FTPHandler
     if args.tls:
-        cert = os.path.join(os.path.abspath(args.state), "cert.pem")
-        subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes",
-                        "-keyout", cert, "-out", cert, "-days", "2", "-subj", "/CN=localhost", "-addext",
-                        "subjectAltName=DNS:localhost,IP:127.0.0.1"], check=True, capture_output=True)
+        cert = make_certificate(os.path.abspath(args.state))
         class Dtp(TLS_DTPHandler):
             # This pyftpdlib drops a data connection that has not started its transfer when it finds it
             # readable, even while its TLS handshake waits for the client's first message.
@@ -121,6 +128,12 @@ def run_vsftpd(args):
             f"secure_chroot_dir={empty}", "pasv_enable=YES", "seccomp_sandbox=NO", "isolate=NO",
             "isolate_network=NO", "xferlog_enable=NO", "syslog_enable=NO", "",
         ]))
+        if args.tls:
+            cert = make_certificate(state)
+            f.write("\n".join([
+                "ssl_enable=YES", f"rsa_cert_file={cert}", "allow_anon_ssl=YES", "force_anon_logins_ssl=YES",
+                "force_anon_data_ssl=YES", "",
+            ]))
     os.chmod(config, 0o644)
     print(port, flush=True)
     os.execv("/usr/sbin/vsftpd", ["vsftpd", config])
@@ -286,6 +299,7 @@ def main():
     vs = kinds.add_parser("vsftpd")
     vs.add_argument("--root", required=True)
     vs.add_argument("--state", required=True)
+    vs.add_argument("--tls", action="store_true")
     ssh = kinds.add_parser("sshd")
     pm = kinds.add_parser("paramiko")
     for p in (ssh, pm):
