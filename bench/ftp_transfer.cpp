@@ -3,7 +3,8 @@
 // the event loop until the request has ended, read the reply with GetChunk(4096) in the handler of state 12)
 // and prints what it cost as one line of JSON. bench/ftp_transfer.py times the whole process against its peers.
 //
-//   bench_ftp_transfer --server 127.0.0.1:PORT --user NAME --password WORD --command 'CD "pub/"' --command DIR
+//   bench_ftp_transfer --server 127.0.0.1:PORT --user NAME --password WORD [--trust-file FILE]
+//                      --command 'CD "pub/"' --command DIR
 #include "ftp/ftp_transfer.h"
 
 #include "bench_support.h"
@@ -40,6 +41,7 @@ int main(int argc, char* argv[])
     options.addOptions({{u"server"_s, u"server text"_s, u"text"_s},
                         {u"user"_s, u"user name"_s, u"name"_s},
                         {u"password"_s, u"password"_s, u"word"_s},
+                        {u"trust-file"_s, u"trusted certificates and host keys"_s, u"file"_s},
                         {u"command"_s, u"command string, in order (repeat)"_s, u"command"_s}});
     options.process(app);
 
@@ -49,6 +51,7 @@ int main(int argc, char* argv[])
     transfer.setUserName(options.value(u"user"_s));
     transfer.setPassword(options.value(u"password"_s));
     transfer.setRequestTimeout(40);
+    transfer.setTrustFile(options.value(u"trust-file"_s));
 
     QString reply;
     QObject::connect(&transfer, &InternetTransfer::StateChanged, &transfer, [&](int state) {

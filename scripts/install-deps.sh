@@ -5,9 +5,10 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config clang-format git
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libcurl4-openssl-dev curl
+    libcurl4-openssl-dev libssl-dev curl
     libgtest-dev googletest
     python3 python3-pyftpdlib vsftpd lftp
+    openssl python3-openssl openssh-server openssh-client python3-paramiko
     xvfb xauth x11-utils imagemagick
     fonts-dejavu-core fonts-liberation2
 )
@@ -22,5 +23,13 @@ sudo_cmd=()
 [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
 echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# The tests start their own servers: no package may start a system service (openssh-server would start sshd
+# on port 22 where an init system runs). A policy already in place is kept.
+policy=/usr/sbin/policy-rc.d
+if [ ! -e "$policy" ]; then
+    printf '#!/bin/sh\nexit 101\n' | "${sudo_cmd[@]}" tee "$policy" >/dev/null
+    "${sudo_cmd[@]}" chmod 755 "$policy"
+    trap '"${sudo_cmd[@]}" rm -f "$policy"' EXIT
+fi
 "${sudo_cmd[@]}" apt-get update -q
 "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ftp/ftp_transfer.h"
+#include "platform/paths.h"
 #include "platform/qt_services.h"
+#include "platform/settings_text.h"
 #include "startup/app.h"
 
 #include <QApplication>
@@ -10,7 +12,12 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     lumaport::setUpApplication(app);
     lumaport::QtServices services;
-    lumaport::Forms forms(services, [] { return std::make_unique<lumaport::FtpTransfer>(); });
+    lumaport::Forms forms(services, [&services] {
+        auto transfer = std::make_unique<lumaport::FtpTransfer>();
+        transfer->setTrustFile(
+            lumaport::joinPath(lumaport::settingsFolder(services.programFolder()), QStringLiteral("trusted.lbr")));
+        return transfer;
+    });
     lumaport::startProgram(forms);
     return QApplication::exec();
 }

@@ -4,6 +4,7 @@
 #include "ftp/ftp_error.h"
 #include "ftp/internet_transfer.h"
 #include "ftp/listing_entries.h"
+#include "ftp/trusted_servers.h"
 #include "main_window/frm_load.h"
 #include "platform/drive_list.h"
 #include "platform/file_list.h"
@@ -136,8 +137,10 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     Timer2->setObjectName(QStringLiteral("Timer2"));
 
     ITC = m_forms.makeTransfer();
-    if (ITC)
+    if (ITC) {
         connect(ITC.get(), &InternetTransfer::StateChanged, this, &frmftp::ITC_StateChanged);
+        connect(ITC.get(), &InternetTransfer::TrustAsked, this, &frmftp::ITC_TrustAsked);
+    }
 
     connect(cmdLogOn, &QPushButton::clicked, this, &frmftp::cmdLogOn_Click);
     connect(cmdLogOff, &QPushButton::clicked, this, &frmftp::cmdLogOff_Click);
@@ -498,6 +501,14 @@ void frmftp::ITC_StateChanged(int State)
     const QString text = stateText(State);
     if (!text.isEmpty())
         setStatus(text);
+}
+
+// The request waits for the answer. Enter answers no: trusting takes a deliberate click.
+void frmftp::ITC_TrustAsked(const ServerIdentity& identity)
+{
+    const MsgAnswer answer = m_forms.services().messageBox(trustQuestion(identity), QStringLiteral("Security Warning"),
+                                                           MsgIcon::Exclamation, MsgButtons::YesNoDefaultNo);
+    ITC->AnswerTrust(answer == MsgAnswer::Yes);
 }
 
 void frmftp::readReply()

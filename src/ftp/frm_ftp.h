@@ -22,6 +22,7 @@ class FolderList;
 class Forms;
 class InternetTransfer;
 class PictureBox;
+struct ServerIdentity;
 class Shape;
 class Timer;
 
@@ -132,6 +133,7 @@ private:
     void cmdLogOn_Click();
     void cmdLogOff_Click();
     void ITC_StateChanged(int State);
+    void ITC_TrustAsked(const ServerIdentity& identity);
     void readReply();
     void Timer1_Timer();
     void Timer2_Timer();

@@ -41,6 +41,12 @@ FtpError ftpErrorForCurlCode(int curlCode)
         std::pair{CURLE_GOT_NOTHING, FtpError::ConnectionAborted},
         std::pair{CURLE_PARTIAL_FILE, FtpError::ConnectionAborted},
 
+        std::pair{CURLE_PEER_FAILED_VERIFICATION, FtpError::NotTrusted},
+        std::pair{CURLE_USE_SSL_FAILED, FtpError::SecureChannel},
+        std::pair{CURLE_SSL_CONNECT_ERROR, FtpError::SecureChannel},
+        std::pair{CURLE_SSL_CACERT_BADFILE, FtpError::SecureChannel},
+        std::pair{CURLE_SSH, FtpError::ServerRefused}, // an SFTP request the server turned down
+
         // The read and write callbacks stop a transfer only when the local file fails.
         std::pair{CURLE_READ_ERROR, FtpError::LocalFile},
         std::pair{CURLE_WRITE_ERROR, FtpError::LocalFile},

@@ -15,6 +15,8 @@ enum class FtpError {
     InvalidOperation = 12016,  ///< a command string that is never sent: unknown, malformed, control characters
     CannotConnect = 12029,     ///< nothing accepts connections there
     ConnectionAborted = 12030, ///< the server or the network dropped the connection
+    NotTrusted = 12045,        ///< the server's certificate or host key is not trusted, or not the one trusted
+    SecureChannel = 12157,     ///< TLS could not be set up, or the server does not offer it
     LocalFile = 110,           ///< the local file of PUT or GET cannot be read or written
     InvalidParameter = 87,     ///< reported by no request of ours; the FTP window passes it over without a box
 };

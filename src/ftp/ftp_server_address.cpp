@@ -6,6 +6,7 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
+#include <array>
 #include <optional>
 
 namespace lumaport {
@@ -23,12 +24,38 @@ bool isIpv6Address(const QString& text)
     return !text.contains(QChar(0)) && ::inet_pton(AF_INET6, text.toLatin1().constData(), &address) == 1;
 }
 
+struct SchemeName
+{
+    FtpServerAddress::Scheme scheme;
+    QStringView name;
+    int port;
+};
+
+constexpr std::array kSchemes{
+    SchemeName{FtpServerAddress::Scheme::Ftp, u"ftp", 21},
+    SchemeName{FtpServerAddress::Scheme::Ftpes, u"ftpes", 21},
+    SchemeName{FtpServerAddress::Scheme::Ftps, u"ftps", 990},
+    SchemeName{FtpServerAddress::Scheme::Sftp, u"sftp", 22},
+};
+
+const SchemeName& schemeName(FtpServerAddress::Scheme scheme)
+{
+    return *std::find_if(kSchemes.begin(), kSchemes.end(), [&](const SchemeName& s) { return s.scheme == scheme; });
+}
+
 } // namespace
 
 QString FtpServerAddress::url() const
 {
     const QString shownHost = host.contains(u':') ? u'[' + host + u']' : host;
-    return QStringLiteral("ftp://%1:%2/").arg(shownHost).arg(port);
+    const QStringView urlScheme = scheme == Scheme::Ftpes ? u"ftp" : schemeName(scheme).name;
+    return QStringLiteral("%1://%2:%3/").arg(urlScheme, shownHost).arg(port);
+}
+
+QString FtpServerAddress::name() const
+{
+    const QString shownHost = host.contains(u':') ? u'[' + host + u']' : host;
+    return QStringLiteral("%1://%2:%3").arg(schemeName(scheme).name, shownHost).arg(port);
 }
 
 bool parseFtpServerAddress(const QString& text, FtpServerAddress* address, QString* error)
@@ -38,10 +65,15 @@ bool parseFtpServerAddress(const QString& text, FtpServerAddress* address, QStri
         *error = QStringLiteral("No server was given.");
         return false;
     }
+    const SchemeName* scheme = &kSchemes.front();
     const qsizetype schemeEnd = rest.indexOf(u"://");
     if (schemeEnd >= 0) {
-        if (rest.left(schemeEnd).compare(u"ftp", Qt::CaseInsensitive) != 0) {
-            *error = QStringLiteral("Only ftp:// servers are supported, not \"%1\".").arg(text.trimmed());
+        const QString given = rest.left(schemeEnd);
+        scheme = std::find_if(kSchemes.begin(), kSchemes.end(),
+                              [&](const SchemeName& s) { return given.compare(s.name, Qt::CaseInsensitive) == 0; });
+        if (scheme == kSchemes.end()) {
+            *error = QStringLiteral("Only ftp://, ftpes://, ftps:// and sftp:// servers are supported, not \"%1\".")
+                         .arg(text.trimmed());
             return false;
         }
         rest = rest.mid(schemeEnd + 3);
@@ -75,7 +107,7 @@ bool parseFtpServerAddress(const QString& text, FtpServerAddress* address, QStri
         return false;
     }
 
-    int portNumber = 21;
+    int portNumber = scheme->port;
     if (port) {
         const bool digits =
             !port->isEmpty() && std::all_of(port->begin(), port->end(), [](QChar c) { return c.isDigit(); });
@@ -92,6 +124,7 @@ bool parseFtpServerAddress(const QString& text, FtpServerAddress* address, QStri
             return false;
         }
     }
+    address->scheme = scheme->scheme;
     address->host = host;
     address->port = portNumber;
     return true;

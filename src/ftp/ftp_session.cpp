@@ -5,10 +5,17 @@
 #include "ftp/remote_listing.h"
 #include "platform/replacing_file.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <QCryptographicHash>
+#include <QUrl>
+
+#include <arpa/inet.h>
 #include <curl/curl.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
 #include <poll.h>
 #include <sys/select.h>
 #include <sys/socket.h>
@@ -104,6 +111,11 @@ struct FtpSession::Request
     QString targetPath;
     std::unique_ptr<QFile> source;
     std::optional<std::pair<FtpError, QString>> stoppedBecause; // our own callback ended the transfer
+    char errorText[CURL_ERROR_SIZE] = {};                       // libcurl's own words on the failure
+
+    FtpServerAddress server;
+    QString trustedFingerprint;
+    std::optional<ServerIdentity> refusedIdentity; // the certificate or host key the checks turned down
 
     std::chrono::steady_clock::time_point progressShown;
     qint64 bytesShown = -1;
@@ -249,6 +261,114 @@ size_t onRead(char* buffer, size_t size, size_t count, void* user)
     return size_t(length);
 }
 
+QString hexFingerprint(QByteArrayView digest)
+{
+    return QString::fromLatin1(digest.toByteArray().toHex(':').toUpper());
+}
+
+QString certificateSubject(X509* certificate)
+{
+    std::unique_ptr<BIO, decltype(&BIO_free)> text(BIO_new(BIO_s_mem()), BIO_free);
+    X509_NAME_print_ex(text.get(), X509_get_subject_name(certificate), 0, XN_FLAG_RFC2253);
+    char* data = nullptr;
+    const long length = BIO_get_mem_data(text.get(), &data);
+    return QString::fromUtf8(data, length);
+}
+
+bool namesHost(X509* certificate, const QString& host)
+{
+    const QByteArray name = host.toLatin1();
+    in6_addr address{};
+    const bool isAddress =
+        ::inet_pton(AF_INET, name.constData(), &address) == 1 || ::inet_pton(AF_INET6, name.constData(), &address) == 1;
+    return isAddress ? X509_check_ip_asc(certificate, name.constData(), 0) == 1
+                     : X509_check_host(certificate, name.constData(), size_t(name.size()), 0, nullptr) == 1;
+}
+
+int requestIndex()
+{
+    static const int index = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+    return index;
+}
+
+// The chain is checked against the system's certificates by OpenSSL and the name by us, so that a certificate
+// the user trusted for this server goes through whatever is wrong with it, and only that one.
+int onVerify(int preverified, X509_STORE_CTX* store)
+{
+    auto* ssl = static_cast<SSL*>(X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
+    auto& request = *static_cast<Request*>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), requestIndex()));
+    X509* leaf = X509_STORE_CTX_get0_cert(store);
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (!leaf || !X509_digest(leaf, EVP_sha256(), digest, &length))
+        return 0;
+    const QString fingerprint = hexFingerprint(QByteArrayView(digest, length));
+    if (fingerprint == request.trustedFingerprint) {
+        X509_STORE_CTX_set_error(store, X509_V_OK);
+        return 1;
+    }
+    QString reason;
+    if (!preverified)
+        reason = QString::fromUtf8(X509_verify_cert_error_string(X509_STORE_CTX_get_error(store)));
+    else if (X509_STORE_CTX_get_error_depth(store) == 0 && !namesHost(leaf, request.server.host))
+        reason = QStringLiteral("it was made out for another name than %1").arg(request.server.host);
+    if (reason.isEmpty())
+        return 1;
+    if (!request.refusedIdentity)
+        request.refusedIdentity = ServerIdentity{ServerIdentity::Kind::Certificate, request.server.name(), fingerprint,
+                                                 certificateSubject(leaf), reason};
+    return 0;
+}
+
+CURLcode onSslContext(CURL*, void* context, void* user)
+{
+    auto* ssl = static_cast<SSL_CTX*>(context);
+    SSL_CTX_set_ex_data(ssl, requestIndex(), user);
+    SSL_CTX_set_verify(ssl, SSL_VERIFY_PEER, onVerify);
+    return CURLE_OK;
+}
+
+QString keyTypeName(int type)
+{
+    switch (type) {
+    case CURLKHTYPE_RSA1:
+    case CURLKHTYPE_RSA:
+        return QStringLiteral("ssh-rsa");
+    case CURLKHTYPE_DSS:
+        return QStringLiteral("ssh-dss");
+    case CURLKHTYPE_ECDSA:
+        return QStringLiteral("ecdsa-sha2");
+    case CURLKHTYPE_ED25519:
+        return QStringLiteral("ssh-ed25519");
+    default:
+        return QStringLiteral("unknown");
+    }
+}
+
+int onHostKey(void* user, int type, const char* key, size_t length)
+{
+    auto& request = *static_cast<Request*>(user);
+    const QByteArray digest =
+        QCryptographicHash::hash(QByteArrayView(key, qsizetype(length)), QCryptographicHash::Sha256);
+    const QString fingerprint = u"SHA256:"_s + QString::fromLatin1(digest.toBase64(QByteArray::OmitTrailingEquals));
+    if (fingerprint == request.trustedFingerprint)
+        return CURLKHMATCH_OK;
+    request.refusedIdentity = ServerIdentity{ServerIdentity::Kind::HostKey, request.server.name(), fingerprint,
+                                             keyTypeName(type), QStringLiteral("the server is not known yet")};
+    return CURLKHMATCH_MISMATCH;
+}
+
+// A key the user made for SSH is tried before the password, as ssh does; libcurl takes one.
+QByteArray userKeyFile()
+{
+    const QDir keys(QDir::homePath() + u"/.ssh"_s);
+    for (const QString& name : {u"id_ed25519"_s, u"id_rsa"_s}) {
+        if (keys.exists(name))
+            return QFile::encodeName(keys.filePath(name));
+    }
+    return {};
+}
+
 // A server that echoes what it was sent must not show the password to whoever reads the error.
 // Shorter passwords would mangle ordinary words and can't be told from them anyway.
 QString withoutPassword(QString text, const QString& password)
@@ -310,6 +430,14 @@ std::optional<QString> dirReply(const QByteArray& listing, ListingFormat format,
     return reply;
 }
 
+// A path in an SFTP command, quoted the way libcurl reads it back.
+QString sshName(const RemoteFolder& folder, const QString& name)
+{
+    QString path = folder.sshPath(withoutFolderMark(name));
+    path.replace(u'\\', u"\\\\"_s).replace(u'"', u"\\\""_s);
+    return u'"' + path + u'"';
+}
+
 } // namespace
 
 FtpSession::FtpSession() = default;
@@ -325,9 +453,12 @@ FtpOutcome FtpSession::run(const FtpCommand& command, const FtpLogOn& logOn, con
     if (command.kind == FtpCommand::Kind::Close)
         return close(sink, cancelled);
 
+    m_refusedIdentity.reset();
     Request request{sink, cancelled};
     if (auto refused = openLocalFile(command, request))
         return *refused;
+    request.server = logOn.server;
+    request.trustedFingerprint = logOn.trustedFingerprint;
     if (command.kind == FtpCommand::Kind::Get || command.kind == FtpCommand::Kind::Put)
         request.progress = &progress;
     if (!(logOn == m_logOn)) {
@@ -351,6 +482,7 @@ FtpOutcome FtpSession::run(const FtpCommand& command, const FtpLogOn& logOn, con
     }
     if (outcome.error == FtpError::None)
         request.advance(InternetTransfer::icResponseReceived);
+    m_refusedIdentity = request.refusedIdentity;
     outcome.info = withoutPassword(outcome.info, logOn.password);
     return outcome;
 }
@@ -399,16 +531,25 @@ FtpOutcome FtpSession::dispatch(const FtpCommand& command, Request& request)
     case FtpCommand::Kind::CdUp:
         return changeFolder(m_folder.parent(), request);
     case FtpCommand::Kind::MkDir:
+        if (sftp())
+            return sendSshCommands({u"mkdir "_s + sshName(m_folder, names[0])}, request);
         return sendCommands({u"MKD "_s + withoutFolderMark(names[0])}, request);
     case FtpCommand::Kind::Delete:
+        if (sftp())
+            return sendSshCommands({u"rm "_s + sshName(m_folder, names[0])}, request);
         return sendCommands({u"DELE "_s + withoutFolderMark(names[0])}, request);
     case FtpCommand::Kind::RmDir:
+        if (sftp())
+            return sendSshCommands({u"rmdir "_s + sshName(m_folder, names[0])}, request);
         return sendCommands({u"RMD "_s + withoutFolderMark(names[0])}, request);
     case FtpCommand::Kind::Rename:
+        if (sftp())
+            return sendSshCommands({u"rename "_s + sshName(m_folder, names[0]) + u' ' + sshName(m_folder, names[1])},
+                                   request);
         return sendCommands({u"RNFR "_s + withoutFolderMark(names[0]), u"RNTO "_s + withoutFolderMark(names[1])},
                             request);
     case FtpCommand::Kind::Size:
-        return size(withoutFolderMark(names[0]), request);
+        return size(sftp() ? names[0] : withoutFolderMark(names[0]), request);
     case FtpCommand::Kind::Get:
         return get(withoutFolderMark(names[0]), request);
     case FtpCommand::Kind::Put:
@@ -423,6 +564,12 @@ FtpOutcome FtpSession::list(Request& request)
 {
     QByteArray listing;
     request.listing = &listing;
+    if (sftp()) {
+        prepare(urlPath(m_folder), request);
+        if (const int code = perform(request); code != CURLE_OK)
+            return failure(code, request);
+        return {FtpError::None, {}, dirReply(listing, ListingFormat::List, request.cancelled).value_or(QString())};
+    }
     if (m_mlsd != Mlsd::Missing) {
         prepare(m_folder.urlPath(), request);
         curl_easy_setopt(m_curl, CURLOPT_CUSTOMREQUEST, "MLSD");
@@ -450,10 +597,15 @@ FtpOutcome FtpSession::list(Request& request)
 
 // libcurl changes into the URL's folder before anything else, so asking for no body of a folder URL is a
 // CWD that fails, with the server's reply, when the folder can't be entered.
+// SFTP has no current folder: the target is listed to see that it can be entered.
 FtpOutcome FtpSession::changeFolder(const RemoteFolder& target, Request& request)
 {
-    prepare(target.urlPath(), request);
-    curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L);
+    QByteArray listing;
+    prepare(urlPath(target), request);
+    if (sftp())
+        request.listing = &listing;
+    else
+        curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L);
     request.mainVerb = "CWD";
     if (const int code = perform(request); code != CURLE_OK)
         return failure(code, request);
@@ -482,8 +634,37 @@ FtpOutcome FtpSession::sendCommands(const QStringList& commands, Request& reques
     return {};
 }
 
+FtpOutcome FtpSession::sendSshCommands(const QStringList& commands, Request& request)
+{
+    prepare(urlPath(m_folder), request);
+    curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L); // the folder is not listed after the commands
+    std::unique_ptr<curl_slist, SlistDeleter> list;
+    for (const QString& command : commands)
+        list.reset(curl_slist_append(list.release(), command.toUtf8().constData()));
+    curl_easy_setopt(m_curl, CURLOPT_QUOTE, list.get());
+    if (const int code = perform(request); code != CURLE_OK)
+        return failure(code, request);
+    return {};
+}
+
 FtpOutcome FtpSession::size(const QString& name, Request& request)
 {
+    if (sftp()) {
+        // A folder would open like a file on many servers and tell a size of its own.
+        if (name.endsWith(u'/'))
+            return {
+                FtpError::ServerRefused, QStringLiteral("\"%1\" is a folder; only files have a size.").arg(name), {}};
+        prepare(urlPath(m_folder, name), request);
+        curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L);
+        if (const int code = perform(request); code != CURLE_OK)
+            return failure(code, request);
+        curl_off_t length = -1;
+        curl_easy_getinfo(m_curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        if (length < 0)
+            return {
+                FtpError::ServerRefused, QStringLiteral("The server did not tell the size of \"%1\".").arg(name), {}};
+        return {FtpError::None, {}, QString::number(length)};
+    }
     prepare(m_folder.urlPath(name), request);
     curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L);
     request.mainVerb = "SIZE";
@@ -505,7 +686,7 @@ FtpOutcome FtpSession::size(const QString& name, Request& request)
 
 FtpOutcome FtpSession::get(const QString& remoteName, Request& request)
 {
-    prepare(m_folder.urlPath(remoteName), request);
+    prepare(urlPath(m_folder, remoteName), request);
     request.mainVerb = "RETR";
     const int code = perform(request);
     request.showProgress(true);
@@ -520,7 +701,7 @@ FtpOutcome FtpSession::get(const QString& remoteName, Request& request)
 
 FtpOutcome FtpSession::put(const QString& remoteName, Request& request)
 {
-    prepare(m_folder.urlPath(remoteName), request);
+    prepare(urlPath(m_folder, remoteName), request);
     curl_easy_setopt(m_curl, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(m_curl, CURLOPT_READFUNCTION, onRead);
     curl_easy_setopt(m_curl, CURLOPT_READDATA, &request);
@@ -536,7 +717,8 @@ FtpOutcome FtpSession::put(const QString& remoteName, Request& request)
 FtpOutcome FtpSession::close(const StateSink& sink, const CancelCheck& cancelled)
 {
     sink(InternetTransfer::icDisconnecting);
-    if (m_connected)
+    // Over TLS or SSH a goodbye in plain text would only be noise to the server.
+    if (m_connected && m_logOn.server.scheme == FtpServerAddress::Scheme::Ftp)
         sayGoodbye(cancelled);
     drop();
     sink(InternetTransfer::icDisconnected);
@@ -558,6 +740,13 @@ void FtpSession::sayGoodbye(const CancelCheck& cancelled)
     }
 }
 
+QString FtpSession::urlPath(const RemoteFolder& folder, const QString& name) const
+{
+    if (sftp())
+        return folder.sshUrlPath(name);
+    return name.isEmpty() ? folder.urlPath() : folder.urlPath(name);
+}
+
 void FtpSession::prepare(const QString& urlPath, Request& request)
 {
     CURL* curl = m_curl;
@@ -569,7 +758,32 @@ void FtpSession::prepare(const QString& urlPath, Request& request)
 
     const QByteArray url = (m_logOn.server.url() + urlPath).toUtf8();
     curl_easy_setopt(curl, CURLOPT_URL, url.constData());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp");
+    request.errorText[0] = '\0';
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, request.errorText);
+    const FtpServerAddress::Scheme scheme = m_logOn.server.scheme;
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR,
+                     sftp()                                     ? "sftp"
+                     : scheme == FtpServerAddress::Scheme::Ftps ? "ftps"
+                                                                : "ftp");
+    if (m_logOn.server.usesTls()) {
+        // Never plain FTP instead: the password would cross the network in clear.
+        curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+        curl_easy_setopt(curl, CURLOPT_SSL_CTX_DATA, &request);
+        // onVerify checks the name; a libcurl on another TLS library checks it itself and trusts nothing more.
+        const bool ownCheck = curl_easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, onSslContext) == CURLE_OK;
+        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, ownCheck ? 0L : 2L);
+    }
+    if (sftp()) {
+        curl_easy_setopt(curl, CURLOPT_SSH_HOSTKEYFUNCTION, onHostKey);
+        curl_easy_setopt(curl, CURLOPT_SSH_HOSTKEYDATA, &request);
+        curl_easy_setopt(curl, CURLOPT_SSH_AUTH_TYPES,
+                         long(CURLSSH_AUTH_PUBLICKEY | CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
+        const QByteArray key = userKeyFile();
+        curl_easy_setopt(curl, CURLOPT_SSH_PRIVATE_KEYFILE, key.isEmpty() ? nullptr : key.constData());
+        // No command lines tell when the request itself is under way: progress counts from the start.
+        request.mainSent = true;
+    }
     curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L); // ".." is a folder name to the server, not to libcurl
     curl_easy_setopt(curl, CURLOPT_USERNAME, m_logOn.userName.toUtf8().constData());
     curl_easy_setopt(curl, CURLOPT_PASSWORD, m_logOn.password.toUtf8().constData());
@@ -657,9 +871,18 @@ FtpOutcome FtpSession::failure(int curlCode, const Request& request) const
 {
     if (request.stoppedBecause)
         return {request.stoppedBecause->first, request.stoppedBecause->second, {}};
+    if (request.refusedIdentity) {
+        const ServerIdentity& identity = *request.refusedIdentity;
+        const QString what = identity.kind == ServerIdentity::Kind::HostKey ? u"host key"_s : u"certificate"_s;
+        return {FtpError::NotTrusted,
+                QStringLiteral("The %1 of %2 is not trusted: %3.").arg(what, identity.server, identity.reason),
+                {}};
+    }
     FtpError error = ftpErrorForCurlCode(curlCode);
-    const QString reply = request.errorReply;
-    const QString library = QString::fromUtf8(curl_easy_strerror(CURLcode(curlCode)));
+    // An SFTP server sends no reply lines; libcurl's words are the nearest to one.
+    const QString reply = sftp() ? QString::fromUtf8(request.errorText) : request.errorReply;
+    const QString library = request.errorText[0] ? QString::fromUtf8(request.errorText)
+                                                 : QString::fromUtf8(curl_easy_strerror(CURLcode(curlCode)));
     // libcurl takes a 421 for a time-out, but the server said it is closing the session.
     if (request.lastReplyCode == 421)
         error = FtpError::ConnectionAborted;
@@ -683,6 +906,13 @@ FtpOutcome FtpSession::failure(int curlCode, const Request& request) const
     case FtpError::ConnectionAborted:
         info =
             QStringLiteral("The connection to the server was aborted") + (reply.isEmpty() ? u"."_s : u": "_s + reply);
+        break;
+    case FtpError::SecureChannel:
+        info = curlCode == CURLE_USE_SSL_FAILED
+                   ? QStringLiteral("The server does not offer FTP over TLS, so the log on stopped before the password "
+                                    "was sent: %1")
+                         .arg(library)
+                   : QStringLiteral("A secure connection to the server could not be made: %1").arg(library);
         break;
     default:
         info = QStringLiteral("The request failed: %1.").arg(library);

@@ -6,10 +6,12 @@
 #include "ftp/ftp_command.h"
 #include "ftp/ftp_error.h"
 #include "ftp/ftp_server_address.h"
+#include "ftp/internet_transfer.h"
 #include "ftp/remote_folder.h"
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace lumaport {
 
@@ -19,6 +21,8 @@ struct FtpLogOn
     QString userName;
     QString password;
     int timeoutSeconds = 60; ///< 0 or less: no limit
+    /// The fingerprint of the certificate or host key the user trusted for this server; empty when none.
+    QString trustedFingerprint;
 
     bool operator==(const FtpLogOn&) const = default;
 };
@@ -53,6 +57,10 @@ public:
     /// Closes the connection without a word to the server; the next request logs on in the log-on folder.
     void drop();
 
+    /// After a run that ended in FtpError::NotTrusted: the certificate or host key the server showed, and why
+    /// it was refused.
+    std::optional<ServerIdentity> refusedIdentity() const { return m_refusedIdentity; }
+
     struct Request; // what libcurl's callbacks see of the running request
 
 private:
@@ -61,6 +69,7 @@ private:
     FtpOutcome list(Request& request);
     FtpOutcome changeFolder(const RemoteFolder& target, Request& request);
     FtpOutcome sendCommands(const QStringList& commands, Request& request);
+    FtpOutcome sendSshCommands(const QStringList& commands, Request& request);
     FtpOutcome size(const QString& name, Request& request);
     FtpOutcome get(const QString& remoteName, Request& request);
     FtpOutcome put(const QString& remoteName, Request& request);
@@ -68,6 +77,9 @@ private:
     void sayGoodbye(const CancelCheck& cancelled);
     void disconnect();
 
+    bool sftp() const { return m_logOn.server.scheme == FtpServerAddress::Scheme::Sftp; }
+    // The URL path of a folder, or of a name inside it, for this server's protocol.
+    QString urlPath(const RemoteFolder& folder, const QString& name = {}) const;
     void prepare(const QString& urlPath, Request& request);
     int perform(Request& request);
     FtpOutcome failure(int curlCode, const Request& request) const;
@@ -79,6 +91,7 @@ private:
     FtpLogOn m_logOn;
     RemoteFolder m_folder;
     enum class Mlsd { Unknown, Supported, Missing } m_mlsd = Mlsd::Unknown;
+    std::optional<ServerIdentity> m_refusedIdentity;
 };
 
 } // namespace lumaport

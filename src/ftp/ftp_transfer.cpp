@@ -2,8 +2,8 @@
 #include "ftp/ftp_transfer.h"
 
 #include "ftp/ftp_command.h"
-#include "ftp/ftp_session.h"
 
+#include <QMetaMethod>
 #include <QtDebug>
 
 #include <curl/curl.h>
@@ -15,6 +15,7 @@ struct FtpTransfer::Job
     quint64 serial = 0;
     FtpCommand command;
     FtpLogOn logOn;
+    QString trustFile;
 };
 
 FtpTransfer::FtpTransfer(QObject* parent) : InternetTransfer(parent)
@@ -62,6 +63,20 @@ void FtpTransfer::setRequestTimeout(int seconds)
     m_timeoutSeconds = seconds;
 }
 
+void FtpTransfer::setTrustFile(const QString& path)
+{
+    m_trustFile = path;
+}
+
+void FtpTransfer::AnswerTrust(bool trusted)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_trustAnswer = {m_serial, trusted};
+    }
+    m_wake.notify_one();
+}
+
 void FtpTransfer::Execute(const QString& operation)
 {
     if (m_executing) {
@@ -93,6 +108,7 @@ void FtpTransfer::Execute(const QString& operation)
     job->logOn.userName = m_userName;
     job->logOn.password = m_password;
     job->logOn.timeoutSeconds = m_timeoutSeconds;
+    job->trustFile = m_trustFile;
     {
         std::lock_guard lock(m_mutex);
         m_job = std::move(job);
@@ -189,10 +205,54 @@ void FtpTransfer::run(FtpSession& session, const Job& job)
             },
             Qt::QueuedConnection);
     };
-    const FtpOutcome outcome = session.run(job.command, job.logOn, sink, progress, cancelled);
+    const FtpOutcome outcome = runTrusting(session, job, sink, progress, cancelled);
     if (cancelled())
         return;
     post(serial, outcome.error == FtpError::None ? icResponseCompleted : icError, outcome);
+}
+
+FtpOutcome FtpTransfer::runTrusting(FtpSession& session, const Job& job, const FtpSession::StateSink& sink,
+                                    const FtpSession::ProgressSink& progress, const FtpSession::CancelCheck& cancelled)
+{
+    m_trusted.setPath(job.trustFile);
+    FtpLogOn logOn = job.logOn;
+    logOn.trustedFingerprint = m_trusted.fingerprint(logOn.server.name());
+    FtpOutcome outcome = session.run(job.command, logOn, sink, progress, cancelled);
+    const std::optional<ServerIdentity> refused = session.refusedIdentity();
+    if (!refused || cancelled())
+        return outcome;
+    const ServerIdentity identity = *refused;
+    if (!logOn.trustedFingerprint.isEmpty())
+        return {FtpError::NotTrusted, changedIdentityText(identity, logOn.trustedFingerprint, job.trustFile), {}};
+    if (!ask(job.serial, identity))
+        return outcome;
+    if (QString error; !m_trusted.trust(identity, &error))
+        return {FtpError::LocalFile, error, {}};
+    logOn.trustedFingerprint = identity.fingerprint;
+    return session.run(job.command, logOn, sink, progress, cancelled);
+}
+
+// The question goes to the user-interface thread, and the request waits here for its answer, a cancel or the
+// end of the component.
+bool FtpTransfer::ask(quint64 serial, const ServerIdentity& identity)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, serial, identity] {
+            if (serial != m_serial || !m_executing)
+                return;
+            if (isSignalConnected(QMetaMethod::fromSignal(&InternetTransfer::TrustAsked)))
+                Q_EMIT TrustAsked(identity);
+            else
+                AnswerTrust(false);
+        },
+        Qt::QueuedConnection);
+    std::unique_lock lock(m_mutex);
+    m_wake.wait(lock,
+                [&] { return m_stop || m_liveSerial != serial || (m_trustAnswer && m_trustAnswer->first == serial); });
+    const bool trusted = !m_stop && m_liveSerial == serial && m_trustAnswer->second;
+    m_trustAnswer.reset();
+    return trusted;
 }
 
 } // namespace lumaport

@@ -2,19 +2,18 @@
 // The transfer component on libcurl.
 #pragma once
 
+#include "ftp/ftp_session.h"
 #include "ftp/internet_transfer.h"
+#include "ftp/trusted_servers.h"
 
 #include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace lumaport {
-
-class FtpSession;
-struct FtpOutcome;
-enum class FtpError;
 
 /// The FTP transfer component: one logged-on session whose requests run on a worker thread of its own.
 /// States reach StateChanged as posted events on the thread that made the object, so they are handled
@@ -24,12 +23,21 @@ enum class FtpError;
 /// is replaced by a new log-on in the same folder before the request runs; only when that fails too does the
 /// request end in icError.
 ///
+/// The scheme of the server text chooses the protocol. Over TLS the certificate must pass the system's
+/// certificates and name the host; over SSH the host key is checked. One that fails (or an unknown host key)
+/// is put to the user through TrustAsked once; a yes is remembered in the trust file (see setTrustFile) and
+/// the request runs again. A server that shows another certificate or key than the one trusted for it is
+/// refused without a question. Over SSH the user's ~/.ssh/id_ed25519 or id_rsa is offered before the
+/// password. The password never crosses the network in clear on "ftpes", "ftps" and "sftp".
+///
 /// Error numbers (ResponseCode) and what ResponseInfo then holds:
 /// - 12030 the server or the network dropped the connection (with the server's 421 line when it sent one);
 ///   12002 no answer within RequestTimeout seconds;
 /// - 12007 the host name is unknown; 12029 nothing accepts connections at the server's address and port;
 /// - 12014 the log-on was refused; 12003 the server refused the request (the text is its reply line,
 ///   such as "550 No such file or directory.") or answered SIZE with something that is not a size;
+/// - 12045 the certificate or host key was not trusted, or is not the one trusted for the server;
+///   12157 TLS could not be set up, or an "ftpes" server does not offer it;
 /// - 12005 the server text is not a host with an optional port; 12016 the command string is unknown,
 ///   malformed or holds a control character, and was not sent;
 /// - 110 the local file of PUT or GET cannot be read or written, or the target of GET already exists (a GET
@@ -48,6 +56,9 @@ public:
     void setUserName(const QString& userName) override;
     void setPassword(const QString& password) override;
     void setRequestTimeout(int seconds) override;
+    /// The file that remembers trusted certificates and host keys; without one they are remembered for the
+    /// object's life only.
+    void setTrustFile(const QString& path);
 
     /// Ignored, with a warning, while a request is still executing.
     void Execute(const QString& operation) override;
@@ -56,6 +67,7 @@ public:
     QString GetChunk(int size, int dataType = icString) override;
     int ResponseCode() const override { return m_code; }
     QString ResponseInfo() const override { return m_info; }
+    void AnswerTrust(bool trusted) override;
 
 private:
     struct Job;
@@ -65,6 +77,9 @@ private:
     void deliver(quint64 serial, int state, const FtpOutcome& outcome);
     void work();
     void run(FtpSession& session, const Job& job);
+    FtpOutcome runTrusting(FtpSession& session, const Job& job, const FtpSession::StateSink& sink,
+                           const FtpSession::ProgressSink& progress, const FtpSession::CancelCheck& cancelled);
+    bool ask(quint64 serial, const ServerIdentity& identity);
 
     // Owned by the user-interface thread.
     int m_protocol = icFTP;
@@ -72,6 +87,7 @@ private:
     QString m_userName;
     QString m_password;
     int m_timeoutSeconds = 60;
+    QString m_trustFile;
     quint64 m_serial = 0; // of the newest request; events of older ones are dropped on arrival
     bool m_executing = false;
     QString m_reply;
@@ -85,7 +101,11 @@ private:
     std::unique_ptr<Job> m_job;
     bool m_dropConnection = false;
     bool m_stop = false;
-    std::atomic<quint64> m_liveSerial{0}; // the request the worker may go on with
+    std::atomic<quint64> m_liveSerial{0};                  // the request the worker may go on with
+    std::optional<std::pair<quint64, bool>> m_trustAnswer; // for the request of that serial
+
+    // Owned by the worker thread.
+    TrustedServers m_trusted;
     std::thread m_worker;
 };
 

@@ -8,6 +8,18 @@
 
 namespace lumaport {
 
+/// What a server showed to prove who it is (a TLS certificate or an SSH host key) when nothing vouches for it.
+struct ServerIdentity
+{
+    enum class Kind { Certificate, HostKey };
+
+    Kind kind = Kind::Certificate;
+    QString server;      ///< "ftps://example.com:990"
+    QString fingerprint; ///< SHA-256: "AB:CD:..." for a certificate, "SHA256:..." (base64) for a host key
+    QString subject;     ///< the certificate's subject, or the key's type ("ssh-ed25519")
+    QString reason;      ///< why it is not trusted on its own ("self-signed certificate")
+};
+
 /// One logged-on FTP session that runs one request at a time in the background and reports progress
 /// through StateChanged on the user-interface thread.
 class InternetTransfer : public QObject
@@ -35,7 +47,8 @@ public:
 
     /// Only icFTP is supported.
     virtual void setProtocol(int protocol) = 0;
-    /// The server as typed: a host name or address, optionally "ftp://" in front and ":port" behind.
+    /// The server as typed: a host name or address, optionally "ftp://", "ftpes://" (TLS after AUTH TLS),
+    /// "ftps://" (TLS from the start) or "sftp://" in front and ":port" behind.
     virtual void setRemoteHost(const QString& server) = 0;
     virtual void setUserName(const QString& userName) = 0;
     virtual void setPassword(const QString& password) = 0;
@@ -55,12 +68,18 @@ public:
     virtual int ResponseCode() const = 0;
     /// Text of the last icError.
     virtual QString ResponseInfo() const = 0;
+    /// The answer to the running request's TrustAsked: true trusts the identity for its server from now on.
+    /// A component that never asks ignores it.
+    virtual void AnswerTrust(bool trusted) { Q_UNUSED(trusted); }
 
 Q_SIGNALS:
     void StateChanged(int state);
     /// Bytes moved so far by the running PUT or GET, and its whole size (-1 when the server did not tell);
     /// at most about ten a second, the last one when the data connection ends.
     void TransferProgress(qint64 bytesDone, qint64 bytesTotal);
+    /// The running request waits for AnswerTrust (or Cancel) because the server showed an identity that nothing
+    /// vouches for and that was never trusted for it. Without a receiver the answer is no.
+    void TrustAsked(const lumaport::ServerIdentity& identity);
 };
 
 } // namespace lumaport

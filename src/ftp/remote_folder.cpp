@@ -46,6 +46,19 @@ QString RemoteFolder::path() const
     return path;
 }
 
+QString RemoteFolder::sshUrlPath(const QString& name) const
+{
+    QString path = m_absolute ? QString() : QStringLiteral("~/");
+    for (const QString& part : m_parts + QStringList{name})
+        path += QString::fromLatin1(QUrl::toPercentEncoding(part)) + u'/';
+    return path.chopped(1); // the name's, or the folder's when the name is empty
+}
+
+QString RemoteFolder::sshPath(const QString& name) const
+{
+    return (m_absolute ? QStringLiteral("/") : QString()) + (m_parts + QStringList{name}).join(u'/');
+}
+
 QString withoutFolderMark(const QString& name)
 {
     return name.size() > 1 && name.endsWith(u'/') ? name.chopped(1) : name;

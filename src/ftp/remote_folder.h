@@ -24,6 +24,12 @@ public:
     /// the log-on folder.
     QString path() const;
 
+    /// The same for an SFTP URL, where the log-on folder is "~/": "~/images/", "pub/" (from the root).
+    QString sshUrlPath(const QString& name = {}) const;
+    /// The path of a name inside the folder as SFTP commands take it, which start in the log-on folder:
+    /// "images/a.jpg", "/pub/a.jpg".
+    QString sshPath(const QString& name) const;
+
     bool operator==(const RemoteFolder&) const = default;
 
 private:

@@ -34,6 +34,7 @@ public:
     explicit ShortTimeoutTransfer(int maxSeconds) : m_maxSeconds(maxSeconds)
     {
         connect(&m_real, &InternetTransfer::StateChanged, this, &InternetTransfer::StateChanged);
+        connect(&m_real, &InternetTransfer::TrustAsked, this, &InternetTransfer::TrustAsked);
     }
 
     void setProtocol(int protocol) override { m_real.setProtocol(protocol); }
@@ -51,6 +52,7 @@ public:
     QString GetChunk(int size, int dataType) override { return m_real.GetChunk(size, dataType); }
     int ResponseCode() const override { return m_real.ResponseCode(); }
     QString ResponseInfo() const override { return m_real.ResponseInfo(); }
+    void AnswerTrust(bool trusted) override { m_real.AnswerTrust(trusted); }
 
     int requestedTimeout() const { return m_requested; }
 
@@ -240,6 +242,27 @@ private Q_SLOTS:
         logOn(server);
         QCOMPARE(arrangement(ftp()), kLoggedOn);
         QVERIFY(remoteEntries(ftp()).contains(QStringLiteral("secret.jpg")));
+    }
+
+    void untrustedCertificateIsAskedAbout()
+    {
+        FtpServer server(FtpServer::Kind::PyftpdlibFtps);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        makeWindow();
+        m_services->answerEveryBox(MsgAnswer::No);
+        logOn(server);
+        QCOMPARE(m_services->boxes().size(), std::size_t(2));
+        const BoxRecord& question = m_services->boxes().front();
+        QCOMPARE(question.title, QStringLiteral("Security Warning"));
+        QCOMPARE(question.buttons, MsgButtons::YesNoDefaultNo);
+        QVERIFY2(question.text.contains(server.fingerprint()), qPrintable(question.text));
+        QVERIFY2(m_services->boxes().back().text.startsWith(QStringLiteral("12045 ")),
+                 qPrintable(m_services->boxes().back().text));
+        expectLoggedOffAfterFailure();
+
+        m_services->answerEveryBox(MsgAnswer::Yes);
+        logOn(server);
+        QCOMPARE(arrangement(ftp()), kLoggedOn);
     }
 
     void nothingListeningEndsLoggedOff()

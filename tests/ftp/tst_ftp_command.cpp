@@ -126,6 +126,9 @@ void TstFtpCommand::serverText_data()
     QTest::newRow("IPv6 bare") << u"fe80::1"_s << u"fe80::1"_s << 21 << u"ftp://[fe80::1]:21/"_s;
     QTest::newRow("international name") << u"bücher.example"_s << u"xn--bcher-kva.example"_s << 21
                                         << u"ftp://xn--bcher-kva.example:21/"_s;
+    QTest::newRow("explicit TLS") << u"ftpes://example.com"_s << u"example.com"_s << 21 << u"ftp://example.com:21/"_s;
+    QTest::newRow("implicit TLS") << u"FTPS://example.com"_s << u"example.com"_s << 990 << u"ftps://example.com:990/"_s;
+    QTest::newRow("SSH, port") << u"sftp://[::1]:2222"_s << u"::1"_s << 2222 << u"sftp://[::1]:2222/"_s;
 }
 
 void TstFtpCommand::serverText()
@@ -149,7 +152,7 @@ void TstFtpCommand::refusesServerText_data()
 
     QTest::newRow("empty") << QString() << u"No server"_s;
     QTest::newRow("blanks") << u"   "_s << u"No server"_s;
-    QTest::newRow("other scheme") << u"http://example.com"_s << u"Only ftp://"_s;
+    QTest::newRow("other scheme") << u"http://example.com"_s << u"Only ftp://, ftpes://"_s;
     QTest::newRow("port zero") << u"example.com:0"_s << u"port"_s;
     QTest::newRow("port too big") << u"example.com:65536"_s << u"port"_s;
     QTest::newRow("port missing") << u"example.com:"_s << u"port"_s;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The FTP transfer component against real servers (pyftpdlib with MLSD, vsftpd with LIST only), driven the
-// way the FTP window drives it: Execute, wait in the event loop, read the reply with GetChunk in the
-// handler of state 12.
+// The FTP transfer component against real servers (pyftpdlib with MLSD, also over TLS; vsftpd with LIST
+// only; OpenSSH and paramiko for SFTP), driven the way the FTP window drives it: Execute, wait in the event
+// loop, read the reply with GetChunk in the handler of state 12.
 #include "ftp/ftp_transfer.h"
 #include "ftp/remote_listing.h"
 #include "support/ftp_servers.h"
@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <map>
 #include <memory>
 
 using namespace lumaport;
@@ -22,6 +23,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kRequestMs = 30000;
+// Every server's certificate or host key, trusted for the sessions made from a server.
+QString g_trustedServers;
 
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
@@ -58,10 +61,17 @@ struct Session
         transfer.setPassword(password);
         transfer.setRequestTimeout(timeoutSeconds);
         QObject::connect(&transfer, &InternetTransfer::StateChanged, &transfer, [this](int state) { onState(state); });
+        QObject::connect(&transfer, &InternetTransfer::TrustAsked, &transfer, [this](const ServerIdentity& identity) {
+            questions.append(identity);
+            if (trustAnswer)
+                transfer.AnswerTrust(*trustAnswer);
+        });
     }
     explicit Session(const FtpServer& server, int timeoutSeconds = 10)
         : Session(server.serverText(), server.userName(), server.password(), timeoutSeconds)
-    {}
+    {
+        transfer.setTrustFile(g_trustedServers);
+    }
 
     // Starts the request and waits in the event loop until it has ended.
     bool run(const QString& operation, int timeoutMs = kRequestMs)
@@ -112,6 +122,8 @@ struct Session
     }
 
     FtpTransfer transfer;
+    std::optional<bool> trustAnswer = true; // none: the question stays open
+    QList<ServerIdentity> questions;
     QList<int> states;
     QString reply;
     qsizetype largestChunk = 0;
@@ -150,6 +162,12 @@ private Q_SLOTS:
     void changesFilesAndFolders();
     void putAndGetAreByteExact_data() { serverRows(); }
     void putAndGetAreByteExact();
+    void unknownIdentityIsAskedForOnce_data();
+    void unknownIdentityIsAskedForOnce();
+    void changedIdentityIsRefused_data();
+    void changedIdentityIsRefused();
+    void ftpesNeverFallsBackToPlainFtp();
+    void cancelEndsAnOpenQuestion();
     void getNeverReplacesAndLeavesNothingOnFailure();
     void badLocalFilesNeverReachTheServer();
     void longReplyArrivesInChunks();
@@ -173,31 +191,39 @@ private Q_SLOTS:
 private:
     void serverRows();
     FtpServer& server();
+    bool sftp() { return server().serverText().startsWith(u"sftp"_s); }
 
-    std::unique_ptr<FtpServer> m_pyftpdlib;
-    std::unique_ptr<FtpServer> m_vsftpd;
+    std::map<FtpServer::Kind, std::unique_ptr<FtpServer>> m_servers;
+    FtpServer* m_pyftpdlib = nullptr;
     QTemporaryDir m_local;
 };
 
 void TstFtpTransfer::serverRows()
 {
-    QTest::addColumn<bool>("vsftpd");
-    QTest::newRow("pyftpdlib") << false;
-    QTest::newRow("vsftpd") << true;
+    QTest::addColumn<FtpServer::Kind>("kind");
+    QTest::newRow("pyftpdlib") << FtpServer::Kind::Pyftpdlib;
+    QTest::newRow("vsftpd") << FtpServer::Kind::Vsftpd;
+    QTest::newRow("ftpes") << FtpServer::Kind::PyftpdlibFtpes;
+    QTest::newRow("ftps") << FtpServer::Kind::PyftpdlibFtps;
+    QTest::newRow("sftp, OpenSSH, key") << FtpServer::Kind::Sshd;
+    QTest::newRow("sftp, paramiko, password") << FtpServer::Kind::Paramiko;
 }
 
 FtpServer& TstFtpTransfer::server()
 {
-    QFETCH(bool, vsftpd);
-    return *(vsftpd ? m_vsftpd : m_pyftpdlib);
+    QFETCH(FtpServer::Kind, kind);
+    return *m_servers.at(kind);
 }
 
 void TstFtpTransfer::initTestCase()
 {
     QVERIFY(m_local.isValid());
-    m_pyftpdlib = std::make_unique<FtpServer>(FtpServer::Kind::Pyftpdlib);
-    m_vsftpd = std::make_unique<FtpServer>(FtpServer::Kind::Vsftpd);
-    for (FtpServer* server : {m_pyftpdlib.get(), m_vsftpd.get()}) {
+    // The user's SSH keys live here; OpenSSH's server takes only its own.
+    QVERIFY(QDir(m_local.path()).mkpath(u"home/.ssh"_s));
+    qputenv("HOME", m_local.filePath(u"home"_s).toLocal8Bit());
+    for (auto kind : {FtpServer::Kind::Pyftpdlib, FtpServer::Kind::Vsftpd, FtpServer::Kind::PyftpdlibFtpes,
+                      FtpServer::Kind::PyftpdlibFtps, FtpServer::Kind::Sshd, FtpServer::Kind::Paramiko}) {
+        FtpServer* server = (m_servers[kind] = std::make_unique<FtpServer>(kind)).get();
         QVERIFY2(server->start(), qPrintable(server->errorString()));
         const QDir root(server->rootFolder());
         QVERIFY(root.mkpath(u"sub dir"_s));
@@ -209,6 +235,15 @@ void TstFtpTransfer::initTestCase()
         QVERIFY(writeFile(root.filePath(u"evil\nplain2.txt"_s), "evil\n"));
         QVERIFY(QFile::link(u"plain.txt"_s, root.filePath(u"link.txt"_s)));
     }
+    m_pyftpdlib = m_servers.at(FtpServer::Kind::Pyftpdlib).get();
+    QByteArray trusted;
+    for (const auto& [kind, server] : m_servers) {
+        if (!server->fingerprint().isEmpty())
+            trusted += (server->serverText() + u' ' + server->fingerprint() + u"\r\n"_s).toUtf8();
+    }
+    g_trustedServers = m_local.filePath(u"trusted.lbr"_s);
+    QVERIFY(writeFile(g_trustedServers, trusted));
+    QVERIFY(QFile::copy(m_servers.at(FtpServer::Kind::Sshd)->clientKey(), m_local.filePath(u"home/.ssh/id_ed25519"_s)));
 }
 
 void TstFtpTransfer::logsOnAndLists()
@@ -252,7 +287,8 @@ void TstFtpTransfer::cdAndCdupMoveTheFolder()
     QVERIFY(session.entries().contains(u"sub dir/"_s));
 
     FAILS(session, u"CD \"missing/\""_s, 12003);
-    QVERIFY2(session.transfer.ResponseInfo().startsWith(u"550"_s), qPrintable(session.transfer.ResponseInfo()));
+    QVERIFY2(session.transfer.ResponseInfo().startsWith(sftp() ? u"Could not open"_s : u"550"_s),
+             qPrintable(session.transfer.ResponseInfo()));
     COMPLETES(session, u"DIR"_s);
     QVERIFY2(session.entries().contains(u"sub dir/"_s), "a failed CD leaves the folder where it was");
 }
@@ -268,7 +304,8 @@ void TstFtpTransfer::changesFilesAndFolders()
     COMPLETES(session, u"MKDIR \"new folder\""_s);
     QVERIFY(folder.exists(u"new folder"_s));
     FAILS(session, u"MKDIR \"new folder\""_s, 12003);
-    QVERIFY2(session.transfer.ResponseInfo().startsWith(u"550"_s), qPrintable(session.transfer.ResponseInfo()));
+    QVERIFY2(session.transfer.ResponseInfo().startsWith(sftp() ? u"mkdir command failed"_s : u"550"_s),
+             qPrintable(session.transfer.ResponseInfo()));
     COMPLETES(session, u"DIR"_s);
     QCOMPARE(session.states, kReusedConnection); // a refusal keeps the connection
     QVERIFY(session.entries().contains(u"new folder/"_s));
@@ -285,7 +322,8 @@ void TstFtpTransfer::changesFilesAndFolders()
     COMPLETES(session, u"DELETE \"sized file.bin\""_s);
     QVERIFY(!folder.exists(u"sized file.bin"_s));
     FAILS(session, u"DELETE \"sized file.bin\""_s, 12003);
-    QVERIFY2(session.transfer.ResponseInfo().startsWith(u"550"_s), qPrintable(session.transfer.ResponseInfo()));
+    QVERIFY2(session.transfer.ResponseInfo().startsWith(sftp() ? u"rm command failed"_s : u"550"_s),
+             qPrintable(session.transfer.ResponseInfo()));
 
     COMPLETES(session, u"RMDIR \"renamed folder/\""_s);
     QVERIFY(!folder.exists(u"renamed folder"_s));
@@ -316,6 +354,92 @@ void TstFtpTransfer::putAndGetAreByteExact()
     QVERIFY(writeFile(reference, {}));
     QCOMPARE(QFile::permissions(back), QFile::permissions(reference)); // not left private like the temporary
     COMPLETES(session, u"DELETE \"up lóad #1.bin\""_s);
+}
+
+void TstFtpTransfer::unknownIdentityIsAskedForOnce_data()
+{
+    QTest::addColumn<FtpServer::Kind>("kind");
+    QTest::newRow("ftpes, certificate") << FtpServer::Kind::PyftpdlibFtpes;
+    QTest::newRow("sftp, host key") << FtpServer::Kind::Paramiko;
+}
+
+void TstFtpTransfer::unknownIdentityIsAskedForOnce()
+{
+    const QString trustFile = m_local.filePath(u"trust %1.lbr"_s.arg(QTest::currentDataTag()));
+    const qsizetype before = server().receivedCommands().size();
+    Session session(server());
+    session.transfer.setTrustFile(trustFile);
+    session.trustAnswer = false;
+    FAILS(session, u"DIR"_s, 12045);
+    QCOMPARE(session.questions.size(), 1);
+    const ServerIdentity asked = session.questions.first();
+    QCOMPARE(asked.server, server().serverText());
+    QCOMPARE(asked.fingerprint, server().fingerprint());
+    QVERIFY2(!asked.subject.isEmpty() && !asked.reason.isEmpty(), qPrintable(asked.subject + asked.reason));
+    QVERIFY2(server().receivedCommands().mid(before).filter(u"PASS"_s).isEmpty(), "no password to an unknown server");
+    QVERIFY(!QFile::exists(trustFile));
+
+    session.trustAnswer = true;
+    COMPLETES(session, u"DIR"_s);
+    QCOMPARE(session.questions.size(), 2);
+    QVERIFY(session.entries().contains(u"plain.txt"_s));
+    QCOMPARE(QFile::permissions(trustFile).toInt() & 0x0077, 0); // no rights for group and others
+    QCOMPARE(readFile(trustFile), (server().serverText() + u' ' + server().fingerprint() + u"\r\n"_s).toUtf8());
+
+    Session again(server());
+    again.transfer.setTrustFile(trustFile);
+    COMPLETES(again, u"DIR"_s);
+    QCOMPARE(again.questions.size(), 0);
+}
+
+void TstFtpTransfer::changedIdentityIsRefused_data()
+{
+    QTest::addColumn<FtpServer::Kind>("kind");
+    QTest::newRow("ftps, certificate") << FtpServer::Kind::PyftpdlibFtps;
+    QTest::newRow("sftp, host key") << FtpServer::Kind::Sshd;
+}
+
+void TstFtpTransfer::changedIdentityIsRefused()
+{
+    const QString trustFile = m_local.filePath(u"changed %1.lbr"_s.arg(QTest::currentDataTag()));
+    const QString other = server().fingerprint().startsWith(u"SHA256:"_s) ? u"SHA256:b3RoZXIga2V5"_s : u"AB:CD"_s;
+    QVERIFY(writeFile(trustFile, (server().serverText() + u' ' + other + u"\r\n"_s).toUtf8()));
+    Session session(server());
+    session.transfer.setTrustFile(trustFile);
+    FAILS(session, u"DIR"_s, 12045);
+    QVERIFY2(session.transfer.ResponseInfo().contains(u"has changed"_s), qPrintable(session.transfer.ResponseInfo()));
+    QCOMPARE(session.questions.size(), 0);
+}
+
+void TstFtpTransfer::ftpesNeverFallsBackToPlainFtp()
+{
+    const qsizetype before = m_pyftpdlib->receivedCommands().size();
+    Session session(u"ftpes://"_s + m_pyftpdlib->serverText(), m_pyftpdlib->userName(), m_pyftpdlib->password());
+    FAILS(session, u"DIR"_s, 12157);
+    const QStringList sent = m_pyftpdlib->receivedCommands().mid(before);
+    QVERIFY2(!sent.isEmpty() && sent.filter(u"AUTH"_s) == sent, qPrintable(sent.join(u", "_s)));
+}
+
+void TstFtpTransfer::cancelEndsAnOpenQuestion()
+{
+    FtpServer& server = *m_servers.at(FtpServer::Kind::PyftpdlibFtpes);
+    auto session = std::make_unique<Session>(server.serverText(), server.userName(), server.password());
+    session->trustAnswer.reset();
+    session->transfer.Execute(u"DIR"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(session->questions.size(), 1, kRequestMs);
+    session->transfer.Cancel();
+    QVERIFY(!session->transfer.StillExecuting());
+    session->trustAnswer = true; // the next request asks again and goes on
+    COMPLETES(*session, u"DIR"_s);
+
+    session = std::make_unique<Session>(server.serverText(), server.userName(), server.password());
+    session->trustAnswer.reset();
+    session->transfer.Execute(u"DIR"_s);
+    QTRY_COMPARE_WITH_TIMEOUT(session->questions.size(), 1, kRequestMs);
+    QElapsedTimer clock;
+    clock.start();
+    session.reset();
+    QVERIFY2(clock.elapsed() < 1500, "the component goes at once, without waiting for an answer");
 }
 
 void TstFtpTransfer::getNeverReplacesAndLeavesNothingOnFailure()

@@ -3,31 +3,74 @@
 # Starts an FTP server on a free loopback port for the tests and benchmarks, and prints that port on the
 # first line of standard output.
 #   ftp_server.py pyftpdlib --root DIR --user NAME --password WORD --command-log FILE [--throttle BYTES]
-#                 [--idle-timeout SECONDS] [--size-reply FILE] [--silent-quit]
+#                 [--idle-timeout SECONDS] [--size-reply FILE] [--silent-quit] [--tls explicit|implicit --state DIR]
 #       One user with every right on DIR. Records each command it receives (the password masked), so a test
 #       can prove a command never reached the server. --throttle slows data connections to BYTES a second.
 #       --idle-timeout ends idle sessions with a 421, as real servers do, and records "(idle timeout)".
 #       --size-reply answers SIZE with the line in FILE while FILE exists. --silent-quit never answers QUIT.
-#   ftp_server.py vsftpd --root DIR --state DIR
+#       --tls makes a self-signed certificate for localhost and 127.0.0.1 in DIR (cert.pem) with openssl and
+#       asks for TLS on the control and data connections: after AUTH TLS, or from the first byte.
+#   ftp_server.py sshd --root DIR --state DIR --user NAME
+#       Debian's OpenSSH server with its own configuration, host key and client key, all made in DIR: NAME (the
+#       user running the tests) logs on with the key DIR/client_key only and gets SFTP in DIR, nothing else.
+#   ftp_server.py paramiko --root DIR --state DIR --user NAME --password WORD
+#       A small SFTP server that takes a password only and shows DIR as "/".
+#   The SSH servers write their host key's public line to DIR/host_key.pub.
+#   ftp_server.py vsftpd --root DIR --state DIR [--tls]
 #       Anonymous log-on (any password). vsftpd refuses a starting folder the anonymous user may write to, so
 #       DIR is made read-only for it and DIR/pub is where it may upload, make folders, rename and delete.
-#       Needs root. The port is printed before vsftpd takes it over; wait for its greeting.
+#       Needs root. The port is printed before vsftpd takes it over; wait for its greeting. --tls asks for
+#       AUTH TLS and encrypted data with a certificate like pyftpdlib's (DIR/cert.pem).
 import argparse
 import logging
 import os
 import socket
+import stat
+import subprocess
 import sys
+import threading
+import time
+
+
+def make_certificate(folder):
+    """A self-signed certificate for localhost and 127.0.0.1 with its key, in folder/cert.pem."""
+    cert = os.path.join(folder, "cert.pem")
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes",
+                    "-keyout", cert, "-out", cert, "-days", "2", "-subj", "/CN=localhost", "-addext",
+                    "subjectAltName=DNS:localhost,IP:127.0.0.1"], check=True, capture_output=True)
+    return cert
 
 
 def run_pyftpdlib(args):
     from pyftpdlib.authorizers import DummyAuthorizer
-    from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
+    from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler, TLS_DTPHandler, TLS_FTPHandler
     from pyftpdlib.servers import FTPServer
 
     logging.basicConfig(level=logging.ERROR)
     command_log = open(args.command_log, "a", buffering=1, encoding="utf-8", errors="backslashreplace")
+    base = FTPHandler
+    if args.tls:
+        cert = make_certificate(os.path.abspath(args.state))
+        class Dtp(TLS_DTPHandler):
+            # This pyftpdlib drops a data connection that has not started its transfer when it finds it
+            # readable, even while its TLS handshake waits for the client's first message.
+            def readable(self):
+                return self._ssl_accepting or super().readable()
 
-    class Handler(FTPHandler):
+        base = TLS_FTPHandler
+        base.dtp_handler = Dtp
+        base.certfile = cert
+        base.tls_control_required = True
+        base.tls_data_required = True
+        # Without a session context the data connection's resumed session is refused.
+        base.get_ssl_context().set_session_id(b"lumaport")
+
+    class Handler(base):
+        if args.tls == "implicit":
+            def handle(self):
+                self.secure_connection(self.ssl_context)
+                super().handle()
+
         def pre_process_command(self, line, cmd, arg):
             command_log.write("PASS ****\n" if cmd == "PASS" else line + "\n")
             super().pre_process_command(line, cmd, arg)
@@ -52,7 +95,7 @@ def run_pyftpdlib(args):
     if args.idle_timeout > 0:
         Handler.timeout = args.idle_timeout
     if args.throttle > 0:
-        class Throttled(ThrottledDTPHandler):
+        class Throttled(ThrottledDTPHandler):  # plain FTP only
             read_limit = args.throttle
             write_limit = args.throttle
         Handler.dtp_handler = Throttled
@@ -74,11 +117,7 @@ def run_vsftpd(args):
     os.chmod(pub, 0o777)
     os.chmod(empty, 0o755)
 
-    probe = socket.socket()
-    probe.bind(("127.0.0.1", 0))
-    port = probe.getsockname()[1]
-    probe.close()
-
+    port = free_port()
     config = os.path.join(state, "vsftpd.conf")
     with open(config, "w") as f:
         f.write("\n".join([
@@ -89,9 +128,158 @@ def run_vsftpd(args):
             f"secure_chroot_dir={empty}", "pasv_enable=YES", "seccomp_sandbox=NO", "isolate=NO",
             "isolate_network=NO", "xferlog_enable=NO", "syslog_enable=NO", "",
         ]))
+        if args.tls:
+            cert = make_certificate(state)
+            f.write("\n".join([
+                "ssl_enable=YES", f"rsa_cert_file={cert}", "allow_anon_ssl=YES", "force_anon_logins_ssl=YES",
+                "force_anon_data_ssl=YES", "",
+            ]))
     os.chmod(config, 0o644)
     print(port, flush=True)
     os.execv("/usr/sbin/vsftpd", ["vsftpd", config])
+
+
+def free_port():
+    probe = socket.socket()
+    probe.bind(("127.0.0.1", 0))
+    port = probe.getsockname()[1]
+    probe.close()
+    return port
+
+
+def run_sshd(args):
+    root = os.path.abspath(args.root)
+    state = os.path.abspath(args.state)
+    for key in ("host_key", "client_key"):
+        subprocess.run(["ssh-keygen", "-q", "-t", "ed25519", "-N", "", "-C", "", "-f", os.path.join(state, key)],
+                       check=True)
+    if os.geteuid() == 0:
+        os.makedirs("/run/sshd", 0o755, exist_ok=True)  # sshd's own empty folder, made at boot where it runs
+    port = free_port()
+    config = os.path.join(state, "sshd_config")
+    with open(config, "w") as f:
+        f.write("\n".join([
+            f"Port {port}", "ListenAddress 127.0.0.1", f"HostKey {state}/host_key", "PidFile none",
+            f"AuthorizedKeysFile {state}/client_key.pub", "StrictModes no", "UsePAM no",
+            "PasswordAuthentication no", "KbdInteractiveAuthentication no", "PubkeyAuthentication yes",
+            "PermitRootLogin prohibit-password", f"AllowUsers {args.user}", "DisableForwarding yes",
+            f"ForceCommand internal-sftp -d {root}", f"Subsystem sftp internal-sftp -d {root}", "LogLevel ERROR", "",
+        ]))
+    print(port, flush=True)
+    os.execv("/usr/sbin/sshd", ["/usr/sbin/sshd", "-D", "-e", "-f", config])
+
+
+def run_paramiko(args):
+    import paramiko
+    from paramiko.sftp import SFTP_OK
+
+    logging.basicConfig(level=logging.CRITICAL)
+    root = os.path.abspath(args.root)
+    host_key = paramiko.ECDSAKey.generate()
+    with open(os.path.join(os.path.abspath(args.state), "host_key.pub"), "w") as f:
+        f.write(f"{host_key.get_name()} {host_key.get_base64()}\n")
+
+    class Server(paramiko.ServerInterface):
+        def get_allowed_auths(self, username):
+            return "password"
+
+        def check_auth_password(self, username, password):
+            ok = (username, password) == (args.user, args.password)
+            return paramiko.AUTH_SUCCESSFUL if ok else paramiko.AUTH_FAILED
+
+        def check_channel_request(self, kind, chanid):
+            return paramiko.OPEN_SUCCEEDED if kind == "session" else paramiko.OPEN_FAILED_UNKNOWN_CHANNEL_TYPE
+
+    class Attributes(paramiko.SFTPAttributes):
+        def _as_text(self):  # the "ls -l" line of a listing
+            when = time.strftime("%b %d %H:%M", time.localtime(self.st_mtime))
+            return f"{stat.filemode(self.st_mode)} 1 owner group {self.st_size} {when} {self.filename}"
+
+    def attributes(path, name=None, follow=True):
+        # Only the plain class may answer a stat; the listing needs the lines of ours.
+        kind = Attributes if name is not None else paramiko.SFTPAttributes
+        attr = kind.from_stat(os.stat(path) if follow else os.lstat(path))
+        if name is not None:
+            attr.filename = name
+        return attr
+
+    def guarded(action):
+        try:
+            result = action()
+            return SFTP_OK if result is None else result
+        except OSError as e:
+            return paramiko.SFTPServer.convert_errno(e.errno)
+
+    class Handle(paramiko.SFTPHandle):
+        def stat(self):
+            return guarded(lambda: paramiko.SFTPAttributes.from_stat(os.fstat(self.readfile.fileno())))
+
+        def chattr(self, attr):
+            return SFTP_OK
+
+    class Sftp(paramiko.SFTPServerInterface):
+        def local(self, path):
+            return os.path.join(root, self.canonicalize(path).lstrip("/"))
+
+        def canonicalize(self, path):
+            return os.path.normpath("/" + path).replace("//", "/")
+
+        def list_folder(self, path):
+            folder = self.local(path)
+            return guarded(lambda: [attributes(os.path.join(folder, n), n, False) for n in os.listdir(folder)])
+
+        def stat(self, path):
+            return guarded(lambda: attributes(self.local(path)))
+
+        def lstat(self, path):
+            return guarded(lambda: attributes(self.local(path), follow=False))
+
+        def open(self, path, flags, attr):
+            def opened():
+                fd = os.open(self.local(path), flags, 0o644)
+                writing = flags & (os.O_WRONLY | os.O_RDWR)
+                handle = Handle(flags)
+                handle.readfile = handle.writefile = os.fdopen(fd, ("ab" if flags & os.O_APPEND else "r+b")
+                                                               if writing else "rb")
+                return handle
+            return guarded(opened)
+
+        def remove(self, path):
+            return guarded(lambda: os.remove(self.local(path)))
+
+        def rename(self, old, new):
+            return guarded(lambda: os.rename(self.local(old), self.local(new)))
+
+        def mkdir(self, path, attr):
+            return guarded(lambda: os.mkdir(self.local(path)))
+
+        def rmdir(self, path):
+            return guarded(lambda: os.rmdir(self.local(path)))
+
+        def chattr(self, path, attr):
+            return SFTP_OK
+
+        def readlink(self, path):
+            return guarded(lambda: os.readlink(self.local(path)))
+
+    def serve(connection):
+        transport = paramiko.Transport(connection)
+        transport.add_server_key(host_key)
+        transport.set_subsystem_handler("sftp", paramiko.SFTPServer, Sftp)
+        try:
+            transport.start_server(server=Server())
+            while transport.is_active():
+                time.sleep(0.2)
+        except Exception:
+            pass
+
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(8)
+    print(listener.getsockname()[1], flush=True)
+    while True:
+        connection, _ = listener.accept()
+        threading.Thread(target=serve, args=(connection,), daemon=True).start()
 
 
 def main():
@@ -106,11 +294,22 @@ def main():
     py.add_argument("--idle-timeout", type=int, default=0)
     py.add_argument("--size-reply")
     py.add_argument("--silent-quit", action="store_true")
+    py.add_argument("--tls", choices=["explicit", "implicit"])
+    py.add_argument("--state")
     vs = kinds.add_parser("vsftpd")
     vs.add_argument("--root", required=True)
     vs.add_argument("--state", required=True)
+    vs.add_argument("--tls", action="store_true")
+    ssh = kinds.add_parser("sshd")
+    pm = kinds.add_parser("paramiko")
+    for p in (ssh, pm):
+        p.add_argument("--root", required=True)
+        p.add_argument("--state", required=True)
+        p.add_argument("--user", required=True)
+    pm.add_argument("--password", required=True)
     args = parser.parse_args()
-    return run_pyftpdlib(args) if args.kind == "pyftpdlib" else run_vsftpd(args)
+    runs = {"pyftpdlib": run_pyftpdlib, "vsftpd": run_vsftpd, "sshd": run_sshd, "paramiko": run_paramiko}
+    return runs[args.kind](args)
 
 
 if __name__ == "__main__":

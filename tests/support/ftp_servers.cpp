@@ -4,9 +4,11 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QTcpSocket>
 
 #include <csignal>
+#include <pwd.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -33,19 +35,58 @@ FtpServer::~FtpServer()
     stop();
 }
 
+bool FtpServer::isPyftpdlib() const
+{
+    return m_kind == Kind::Pyftpdlib || m_kind == Kind::PyftpdlibFtpes || m_kind == Kind::PyftpdlibFtps;
+}
+
 QString FtpServer::serverText() const
 {
-    return QStringLiteral("127.0.0.1:%1").arg(m_port);
+    static const QHash<Kind, QString> schemes{
+        {Kind::PyftpdlibFtpes, QStringLiteral("ftpes://")},
+        {Kind::PyftpdlibFtps, QStringLiteral("ftps://")},
+        {Kind::Sshd, QStringLiteral("sftp://")},
+        {Kind::Paramiko, QStringLiteral("sftp://")},
+    };
+    return schemes.value(m_kind) + QStringLiteral("127.0.0.1:%1").arg(m_port);
 }
 
 QString FtpServer::userName() const
 {
-    return m_kind == Kind::Pyftpdlib ? QStringLiteral("lumaport") : QStringLiteral("anonymous");
+    if (m_kind == Kind::Sshd)
+        return QString::fromLocal8Bit(::getpwuid(::getuid())->pw_name);
+    return m_kind == Kind::Vsftpd ? QStringLiteral("anonymous") : QStringLiteral("lumaport");
 }
 
 QString FtpServer::password() const
 {
-    return m_kind == Kind::Pyftpdlib ? QStringLiteral("s3cret-Pass") : QStringLiteral("guest@example.com");
+    // The windows ask for a password even where the key logs on.
+    return m_kind == Kind::Vsftpd ? QStringLiteral("guest@example.com") : QStringLiteral("s3cret-Pass");
+}
+
+QString FtpServer::clientKey() const
+{
+    return m_kind == Kind::Sshd ? m_dir.filePath(QStringLiteral("state/client_key")) : QString();
+}
+
+QString FtpServer::fingerprint() const
+{
+    QProcess tool;
+    if (m_kind == Kind::PyftpdlibFtpes || m_kind == Kind::PyftpdlibFtps)
+        tool.start(QStringLiteral("openssl"),
+                   {QStringLiteral("x509"), QStringLiteral("-noout"), QStringLiteral("-fingerprint"),
+                    QStringLiteral("-sha256"), QStringLiteral("-in"),
+                    m_dir.filePath(QStringLiteral("state/cert.pem"))});
+    else if (m_kind == Kind::Sshd || m_kind == Kind::Paramiko)
+        tool.start(QStringLiteral("ssh-keygen"),
+                   {QStringLiteral("-l"), QStringLiteral("-E"), QStringLiteral("sha256"), QStringLiteral("-f"),
+                    m_dir.filePath(QStringLiteral("state/host_key.pub"))});
+    else
+        return {};
+    tool.waitForFinished(kStartSeconds * 1000);
+    // "sha256 Fingerprint=AB:CD:..." or "256 SHA256:... comment (ED25519)"
+    const QString out = QString::fromLatin1(tool.readAllStandardOutput()).trimmed();
+    return out.contains(u'=') ? out.section(u'=', 1) : out.section(u' ', 1, 1);
 }
 
 QString FtpServer::rootFolder() const
@@ -89,7 +130,7 @@ bool FtpServer::start()
 {
     if (isRunning())
         return true;
-    if (!m_dir.isValid() || !QDir().mkpath(rootFolder())) {
+    if (!m_dir.isValid() || !QDir().mkpath(rootFolder()) || !QDir().mkpath(m_dir.filePath(QStringLiteral("state")))) {
         m_error = QStringLiteral("Cannot make a temporary folder for the FTP server.");
         return false;
     }
@@ -109,7 +150,8 @@ bool FtpServer::launch()
 {
     const QString script = QStringLiteral(LUMAPORT_FTP_SERVER_SCRIPT);
     QStringList arguments{script};
-    if (m_kind == Kind::Pyftpdlib) {
+    const QString state = m_dir.filePath(QStringLiteral("state"));
+    if (isPyftpdlib()) {
         arguments << QStringLiteral("pyftpdlib") << QStringLiteral("--root") << rootFolder() << QStringLiteral("--user")
                   << userName() << QStringLiteral("--password") << password() << QStringLiteral("--command-log")
                   << m_dir.filePath(QStringLiteral("commands.log")) << QStringLiteral("--throttle")
@@ -118,6 +160,16 @@ bool FtpServer::launch()
                   << m_dir.filePath(QStringLiteral("size-reply"));
         if (m_options.silentQuit)
             arguments << QStringLiteral("--silent-quit");
+        if (m_kind != Kind::Pyftpdlib)
+            arguments << QStringLiteral("--tls")
+                      << (m_kind == Kind::PyftpdlibFtps ? QStringLiteral("implicit") : QStringLiteral("explicit"))
+                      << QStringLiteral("--state") << state;
+    } else if (m_kind == Kind::Sshd || m_kind == Kind::Paramiko) {
+        arguments << (m_kind == Kind::Sshd ? QStringLiteral("sshd") : QStringLiteral("paramiko"))
+                  << QStringLiteral("--root") << rootFolder() << QStringLiteral("--state") << state
+                  << QStringLiteral("--user") << userName();
+        if (m_kind == Kind::Paramiko)
+            arguments << QStringLiteral("--password") << password();
     } else {
         arguments << QStringLiteral("vsftpd") << QStringLiteral("--root") << rootFolder() << QStringLiteral("--state")
                   << m_dir.filePath(QStringLiteral("state"));
@@ -134,9 +186,8 @@ bool FtpServer::launch()
     m_port = quint16(m_process.readLine().trimmed().toUInt(&ok));
     if (!ok || m_port == 0) {
         m_process.waitForFinished(1000);
-        m_error = QStringLiteral("The FTP server (%1) did not start: %2%3")
-                      .arg(m_kind == Kind::Pyftpdlib ? u"pyftpdlib" : u"vsftpd",
-                           QString::fromLocal8Bit(m_process.readAllStandardOutput()),
+        m_error = QStringLiteral("The server (%1) did not start: %2%3")
+                      .arg(arguments.value(1), QString::fromLocal8Bit(m_process.readAllStandardOutput()),
                            QString::fromLocal8Bit(m_process.readAllStandardError()));
         return false;
     }
@@ -145,14 +196,20 @@ bool FtpServer::launch()
 
 bool FtpServer::waitForGreeting()
 {
+    // A server behind TLS from the first byte greets only after a handshake: taking connections will do.
+    const QByteArray greeting = m_kind == Kind::PyftpdlibFtps                      ? QByteArray()
+                                : m_kind == Kind::Sshd || m_kind == Kind::Paramiko ? QByteArray("SSH-")
+                                                                                   : QByteArray("220");
     const QDeadlineTimer deadline(kStartSeconds * 1000);
     while (!deadline.hasExpired() && isRunning()) {
         QTcpSocket probe;
         probe.connectToHost(QStringLiteral("127.0.0.1"), m_port);
         if (probe.waitForConnected(1000)) {
+            if (greeting.isEmpty())
+                return true;
             while (!probe.canReadLine() && probe.waitForReadyRead(2000)) {
             }
-            if (probe.readLine().startsWith("220"))
+            if (probe.readLine().startsWith(greeting))
                 return true;
         }
         m_process.waitForFinished(50); // a pause that also notices the server ending

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Real FTP servers for the tests: pyftpdlib (MLSD, one user with a password) and vsftpd (LIST only,
-// anonymous), each on a free loopback port serving a temporary folder of its own.
+// Real FTP servers for the tests: pyftpdlib (MLSD, one user with a password; also over TLS), vsftpd (LIST
+// only, anonymous), OpenSSH's SFTP (the user running the tests, by key) and a small SFTP server on paramiko
+// (one user with a password), each on a free loopback port serving a temporary folder of its own.
 #pragma once
 
 #include <QProcess>
@@ -21,7 +22,7 @@ struct FtpServerOptions
 class FtpServer
 {
 public:
-    enum class Kind { Pyftpdlib, Vsftpd };
+    enum class Kind { Pyftpdlib, Vsftpd, PyftpdlibFtpes, PyftpdlibFtps, Sshd, Paramiko };
     using Options = FtpServerOptions;
 
     explicit FtpServer(Kind kind, Options options = {});
@@ -42,10 +43,16 @@ public:
 
     Kind kind() const { return m_kind; }
     quint16 port() const { return m_port; }
-    /// The server text as a user would type it: "127.0.0.1:<port>".
+    /// The server text as a user would type it: "127.0.0.1:<port>", "ftpes://127.0.0.1:<port>", ...
     QString serverText() const;
     QString userName() const;
     QString password() const;
+
+    /// sshd: the private key it takes, to be put where the user's keys are. Empty for the others.
+    QString clientKey() const;
+    /// The SHA-256 fingerprint of the TLS certificate ("AB:CD:...", as openssl shows it) or of the SSH host key
+    /// ("SHA256:...", as ssh-keygen shows it); empty for plain FTP.
+    QString fingerprint() const;
 
     /// The local folder the server shows as its starting folder.
     QString rootFolder() const;
@@ -56,13 +63,14 @@ public:
     QString writableFolder() const;
 
     /// Every command pyftpdlib received so far, in order, the password masked, and "(idle timeout)" where it
-    /// ended a session; empty for vsftpd.
+    /// ended a session; empty for the others.
     QStringList receivedCommands() const;
     /// pyftpdlib answers SIZE with this line from now on; an empty line restores the true answer.
     void answerSizeWith(const QString& line);
 
 private:
     bool launch();
+    bool isPyftpdlib() const;
     bool waitForGreeting();
 
     Kind m_kind;
