@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <algorithm>
+#include <ctime>
 #include <vector>
 
 namespace lumaport::bench {
@@ -19,6 +20,14 @@ inline qint64 statusKiB(const QByteArray& field)
         if (line.startsWith(field))
             return line.mid(field.size()).trimmed().split(' ').first().toLongLong();
     return -1;
+}
+
+// Processor time of the calling thread, in seconds.
+inline double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
 inline double median(std::vector<double> values)

@@ -18,21 +18,9 @@
 #include <QJsonObject>
 
 #include <cstdio>
-#include <ctime>
 
 using namespace lumaport;
 using namespace Qt::StringLiterals;
-
-namespace {
-
-double threadCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -65,7 +53,7 @@ int main(int argc, char* argv[])
     });
 
     const qint64 baselineKiB = bench::statusKiB("VmRSS:");
-    const double cpuBefore = threadCpuSeconds();
+    const double cpuBefore = bench::threadCpuSeconds();
     QElapsedTimer total;
     total.start();
     QJsonArray commandSeconds;
@@ -83,7 +71,7 @@ int main(int argc, char* argv[])
         }
     }
     const double seconds = double(total.nsecsElapsed()) / 1e9;
-    const double uiCpuSeconds = threadCpuSeconds() - cpuBefore;
+    const double uiCpuSeconds = bench::threadCpuSeconds() - cpuBefore;
 
     const QJsonObject result{{u"seconds"_s, seconds},
                              {u"command_seconds"_s, commandSeconds},

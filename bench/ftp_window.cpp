@@ -32,19 +32,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 
 using namespace lumaport;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-double threadCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
 
 /// The desktop services, except that a box ends the run: none is expected but the overwrite question.
 class BenchServices : public QtServices
@@ -163,7 +155,7 @@ int main(int argc, char* argv[])
             return 1;
     }
     const qint64 baselineKiB = bench::statusKiB("VmRSS:");
-    const double cpuBefore = threadCpuSeconds();
+    const double cpuBefore = bench::threadCpuSeconds();
     QElapsedTimer clock;
     clock.start();
     sinceTick.start();
@@ -181,7 +173,7 @@ int main(int argc, char* argv[])
         waitUntil([&] { return list->count() >= count; });
         seconds = double(dirSent.nsecsElapsed()) / 1e9;
     }
-    const double uiCpuSeconds = threadCpuSeconds() - cpuBefore;
+    const double uiCpuSeconds = bench::threadCpuSeconds() - cpuBefore;
     ticker.stop();
     longestStallMs = std::max(longestStallMs, sinceTick.elapsed());
 
