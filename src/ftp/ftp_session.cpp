@@ -380,14 +380,19 @@ QString withoutPassword(QString text, const QString& password)
 
 // The window's list may not show a file (hidden, or made since it was filled), so a download never takes the
 // place of one.
+FtpOutcome existingFileRefused(const QString& path)
+{
+    return {FtpError::LocalFile,
+            QStringLiteral("\"%1\" already exists; a received file never replaces a local one.").arg(path),
+            {}};
+}
+
 std::optional<FtpOutcome> refuseExistingFile(const QString& path)
 {
     const QFileInfo file(path);
     if (!file.exists() && !file.isSymLink())
         return std::nullopt;
-    return FtpOutcome{FtpError::LocalFile,
-                      QStringLiteral("\"%1\" already exists; a received file never replaces a local one.").arg(path),
-                      {}};
+    return existingFileRefused(path);
 }
 
 // Opens the local side of PUT and GET before anything is sent, so a bad path costs no request.
@@ -694,8 +699,9 @@ FtpOutcome FtpSession::get(const QString& remoteName, Request& request)
         return failure(code, request);
     if (auto exists = refuseExistingFile(request.targetPath))
         return *exists;
-    if (QString error; !request.target->commit(&error))
-        return {FtpError::LocalFile, error, {}};
+    bool exists = false;
+    if (QString error; !request.target->commit(&error, ReplacingFile::Commit::KeepExisting, &exists))
+        return exists ? existingFileRefused(request.targetPath) : FtpOutcome{FtpError::LocalFile, error, {}};
     return {};
 }
 

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -24,6 +25,20 @@ QString systemError()
 
 // Leaves room in the file name for the temporary name's prefix and suffix.
 constexpr qsizetype kMaxTempStem = NAME_MAX - 24;
+
+// Atomic, so a file made between the caller's last look and this moment is never replaced.
+int renameNoReplace(const char* from, const char* to)
+{
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return -1;
+    // File systems without the flag: a hard link is just as exclusive.
+    if (::link(from, to) != 0)
+        return -1;
+    ::unlink(from);
+    return 0;
+}
 
 } // namespace
 
@@ -88,7 +103,7 @@ bool ReplacingFile::write(const char* data, qint64 length, QString* error)
     return true;
 }
 
-bool ReplacingFile::commit(QString* error)
+bool ReplacingFile::commit(QString* error, Commit mode, bool* alreadyExists)
 {
     const auto fail = [&] {
         *error = QStringLiteral("Cannot write \"%1\": %2").arg(m_target, systemError());
@@ -99,8 +114,14 @@ bool ReplacingFile::commit(QString* error)
     const int descriptor = std::exchange(m_descriptor, -1);
     if (::close(descriptor) != 0)
         return fail();
-    if (::rename(m_temporaryPath.constData(), m_targetPath.constData()) != 0)
+    const int renamed = mode == Commit::Replace
+                            ? ::rename(m_temporaryPath.constData(), m_targetPath.constData())
+                            : renameNoReplace(m_temporaryPath.constData(), m_targetPath.constData());
+    if (renamed != 0) {
+        if (alreadyExists)
+            *alreadyExists = errno == EEXIST;
         return fail();
+    }
     m_temporaryPath.clear();
     return true;
 }

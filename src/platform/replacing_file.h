@@ -28,8 +28,10 @@ public:
     bool write(const char* data, qint64 length, QString* error);
     /// The temporary file, for writers that move bytes by descriptor.
     int descriptor() const { return m_descriptor; }
-    /// Puts the complete file in the target's place.
-    bool commit(QString* error);
+    /// Puts the complete file in the target's place. With KeepExisting it fails, leaving both files as they
+    /// are, when a file of the target's name appeared meanwhile; alreadyExists then tells why.
+    enum class Commit { Replace, KeepExisting };
+    bool commit(QString* error, Commit mode = Commit::Replace, bool* alreadyExists = nullptr);
 
 private:
     QString m_target;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The platform layer's rules: path joining, volumes, dialog filters, and the timers' ticks.
+// The platform layer's rules: path joining, volumes, dialog filters, the timers' ticks, and a download's
+// final rename.
 #include "platform/paths.h"
+#include "platform/replacing_file.h"
 #include "platform/service_texts.h"
 #include "platform/timer.h"
 #include "platform/volumes.h"
@@ -98,6 +100,24 @@ private Q_SLOTS:
         slow.setEnabled(true);
         clock.advance(299);
         QCOMPARE(order.count(QStringLiteral("slow")), 2);
+    }
+
+    // A file made after the last look, while the bytes were arriving, survives the final rename.
+    void keepExistingNeverReplacesALateFile()
+    {
+        QTemporaryDir folder;
+        const QString target = folder.filePath(QStringLiteral("photo.jpg"));
+        ReplacingFile file;
+        QString error;
+        QVERIFY(file.open(target, &error) && file.write("new", 3, &error));
+        QFile late(target);
+        QVERIFY(late.open(QIODevice::WriteOnly) && late.write("late") == 4);
+        late.close();
+        bool exists = false;
+        QVERIFY(!file.commit(&error, ReplacingFile::Commit::KeepExisting, &exists));
+        QVERIFY(exists);
+        QVERIFY(late.open(QIODevice::ReadOnly));
+        QCOMPARE(late.readAll(), QByteArray("late"));
     }
 };
 
