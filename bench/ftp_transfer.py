@@ -124,6 +124,14 @@ def spread(values):
     return f"min {min(values):7.3f}  median {statistics.median(values):7.3f}  max {max(values):7.3f} s"
 
 
+def print_throughput(name, results, mib):
+    """Prints each client's times and speed for one transfer of mib MiB; returns their medians."""
+    print(f"  {name} of {mib:.0f} MiB")
+    for who, seconds in results.items():
+        print(f"    {who:<10} {spread(seconds)}  {mib / statistics.median(seconds):8.1f} MiB/s")
+    return {who: statistics.median(seconds) for who, seconds in results.items()}
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build-dir", default=os.path.join(SOURCE, "build"))
@@ -306,10 +314,7 @@ def main():
     print(f"FTP transfer component on 127.0.0.1 (vsftpd; sshd for SFTP); whole processes timed, {args.rounds} "
           f"rounds after a warm-up, order turning, every file checked by hash")
     for name, results in large_seconds.items():
-        print(f"  {name} of {mib:.0f} MiB")
-        for who, seconds in results.items():
-            print(f"    {who:<10} {spread(seconds)}  {mib / statistics.median(seconds):8.1f} MiB/s")
-        medians = {who: statistics.median(seconds) for who, seconds in results.items()}
+        medians = print_throughput(name, results, mib)
         # Plain FTP is held to the faster of curl and lftp; FTPS and SFTP to curl, OpenSSH's sftp only shown.
         targets = [who for who in medians if who != "component" and (name.startswith("FTP ") or "curl" in who)]
         ratio = min(medians[who] for who in targets) / medians["component"]

@@ -23,7 +23,8 @@ import tempfile
 
 sys.dont_write_bytecode = True  # no cache folder beside the sources
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from ftp_transfer import PASSWORD, SOURCE, USER, Client, digest, make_file, run_rounds, spread, start_vsftpd  # noqa
+from ftp_transfer import (PASSWORD, SOURCE, USER, Client, digest, make_file, print_throughput, run_rounds,
+                          start_server)  # noqa
 
 
 def main():
@@ -46,7 +47,8 @@ def main():
     failures = []
     runs = []
     try:
-        server, port, pub = start_vsftpd(folder)
+        server, port, _ = start_server(folder, "vsftpd")
+        pub = os.path.join(folder, "root", "pub")
         url = f"ftp://127.0.0.1:{port}/pub/"
         local = os.path.join(folder, "local")
         os.makedirs(local)
@@ -97,10 +99,7 @@ def main():
     print(f"FTP window on vsftpd, 127.0.0.1; whole processes timed (the window's log on included), {args.rounds} "
           f"rounds after a warm-up, order turning, every file checked by hash")
     for name, results in seconds.items():
-        print(f"  {name} of {mib:.0f} MiB")
-        for who, values in results.items():
-            print(f"    {who:<8} {spread(values)}  {mib / statistics.median(values):8.1f} MiB/s")
-        medians = {who: statistics.median(values) for who, values in results.items()}
+        medians = print_throughput(name, results, mib)
         to_curl = min(v for who, v in medians.items() if who.startswith("curl")) / medians["window"]
         to_bare = medians["window"] / medians["bare"]
         print(f"    speed {to_curl:.2f} x curl's (target >= 1.00); time {to_bare:.2f} x the bare client's "
