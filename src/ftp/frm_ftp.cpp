@@ -421,6 +421,12 @@ void frmftp::cancelRequest()
     setRemoteFolder(QString());
 }
 
+void frmftp::abandonRequest()
+{
+    if (ITC)
+        cancelRequest();
+}
+
 bool frmftp::runRequest(const QString& command)
 {
     startRequest(command);

@@ -63,7 +63,6 @@ public:
     QPushButton* Command6;
     QLineEdit* txtpermurl;
 
-    // The link and tag builder, the server profiles and the ways out of the window: frm_ftp_publish.cpp.
     /// Abandons a running request: the program is ending.
     void abandonRequest();
 

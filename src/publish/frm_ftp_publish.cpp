@@ -157,12 +157,6 @@ void frmftp::Command2_Click()
     m_forms.endProgram();
 }
 
-void frmftp::abandonRequest()
-{
-    if (ITC)
-        cancelRequest();
-}
-
 std::array<QLineEdit*, 6> frmftp::profileBoxes() const
 {
     return {txtServer, txtUserName, txtPassword, txtname, txtpermurl, Text3};
