@@ -697,8 +697,7 @@ FtpOutcome FtpSession::get(const QString& remoteName, Request& request)
     request.showProgress(true);
     if (code != CURLE_OK)
         return failure(code, request);
-    if (auto exists = refuseExistingFile(request.targetPath))
-        return *exists;
+    // The rename itself refuses a file that appeared while the bytes arrived.
     bool exists = false;
     if (QString error; !request.target->commit(&error, ReplacingFile::Commit::KeepExisting, &exists))
         return exists ? existingFileRefused(request.targetPath) : FtpOutcome{FtpError::LocalFile, error, {}};
