@@ -5,7 +5,7 @@
 //
 //   bench_ftp_transfer --server 127.0.0.1:PORT --user NAME --password WORD [--trust-file FILE]
 //                      --command 'CD "pub/"' --command DIR
-#include "ftp/ftp_transfer.h"
+#include "transfer/ftp_transfer.h"
 
 #include "bench_support.h"
 

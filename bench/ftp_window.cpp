@@ -6,11 +6,11 @@
 //   bench_ftp_window --server 127.0.0.1:PORT --user NAME --password WORD [--enter pub/ ...]
 //                    (--send PATH | --receive NAME --into FOLDER | --list ENTRIES) [--show] [--started FILE]
 #include "ftp/frm_ftp.h"
-#include "ftp/ftp_transfer.h"
 #include "platform/picture_box.h"
 #include "platform/qt_services.h"
 #include "startup/app.h"
 #include "startup/forms.h"
+#include "transfer/ftp_transfer.h"
 
 #include "bench_support.h"
 

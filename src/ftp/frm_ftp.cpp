@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ftp/frm_ftp.h"
 
-#include "ftp/ftp_error.h"
-#include "ftp/internet_transfer.h"
 #include "ftp/listing_entries.h"
-#include "ftp/trusted_servers.h"
 #include "main_window/frm_load.h"
 #include "platform/drive_list.h"
 #include "platform/file_list.h"
@@ -15,6 +12,9 @@
 #include "platform/timer.h"
 #include "platform/wrapping_button.h"
 #include "startup/forms.h"
+#include "transfer/ftp_error.h"
+#include "transfer/internet_transfer.h"
+#include "transfer/trusted_servers.h"
 
 #include <QGroupBox>
 #include <QIcon>

@@ -2,10 +2,10 @@
 // The FTP window's commands on remote entries: new folder, rename, delete and size, from their buttons, their
 // keys on the remote list and its context menu.
 #include "ftp/frm_ftp.h"
-#include "ftp/ftp_command.h"
 #include "platform/services.h"
 #include "platform/timer.h"
 #include "startup/forms.h"
+#include "transfer/ftp_command.h"
 
 #include <QAction>
 #include <QEvent>

@@ -3,9 +3,6 @@
 // receives, with the progress bar shown while a file moves.
 #include "ftp/frm_ftp.h"
 
-#include "ftp/ftp_command.h"
-#include "ftp/internet_transfer.h"
-#include "ftp/remote_folder.h"
 #include "ftp/transfer_rules.h"
 #include "platform/file_list.h"
 #include "platform/paths.h"
@@ -14,6 +11,9 @@
 #include "platform/timer.h"
 #include "preview/frm_preview.h"
 #include "startup/forms.h"
+#include "transfer/ftp_command.h"
+#include "transfer/internet_transfer.h"
+#include "transfer/remote_folder.h"
 
 #include <QLineEdit>
 #include <QListWidget>

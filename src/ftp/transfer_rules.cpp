@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ftp/transfer_rules.h"
 
-#include "ftp/ftp_command.h"
+#include "transfer/ftp_command.h"
 
 namespace lumaport {
 

@@ -2,13 +2,13 @@
 #include "startup/forms.h"
 
 #include "ftp/frm_ftp.h"
-#include "ftp/internet_transfer.h"
 #include "main_window/frm_load.h"
 #include "platform/services.h"
 #include "preview/frm_preview.h"
 #include "save_picture/frm_savpic.h"
 #include "startup/frm_about.h"
 #include "startup/frm_splash.h"
+#include "transfer/internet_transfer.h"
 
 namespace lumaport {
 

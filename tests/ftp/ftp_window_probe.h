@@ -3,8 +3,8 @@
 #pragma once
 
 #include "ftp/frm_ftp.h"
-#include "ftp/internet_transfer.h"
 #include "support/window_fixture.h"
+#include "transfer/internet_transfer.h"
 
 #include <QGroupBox>
 #include <QLabel>

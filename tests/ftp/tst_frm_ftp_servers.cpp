@@ -2,7 +2,6 @@
 // What the FTP window shows when it logs on and off through the real transfer component, against pyftpdlib
 // and vsftpd on loopback, a port that never answers, a port nobody listens on, and a server that dies.
 #include "ftp/frm_ftp.h"
-#include "ftp/ftp_transfer.h"
 #include "ftp_window_probe.h"
 #include "platform/file_list.h"
 #include "platform/folder_list.h"
@@ -10,6 +9,7 @@
 #include "support/ftp_servers.h"
 #include "support/scripted_services.h"
 #include "support/test_files.h"
+#include "transfer/ftp_transfer.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -2,7 +2,6 @@
 // The whole road against a real FTP server and a web server showing the same folder: a picture is chosen,
 // sent into a nested folder, its address built with tags and copied, and the address fetched back.
 #include "ftp/frm_ftp.h"
-#include "ftp/ftp_transfer.h"
 #include "main_window/frm_load.h"
 #include "platform/file_list.h"
 #include "platform/folder_list.h"
@@ -10,6 +9,7 @@
 #include "support/ftp_servers.h"
 #include "support/test_files.h"
 #include "support/window_fixture.h"
+#include "transfer/ftp_transfer.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 // produce on demand (error 87, a reply in many chunks, a request that never ends).
 #pragma once
 
-#include "ftp/internet_transfer.h"
+#include "transfer/internet_transfer.h"
 
 #include <QStringList>
 #include <deque>

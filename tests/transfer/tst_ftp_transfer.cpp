@@ -2,9 +2,9 @@
 // The FTP transfer component against real servers (pyftpdlib with MLSD, also over TLS; vsftpd with LIST
 // only; OpenSSH and paramiko for SFTP), driven the way the FTP window drives it: Execute, wait in the event
 // loop, read the reply with GetChunk in the handler of state 12.
-#include "ftp/ftp_transfer.h"
-#include "ftp/remote_listing.h"
 #include "support/ftp_servers.h"
+#include "transfer/ftp_transfer.h"
+#include "transfer/remote_listing.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // The TLS certificates and SSH host keys the user chose to trust, remembered in a file beside the settings.
 #pragma once
 
-#include "ftp/internet_transfer.h"
+#include "transfer/internet_transfer.h"
 
 #include <QString>
 

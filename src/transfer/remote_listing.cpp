@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ftp/remote_listing.h"
+#include "transfer/remote_listing.h"
 
 #include <QSet>
 #include <QVarLengthArray>

@@ -3,11 +3,11 @@
 // transfer component's worker thread; nothing in it touches the user-interface thread.
 #pragma once
 
-#include "ftp/ftp_command.h"
-#include "ftp/ftp_error.h"
-#include "ftp/ftp_server_address.h"
-#include "ftp/internet_transfer.h"
-#include "ftp/remote_folder.h"
+#include "transfer/ftp_command.h"
+#include "transfer/ftp_error.h"
+#include "transfer/ftp_server_address.h"
+#include "transfer/internet_transfer.h"
+#include "transfer/remote_folder.h"
 
 #include <QString>
 #include <functional>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ftp/ftp_error.h"
+#include "transfer/ftp_error.h"
 
 #include <curl/curl.h>
 

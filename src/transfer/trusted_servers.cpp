@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ftp/trusted_servers.h"
+#include "transfer/trusted_servers.h"
 
 #include "platform/settings_text.h"
 

@@ -2,9 +2,9 @@
 // The transfer component on libcurl.
 #pragma once
 
-#include "ftp/ftp_session.h"
-#include "ftp/internet_transfer.h"
-#include "ftp/trusted_servers.h"
+#include "transfer/ftp_session.h"
+#include "transfer/internet_transfer.h"
+#include "transfer/trusted_servers.h"
 
 #include <atomic>
 #include <condition_variable>

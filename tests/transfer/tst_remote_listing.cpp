@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Server listings (MLSD facts, Unix and DOS LIST lines) becoming the lines of a "DIR" reply, and the names
 // that must never reach one.
-#include "ftp/remote_listing.h"
+#include "transfer/remote_listing.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ftp/ftp_command.h"
+#include "transfer/ftp_command.h"
 
 #include <algorithm>
 #include <array>

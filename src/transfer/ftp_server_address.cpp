@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ftp/ftp_server_address.h"
+#include "transfer/ftp_server_address.h"
 
 #include <QUrl>
 

@@ -1,21 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ftp/ftp_session.h"
+#include "transfer/ftp_session.h"
 
-#include "ftp/internet_transfer.h"
-#include "ftp/remote_listing.h"
 #include "platform/replacing_file.h"
+#include "transfer/internet_transfer.h"
+#include "transfer/remote_listing.h"
+#include "transfer/server_identity.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <QCryptographicHash>
 #include <QUrl>
 
-#include <arpa/inet.h>
 #include <curl/curl.h>
-#include <openssl/ssl.h>
-#include <openssl/x509v3.h>
 #include <poll.h>
 #include <sys/select.h>
 #include <sys/socket.h>
@@ -113,9 +110,7 @@ struct FtpSession::Request
     std::optional<std::pair<FtpError, QString>> stoppedBecause; // our own callback ended the transfer
     char errorText[CURL_ERROR_SIZE] = {};                       // libcurl's own words on the failure
 
-    FtpServerAddress server;
-    QString trustedFingerprint;
-    std::optional<ServerIdentity> refusedIdentity; // the certificate or host key the checks turned down
+    IdentityCheck identity;
 
     std::chrono::steady_clock::time_point progressShown;
     qint64 bytesShown = -1;
@@ -261,114 +256,6 @@ size_t onRead(char* buffer, size_t size, size_t count, void* user)
     return size_t(length);
 }
 
-QString hexFingerprint(QByteArrayView digest)
-{
-    return QString::fromLatin1(digest.toByteArray().toHex(':').toUpper());
-}
-
-QString certificateSubject(X509* certificate)
-{
-    std::unique_ptr<BIO, decltype(&BIO_free)> text(BIO_new(BIO_s_mem()), BIO_free);
-    X509_NAME_print_ex(text.get(), X509_get_subject_name(certificate), 0, XN_FLAG_RFC2253);
-    char* data = nullptr;
-    const long length = BIO_get_mem_data(text.get(), &data);
-    return QString::fromUtf8(data, length);
-}
-
-bool namesHost(X509* certificate, const QString& host)
-{
-    const QByteArray name = host.toLatin1();
-    in6_addr address{};
-    const bool isAddress =
-        ::inet_pton(AF_INET, name.constData(), &address) == 1 || ::inet_pton(AF_INET6, name.constData(), &address) == 1;
-    return isAddress ? X509_check_ip_asc(certificate, name.constData(), 0) == 1
-                     : X509_check_host(certificate, name.constData(), size_t(name.size()), 0, nullptr) == 1;
-}
-
-int requestIndex()
-{
-    static const int index = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
-    return index;
-}
-
-// The chain is checked against the system's certificates by OpenSSL and the name by us, so that a certificate
-// the user trusted for this server goes through whatever is wrong with it, and only that one.
-int onVerify(int preverified, X509_STORE_CTX* store)
-{
-    auto* ssl = static_cast<SSL*>(X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
-    auto& request = *static_cast<Request*>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), requestIndex()));
-    X509* leaf = X509_STORE_CTX_get0_cert(store);
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    if (!leaf || !X509_digest(leaf, EVP_sha256(), digest, &length))
-        return 0;
-    const QString fingerprint = hexFingerprint(QByteArrayView(digest, length));
-    if (fingerprint == request.trustedFingerprint) {
-        X509_STORE_CTX_set_error(store, X509_V_OK);
-        return 1;
-    }
-    QString reason;
-    if (!preverified)
-        reason = QString::fromUtf8(X509_verify_cert_error_string(X509_STORE_CTX_get_error(store)));
-    else if (X509_STORE_CTX_get_error_depth(store) == 0 && !namesHost(leaf, request.server.host))
-        reason = QStringLiteral("it was made out for another name than %1").arg(request.server.host);
-    if (reason.isEmpty())
-        return 1;
-    if (!request.refusedIdentity)
-        request.refusedIdentity = ServerIdentity{ServerIdentity::Kind::Certificate, request.server.name(), fingerprint,
-                                                 certificateSubject(leaf), reason};
-    return 0;
-}
-
-CURLcode onSslContext(CURL*, void* context, void* user)
-{
-    auto* ssl = static_cast<SSL_CTX*>(context);
-    SSL_CTX_set_ex_data(ssl, requestIndex(), user);
-    SSL_CTX_set_verify(ssl, SSL_VERIFY_PEER, onVerify);
-    return CURLE_OK;
-}
-
-QString keyTypeName(int type)
-{
-    switch (type) {
-    case CURLKHTYPE_RSA1:
-    case CURLKHTYPE_RSA:
-        return QStringLiteral("ssh-rsa");
-    case CURLKHTYPE_DSS:
-        return QStringLiteral("ssh-dss");
-    case CURLKHTYPE_ECDSA:
-        return QStringLiteral("ecdsa-sha2");
-    case CURLKHTYPE_ED25519:
-        return QStringLiteral("ssh-ed25519");
-    default:
-        return QStringLiteral("unknown");
-    }
-}
-
-int onHostKey(void* user, int type, const char* key, size_t length)
-{
-    auto& request = *static_cast<Request*>(user);
-    const QByteArray digest =
-        QCryptographicHash::hash(QByteArrayView(key, qsizetype(length)), QCryptographicHash::Sha256);
-    const QString fingerprint = u"SHA256:"_s + QString::fromLatin1(digest.toBase64(QByteArray::OmitTrailingEquals));
-    if (fingerprint == request.trustedFingerprint)
-        return CURLKHMATCH_OK;
-    request.refusedIdentity = ServerIdentity{ServerIdentity::Kind::HostKey, request.server.name(), fingerprint,
-                                             keyTypeName(type), QStringLiteral("the server is not known yet")};
-    return CURLKHMATCH_MISMATCH;
-}
-
-// A key the user made for SSH is tried before the password, as ssh does; libcurl takes one.
-QByteArray userKeyFile()
-{
-    const QDir keys(QDir::homePath() + u"/.ssh"_s);
-    for (const QString& name : {u"id_ed25519"_s, u"id_rsa"_s}) {
-        if (keys.exists(name))
-            return QFile::encodeName(keys.filePath(name));
-    }
-    return {};
-}
-
 // A server that echoes what it was sent must not show the password to whoever reads the error.
 // Shorter passwords would mangle ordinary words and can't be told from them anyway.
 QString withoutPassword(QString text, const QString& password)
@@ -462,8 +349,8 @@ FtpOutcome FtpSession::run(const FtpCommand& command, const FtpLogOn& logOn, con
     Request request{sink, cancelled};
     if (auto refused = openLocalFile(command, request))
         return *refused;
-    request.server = logOn.server;
-    request.trustedFingerprint = logOn.trustedFingerprint;
+    request.identity.server = logOn.server;
+    request.identity.trustedFingerprint = logOn.trustedFingerprint;
     if (command.kind == FtpCommand::Kind::Get || command.kind == FtpCommand::Kind::Put)
         request.progress = &progress;
     if (!(logOn == m_logOn)) {
@@ -487,7 +374,7 @@ FtpOutcome FtpSession::run(const FtpCommand& command, const FtpLogOn& logOn, con
     }
     if (outcome.error == FtpError::None)
         request.advance(InternetTransfer::icResponseReceived);
-    m_refusedIdentity = request.refusedIdentity;
+    m_refusedIdentity = request.identity.refusedIdentity;
     outcome.info = withoutPassword(outcome.info, logOn.password);
     return outcome;
 }
@@ -770,18 +657,11 @@ void FtpSession::prepare(const QString& urlPath, Request& request)
                      sftp()                                     ? "sftp"
                      : scheme == FtpServerAddress::Scheme::Ftps ? "ftps"
                                                                 : "ftp");
-    if (m_logOn.server.usesTls()) {
-        // Never plain FTP instead: the password would cross the network in clear.
+    // Never plain FTP instead: the password would cross the network in clear.
+    if (m_logOn.server.usesTls())
         curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
-        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-        curl_easy_setopt(curl, CURLOPT_SSL_CTX_DATA, &request);
-        // onVerify checks the name; a libcurl on another TLS library checks it itself and trusts nothing more.
-        const bool ownCheck = curl_easy_setopt(curl, CURLOPT_SSL_CTX_FUNCTION, onSslContext) == CURLE_OK;
-        curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, ownCheck ? 0L : 2L);
-    }
+    checkServerIdentity(curl, request.identity);
     if (sftp()) {
-        curl_easy_setopt(curl, CURLOPT_SSH_HOSTKEYFUNCTION, onHostKey);
-        curl_easy_setopt(curl, CURLOPT_SSH_HOSTKEYDATA, &request);
         curl_easy_setopt(curl, CURLOPT_SSH_AUTH_TYPES,
                          long(CURLSSH_AUTH_PUBLICKEY | CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
         const QByteArray key = userKeyFile();
@@ -876,8 +756,8 @@ FtpOutcome FtpSession::failure(int curlCode, const Request& request) const
 {
     if (request.stoppedBecause)
         return {request.stoppedBecause->first, request.stoppedBecause->second, {}};
-    if (request.refusedIdentity) {
-        const ServerIdentity& identity = *request.refusedIdentity;
+    if (request.identity.refusedIdentity) {
+        const ServerIdentity& identity = *request.identity.refusedIdentity;
         const QString what = identity.kind == ServerIdentity::Kind::HostKey ? u"host key"_s : u"certificate"_s;
         return {FtpError::NotTrusted,
                 QStringLiteral("The %1 of %2 is not trusted: %3.").arg(what, identity.server, identity.reason),

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ftp/ftp_transfer.h"
+#include "transfer/ftp_transfer.h"
 
-#include "ftp/ftp_command.h"
+#include "transfer/ftp_command.h"
 
 #include <QMetaMethod>
 #include <QtDebug>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ftp/remote_folder.h"
+#include "transfer/remote_folder.h"
 
 #include <QUrl>
 
