@@ -149,6 +149,7 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     connect(drvLocalDrive, &DriveList::changed, this, &frmftp::drvLocalDrive_Change);
     connect(dirLocalDir, &FolderList::changed, this, &frmftp::dirLocalDir_Change);
     setUpTransfers();
+    buildPictureChoices();
     connectPublishing();
 }
 
@@ -243,7 +244,8 @@ void frmftp::buildRemoteFiles()
 void frmftp::buildLocalFiles()
 {
     fraLocalFiles = addFrame(this, "fraLocalFiles", QStringLiteral("Local File"), {240, 4320, 8040, 735});
-    txtsaveftp = addNamedTextBox(fraLocalFiles, "txtsaveftp", {120, 360, 7815, 285}, QStringLiteral("Local File"));
+    // Narrow enough for the picture choices beside "Send".
+    txtsaveftp = addNamedTextBox(fraLocalFiles, "txtsaveftp", {120, 360, 1605, 285}, QStringLiteral("Local File"));
     drvLocalDrive = addControl<DriveList>(fraLocalFiles, "drvLocalDrive", {360, 4800, 1800, 315});
     drvLocalDrive->setToolTip(QStringLiteral("Local Drive List"));
     dirLocalDir = addControl<FolderList>(fraLocalFiles, "dirLocalDir", {360, 5160, 1815, 540});
@@ -376,6 +378,11 @@ QString frmftp::selectedEntry() const
 {
     const QList<QListWidgetItem*> selected = lstRemoteFile->selectedItems();
     return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+bool frmftp::listed(const QString& entry) const
+{
+    return !lstRemoteFile->findItems(entry, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty();
 }
 
 bool frmftp::loggedOn() const

@@ -7,12 +7,14 @@
 #include <array>
 #include <memory>
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+class QSpinBox;
 
 namespace lumaport {
 
@@ -22,6 +24,7 @@ class FolderList;
 class Forms;
 class InternetTransfer;
 class PictureBox;
+struct PictureChoices;
 struct ServerIdentity;
 class Shape;
 class Timer;
@@ -77,8 +80,9 @@ private:
     void Command10_Click();
     // What both "Selected" builders do first: the selected remote entry becomes the file named.
     QString takeSelectedEntry();
-    // txtURL := the tagged address of the file, and the opening tag the build settled on.
-    void buildTaggedAddress(const QString& fileName);
+    // txtURL := the tagged address of the file, and the opening tag the build settled on. With the thumbnail
+    // keyword, the thumbnail form when the file has a thumbnail, else the picture tag.
+    void buildTaggedAddress(const QString& fileName, bool hasThumbnail);
     void Command5_Click();
     void Command4_Click();
     void Command6_Click();
@@ -108,6 +112,8 @@ private:
     void showLogOnFailed();
     // The remote list's selected entry; empty when none is selected.
     QString selectedEntry() const;
+    // Whether the remote list holds the entry, whole and exact.
+    bool listed(const QString& entry) const;
     // The connection has no state of its own: Log Off is on exactly while the window shows it logged on.
     bool loggedOn() const;
 
@@ -227,10 +233,24 @@ private:
     // txtfolder: the path from the log-on folder ("2026/12/", empty there); txtserverurl: its web address.
     void setRemoteFolder(const QString& path);
     // runRequest with the progress bar shown while the PUT or GET runs.
-    void runTransfer(const QString& command);
+    bool runTransfer(const QString& command);
     void showTransferProgress(qint64 bytesDone, qint64 bytesTotal);
     QProgressBar* prgTransfer;
     QElapsedTimer m_transferClock;
+
+    // Pictures made ready for a forum as they are sent: the three choices beside "Send", kept in the program's
+    // options file.
+    void buildPictureChoices();
+    PictureChoices pictureChoices() const;
+    void pictureChoices_Change();
+    // PUTs the local file under its name, prepared as the choices ask, and its thumbnail beside it.
+    void sendPicture(const QString& localPath, const QString& name);
+    QCheckBox* chkRemoveMetadata;
+    QCheckBox* chkFitLimit;
+    QSpinBox* spnFitSide;
+    QSpinBox* spnFitKilobytes;
+    QCheckBox* chkThumbnail;
+    QSpinBox* spnThumbnailSide;
 };
 
 } // namespace lumaport

@@ -10,6 +10,7 @@
 #include "publish/server_profile.h"
 #include "startup/forms.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -86,13 +87,15 @@ void frmftp::Command3_Click()
     m_forms.frmload().saveSettings();
     if (txtfolder->text().isEmpty())
         txtname->setText(txtpermurl->text());
-    buildTaggedAddress(txtsaveftp->text());
+    const QString name = txtsaveftp->text();
+    buildTaggedAddress(name, chkThumbnail->isChecked() || listed(thumbnailName(name)));
     setWindowTitle(QStringLiteral("FTP-") + txtname->text());
 }
 
 void frmftp::Command9_Click()
 {
-    buildTaggedAddress(takeSelectedEntry());
+    const QString entry = takeSelectedEntry();
+    buildTaggedAddress(entry, listed(thumbnailName(entry)));
 }
 
 void frmftp::Command10_Click()
@@ -109,8 +112,15 @@ QString frmftp::takeSelectedEntry()
     return txtfile->text();
 }
 
-void frmftp::buildTaggedAddress(const QString& fileName)
+void frmftp::buildTaggedAddress(const QString& fileName, bool hasThumbnail)
 {
+    if (Text1->text() == kThumbnailKeyword) {
+        txtURL->setText(hasThumbnail ? thumbnailTaggedAddress(txtname->text(), fileName)
+                                     : taggedAddress({txtname->text(), fileName, QStringLiteral("img"), QString(),
+                                                      QStringLiteral("[img]"), QStringLiteral("[/img]")})
+                                           .text);
+        return;
+    }
     const TaggedAddress built =
         taggedAddress({txtname->text(), fileName, Text1->text(), Text2->text(), txturl1->text(), txturl2->text()});
     txturl1->setText(built.openingTag);

@@ -21,11 +21,6 @@ namespace {
 const QString kNewFolder = QStringLiteral("New Folder");
 const QString kInvalidName = QStringLiteral("Invalid Name");
 
-bool listHolds(const QListWidget* list, const QString& entry)
-{
-    return !list->findItems(entry, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty();
-}
-
 bool onlySpaces(const QString& name)
 {
     return std::all_of(name.begin(), name.end(), [](QChar c) { return c == u' '; });
@@ -91,7 +86,7 @@ void frmftp::cmdNewFolder_Click()
         return;
     }
     // Only a folder of the very same name stops it; the server judges the rest.
-    if (listHolds(lstRemoteFile, name + QLatin1Char('/'))) {
+    if (listed(name + QLatin1Char('/'))) {
         services.messageBox(QStringLiteral("Folder ") + name + QStringLiteral(" already exists."), kNewFolder,
                             MsgIcon::Information);
         return;
@@ -112,8 +107,8 @@ void frmftp::cmdRename_Click()
         return;
     }
     // Many servers let a rename replace an entry of that name, losing what it held.
-    const bool folderExists = listHolds(lstRemoteFile, name + QLatin1Char('/'));
-    if (folderExists || listHolds(lstRemoteFile, name)) {
+    const bool folderExists = listed(name + QLatin1Char('/'));
+    if (folderExists || listed(name)) {
         m_forms.services().messageBox((folderExists ? QStringLiteral("Folder ") : QStringLiteral("File ")) + name +
                                           QStringLiteral(" already exists."),
                                       QStringLiteral("Rename"), MsgIcon::Information);

@@ -40,6 +40,20 @@ QString bareAddress(const QString& urlName, const QString& fileName)
     return QStringLiteral("http://") + encodeAddressPath(urlName + fileName);
 }
 
+QString thumbnailName(const QString& fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    if (dot <= 0)
+        return fileName + QStringLiteral("_thumb");
+    return fileName.left(dot) + QStringLiteral("_thumb") + fileName.mid(dot);
+}
+
+QString thumbnailTaggedAddress(const QString& urlName, const QString& fileName)
+{
+    return QStringLiteral("[url=") + bareAddress(urlName, fileName) + QStringLiteral("][img]") +
+           bareAddress(urlName, thumbnailName(fileName)) + QStringLiteral("[/img][/url]");
+}
+
 TaggedAddress taggedAddress(const TagFields& fields)
 {
     const QString address = bareAddress(fields.urlName, fields.fileName);

@@ -24,6 +24,17 @@ QString encodeAddressPath(const QString& address);
 /// "http://" + urlName + fileName, the two joined as they are: urlName is expected to end in "/".
 QString bareAddress(const QString& urlName, const QString& fileName);
 
+/// The tag keyword that asks for a thumbnail linked to its full picture.
+inline constexpr QStringView kThumbnailKeyword = u"thumb";
+
+/// The name a picture's thumbnail is sent under: "photo.jpg" gives "photo_thumb.jpg"; a name without an
+/// extension gets "_thumb" at its end.
+QString thumbnailName(const QString& fileName);
+
+/// "[url=" + the picture's bare address + "][img]" + its thumbnail's bare address + "[/img][/url]": the
+/// thumbnail shown in the post opens the full picture.
+QString thumbnailTaggedAddress(const QString& urlName, const QString& fileName);
+
 /// The boxes a tagged address is built from.
 struct TagFields
 {

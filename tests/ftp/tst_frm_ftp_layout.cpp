@@ -83,7 +83,7 @@ private Q_SLOTS:
         row("cmdRename", "fraRemoteFiles", "R", "Rename File", {7200, 1560, 420, 320}, "clipped");
         row("cmdNewFolder", "fraRemoteFiles", "", "New Folder", {7200, 2400, 420, 330}, "clipped");
         row("fraLocalFiles", window, "Local File", "", {240, 4320, 8040, 735});
-        row("txtsaveftp", "fraLocalFiles", "", "", {120, 360, 7815, 285});
+        row("txtsaveftp", "fraLocalFiles", "", "", {120, 360, 1605, 285});
         row("drvLocalDrive", "fraLocalFiles", "", "Local Drive List", {360, 4800, 1800, 315}, "clipped");
         row("dirLocalDir", "fraLocalFiles", "", "Local Directory", {360, 5160, 1815, 540}, "clipped");
         row("filLocalFile", "fraLocalFiles", "", "Local Files", {2160, 4800, 2895, 870}, "clipped");
@@ -209,6 +209,10 @@ private Q_SLOTS:
                 QFontMetrics(button->font()).boundingRect(area, Qt::AlignCenter | wrap, button->text());
             QVERIFY2(area.contains(needed), qPrintable(button->objectName()));
         }
+        // The picture choices beside "Send" show their captions and largest numbers whole.
+        for (const char* name :
+             {"chkRemoveMetadata", "chkFitLimit", "spnFitSide", "spnFitKilobytes", "chkThumbnail", "spnThumbnailSide"})
+            QVERIFY2(control(w, name)->sizeHint().width() <= control(w, name)->width(), name);
     }
 };
 

@@ -7,9 +7,11 @@
 #include "save_picture/frm_savpic.h"
 #include "support/test_files.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 using namespace lumaport;
@@ -93,6 +95,21 @@ private Q_SLOTS:
         QVERIFY(m_services->boxes()[1].text.startsWith(u"Cannot write \"%1\": "_s.arg(path)));
         QVERIFY(m_services->programEnded());
         QCOMPARE(readFile(path), "old\r\n");
+    }
+
+    void pictureChoicesAreOffAtFirstAndComeBackInTheNextRun()
+    {
+        const char* const checks[] = {"chkRemoveMetadata", "chkFitLimit", "chkThumbnail"};
+        for (const char* name : checks) {
+            QVERIFY(!control<QCheckBox>(ftp(), name)->isChecked());
+            control<QCheckBox>(ftp(), name)->setChecked(true);
+        }
+        control<QSpinBox>(ftp(), "spnFitKilobytes")->setValue(100);
+        m_forms = makeForms(*m_services, &m_transfer);
+        for (const char* name : checks)
+            QVERIFY(control<QCheckBox>(ftp(), name)->isChecked());
+        QCOMPARE(control<QSpinBox>(ftp(), "spnFitKilobytes")->value(), 100);
+        QCOMPARE(control<QSpinBox>(ftp(), "spnThumbnailSide")->value(), 350);
     }
 
     void profiles()

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The whole road against a real FTP server and a web server showing the same folder: a picture is chosen,
-// sent into a nested folder, its address built with tags and copied, and the address fetched back.
+// sent, its address built with tags and copied, and the address fetched back.
 #include "ftp/frm_ftp.h"
 #include "main_window/frm_load.h"
 #include "platform/file_list.h"
@@ -11,47 +11,48 @@
 #include "support/window_fixture.h"
 #include "transfer/ftp_transfer.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 
 using namespace lumaport;
 using namespace lumaport::test;
 using namespace Qt::StringLiterals;
 
-class TestPublishRoad : public QObject
-{
-    Q_OBJECT
+namespace {
 
-private Q_SLOTS:
-    void aSentPictureIsFetchedAtTheCopiedAddress()
+// The windows over a pyftpdlib server and Python's web server showing the same folder.
+struct Road
+{
+    FtpServer server{FtpServer::Kind::Pyftpdlib};
+    quint16 webPort = unusedLoopbackPort();
+    QProcess web; // ended by its destructor
+    QTemporaryDir pictures;
+    ScriptedServices services;
+    FtpTransfer* transfer = nullptr;
+    Forms forms{services, [this] {
+                    auto made = std::make_unique<FtpTransfer>();
+                    transfer = made.get();
+                    return made;
+                }};
+
+    // Starts both servers, chooses the picture in the main window, hands it to the FTP window and logs on.
+    void logOnWith(const QString& name)
     {
-        FtpServer server(FtpServer::Kind::Pyftpdlib);
         QVERIFY2(server.start(), qPrintable(server.errorString()));
-        QVERIFY(QDir(server.rootFolder()).mkpath(u"a b/ü"_s));
-        const quint16 webPort = unusedLoopbackPort();
-        QProcess web; // ended by its destructor
         web.start(u"/usr/bin/python3"_s, {u"-u"_s, u"-m"_s, u"http.server"_s, u"--bind"_s, u"127.0.0.1"_s,
                                           u"--directory"_s, server.rootFolder(), QString::number(webPort)});
         QVERIFY(web.waitForReadyRead(10000)); // "Serving HTTP on ...", said once it listens
-        QTemporaryDir pictures;
-        const QString name = u"mein Bild ü.jpg"_s;
-        const QByteArray picture = readFile(writePicture(pictures.filePath(name), Qt::red));
-
-        ScriptedServices services;
         QVERIFY(installPlaceholder(services));
         services.answerEveryBox(MsgAnswer::Yes);
-        FtpTransfer* transfer = nullptr;
-        Forms forms(services, [&transfer] {
-            auto made = std::make_unique<FtpTransfer>();
-            transfer = made.get();
-            return made;
-        });
         frmload& main = forms.frmload();
         QVERIFY(main.Dir1->setPath(pictures.path()) && main.File1->setFileName(name));
         main.cmdload->click();
@@ -62,25 +63,84 @@ private Q_SLOTS:
         ftp.txtPassword->setText(server.password());
         ftp.Text3->setText(u"127.0.0.1:%1"_s.arg(webPort));
         control<QPushButton>(ftp, "cmdLogOn")->click();
+    }
+
+    QByteArray fetch(const QString& address)
+    {
+        QNetworkAccessManager network;
+        std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(QUrl(address))));
+        if (!QTest::qWaitFor([&] { return reply->isFinished(); }))
+            return "<no answer>";
+        return reply->readAll();
+    }
+};
+
+} // namespace
+
+class TestPublishRoad : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void aSentPictureIsFetchedAtTheCopiedAddress()
+    {
+        Road road;
+        const QString name = u"mein Bild ü.jpg"_s;
+        const QByteArray picture = readFile(writePicture(road.pictures.filePath(name), Qt::red));
+        QVERIFY(QDir(road.server.rootFolder()).mkpath(u"a b/ü"_s));
+        road.logOnWith(name);
+        if (QTest::currentTestFailed())
+            return;
+        frmftp& ftp = road.forms.frmftp();
         auto* list = control<QListWidget>(ftp, "lstRemoteFile");
         // Each step waits, as the user would, until the listing before it has come.
         for (const QString& folder : {u"a b/"_s, u"ü/"_s}) {
-            QTRY_VERIFY(!transfer->StillExecuting());
+            QTRY_VERIFY(!road.transfer->StillExecuting());
             list->setCurrentItem(list->findItems(folder, Qt::MatchExactly).value(0));
             Q_EMIT list->itemDoubleClicked(list->currentItem());
         }
-        QTRY_VERIFY(!transfer->StillExecuting());
+        QTRY_VERIFY(!road.transfer->StillExecuting());
         ftp.cmdsend->click();
         control<QPushButton>(ftp, "Command3")->click();
         control<QPushButton>(ftp, "Command5")->click();
 
-        const QString copied = services.clipboardText();
-        QCOMPARE(copied, u"[img]http://127.0.0.1:%1/a%20b/%C3%BC/mein%20Bild%20%C3%BC.jpg[/img]"_s.arg(webPort));
-        QNetworkAccessManager network;
-        std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(QUrl(copied.mid(5, copied.size() - 11)))));
-        QTRY_VERIFY(reply->isFinished());
-        QCOMPARE(reply->readAll(), picture);
-        QCOMPARE(services.boxes().size(), std::size_t{0});
+        const QString copied = road.services.clipboardText();
+        QCOMPARE(copied, u"[img]http://127.0.0.1:%1/a%20b/%C3%BC/mein%20Bild%20%C3%BC.jpg[/img]"_s.arg(road.webPort));
+        QCOMPARE(road.fetch(copied.mid(5, copied.size() - 11)), picture);
+        QCOMPARE(road.services.boxes().size(), std::size_t{0});
+    }
+
+    void aThumbnailLinkOpensTheFullPicture()
+    {
+        Road road;
+        const QString name = u"photo.jpg"_s;
+        const QByteArray picture = readFile(writePicture(road.pictures.filePath(name), Qt::blue));
+        road.logOnWith(name);
+        if (QTest::currentTestFailed())
+            return;
+        frmftp& ftp = road.forms.frmftp();
+        control<QCheckBox>(ftp, "chkThumbnail")->setChecked(true);
+        control<QSpinBox>(ftp, "spnThumbnailSide")->setValue(32);
+        ftp.Text1->setText(u"thumb"_s);
+        QTRY_VERIFY(!road.transfer->StillExecuting());
+        ftp.cmdsend->click();
+        control<QPushButton>(ftp, "Command3")->click();
+        const QString expected =
+            u"[url=http://127.0.0.1:%1/photo.jpg][img]http://127.0.0.1:%1/photo_thumb.jpg[/img][/url]"_s.arg(
+                road.webPort);
+        QCOMPARE(control<QLineEdit>(ftp, "txtURL")->text(), expected);
+        // "Use Selected with Tags" finds the thumbnail listed beside the picture.
+        auto* list = control<QListWidget>(ftp, "lstRemoteFile");
+        QTRY_VERIFY(!list->findItems(u"photo_thumb.jpg"_s, Qt::MatchExactly).isEmpty());
+        list->setCurrentItem(list->findItems(name, Qt::MatchExactly).value(0));
+        control<QPushButton>(ftp, "Command9")->click();
+        QCOMPARE(control<QLineEdit>(ftp, "txtURL")->text(), expected);
+
+        QCOMPARE(road.fetch(u"http://127.0.0.1:%1/photo.jpg"_s.arg(road.webPort)), picture);
+        const QImage thumbnail =
+            QImage::fromData(road.fetch(u"http://127.0.0.1:%1/photo_thumb.jpg"_s.arg(road.webPort)));
+        QCOMPARE(thumbnail.size(), QSize(32, 24));
+        QCOMPARE(road.services.boxes().size(), std::size_t{0});
     }
 };
 

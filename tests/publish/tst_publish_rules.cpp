@@ -56,6 +56,11 @@ private Q_SLOTS:
             QCOMPARE(built.openingTag, c.openingAfter);
         }
         QCOMPARE(bareAddress(site, u"a b"_s), u"http://ex.com/p/a%20b"_s);
+        QCOMPARE(thumbnailTaggedAddress(site, u"my photo.jpg"_s),
+                 u"[url=http://ex.com/p/my%20photo.jpg][img]http://ex.com/p/my%20photo_thumb.jpg[/img][/url]"_s);
+        for (const auto& [name, thumbnail] :
+             {std::pair{u"a.b.png"_s, u"a.b_thumb.png"_s}, {u"noext"_s, u"noext_thumb"_s}, {u".x"_s, u".x_thumb"_s}})
+            QCOMPARE(thumbnailName(name), thumbnail);
     }
 
     void profileLinesInOrderAndAShortProfile()

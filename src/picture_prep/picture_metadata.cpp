@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "picture_prep/picture_metadata.h"
+
+#include "picture_prep/gif_file.h"
+#include "save_picture/safe_file_copy.h"
+
+#include <QByteArrayView>
+#include <QFile>
+#include <QImageReader>
+#include <QtEndian>
+
+#include <algorithm>
+#include <iterator>
+
+#include <exiv2/exiv2.hpp>
+
+namespace lumaport {
+
+namespace {
+
+QString readError(const QString& path)
+{
+    return QStringLiteral("Cannot read the picture \"%1\".").arg(path);
+}
+
+bool stripJpeg(const QString& path, QString* error)
+{
+    try {
+        // Library warnings would go to the terminal; failures come back as exceptions.
+        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+        auto image = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
+        image->readMetadata();
+        Exiv2::ExifData& exif = image->exifData();
+        const auto orientation = exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation"));
+        const long turn = orientation != exif.end() ? orientation->toLong() : 1;
+        image->clearExifData();
+        image->clearIptcData();
+        image->clearXmpPacket();
+        image->clearXmpData();
+        image->clearComment();
+        if (turn != 1)
+            image->exifData()["Exif.Image.Orientation"] = static_cast<uint16_t>(turn);
+        image->writeMetadata();
+        return true;
+    } catch (const Exiv2::AnyError& failure) {
+        *error =
+            QStringLiteral("Cannot remove the data of \"%1\": %2").arg(path, QString::fromStdString(failure.what()));
+        return false;
+    }
+}
+
+// libexiv2 rewrites only the text chunks it knows (its own EXIF, XMP and IPTC keys), so one with any other
+// key, such as "Location", and an eXIf chunk would stay: the chunks are sorted here. Only chunks that shape
+// the picture are kept, so nothing unknown slips through.
+bool stripPng(const QString& source, const QString& target, QString* error)
+{
+    static const QByteArrayView kept[] = {"IHDR", "PLTE", "IDAT", "IEND", "tRNS", "gAMA", "cHRM", "sRGB",
+                                          "iCCP", "sBIT", "bKGD", "pHYs", "hIST", "acTL", "fcTL", "fdAT"};
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        *error = readError(source);
+        return false;
+    }
+    const QByteArray data = in.readAll();
+    QByteArray out = data.left(8);
+    if (out != QByteArrayView("\x89PNG\r\n\x1a\n")) {
+        *error = readError(source);
+        return false;
+    }
+    qsizetype at = 8;
+    bool ended = false;
+    while (!ended && at + 12 <= data.size()) {
+        const auto length = qsizetype(qFromBigEndian<quint32>(data.constData() + at));
+        if (length > data.size() - at - 12)
+            break;
+        const QByteArrayView type(data.constData() + at + 4, 4);
+        ended = type == QByteArrayView("IEND");
+        if (std::find(std::begin(kept), std::end(kept), type) != std::end(kept))
+            out += QByteArrayView(data.constData() + at, length + 12);
+        at += length + 12;
+    }
+    if (!ended) {
+        *error = readError(source);
+        return false;
+    }
+    QFile file(target);
+    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.flush()) {
+        *error = QStringLiteral("Cannot write \"%1\": %2").arg(target, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+PictureKind pictureKind(const QString& path)
+{
+    const QByteArray format = QImageReader::imageFormat(path);
+    if (format == "jpeg")
+        return PictureKind::Jpeg;
+    if (format == "png")
+        return PictureKind::Png;
+    if (format == "gif")
+        return PictureKind::Gif;
+    if (format == "bmp")
+        return PictureKind::Bmp;
+    return PictureKind::Other;
+}
+
+bool copyWithoutMetadata(const QString& source, PictureKind kind, const QString& target, QString* error)
+{
+    switch (kind) {
+    case PictureKind::Jpeg:
+        return copyFileReplacing(source, target, error) && stripJpeg(target, error);
+    case PictureKind::Png:
+        return stripPng(source, target, error);
+    case PictureKind::Gif:
+        return copyGifWithoutMetadata(source, target, error);
+    case PictureKind::Bmp:
+    case PictureKind::Other:
+        break;
+    }
+    return copyFileReplacing(source, target, error);
+}
+
+} // namespace lumaport

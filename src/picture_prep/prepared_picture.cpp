@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "picture_prep/prepared_picture.h"
+
+#include "picture_prep/gif_file.h"
+#include "picture_prep/picture_metadata.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+
+#include <algorithm>
+#include <cmath>
+#include <span>
+
+namespace lumaport {
+
+namespace {
+
+// Below 50 JPEG blocks show; a picture that still does not fit is made smaller instead.
+constexpr int kJpegQualities[] = {90, 80, 70, 60, 50};
+constexpr int kNoQuality[] = {-1};
+constexpr int kThumbnailQuality = 85;
+constexpr int kSmallestSide = 16;
+
+int longestSide(QSize size)
+{
+    return std::max(size.width(), size.height());
+}
+
+QSize fitted(QSize size, int side)
+{
+    if (side <= 0 || longestSide(size) <= side)
+        return size;
+    return size.scaled(side, side, Qt::KeepAspectRatio).expandedTo({1, 1});
+}
+
+// Reads the picture turned upright, since what is written carries no orientation; scaled down (with the
+// smooth filter, and for a JPEG from a reduced decode) so its longest side is at most `side`.
+QImage readUpright(const QString& path, int side, QString* error)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    reader.setQuality(100);
+    reader.setScaledSize(fitted(reader.size(), side));
+    QImage image = reader.read();
+    if (image.isNull())
+        *error = QStringLiteral("Cannot read the picture \"%1\": %2").arg(path, reader.errorString());
+    return image;
+}
+
+bool writePicture(const QImage& image, PictureKind kind, int quality, const QString& path, QString* error)
+{
+    if (kind == PictureKind::Gif)
+        return writeStillGif(image, path, error);
+    QImageWriter writer(path, kind == PictureKind::Jpeg ? "jpeg" : kind == PictureKind::Png ? "png" : "bmp");
+    writer.setQuality(quality);
+    writer.setOptimizedWrite(true);
+    if (writer.write(image))
+        return true;
+    *error = QStringLiteral("Cannot write \"%1\": %2").arg(path, writer.errorString());
+    return false;
+}
+
+bool isAnimated(const QString& path, PictureKind kind)
+{
+    return kind == PictureKind::Gif && QImageReader(path).imageCount() > 1;
+}
+
+// Scaled to the longest side, then, while over the size limit, written at each lower JPEG quality and
+// scaled down again.
+bool writeToFit(const QString& source, PictureKind kind, const PictureChoices& choices, const QString& target,
+                QString* error)
+{
+    QImage image = readUpright(source, choices.maxSide, error);
+    if (image.isNull())
+        return false;
+    const qint64 limit = qint64(choices.maxKilobytes) * 1024;
+    const std::span<const int> qualities =
+        kind == PictureKind::Jpeg ? std::span<const int>(kJpegQualities) : std::span<const int>(kNoQuality);
+    for (;;) {
+        qint64 bytes = 0;
+        for (const int quality : qualities) {
+            if (!writePicture(image, kind, quality, target, error))
+                return false;
+            bytes = QFileInfo(target).size();
+            if (limit <= 0 || bytes <= limit)
+                return true;
+        }
+        if (longestSide(image.size()) <= kSmallestSide) {
+            *error = QStringLiteral("The picture cannot be made to fit within %1 KB.").arg(choices.maxKilobytes);
+            return false;
+        }
+        // About the share of the pixels that the size must lose, and at least a twentieth of them.
+        const double factor = std::clamp(std::sqrt(double(limit) / double(bytes)), 0.5, 0.95);
+        image = image.scaled(image.size() * factor, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+}
+
+} // namespace
+
+bool PreparedPicture::prepare(const QString& source, const PictureChoices& choices, QString* error)
+{
+    m_picture = source;
+    m_thumbnail.clear();
+    m_note.clear();
+    const PictureKind kind = pictureKind(source);
+    if (kind == PictureKind::Other || !(choices.removeMetadata || choices.fit || choices.thumbnail))
+        return true;
+    m_folder = std::make_unique<QTemporaryDir>();
+    if (!m_folder->isValid()) {
+        *error = QStringLiteral("Cannot make a temporary folder: %1").arg(m_folder->errorString());
+        return false;
+    }
+
+    if (choices.removeMetadata) {
+        const QString cleaned = m_folder->filePath(QStringLiteral("picture"));
+        if (!copyWithoutMetadata(source, kind, cleaned, error))
+            return false;
+        m_picture = cleaned;
+    }
+
+    const qint64 limit = qint64(choices.maxKilobytes) * 1024;
+    const QSize size = QImageReader(m_picture).size();
+    const bool fits = (choices.maxSide <= 0 || longestSide(size) <= choices.maxSide) &&
+                      (limit <= 0 || QFileInfo(m_picture).size() <= limit);
+    if (choices.fit && !fits && isAnimated(m_picture, kind)) {
+        m_note = QStringLiteral("%1 is an animated GIF: it is sent at its own size, since fitting it within the "
+                                "limit would flatten it to one frame.")
+                     .arg(QFileInfo(source).fileName());
+    } else if (choices.fit && !fits) {
+        const QString fitted = m_folder->filePath(QStringLiteral("fitted"));
+        if (!writeToFit(m_picture, kind, choices, fitted, error))
+            return false;
+        m_picture = fitted;
+    }
+
+    if (choices.thumbnail) {
+        const QImage image = readUpright(m_picture, choices.thumbnailSide, error);
+        const QString thumbnail = m_folder->filePath(QStringLiteral("thumbnail"));
+        if (image.isNull() || !writePicture(image, kind, kThumbnailQuality, thumbnail, error))
+            return false;
+        m_thumbnail = thumbnail;
+    }
+    return true;
+}
+
+} // namespace lumaport

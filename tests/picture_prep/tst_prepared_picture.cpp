@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Pictures made in the test, prepared as the choices ask: what is sent holds no location, keeps its pixels
+// where nothing had to change, fits the limits; the local file stays as it was.
+#include "picture_prep/prepared_picture.h"
+#include "support/test_files.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QProcess>
+#include <QTest>
+
+#include <exiv2/exiv2.hpp>
+
+using namespace lumaport;
+using namespace lumaport::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray kPlace = "48.8584 N 2.2945 E";
+
+// Different pixels everywhere, so a scaled or re-encoded picture never compares equal by chance.
+QImage pattern(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb((x * 7 + y * 3) % 256, (x * y) % 256, (x ^ y) % 256));
+    return image;
+}
+
+// A phone's JPEG: its position, its maker and a quarter turn in EXIF.
+QString phoneJpeg(const QString& path, int width, int height)
+{
+    pattern(width, height).save(path, "JPG", 95);
+    auto image = Exiv2::ImageFactory::open(path.toStdString());
+    image->readMetadata();
+    image->exifData()["Exif.GPSInfo.GPSLatitudeRef"] = "N";
+    image->exifData()["Exif.GPSInfo.GPSMapDatum"] = kPlace.toStdString();
+    image->exifData()["Exif.Image.Make"] = "PhoneMaker";
+    image->exifData()["Exif.Image.Orientation"] = uint16_t(6);
+    image->writeMetadata();
+    return path;
+}
+
+QImage pixels(const QString& path, bool upright = false)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(upright);
+    return reader.read().convertToFormat(QImage::Format_ARGB32);
+}
+
+} // namespace
+
+class TestPreparedPicture : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private Q_SLOTS:
+    void sentFilesHoldNoLocationAndFitTheLimits_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<PictureChoices>("choices");
+        QTest::addColumn<QSize>("bound"); // of what is sent, turned upright
+        QTest::addColumn<bool>("samePixels");
+        QTest::addColumn<qint64>("maxBytes");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<bool>("noted");
+
+        PictureChoices remove;
+        remove.removeMetadata = true;
+        QTest::newRow("JPEG from a phone, data removed") << phoneJpeg(m_dir.filePath(u"phone.jpg"_s), 64, 48) << remove
+                                                         << QSize(48, 64) << true << qint64(1 << 20) << 1 << false;
+
+        QImage withText = pattern(40, 30);
+        withText.setText(u"Location"_s, QString::fromLatin1(kPlace));
+        const QString png = m_dir.filePath(u"text.png"_s);
+        withText.save(png, "PNG");
+        QTest::newRow("PNG with text chunks")
+            << png << remove << QSize(40, 30) << true << qint64(1 << 20) << 1 << false;
+
+        const QString gif = m_dir.filePath(u"animated.gif"_s);
+        QCOMPARE(QProcess::execute(u"convert"_s, {u"-size"_s, u"40x30"_s, u"xc:red"_s, u"xc:blue"_s, u"-set"_s,
+                                                  u"comment"_s, QString::fromLatin1(kPlace), u"-loop"_s, u"0"_s, gif}),
+                 0);
+        PictureChoices removeAndFit = remove;
+        removeAndFit.fit = true;
+        removeAndFit.maxSide = 20;
+        QTest::newRow("animated GIF over the limit")
+            << gif << removeAndFit << QSize(40, 30) << true << qint64(1 << 20) << 2 << true;
+
+        PictureChoices fit;
+        fit.fit = true;
+        fit.maxSide = 64;
+        fit.maxKilobytes = 500;
+        QTest::newRow("within both limits") << writePicture(m_dir.filePath(u"small.jpg"_s), Qt::red) << fit
+                                            << QSize(64, 48) << true << qint64(1 << 20) << 1 << false;
+
+        fit.maxSide = 200;
+        fit.maxKilobytes = 6;
+        QTest::newRow("JPEG over both limits") << phoneJpeg(m_dir.filePath(u"large.jpg"_s), 640, 480) << fit
+                                               << QSize(150, 200) << false << qint64(6 * 1024) << 1 << false;
+        fit.maxSide = 20;
+        fit.removeMetadata = true;
+        QTest::newRow("PNG over the side limit")
+            << png << fit << QSize(20, 15) << false << qint64(1 << 20) << 1 << false;
+    }
+
+    void sentFilesHoldNoLocationAndFitTheLimits()
+    {
+        QFETCH(QString, source);
+        QFETCH(PictureChoices, choices);
+        QFETCH(QSize, bound);
+        QFETCH(bool, samePixels);
+        QFETCH(qint64, maxBytes);
+        QFETCH(int, frames);
+        QFETCH(bool, noted);
+        const QByteArray original = readFile(source);
+        QString sent;
+        {
+            PreparedPicture prepared;
+            QString error;
+            QVERIFY2(prepared.prepare(source, choices, &error), qPrintable(error));
+            sent = prepared.picture();
+            const QByteArray bytes = readFile(sent);
+            QVERIFY(!bytes.contains(kPlace));
+            QVERIFY(!bytes.contains("PhoneMaker"));
+            QVERIFY(bytes.size() <= maxBytes);
+            const QSize upright = pixels(sent, true).size();
+            QVERIFY(upright.width() <= bound.width() && upright.height() <= bound.height());
+            QCOMPARE(pixels(sent) == pixels(source), samePixels);
+            QCOMPARE(QImageReader(sent).imageCount(), frames);
+            QCOMPARE(!prepared.note().isEmpty(), noted);
+            if (!choices.removeMetadata && samePixels)
+                QCOMPARE(bytes, original);
+        }
+        QCOMPARE(readFile(source), original);
+        QVERIFY(sent == source || !QFileInfo::exists(sent));
+    }
+
+    void aThumbnailOfTheChosenSideBesideTheCleanedPicture()
+    {
+        PictureChoices choices;
+        choices.removeMetadata = true;
+        choices.thumbnail = true;
+        choices.thumbnailSide = 32;
+        PreparedPicture prepared;
+        QString error;
+        QVERIFY2(prepared.prepare(phoneJpeg(m_dir.filePath(u"thumb.jpg"_s), 64, 48), choices, &error),
+                 qPrintable(error));
+        QCOMPARE(QImageReader(prepared.picture()).transformation(), QImageIOHandler::TransformationRotate90);
+        QVERIFY(!readFile(prepared.thumbnail()).contains("PhoneMaker"));
+        QCOMPARE(pixels(prepared.thumbnail(), true).size(), QSize(24, 32));
+    }
+};
+
+QTEST_MAIN(TestPreparedPicture)
+#include "tst_prepared_picture.moc"
