@@ -102,23 +102,23 @@ void frmftp::pictureChoices_Change()
         setSystemStatus(error);
 }
 
-void frmftp::sendPicture(const QString& localPath, const QString& name)
+bool frmftp::sendPicture(const QString& localPath, const QString& name)
 {
     PreparedPicture prepared;
     QString error;
     if (!prepared.prepare(localPath, pictureChoices(), &error)) {
         m_forms.services().messageBox(error + QStringLiteral("\r\nNothing was sent."), QStringLiteral("Error"),
                                       MsgIcon::Critical);
-        return;
+        return false;
     }
     if (!prepared.note().isEmpty())
         m_forms.services().messageBox(prepared.note(), QString(), MsgIcon::Information);
-    if (runTransfer(QStringLiteral("PUT ") + quotedName(prepared.picture()) + QLatin1Char(' ') + quotedName(name)) &&
-        !prepared.thumbnail().isEmpty()) {
-        const QString thumbnail = thumbnailName(name);
+    if (!runTransfer(QStringLiteral("PUT ") + quotedName(prepared.picture()) + QLatin1Char(' ') + quotedName(name)))
+        return false;
+    if (!prepared.thumbnail().isEmpty())
         runTransfer(QStringLiteral("PUT ") + quotedName(prepared.thumbnail()) + QLatin1Char(' ') +
-                    quotedName(thumbnail));
-    }
+                    quotedName(thumbnailName(name)));
+    return true;
 }
 
 } // namespace lumaport
