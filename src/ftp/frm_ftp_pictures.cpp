@@ -43,6 +43,8 @@ QSpinBox* addNumberBox(QWidget* parent, const char* name, const Twips& twips, in
         box->setSpecialValueText(QStringLiteral("any"));
     box->setToolTip(accessibleName);
     box->setAccessibleName(accessibleName);
+    // Its text box is what takes the typing and what a screen reader lands on.
+    box->findChild<QLineEdit*>()->setAccessibleName(accessibleName);
     return box;
 }
 
