@@ -80,14 +80,15 @@ bool copyGifWithoutMetadata(const QString& source, const QString& target, QStrin
     out->SColorResolution = in->SColorResolution;
     out->SBackGroundColor = in->SBackGroundColor;
     out->AspectByte = in->AspectByte;
-    if (in->SColorMap)
-        out->SColorMap = GifMakeMapObject(in->SColorMap->ColorCount, in->SColorMap->Colors);
-    for (int i = 0; i < in->ImageCount; ++i)
-        GifMakeSavedImage(out, &in->SavedImages[i]);
-    // EGifSpew closes the file when it succeeds.
+    // Lent, not copied: the writer writes copies of the colour maps and frees only those, and never frees the
+    // frames; the reader frees all of these when it closes.
+    out->SColorMap = in->SColorMap;
+    out->ImageCount = in->ImageCount;
+    out->SavedImages = in->SavedImages;
+    // EGifSpew closes the file, also when it fails at the end; a failure before that leaves the writer open,
+    // and it is left so rather than freed twice.
     if (EGifSpew(out) != GIF_OK) {
-        *error = gifError(target, out->Error);
-        EGifCloseFile(out, nullptr);
+        *error = QStringLiteral("Cannot write \"%1\".").arg(target);
         return false;
     }
     return true;
