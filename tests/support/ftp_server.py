@@ -13,15 +13,22 @@
 #   ftp_server.py sshd --root DIR --state DIR --user NAME
 #       Debian's OpenSSH server with its own configuration, host key and client key, all made in DIR: NAME (the
 #       user running the tests) logs on with the key DIR/client_key only and gets SFTP in DIR, nothing else.
-#   ftp_server.py paramiko --root DIR --state DIR --user NAME --password WORD
-#       A small SFTP server that takes a password only and shows DIR as "/".
+#   ftp_server.py paramiko --root DIR --state DIR --user NAME --password WORD [--throttle BYTES]
+#       A small SFTP server that takes a password only and shows DIR as "/". --throttle slows writes.
 #   The SSH servers write their host key's public line to DIR/host_key.pub.
-#   ftp_server.py vsftpd --root DIR --state DIR [--tls]
+#   ftp_server.py web --root DIR [--tls --state DIR]
+#       Python's web server on DIR, as the web side of the FTP folder, with the answers real ones give:
+#       403 for a file others may not read, 206 for a ranged GET, and by the path's first folder: /nohead/x
+#       refuses HEAD (405), /redirect/x sends to /x, /loop/x redirects for ever, /login/x is an HTML page.
+#       --tls serves https with a self-signed certificate made like pyftpdlib's.
+#   ftp_server.py vsftpd --root DIR --state DIR [--tls] [--throttle BYTES]
 #       Anonymous log-on (any password). vsftpd refuses a starting folder the anonymous user may write to, so
 #       DIR is made read-only for it and DIR/pub is where it may upload, make folders, rename and delete.
 #       Needs root. The port is printed before vsftpd takes it over; wait for its greeting. --tls asks for
-#       AUTH TLS and encrypted data with a certificate like pyftpdlib's (DIR/cert.pem).
+#       AUTH TLS and encrypted data with a certificate like pyftpdlib's (DIR/cert.pem). --throttle slows
+#       the data connections.
 import argparse
+import io
 import logging
 import os
 import socket
@@ -126,7 +133,7 @@ def run_vsftpd(args):
             "anon_upload_enable=YES", "anon_mkdir_write_enable=YES", "anon_other_write_enable=YES",
             "anon_world_readable_only=NO", "anon_umask=022", "allow_writeable_chroot=YES",
             f"secure_chroot_dir={empty}", "pasv_enable=YES", "seccomp_sandbox=NO", "isolate=NO",
-            "isolate_network=NO", "xferlog_enable=NO", "syslog_enable=NO", "",
+            "isolate_network=NO", "xferlog_enable=NO", "syslog_enable=NO", f"anon_max_rate={args.throttle}", "",
         ]))
         if args.tls:
             cert = make_certificate(state)
@@ -217,6 +224,11 @@ def run_paramiko(args):
         def chattr(self, attr):
             return SFTP_OK
 
+        def write(self, offset, data):
+            if args.throttle > 0:
+                time.sleep(len(data) / args.throttle)
+            return super().write(offset, data)
+
     class Sftp(paramiko.SFTPServerInterface):
         def local(self, path):
             return os.path.join(root, self.canonicalize(path).lstrip("/"))
@@ -282,6 +294,69 @@ def run_paramiko(args):
         threading.Thread(target=serve, args=(connection,), daemon=True).start()
 
 
+def run_web(args):
+    import http.server
+    import ssl
+
+    root = os.path.abspath(args.root)
+
+    class Handler(http.server.SimpleHTTPRequestHandler):
+        def __init__(self, *a, **kw):
+            super().__init__(*a, directory=root, **kw)
+
+        def log_message(self, *a):
+            pass
+
+        def do_HEAD(self):
+            if self.path.startswith("/nohead/"):
+                return self.send_error(405)
+            super().do_HEAD()
+
+        def send_head(self):
+            first, _, rest = self.path.lstrip("/").partition("/")
+            if first == "redirect":
+                return self.moved("/" + rest)
+            if first == "loop":
+                return self.moved(self.path)
+            if first == "login":
+                body = b"<html><body><form>Log in to see this picture</form></body></html>"
+                self.send_response(200)
+                self.send_header("Content-Type", "text/html; charset=utf-8")
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                return io.BytesIO(body)
+            if first == "nohead":
+                self.path = "/" + rest
+            path = self.translate_path(self.path)
+            if os.path.isfile(path) and not os.stat(path).st_mode & stat.S_IROTH:
+                return self.send_error(403)
+            if os.path.isfile(path) and self.command == "GET" and self.headers.get("Range") == "bytes=0-0":
+                size = os.path.getsize(path)
+                self.send_response(206)
+                self.send_header("Content-Type", self.guess_type(path))
+                self.send_header("Content-Range", f"bytes 0-0/{size}")
+                self.send_header("Content-Length", "1")
+                self.end_headers()
+                with open(path, "rb") as f:
+                    return io.BytesIO(f.read(1))
+            return super().send_head()
+
+        def moved(self, target):
+            self.send_response(302)
+            self.send_header("Location", target)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return None
+
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    if args.tls:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(make_certificate(os.path.abspath(args.state)))
+        server.socket = context.wrap_socket(server.socket, server_side=True)
+    print(server.server_address[1], flush=True)
+    server.serve_forever()
+
+
 def main():
     parser = argparse.ArgumentParser()
     kinds = parser.add_subparsers(dest="kind", required=True)
@@ -300,6 +375,7 @@ def main():
     vs.add_argument("--root", required=True)
     vs.add_argument("--state", required=True)
     vs.add_argument("--tls", action="store_true")
+    vs.add_argument("--throttle", type=int, default=0)
     ssh = kinds.add_parser("sshd")
     pm = kinds.add_parser("paramiko")
     for p in (ssh, pm):
@@ -307,8 +383,14 @@ def main():
         p.add_argument("--state", required=True)
         p.add_argument("--user", required=True)
     pm.add_argument("--password", required=True)
+    pm.add_argument("--throttle", type=int, default=0)
+    web = kinds.add_parser("web")
+    web.add_argument("--root", required=True)
+    web.add_argument("--tls", action="store_true")
+    web.add_argument("--state")
     args = parser.parse_args()
-    runs = {"pyftpdlib": run_pyftpdlib, "vsftpd": run_vsftpd, "sshd": run_sshd, "paramiko": run_paramiko}
+    runs = {"pyftpdlib": run_pyftpdlib, "vsftpd": run_vsftpd, "sshd": run_sshd, "paramiko": run_paramiko,
+            "web": run_web}
     return runs[args.kind](args)
 
 
