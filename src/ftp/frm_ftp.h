@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 
+class QAction;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -21,6 +22,8 @@ class FileList;
 class FolderList;
 class Forms;
 class InternetTransfer;
+class LinkCheck;
+struct LinkCheckResult;
 class PictureBox;
 struct ServerIdentity;
 class Shape;
@@ -227,10 +230,28 @@ private:
     // txtfolder: the path from the log-on folder ("2026/12/", empty there); txtserverurl: its web address.
     void setRemoteFolder(const QString& path);
     // runRequest with the progress bar shown while the PUT or GET runs.
-    void runTransfer(const QString& command);
+    bool runTransfer(const QString& command);
     void showTransferProgress(qint64 bytesDone, qint64 bytesTotal);
     QProgressBar* prgTransfer;
     QElapsedTimer m_transferClock;
+    // How the last send went, when the component had something to say; shown once its re-list is in.
+    QString m_sendNote;
+
+    // The link check from the web side, shown under the address.
+    void setUpLinkCheck();
+    // After a send: the address the builders would give the file, checked without touching their boxes.
+    void checkSentLink(const QString& name);
+    // After a builder: the address it put into txtURL. The local file's size is compared where it is known.
+    void checkBuiltLink(const QString& name, bool localFile);
+    void startLinkCheck(const QString& urlName, const QString& name, qint64 expectedSize, bool afterSend);
+    void LinkCheck_Finished(const LinkCheckResult& result);
+    void showLinkCheck(const QString& text, const QColor& colour);
+    void stopLinkCheck();
+    void mnuLinkCheck_Toggled(bool on);
+    QLabel* lblLinkCheck;
+    QAction* mnuLinkCheck;
+    std::unique_ptr<LinkCheck> m_linkCheck;
+    QString m_checkedSend; // the name a running check follows the send of; empty after a builder
 };
 
 } // namespace lumaport

@@ -141,8 +141,12 @@ void frmftp::cmdsend_Click()
         if (answer != MsgAnswer::Yes)
             return;
     }
-    runTransfer(QStringLiteral("PUT ") + quotedName(joinPath(filLocalFile->path(), name)) + QLatin1Char(' ') +
-                quotedName(name));
+    stopLinkCheck();
+    if (runTransfer(QStringLiteral("PUT ") + quotedName(joinPath(filLocalFile->path(), name)) + QLatin1Char(' ') +
+                    quotedName(name))) {
+        m_sendNote = ITC->ResponseInfo();
+        checkSentLink(name);
+    }
     WaitAndRelist();
 }
 
@@ -193,14 +197,15 @@ void frmftp::imgReceiveFile_Click()
     setStatus(kConnected);
 }
 
-void frmftp::runTransfer(const QString& command)
+bool frmftp::runTransfer(const QString& command)
 {
     prgTransfer->setValue(0);
     prgTransfer->setFormat(QString());
     prgTransfer->show();
     m_transferClock.start();
-    runRequest(command);
+    const bool done = runRequest(command);
     prgTransfer->hide();
+    return done;
 }
 
 void frmftp::showTransferProgress(qint64 bytesDone, qint64 bytesTotal)

@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QNetworkAccessManager>
@@ -71,6 +72,10 @@ private Q_SLOTS:
         }
         QTRY_VERIFY(!transfer->StillExecuting());
         ftp.cmdsend->click();
+        // The web side is asked at once, in the background.
+        QTRY_COMPARE(
+            control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription(),
+            u"Link works: 200, %1 bytes, image/jpeg"_s.arg(QLocale(QLocale::English).toString(picture.size())));
         control<QPushButton>(ftp, "Command3")->click();
         control<QPushButton>(ftp, "Command5")->click();
 
