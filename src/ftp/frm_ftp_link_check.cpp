@@ -102,12 +102,16 @@ void frmftp::LinkCheck_Finished(const LinkCheckResult& result)
     m_linkCheck.release()->deleteLater();
     showLinkCheck(result.text, result.works ? kWorks : kBroken);
     const QString sent = std::exchange(m_checkedSend, QString());
-    if (result.httpCode != 403 || sent.isEmpty() || !loggedOn() || !FtpReady(false))
+    if (result.httpCode != 403 || sent.isEmpty() || !loggedOn())
         return;
     const MsgAnswer answer = m_forms.services().messageBox(u"The web server may not read "_s + sent +
                                                                u".\r\nMake it readable by everyone and check again?"_s,
                                                            u"Link Check"_s, MsgIcon::Question, MsgButtons::YesNo);
-    if (answer == MsgAnswer::Yes && FtpReady(true) && runRequest(u"CHMOD "_s + quotedName(sent)))
+    if (answer != MsgAnswer::Yes)
+        return;
+    // The listing after the send may still be on its way.
+    waitUntilIdle();
+    if (loggedOn() && runRequest(u"CHMOD "_s + quotedName(sent)))
         checkSentLink(sent);
 }
 

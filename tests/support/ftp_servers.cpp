@@ -162,6 +162,8 @@ bool FtpServer::launch()
                   << m_dir.filePath(QStringLiteral("size-reply"));
         if (m_options.silentQuit)
             arguments << QStringLiteral("--silent-quit");
+        if (m_options.privateFiles)
+            arguments << QStringLiteral("--private-files");
         if (m_kind != Kind::Pyftpdlib)
             arguments << QStringLiteral("--tls")
                       << (m_kind == Kind::PyftpdlibFtps ? QStringLiteral("implicit") : QStringLiteral("explicit"))
@@ -174,8 +176,9 @@ bool FtpServer::launch()
             arguments << QStringLiteral("--password") << password() << QStringLiteral("--throttle")
                       << QString::number(m_options.throttleBytesPerSecond);
     } else if (m_kind == Kind::Web || m_kind == Kind::WebTls) {
-        arguments << QStringLiteral("web") << QStringLiteral("--root") << rootFolder() << QStringLiteral("--state")
-                  << state;
+        arguments << QStringLiteral("web") << QStringLiteral("--root")
+                  << (m_options.servedFolder.isEmpty() ? rootFolder() : m_options.servedFolder)
+                  << QStringLiteral("--state") << state;
         if (m_kind == Kind::WebTls)
             arguments << QStringLiteral("--tls");
     } else {
