@@ -88,6 +88,10 @@ void frmftp::startLinkCheck(const QString& urlName, const QString& name, qint64 
     showLinkCheck(u"Checking "_s + address, palette().color(QPalette::WindowText));
     m_linkCheck = std::make_unique<LinkCheck>(LinkCheckRequest{address, expectedSize, isPictureName(name)});
     connect(m_linkCheck.get(), &LinkCheck::finished, this, &frmftp::LinkCheck_Finished);
+    connect(m_linkCheck.get(), &LinkCheck::alsoServedOverHttps, this, [this] {
+        showLinkCheck(lblLinkCheck->toolTip() + u"; also served over https: forum pages need it"_s,
+                      lblLinkCheck->palette().color(QPalette::WindowText));
+    });
 }
 
 void frmftp::stopLinkCheck()
@@ -98,12 +102,14 @@ void frmftp::stopLinkCheck()
 
 void frmftp::LinkCheck_Finished(const LinkCheckResult& result)
 {
-    // The check is over, but still inside its signal: it goes once the event loop is back.
-    m_linkCheck.release()->deleteLater();
     showLinkCheck(result.text, result.works ? kWorks : kBroken);
     const QString sent = std::exchange(m_checkedSend, QString());
     if (result.httpCode != 403 || sent.isEmpty() || !loggedOn())
         return;
+    // Nothing more is wanted of this check, and what follows may start another one or log off while still
+    // inside its signal: it goes once the event loop is back.
+    m_linkCheck->cancel();
+    m_linkCheck.release()->deleteLater();
     const MsgAnswer answer = m_forms.services().messageBox(u"The web server may not read "_s + sent +
                                                                u".\r\nMake it readable by everyone and check again?"_s,
                                                            u"Link Check"_s, MsgIcon::Question, MsgButtons::YesNo);

@@ -277,21 +277,23 @@ void LinkCheck::run()
     } else {
         result.text = u"Link broken: "_s + why;
     }
-    // Forum pages are served over https, and browsers refuse or rewrite plain-http pictures inside them.
-    if (m_request.address.startsWith(u"http://"_s, Qt::CaseInsensitive) && answer.code != CURLE_OPERATION_TIMEDOUT) {
-        const QString secure = u"https://"_s + m_request.address.mid(7);
-        const Answer overHttps = fetcher.check(secure);
-        result.alsoHttps = overHttps.code == CURLE_OK && mismatch(overHttps, m_request).isEmpty();
-        if (result.alsoHttps)
-            result.text += u"; also served over https: forum pages need it"_s;
-    }
-    if (fetcher.cancelled())
+    post([this, result] { Q_EMIT finished(result); });
+    // Forum pages are served over https, and browsers refuse or rewrite plain-http pictures inside them. A server
+    // without https may keep the try waiting: the outcome above is out already.
+    if (!m_request.address.startsWith(u"http://"_s, Qt::CaseInsensitive) || answer.code == CURLE_OPERATION_TIMEDOUT)
         return;
+    const Answer overHttps = fetcher.check(u"https://"_s + m_request.address.mid(7));
+    if (overHttps.code == CURLE_OK && mismatch(overHttps, m_request).isEmpty())
+        post([this] { Q_EMIT alsoServedOverHttps(); });
+}
+
+void LinkCheck::post(const std::function<void()>& emitSignal)
+{
     QMetaObject::invokeMethod(
         this,
-        [this, result] {
+        [this, emitSignal] {
             if (!m_cancelled)
-                Q_EMIT finished(result);
+                emitSignal();
         },
         Qt::QueuedConnection);
 }

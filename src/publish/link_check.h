@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 
 namespace lumaport {
@@ -22,16 +23,15 @@ struct LinkCheckRequest
 struct LinkCheckResult
 {
     bool works = false;
-    int httpCode = 0;       ///< of the last answer, after redirects; 0 when none came
-    qint64 size = -1;       ///< Content-Length, or the total of Content-Range; -1 when not told
-    QString contentType;    ///< without parameters ("image/jpeg")
-    bool alsoHttps = false; ///< an http:// address that works over https too
+    int httpCode = 0;    ///< of the last answer, after redirects; 0 when none came
+    qint64 size = -1;    ///< Content-Length, or the total of Content-Range; -1 when not told
+    QString contentType; ///< without parameters ("image/jpeg")
     /// For the user: "Link works: 200, 728,333 bytes, image/jpeg", or "Link broken: " and why.
     QString text;
 };
 
 /// One check, started at once on a thread of its own: HEAD, and a one-byte ranged GET where HEAD is refused;
-/// up to 5 redirects. For an http:// address the same address is then tried over https.
+/// up to 5 redirects. For an http:// address the same address is then tried over https, after finished().
 class LinkCheck : public QObject
 {
     Q_OBJECT
@@ -47,9 +47,13 @@ public:
 Q_SIGNALS:
     /// On the thread that made the check.
     void finished(const lumaport::LinkCheckResult& result);
+    /// After finished(), when the http:// address works over https too ("https://" in front instead).
+    void alsoServedOverHttps();
 
 private:
     void run();
+    // Runs the emission on the thread that made the check, unless it was cancelled meanwhile.
+    void post(const std::function<void()>& emitSignal);
 
     const LinkCheckRequest m_request;
     std::atomic<bool> m_cancelled{false};
