@@ -4,8 +4,8 @@
 // against curl and a bare socket client.
 //
 //   bench_ftp_window --server 127.0.0.1:PORT --user NAME --password WORD [--enter pub/ ...]
-//                    (--send PATH [--web HOST:PORT] | --receive NAME --into FOLDER | --list ENTRIES) [--show]
-//                    [--started FILE]
+//                    (--send PATH [--web HOST:PORT] | --receive NAME --into FOLDER | --list ENTRIES)
+//                    [--show [--stay]] [--started FILE]
 // With --web (the web server showing the FTP server's starting folder) a send also waits for the link check's
 // outcome under the address, the road from "Send" to "Link works".
 #include "ftp/frm_ftp.h"
@@ -90,6 +90,7 @@ int main(int argc, char* argv[])
                         {u"list"_s, u"entries the last folder entered holds"_s, u"count"_s},
                         {u"web"_s, u"web server of the starting folder, as typed for the URL"_s, u"host"_s},
                         {u"show"_s, u"show the window"_s},
+                        {u"stay"_s, u"keep the shown window after the action, until the program is ended"_s},
                         {u"started"_s, u"file written when the action starts"_s, u"path"_s}});
     options.process(app);
 
@@ -199,6 +200,10 @@ int main(int argc, char* argv[])
                              {u"entries"_s, list->count()},
                              {u"status"_s, find<QLabel>(ftp, "lblStatus")->text()}};
     std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    if (options.isSet(u"stay"_s)) {
+        std::fflush(nullptr);
+        return QApplication::exec();
+    }
     // The window's own way out: no close handling, no waiting for the listing after a send.
     std::fflush(nullptr);
     std::_Exit(0);
