@@ -3,13 +3,14 @@
 # Starts an FTP server on a free loopback port for the tests and benchmarks, and prints that port on the
 # first line of standard output.
 #   ftp_server.py pyftpdlib --root DIR --user NAME --password WORD --command-log FILE [--throttle BYTES]
-#                 [--idle-timeout SECONDS] [--size-reply FILE] [--silent-quit] [--private-files]
+#                 [--idle-timeout SECONDS] [--size-reply FILE] [--silent-quit] [--private-files] [--no-renames]
 #                 [--tls explicit|implicit --state DIR]
 #       One user with every right on DIR. Records each command it receives (the password masked), so a test
 #       can prove a command never reached the server. --throttle slows data connections to BYTES a second.
 #       --idle-timeout ends idle sessions with a 421, as real servers do, and records "(idle timeout)".
 #       --size-reply answers SIZE with the line in FILE while FILE exists. --silent-quit never answers QUIT.
-#       --private-files makes new files readable by their owner only, as some hosts do.
+#       --private-files makes new files readable by their owner only, as some hosts do. --no-renames refuses
+#       RNFR and RNTO.
 #       --tls makes a self-signed certificate for localhost and 127.0.0.1 in DIR (cert.pem) with openssl and
 #       asks for TLS on the control and data connections: after AUTH TLS, or from the first byte.
 #   ftp_server.py sshd --root DIR --state DIR --user NAME
@@ -101,7 +102,7 @@ def run_pyftpdlib(args):
                 super().ftp_QUIT(line)
 
     authorizer = DummyAuthorizer()
-    authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
+    authorizer.add_user(args.user, args.password, args.root, perm="elradmwMT" if args.no_renames else "elradfmwMT")
     Handler.authorizer = authorizer
     if args.idle_timeout > 0:
         Handler.timeout = args.idle_timeout
@@ -374,6 +375,7 @@ def main():
     py.add_argument("--size-reply")
     py.add_argument("--silent-quit", action="store_true")
     py.add_argument("--private-files", action="store_true")
+    py.add_argument("--no-renames", action="store_true")
     py.add_argument("--tls", choices=["explicit", "implicit"])
     py.add_argument("--state")
     vs = kinds.add_parser("vsftpd")

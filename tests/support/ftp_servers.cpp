@@ -164,6 +164,8 @@ bool FtpServer::launch()
             arguments << QStringLiteral("--silent-quit");
         if (m_options.privateFiles)
             arguments << QStringLiteral("--private-files");
+        if (m_options.noRenames)
+            arguments << QStringLiteral("--no-renames");
         if (m_kind != Kind::Pyftpdlib)
             arguments << QStringLiteral("--tls")
                       << (m_kind == Kind::PyftpdlibFtps ? QStringLiteral("implicit") : QStringLiteral("explicit"))

@@ -20,6 +20,7 @@ struct FtpServerOptions
     int idleTimeoutSeconds = 0; ///< pyftpdlib ends idle sessions after this long, with a 421
     bool silentQuit = false;    ///< pyftpdlib never answers QUIT
     bool privateFiles = false;  ///< pyftpdlib makes new files readable by their owner only
+    bool noRenames = false;     ///< pyftpdlib refuses renames
     QString servedFolder = {};  ///< the web server shows this folder (an FTP server's) instead of its own
 };
 

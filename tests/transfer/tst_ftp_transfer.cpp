@@ -164,6 +164,7 @@ private Q_SLOTS:
     void putAndGetAreByteExact();
     void brokenSendLeavesTheOldFileWhole_data();
     void brokenSendLeavesTheOldFileWhole();
+    void sendsInPlaceWhereRenamesAreRefused();
     void unknownIdentityIsAskedForOnce_data();
     void unknownIdentityIsAskedForOnce();
     void changedIdentityIsRefused_data();
@@ -396,6 +397,24 @@ void TstFtpTransfer::brokenSendLeavesTheOldFileWhole()
     COMPLETES(session, u"DIR"_s);
     QCOMPARE(folder.entryList(temporaries, QDir::Files | QDir::Hidden), QStringList());
     QCOMPARE(readFile(folder.filePath(u"photo.jpg"_s)), QByteArray("old picture"));
+}
+
+void TstFtpTransfer::sendsInPlaceWhereRenamesAreRefused()
+{
+    FtpServer server(FtpServer::Kind::Pyftpdlib, {.noRenames = true});
+    QVERIFY2(server.start(), qPrintable(server.errorString()));
+    const QDir root(server.rootFolder());
+    QVERIFY(writeFile(root.filePath(u"photo.jpg"_s), "old picture"));
+    const QString local = m_local.filePath(u"in place.jpg"_s);
+    QVERIFY(writeFile(local, "new picture"));
+    Session session(server);
+    COMPLETES(session, u"PUT \"%1\" \"photo.jpg\""_s.arg(local));
+    QCOMPARE(readFile(root.filePath(u"photo.jpg"_s)), QByteArray("new picture"));
+    QVERIFY2(session.transfer.ResponseInfo().startsWith(u"Sent in place"_s),
+             qPrintable(session.transfer.ResponseInfo()));
+    QCOMPARE(root.entryList(QDir::Files | QDir::Hidden), QStringList{u"photo.jpg"_s}); // the temporary is gone
+    COMPLETES(session, u"PUT \"%1\" \"photo.jpg\""_s.arg(local));
+    QCOMPARE(session.transfer.ResponseInfo(), QString()); // said once
 }
 
 void TstFtpTransfer::unknownIdentityIsAskedForOnce_data()
