@@ -83,7 +83,7 @@ void frmftp::startLinkCheck(const QString& urlName, const QString& name, qint64 
     // Without a web address there is nothing to ask; a folder or no file at all has no picture to check.
     if (!mnuLinkCheck->isChecked() || urlName.isEmpty() || name.isEmpty() || name.endsWith(u'/'))
         return;
-    const QString address = bareAddress(urlName, name);
+    const QString address = bareAddress(urlName, name, txtpermurl->text());
     m_checkedSend = afterSend ? name : QString();
     showLinkCheck(u"Checking "_s + address, palette().color(QPalette::WindowText));
     m_linkCheck = std::make_unique<LinkCheck>(LinkCheckRequest{address, expectedSize, isPictureName(name)});

@@ -14,9 +14,10 @@ namespace lumaport {
 /// missing, unreadable or not a regular file; an empty file gives no lines.
 bool readSettingsLines(const QString& path, int maxLines, QStringList* lines, QString* error);
 
-/// Writes one value per line, each ended by CR LF, in UTF-8. A line break inside a value becomes a blank, so
-/// no later value moves to another line. The file is replaced only once complete (a failed write keeps the old
-/// one whole) and a new file is readable by its owner only, as settings may hold a password. Fails with a text
+/// Writes one value per line, each ended by CR LF, in Windows-1252, or in UTF-8 when a value holds a character
+/// beyond it (or the Windows-1252 bytes would read back as other UTF-8 text). A line break inside a value becomes a
+/// blank, so no later value moves to another line. The file is replaced only once complete (a failed write keeps the
+/// old one whole) and a new file is readable by its owner only, as settings may hold a password. Fails with a text
 /// naming the file and the reason.
 bool writeSettingsLines(const QString& path, const QStringList& values, QString* error);
 
