@@ -8,6 +8,7 @@
 #include <memory>
 
 class QCheckBox;
+class QAction;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -23,6 +24,8 @@ class FileList;
 class FolderList;
 class Forms;
 class InternetTransfer;
+class LinkCheck;
+struct LinkCheckResult;
 class PictureBox;
 struct PictureChoices;
 class RemoteFolder;
@@ -248,14 +251,34 @@ private:
     PictureChoices pictureChoices() const;
     void pictureChoices_Change();
     // PUTs the local file under its name, prepared as the choices ask, and its thumbnail beside it. True when
-    // the file was sent.
-    bool sendPicture(const QString& localPath, const QString& name);
+    // the file was sent; sentSize is then the size of what was sent.
+    bool sendPicture(const QString& localPath, const QString& name, qint64* sentSize);
+    // The size of what the last send PUT: a prepared picture's, not the local file's.
+    qint64 m_sentSize = -1;
     QCheckBox* chkRemoveMetadata;
     QCheckBox* chkFitLimit;
     QSpinBox* spnFitSide;
     QSpinBox* spnFitKilobytes;
     QCheckBox* chkThumbnail;
     QSpinBox* spnThumbnailSide;
+    // How the last send went, when the component had something to say; shown once its re-list is in.
+    QString m_sendNote;
+
+    // The link check from the web side, shown under the address.
+    void setUpLinkCheck();
+    // After a send: the address the builders would give the file, checked without touching their boxes.
+    void checkSentLink(const QString& name);
+    // After a builder: the address it put into txtURL. The local file's size is compared where it is known.
+    void checkBuiltLink(const QString& name, bool localFile);
+    void startLinkCheck(const QString& urlName, const QString& name, qint64 expectedSize, bool afterSend);
+    void LinkCheck_Finished(const LinkCheckResult& result);
+    void showLinkCheck(const QString& text, const QColor& colour);
+    void stopLinkCheck();
+    void mnuLinkCheck_Toggled(bool on);
+    QLabel* lblLinkCheck;
+    QAction* mnuLinkCheck;
+    std::unique_ptr<LinkCheck> m_linkCheck;
+    QString m_checkedSend; // the name a running check follows the send of; empty after a builder
 };
 
 } // namespace lumaport

@@ -12,6 +12,7 @@
 #include "transfer/ftp_command.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QSpinBox>
 
@@ -104,7 +105,7 @@ void frmftp::pictureChoices_Change()
         setSystemStatus(error);
 }
 
-bool frmftp::sendPicture(const QString& localPath, const QString& name)
+bool frmftp::sendPicture(const QString& localPath, const QString& name, qint64* sentSize)
 {
     PreparedPicture prepared;
     QString error;
@@ -117,6 +118,7 @@ bool frmftp::sendPicture(const QString& localPath, const QString& name)
         m_forms.services().messageBox(prepared.note(), QString(), MsgIcon::Information);
     if (!runTransfer(QStringLiteral("PUT ") + quotedName(prepared.picture()) + QLatin1Char(' ') + quotedName(name)))
         return false;
+    *sentSize = QFileInfo(prepared.picture()).size();
     if (!prepared.thumbnail().isEmpty())
         runTransfer(QStringLiteral("PUT ") + quotedName(prepared.thumbnail()) + QLatin1Char(' ') +
                     quotedName(thumbnailName(name)));

@@ -78,6 +78,7 @@ void frmftp::cmdURL_Click()
     if (txtfolder->text().isEmpty())
         txtname->setText(txtpermurl->text());
     txtURL->setText(bareAddress(txtname->text(), txtsaveftp->text(), txtpermurl->text()));
+    checkBuiltLink(txtsaveftp->text(), true);
 }
 
 void frmftp::Command3_Click()
@@ -90,17 +91,20 @@ void frmftp::Command3_Click()
     const QString name = txtsaveftp->text();
     buildTaggedAddress(name, chkThumbnail->isChecked() || listed(thumbnailName(name)));
     setWindowTitle(QStringLiteral("FTP-") + txtname->text());
+    checkBuiltLink(txtsaveftp->text(), true);
 }
 
 void frmftp::Command9_Click()
 {
     const QString entry = takeSelectedEntry();
     buildTaggedAddress(entry, listed(thumbnailName(entry)));
+    checkBuiltLink(entry, false);
 }
 
 void frmftp::Command10_Click()
 {
     txtURL->setText(bareAddress(txtname->text(), takeSelectedEntry(), txtpermurl->text()));
+    checkBuiltLink(txtfile->text(), false);
 }
 
 QString frmftp::takeSelectedEntry()

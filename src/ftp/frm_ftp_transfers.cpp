@@ -151,9 +151,13 @@ void frmftp::cmdsend_Click()
         if (answer != MsgAnswer::Yes)
             return;
     }
+    stopLinkCheck();
     // The link names the file that was sent, whatever the name box was made to say meanwhile.
-    if (sendPicture(joinPath(filLocalFile->path(), name), name))
+    if (sendPicture(joinPath(filLocalFile->path(), name), name, &m_sentSize)) {
         txtsaveftp->setText(name);
+        m_sendNote = ITC->ResponseInfo();
+        checkSentLink(name);
+    }
     WaitAndRelist();
 }
 
