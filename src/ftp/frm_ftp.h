@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <optional>
+
 #include "platform/form.h"
 
 #include <QElapsedTimer>
@@ -87,7 +89,8 @@ private:
     QString takeSelectedEntry();
     // txtURL := the tagged address of the file, and the opening tag the build settled on. With the thumbnail
     // keyword, the thumbnail form when the file has a thumbnail, else the picture tag.
-    void buildTaggedAddress(const QString& fileName, bool hasThumbnail);
+    // Whether the thumbnail form was built, which links the thumbnail too.
+    bool buildTaggedAddress(const QString& fileName, bool hasThumbnail);
     void Command5_Click();
     void Command4_Click();
     void Command6_Click();
@@ -252,9 +255,10 @@ private:
     void pictureChoices_Change();
     // PUTs the local file under its name, prepared as the choices ask, and its thumbnail beside it. True when
     // the file was sent; sentSize is then the size of what was sent.
-    bool sendPicture(const QString& localPath, const QString& name, qint64* sentSize);
+    bool sendPicture(const QString& localPath, const QString& name, qint64* sentSize, qint64* thumbnailSize);
     // The size of what the last send PUT: a prepared picture's, not the local file's.
     qint64 m_sentSize = -1;
+    qint64 m_sentThumbnailSize = -1; // -1: no thumbnail went with the last send
     QCheckBox* chkRemoveMetadata;
     QCheckBox* chkFitLimit;
     QSpinBox* spnFitSide;
@@ -269,7 +273,7 @@ private:
     // After a send: the address the builders would give the file, checked without touching their boxes.
     void checkSentLink(const QString& name);
     // After a builder: the address it put into txtURL. The local file's size is compared where it is known.
-    void checkBuiltLink(const QString& name, bool localFile);
+    void checkBuiltLink(const QString& name, bool localFile, bool withThumbnail = false);
     void startLinkCheck(const QString& urlName, const QString& name, qint64 expectedSize, bool afterSend);
     void LinkCheck_Finished(const LinkCheckResult& result);
     void showLinkCheck(const QString& text, const QColor& colour);
@@ -279,6 +283,16 @@ private:
     QAction* mnuLinkCheck;
     std::unique_ptr<LinkCheck> m_linkCheck;
     QString m_checkedSend; // the name a running check follows the send of; empty after a builder
+    // The thumbnail is checked once the picture's check is done, its outcome shown behind the picture's.
+    struct ThumbnailCheck
+    {
+        QString urlName;
+        QString name;
+        qint64 expectedSize = -1;
+    };
+    std::optional<ThumbnailCheck> m_thumbnailCheck;
+    QString m_pictureOutcome;
+    bool m_pictureWorks = false;
 };
 
 } // namespace lumaport

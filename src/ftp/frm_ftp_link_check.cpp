@@ -69,12 +69,17 @@ void frmftp::checkSentLink(const QString& name)
 {
     const QString folderAddress = txtfolder->text().isEmpty() ? txtpermurl->text() : txtserverurl->text();
     startLinkCheck(folderAddress, name, m_sentSize, true);
+    if (m_linkCheck && m_sentThumbnailSize >= 0)
+        m_thumbnailCheck = ThumbnailCheck{folderAddress, thumbnailName(name), m_sentThumbnailSize};
 }
 
-void frmftp::checkBuiltLink(const QString& name, bool localFile)
+void frmftp::checkBuiltLink(const QString& name, bool localFile, bool withThumbnail)
 {
     const QFileInfo file(joinPath(filLocalFile->path(), name));
     startLinkCheck(txtname->text(), name, localFile && file.isFile() ? file.size() : -1, false);
+    // The thumbnail's size is known only right after it was sent.
+    if (m_linkCheck && withThumbnail)
+        m_thumbnailCheck = ThumbnailCheck{txtname->text(), thumbnailName(name), -1};
 }
 
 void frmftp::startLinkCheck(const QString& urlName, const QString& name, qint64 expectedSize, bool afterSend)
@@ -97,12 +102,27 @@ void frmftp::startLinkCheck(const QString& urlName, const QString& name, qint64 
 void frmftp::stopLinkCheck()
 {
     m_linkCheck.reset();
+    m_thumbnailCheck.reset();
+    m_pictureOutcome.clear();
     showLinkCheck(QString(), palette().color(QPalette::WindowText));
 }
 
 void frmftp::LinkCheck_Finished(const LinkCheckResult& result)
 {
-    showLinkCheck(result.text, result.works ? kWorks : kBroken);
+    const bool thumbnailChecked = !m_pictureOutcome.isEmpty();
+    const QString text = thumbnailChecked ? m_pictureOutcome + u"; thumbnail: "_s + result.text : result.text;
+    const bool works = result.works && (!thumbnailChecked || m_pictureWorks);
+    showLinkCheck(text, works ? kWorks : kBroken);
+    if (const auto thumbnail = std::exchange(m_thumbnailCheck, std::nullopt); thumbnail && result.httpCode != 403) {
+        // Started from inside this check's signal: the finished check goes once the event loop is back.
+        m_linkCheck->cancel();
+        m_linkCheck.release()->deleteLater();
+        startLinkCheck(thumbnail->urlName, thumbnail->name, thumbnail->expectedSize, false);
+        m_pictureOutcome = text;
+        m_pictureWorks = result.works;
+        showLinkCheck(text + u"; checking the thumbnail"_s, lblLinkCheck->palette().color(QPalette::WindowText));
+        return;
+    }
     const QString sent = std::exchange(m_checkedSend, QString());
     if (result.httpCode != 403 || sent.isEmpty() || !loggedOn())
         return;

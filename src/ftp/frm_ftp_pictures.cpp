@@ -105,7 +105,7 @@ void frmftp::pictureChoices_Change()
         setSystemStatus(error);
 }
 
-bool frmftp::sendPicture(const QString& localPath, const QString& name, qint64* sentSize)
+bool frmftp::sendPicture(const QString& localPath, const QString& name, qint64* sentSize, qint64* thumbnailSize)
 {
     PreparedPicture prepared;
     QString error;
@@ -119,9 +119,10 @@ bool frmftp::sendPicture(const QString& localPath, const QString& name, qint64* 
     if (!runTransfer(QStringLiteral("PUT ") + quotedName(prepared.picture()) + QLatin1Char(' ') + quotedName(name)))
         return false;
     *sentSize = QFileInfo(prepared.picture()).size();
-    if (!prepared.thumbnail().isEmpty())
-        runTransfer(QStringLiteral("PUT ") + quotedName(prepared.thumbnail()) + QLatin1Char(' ') +
-                    quotedName(thumbnailName(name)));
+    *thumbnailSize = -1;
+    if (!prepared.thumbnail().isEmpty() && runTransfer(QStringLiteral("PUT ") + quotedName(prepared.thumbnail()) +
+                                                       QLatin1Char(' ') + quotedName(thumbnailName(name))))
+        *thumbnailSize = QFileInfo(prepared.thumbnail()).size();
     return true;
 }
 

@@ -89,16 +89,15 @@ void frmftp::Command3_Click()
     if (txtfolder->text().isEmpty())
         txtname->setText(txtpermurl->text());
     const QString name = txtsaveftp->text();
-    buildTaggedAddress(name, chkThumbnail->isChecked() || listed(thumbnailName(name)));
+    const bool withThumbnail = buildTaggedAddress(name, chkThumbnail->isChecked() || listed(thumbnailName(name)));
     setWindowTitle(QStringLiteral("FTP-") + txtname->text());
-    checkBuiltLink(txtsaveftp->text(), true);
+    checkBuiltLink(txtsaveftp->text(), true, withThumbnail);
 }
 
 void frmftp::Command9_Click()
 {
     const QString entry = takeSelectedEntry();
-    buildTaggedAddress(entry, listed(thumbnailName(entry)));
-    checkBuiltLink(entry, false);
+    checkBuiltLink(entry, false, buildTaggedAddress(entry, listed(thumbnailName(entry))));
 }
 
 void frmftp::Command10_Click()
@@ -116,12 +115,13 @@ QString frmftp::takeSelectedEntry()
     return txtfile->text();
 }
 
-void frmftp::buildTaggedAddress(const QString& fileName, bool hasThumbnail)
+bool frmftp::buildTaggedAddress(const QString& fileName, bool hasThumbnail)
 {
     const TaggedAddress built = taggedAddress({txtname->text(), txtpermurl->text(), fileName, Text1->text(),
                                                Text2->text(), txturl1->text(), txturl2->text(), hasThumbnail});
     txturl1->setText(built.openingTag);
     txtURL->setText(built.text);
+    return hasThumbnail && Text1->text() == kThumbnailKeyword;
 }
 
 void frmftp::Command5_Click()

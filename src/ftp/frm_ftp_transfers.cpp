@@ -153,7 +153,7 @@ void frmftp::cmdsend_Click()
     }
     stopLinkCheck();
     // The link names the file that was sent, whatever the name box was made to say meanwhile.
-    if (sendPicture(joinPath(filLocalFile->path(), name), name, &m_sentSize)) {
+    if (sendPicture(joinPath(filLocalFile->path(), name), name, &m_sentSize, &m_sentThumbnailSize)) {
         txtsaveftp->setText(name);
         m_sendNote = ITC->ResponseInfo();
         checkSentLink(name);

@@ -142,6 +142,9 @@ private Q_SLOTS:
         list->setCurrentItem(list->findItems(name, Qt::MatchExactly).value(0));
         control<QPushButton>(ftp, "Command9")->click();
         QCOMPARE(control<QLineEdit>(ftp, "txtURL")->text(), expected);
+        // The check asks for the picture, then for its thumbnail.
+        QTRY_VERIFY(
+            control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription().contains(u"; thumbnail: Link works"_s));
 
         QCOMPARE(road.fetch(u"http://127.0.0.1:%1/photo.jpg"_s.arg(road.webPort)), picture);
         const QImage thumbnail =
