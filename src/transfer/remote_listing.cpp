@@ -475,13 +475,19 @@ Reading readLine(const Words& words, std::span<const LineFormat> formats)
     return {};
 }
 
+// The separator's first character is searched for alone: a search for the pair costs several times more on a
+// listing of many thousand lines.
+qsizetype indexOfSeparator(QStringView text, QStringView separator)
+{
+    qsizetype at = text.indexOf(separator[0]);
+    while (at >= 0 && !text.sliced(at).startsWith(separator))
+        at = text.indexOf(separator[0], at + 1);
+    return at;
+}
+
 QStringView takeLine(QStringView& rest, QStringView separator)
 {
-    // The separator's first character is searched for alone: a search for the pair costs several times more
-    // on a listing of many thousand lines.
-    qsizetype end = rest.indexOf(separator[0]);
-    while (end >= 0 && !rest.sliced(end).startsWith(separator))
-        end = rest.indexOf(separator[0], end + 1);
+    qsizetype end = indexOfSeparator(rest, separator);
     if (end < 0)
         end = rest.size();
     const QStringView line = rest.first(end);
@@ -541,7 +547,7 @@ QString buildDirReply(const QByteArray& listing, ListingFormat format)
     // Lines end in CR LF. Splitting on that pair alone keeps a name holding a lone CR or LF in one piece, so
     // the safety check can refuse it instead of it becoming two made-up names. Some servers end lines in LF,
     // and a listing fetched in text mode arrives with LF alone.
-    const QStringView separator = text.contains(u"\r\n") ? u"\r\n" : u"\n";
+    const QStringView separator = indexOfSeparator(text, u"\r\n") >= 0 ? u"\r\n" : u"\n";
     const auto formats = format == ListingFormat::Mlsd ? std::span<const LineFormat>(kMlsdFormats)
                                                        : std::span<const LineFormat>(kListFormats);
     QString reply;
