@@ -4,7 +4,10 @@
 // against curl and a bare socket client.
 //
 //   bench_ftp_window --server 127.0.0.1:PORT --user NAME --password WORD [--enter pub/ ...]
-//                    (--send PATH | --receive NAME --into FOLDER | --list ENTRIES) [--show] [--started FILE]
+//                    (--send PATH [--web HOST:PORT] | --receive NAME --into FOLDER | --list ENTRIES)
+//                    [--show [--stay]] [--started FILE]
+// With --web (the web server showing the FTP server's starting folder) a send also waits for the link check's
+// outcome under the address, the road from "Send" to "Link works".
 #include "ftp/frm_ftp.h"
 #include "platform/picture_box.h"
 #include "platform/qt_services.h"
@@ -85,7 +88,9 @@ int main(int argc, char* argv[])
                         {u"receive"_s, u"remote file to receive"_s, u"name"_s},
                         {u"into"_s, u"local folder to receive into"_s, u"folder"_s},
                         {u"list"_s, u"entries the last folder entered holds"_s, u"count"_s},
+                        {u"web"_s, u"web server of the starting folder, as typed for the URL"_s, u"host"_s},
                         {u"show"_s, u"show the window"_s},
+                        {u"stay"_s, u"keep the shown window after the action, until the program is ended"_s},
                         {u"started"_s, u"file written when the action starts"_s, u"path"_s}});
     options.process(app);
 
@@ -97,6 +102,7 @@ int main(int argc, char* argv[])
     auto* list = find<QListWidget>(ftp, "lstRemoteFile");
     auto* bar = find<QProgressBar>(ftp, "prgTransfer");
 
+    ftp.Text3->setText(options.value(u"web"_s));
     ftp.txtServer->setText(options.value(u"server"_s));
     ftp.txtUserName->setText(options.value(u"user"_s));
     ftp.txtPassword->setText(options.value(u"password"_s));
@@ -161,9 +167,15 @@ int main(int argc, char* argv[])
     sinceTick.start();
     ticker.start(5);
     double seconds = 0;
+    double linkSeconds = 0;
+    auto* linkCheck = find<QLabel>(ftp, "lblLinkCheck");
     if (options.isSet(u"send"_s)) {
         find<QPushButton>(ftp, "cmdsend")->click();
         seconds = double(clock.nsecsElapsed()) / 1e9;
+        if (options.isSet(u"web"_s)) {
+            waitUntil([&] { return linkCheck->accessibleDescription().startsWith(u"Link "_s); });
+            linkSeconds = double(clock.nsecsElapsed()) / 1e9;
+        }
     } else if (options.isSet(u"receive"_s)) {
         Q_EMIT find<PictureBox>(ftp, "imgReceiveFile")->clicked();
         seconds = double(clock.nsecsElapsed()) / 1e9;
@@ -178,6 +190,8 @@ int main(int argc, char* argv[])
     longestStallMs = std::max(longestStallMs, sinceTick.elapsed());
 
     const QJsonObject result{{u"seconds"_s, seconds},
+                             {u"link_seconds"_s, linkSeconds},
+                             {u"link_check"_s, linkCheck->accessibleDescription()},
                              {u"ui_cpu_seconds"_s, uiCpuSeconds},
                              {u"peak_growth_kib"_s, bench::statusKiB("VmHWM:") - baselineKiB},
                              {u"longest_stall_ms"_s, longestStallMs},
@@ -186,6 +200,10 @@ int main(int argc, char* argv[])
                              {u"entries"_s, list->count()},
                              {u"status"_s, find<QLabel>(ftp, "lblStatus")->text()}};
     std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
+    if (options.isSet(u"stay"_s)) {
+        std::fflush(nullptr);
+        return QApplication::exec();
+    }
     // The window's own way out: no close handling, no waiting for the listing after a send.
     std::fflush(nullptr);
     std::_Exit(0);

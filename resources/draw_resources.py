@@ -79,6 +79,39 @@ class Drawing:
         self._draw(f"line {self._n(x0)},{self._n(y0)} {self._n(x1)},{self._n(y1)}")
 
 
+class SvgDrawing:
+    """The same drawing calls as Drawing, written as SVG elements in the picture's own units."""
+
+    def __init__(self):
+        self.elements = []
+
+    @staticmethod
+    def _paint(fill, stroke, width):
+        paint = f'fill="{fill or "none"}"'
+        if stroke:
+            paint += f' stroke="{stroke}" stroke-width="{width:g}" stroke-linejoin="round" stroke-linecap="round"'
+        return paint
+
+    def polygon(self, points, fill, stroke=None, width=1.0):
+        coordinates = " ".join(f"{x:g},{y:g}" for x, y in points)
+        self.elements.append(f'<polygon points="{coordinates}" {self._paint(fill, stroke, width)}/>')
+
+    def rect(self, x0, y0, x1, y1, fill, stroke=None, width=1.0, radius=0):
+        self.elements.append(f'<rect x="{x0:g}" y="{y0:g}" width="{x1 - x0:g}" height="{y1 - y0:g}" '
+                             f'rx="{radius:g}" {self._paint(fill, stroke, width)}/>')
+
+    def circle(self, cx, cy, r, fill, stroke=None, width=1.0):
+        self.elements.append(f'<circle cx="{cx:g}" cy="{cy:g}" r="{r:g}" {self._paint(fill, stroke, width)}/>')
+
+    def write(self, name, size):
+        with open(os.path.join(HERE, name), "w", encoding="utf-8") as f:
+            f.write(f'<svg xmlns="http://www.w3.org/2000/svg" width="{size}" height="{size}" '
+                    f'viewBox="0 0 {size} {size}">\n')
+            for element in self.elements:
+                f.write(f"  {element}\n")
+            f.write("</svg>\n")
+
+
 def run(args):
     subprocess.run([CONVERT] + args, check=True)
 
@@ -159,16 +192,25 @@ def draw_receive_file():
     render_small("receive_file.png", 26, 23, d)
 
 
-def draw_icon():
-    # A photograph on a dark red tile with an arrow carrying it up to the web.
-    d = Drawing()
+def icon(d):
+    # A photograph on a dark red tile with an arrow carrying it up to the web, in a 64 unit square.
     d.rect(2, 2, 62, 62, DARK_RED, "#5c0000", 1.5, radius=12)
     d.rect(9, 11, 47, 45, "#ffffff", "#3a0000", 1.5, radius=2)
     d.rect(12.5, 14.5, 43.5, 41.5, "#7fb8e8", None, 0)
     d.circle(35.5, 21.5, 3.6, "#ffd23c", None, 0)
     d.polygon([(12.5, 41.5), (12.5, 35), (21, 25), (29, 34), (33, 30), (43.5, 41.5)], "#3f9b48", None, 0)
     arrow(d, 48.5, 24, 57, 10.5, 11, "#ffffff", "#3a0000", pointing_up=True)
-    render_small("icon.png", 64, 64, d)
+
+
+def draw_icon():
+    # The window's own, and the desktop's in the sizes its icon theme asks for.
+    for size, name in [(64, "icon.png"), (48, "icon-48.png"), (128, "icon-128.png"), (256, "icon-256.png")]:
+        d = Drawing(scale=SCALE * size / 64)
+        icon(d)
+        render_small(name, size, size, d)
+    d = SvgDrawing()
+    icon(d)
+    d.write("icon.svg", 64)
 
 
 def draw_banner():

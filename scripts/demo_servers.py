@@ -2,11 +2,12 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The demo's web site on loopback: an FTP server (pyftpdlib, a user and password made up for this run) that
 # publishes a folder, and an HTTP server that serves the same folder, so a picture sent over FTP can be
-# fetched at the address Lumaport builds for it.
+# fetched at the address Lumaport builds for it; and sample pictures to send.
 #   demo_servers.py --folder DIR
-#       DIR is the demo's program folder; DIR/site is the published folder. Writes the server profile
-#       DIR/oof.lbr for "Load" (never over an oof.lbr the demo did not write) and points the server lines of
-#       DIR/ooo.lbr, if there is one, at this run's servers. Prints one line when both servers listen, and
+#       DIR is the demo's program folder; DIR/site is the published folder, DIR/pictures holds the sample
+#       pictures (drawn when missing). Writes the server profile DIR/oof.lbr for "Load" (never over an oof.lbr
+#       the demo did not write), and points DIR/ooo.lbr at this run's servers and at the sample pictures with
+#       the JPG kind chosen, so the main window opens on them. Prints one line when both servers listen, and
 #       stops when its standard input closes or on SIGTERM.
 import argparse
 import functools
@@ -16,6 +17,7 @@ import logging
 import os
 import secrets
 import signal
+import subprocess
 import sys
 import tempfile
 import threading
@@ -27,8 +29,26 @@ from pyftpdlib.servers import FTPServer
 PROFILE = "oof.lbr"
 PROFILE_HASH = ".demo-oof.lbr.sha256"
 SETTINGS = "ooo.lbr"
+SETTINGS_LINES = 19
 # Lines of ooo.lbr holding the six fields a profile holds, in the profile's order.
 SETTINGS_SERVER_LINES = (4, 5, 6, 9, 15, 16)
+# Lines of ooo.lbr: the main window's folder and drive, and its kinds GIF, JPG, BMP, ZIP, EXE, ALL.
+SETTINGS_FOLDER_LINE, SETTINGS_DRIVE_LINE = 0, 1
+SETTINGS_KIND_LINES = (10, 11, 12, 13, 17, 18)
+SETTINGS_JPG = 1
+
+CONVERT = "/usr/bin/convert"
+FONT = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"
+# Name, size, colours of the ground: a few of each picture kind, one name with a blank and a letter beyond ASCII.
+SAMPLE_PICTURES = (
+    ("Café terrace.jpg", (1280, 960), ("#f6d365", "#c0392b")),
+    ("harbour.jpg", (800, 600), ("#89f7fe", "#1e3c72")),
+    ("meadow.jpg", (320, 240), ("#d4fc79", "#2e7d32")),
+    ("badge.gif", (160, 160), ("#ffffff", "#8e44ad")),
+    ("banner.gif", (468, 60), ("#fdfbfb", "#e67e22")),
+    ("diagram.bmp", (640, 480), ("#ffffff", "#7f8c8d")),
+    ("icon.bmp", (64, 64), ("#ecf0f1", "#16a085")),
+)
 
 
 def replace_file(path, data):
@@ -65,23 +85,53 @@ def write_profile(folder, lines):
     return True
 
 
-def update_settings(folder, lines):
-    """The settings file would put the last run's servers back after "Load"; give it this run's."""
+def draw_pictures(pictures):
+    """Draws the sample pictures that are missing: a gradient with the picture's kind and size written on it."""
+    os.makedirs(pictures, exist_ok=True)
+    for name, (width, height), (top, bottom) in SAMPLE_PICTURES:
+        path = os.path.join(pictures, name)
+        if os.path.exists(path):
+            continue
+        label = f"{os.path.splitext(name)[1][1:].upper()}  {width} x {height}"
+        subprocess.run([CONVERT, "-size", f"{width}x{height}", f"gradient:{top}-{bottom}", "-font", FONT,
+                        "-pointsize", str(max(8, min(width // 12, height // 3))), "-fill", "white",
+                        "-gravity", "center", "-annotate", "+0+0", label,
+                        # Plain Windows bitmaps, which every reader takes.
+                        ("BMP3:" if name.endswith(".bmp") else "") + path], check=True)
+
+
+def mount_point(path):
+    while not os.path.ismount(path):
+        path = os.path.dirname(path)
+    return path
+
+
+def update_settings(folder, lines, pictures):
+    """The settings file would put the last run's servers back after "Load", and the folder of the last run;
+    give it this run's servers, and the sample pictures with the JPG kind chosen."""
     path = os.path.join(folder, SETTINGS)
-    if not os.path.isfile(path):
-        return
-    with open(path, "rb") as f:
-        raw = f.read(1 << 20)
-    try:
-        text = raw.decode("utf-8")
-    except UnicodeDecodeError:
-        text = raw.decode("cp1252", errors="replace")
-    stored = text.replace("\r\n", "\n").replace("\r", "\n").split("\n")[:19]
-    if stored and stored[-1] == "":
-        stored.pop()
+    # A new file holds the folder lines alone: the lines after them keep the fields' start-up values, among
+    # them the JPG kind and the tags.
+    stored = ["", ""]
+    if os.path.isfile(path):
+        with open(path, "rb") as f:
+            raw = f.read(1 << 20)
+        try:
+            text = raw.decode("utf-8")
+        except UnicodeDecodeError:
+            text = raw.decode("cp1252", errors="replace")
+        stored = text.replace("\r\n", "\n").replace("\r", "\n").split("\n")[:SETTINGS_LINES]
+        if stored and stored[-1] == "":
+            stored.pop()
+        stored += [""] * (2 - len(stored))
     for value, index in zip(lines, SETTINGS_SERVER_LINES):
         if index < len(stored):
             stored[index] = value
+    stored[SETTINGS_FOLDER_LINE] = pictures
+    stored[SETTINGS_DRIVE_LINE] = mount_point(pictures)
+    for kind, index in enumerate(SETTINGS_KIND_LINES):
+        if index < len(stored):
+            stored[index] = "True" if kind == SETTINGS_JPG else "False"
     replace_file(path, settings_text(stored))
 
 
@@ -118,7 +168,9 @@ def main():
 
     lines = [f"127.0.0.1:{ftp_port}", user, password, web_host + "/", web_host + "/", web_host]
     profile_written = write_profile(folder, lines)
-    update_settings(folder, lines)
+    pictures = os.path.join(folder, "pictures")
+    draw_pictures(pictures)
+    update_settings(folder, lines, pictures)
 
     signal.signal(signal.SIGTERM, lambda *_: os._exit(0))
     threading.Thread(target=web.serve_forever, daemon=True).start()
@@ -127,7 +179,7 @@ def main():
            f'type them into the FTP window and press "Log On" ({os.path.join(folder, PROFILE)} is not the '
            "demo's and was left alone)")
     print(f"Demo: FTP server 127.0.0.1:{ftp_port}, user {user}, password {password}; web site "
-          f"http://{web_host}/ serving {site}. To log on, {how}.", flush=True)
+          f"http://{web_host}/ serving {site}. Sample pictures in {pictures}. To log on, {how}.", flush=True)
     ftp.serve_forever(handle_exit=False)
 
 

@@ -10,6 +10,7 @@ packages=(
     python3 python3-pyftpdlib vsftpd lftp
     openssl python3-openssl openssh-server openssh-client python3-paramiko
     xvfb xauth x11-utils imagemagick
+    desktop-file-utils appstream
     fonts-dejavu-core fonts-liberation2
 )
 

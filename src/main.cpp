@@ -3,14 +3,20 @@
 #include "platform/qt_services.h"
 #include "platform/settings_text.h"
 #include "startup/app.h"
+#include "startup/command_line.h"
 #include "transfer/ftp_transfer.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
+    if (lumaport::asksForHelpOrVersion(argc, argv)) {
+        const QCoreApplication terminal(argc, argv);
+        lumaport::readCommandLine(terminal);
+    }
     QApplication app(argc, argv);
     lumaport::setUpApplication(app);
+    const QString file = lumaport::readCommandLine(app);
     lumaport::QtServices services;
     lumaport::Forms forms(services, [&services] {
         auto transfer = std::make_unique<lumaport::FtpTransfer>();
@@ -18,6 +24,6 @@ int main(int argc, char** argv)
             lumaport::joinPath(lumaport::settingsFolder(services.programFolder()), QStringLiteral("trusted.lbr")));
         return transfer;
     });
-    lumaport::startProgram(forms);
+    lumaport::startProgram(forms, file);
     return QApplication::exec();
 }

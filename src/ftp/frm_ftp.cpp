@@ -11,6 +11,7 @@
 #include "platform/shape.h"
 #include "platform/timer.h"
 #include "platform/wrapping_button.h"
+#include "publish/link_check.h"
 #include "startup/forms.h"
 #include "transfer/ftp_error.h"
 #include "transfer/internet_transfer.h"
@@ -149,6 +150,7 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     connect(Timer2, &Timer::timer, this, &frmftp::Timer2_Timer);
     connect(drvLocalDrive, &DriveList::changed, this, &frmftp::drvLocalDrive_Change);
     connect(dirLocalDir, &FolderList::changed, this, &frmftp::dirLocalDir_Change);
+    setUpLinkCheck();
     setUpTransfers();
     connectPublishing();
 }
@@ -426,6 +428,7 @@ void frmftp::cancelRequest()
 
 void frmftp::abandonRequest()
 {
+    stopLinkCheck();
     if (ITC)
         cancelRequest();
 }
@@ -476,6 +479,7 @@ void frmftp::cmdLogOff_Click()
 {
     lstRemoteFile->clear();
     cancelRequest();
+    stopLinkCheck();
     waitUntilIdle();
     setStatus(QStringLiteral("Closing Connection"));
     // Not waited for: its own states may still replace the status text.
@@ -536,6 +540,8 @@ void frmftp::readReply()
         return;
     }
     lstRemoteFile->addItems(listingEntries(reply));
+    if (!m_sendNote.isEmpty())
+        setStatus(std::exchange(m_sendNote, QString()));
 }
 
 void frmftp::Timer1_Timer()

@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 
+class QAction;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -21,6 +22,8 @@ class FileList;
 class FolderList;
 class Forms;
 class InternetTransfer;
+class LinkCheck;
+struct LinkCheckResult;
 class PictureBox;
 class RemoteFolder;
 struct ServerIdentity;
@@ -235,6 +238,24 @@ private:
     void showTransferProgress(qint64 bytesDone, qint64 bytesTotal);
     QProgressBar* prgTransfer;
     QElapsedTimer m_transferClock;
+    // How the last send went, when the component had something to say; shown once its re-list is in.
+    QString m_sendNote;
+
+    // The link check from the web side, shown under the address.
+    void setUpLinkCheck();
+    // After a send: the address the builders would give the file, checked without touching their boxes.
+    void checkSentLink(const QString& name);
+    // After a builder: the address it put into txtURL. The local file's size is compared where it is known.
+    void checkBuiltLink(const QString& name, bool localFile);
+    void startLinkCheck(const QString& urlName, const QString& name, qint64 expectedSize, bool afterSend);
+    void LinkCheck_Finished(const LinkCheckResult& result);
+    void showLinkCheck(const QString& text, const QColor& colour);
+    void stopLinkCheck();
+    void mnuLinkCheck_Toggled(bool on);
+    QLabel* lblLinkCheck;
+    QAction* mnuLinkCheck;
+    std::unique_ptr<LinkCheck> m_linkCheck;
+    QString m_checkedSend; // the name a running check follows the send of; empty after a builder
 };
 
 } // namespace lumaport

@@ -77,6 +77,7 @@ void frmftp::cmdURL_Click()
     if (txtfolder->text().isEmpty())
         txtname->setText(txtpermurl->text());
     txtURL->setText(bareAddress(txtname->text(), txtsaveftp->text(), txtpermurl->text()));
+    checkBuiltLink(txtsaveftp->text(), true);
 }
 
 void frmftp::Command3_Click()
@@ -88,16 +89,19 @@ void frmftp::Command3_Click()
         txtname->setText(txtpermurl->text());
     buildTaggedAddress(txtsaveftp->text());
     setWindowTitle(QStringLiteral("FTP-") + txtname->text());
+    checkBuiltLink(txtsaveftp->text(), true);
 }
 
 void frmftp::Command9_Click()
 {
     buildTaggedAddress(takeSelectedEntry());
+    checkBuiltLink(txtfile->text(), false);
 }
 
 void frmftp::Command10_Click()
 {
     txtURL->setText(bareAddress(txtname->text(), takeSelectedEntry(), txtpermurl->text()));
+    checkBuiltLink(txtfile->text(), false);
 }
 
 QString frmftp::takeSelectedEntry()

@@ -151,10 +151,14 @@ void frmftp::cmdsend_Click()
         if (answer != MsgAnswer::Yes)
             return;
     }
+    stopLinkCheck();
     // The link names the file that was sent, whatever the name box was made to say meanwhile.
     if (runTransfer(QStringLiteral("PUT ") + quotedName(joinPath(filLocalFile->path(), name)) + QLatin1Char(' ') +
-                    quotedName(name)))
+                    quotedName(name))) {
         txtsaveftp->setText(name);
+        m_sendNote = ITC->ResponseInfo();
+        checkSentLink(name);
+    }
     WaitAndRelist();
 }
 

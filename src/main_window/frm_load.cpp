@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "platform/picture_box.h"
 #include "platform/picture_file.h"
+#include "platform/program_files.h"
 #include "platform/services.h"
 #include "platform/settings_text.h"
 #include "platform/volumes.h"
@@ -17,6 +18,8 @@
 #include "startup/frm_about.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -163,7 +166,7 @@ QString frmload::settingsPath() const
 
 QPixmap frmload::placeholder() const
 {
-    const QString path = joinPath(m_forms.services().programFolder(), QStringLiteral("noPreview.jpg"));
+    const QString path = joinPath(picturesFolder(m_forms.services().programFolder()), kPlaceholderName);
     const auto image = loadPictureFile(path, Image1->size());
     return image ? QPixmap::fromImage(*image) : QPixmap();
 }
@@ -174,8 +177,40 @@ void frmload::Form_Load()
     LoadDirectories(Text78->text());
     frmftp& ftp = m_forms.frmftp();
     ftp.setWindowTitle(QStringLiteral("FTP-") + ftp.txtname->text());
+    const QPixmap picture = placeholder();
+    // Without it every empty preview stays blank; say once where it was looked for.
+    if (picture.isNull())
+        qWarning("Lumaport: %s is missing or unreadable beside the program and in ../share/lumaport",
+                 qPrintable(kPlaceholderName));
     if (txtimg->text().isEmpty())
-        Image1->setPicture(placeholder());
+        Image1->setPicture(picture);
+}
+
+bool frmload::chooseFile(const QString& path)
+{
+    const QFileInfo file(path);
+    if (!file.isFile()) {
+        m_forms.services().messageBox(QStringLiteral("File not found: ") + path, QString(), MsgIcon::Exclamation);
+        return false;
+    }
+    // The first kind whose list shows the file, as a user would pick it; ALL shows every file.
+    std::size_t kind = kFileKinds.size() - 1;
+    for (std::size_t i = 0; i + 1 < kFileKinds.size(); ++i) {
+        if (QDir::match(QString::fromLatin1(kFileKinds[i].pattern), file.fileName())) {
+            kind = i;
+            break;
+        }
+    }
+    kindOptions()[kind]->setChecked(true);
+    const QString folder = file.absolutePath();
+    // A volume the drive list leaves out still has its folders.
+    Drive1->setDrive(volumeRootOf(folder));
+    QString error;
+    if (!Dir1->setPath(folder, &error) || !File1->setFileName(file.fileName(), &error)) {
+        m_forms.services().messageBox(error, QString(), MsgIcon::Exclamation);
+        return false;
+    }
+    return true;
 }
 
 void frmload::Form_Unload(bool& cancel)

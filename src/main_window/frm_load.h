@@ -37,6 +37,9 @@ public:
     void LoadDirectories(const QString& path);
     /// Writes the windows' fields to the settings file at the path; false after a box told the user why not.
     bool SaveDirectories(const QString& path);
+    /// Chooses a file as the user would: its kind (the first whose list shows it), its drive and folder, and the
+    /// file itself in the file list. False after a box told the user why not.
+    bool chooseFile(const QString& path);
     /// What the hidden "Save" button does: writes the settings file named in Text78.
     bool saveSettings();
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/settings_text.h"
 
+#include "platform/program_files.h"
 #include "platform/replacing_file.h"
 
 #include <QByteArrayView>
@@ -136,8 +137,10 @@ bool writeSettingsLines(const QString& path, const QStringList& values, QString*
 
 QString settingsFolder(const QString& programFolder)
 {
-    // Effective rights decide, as they decide the writing itself.
-    if (::faccessat(AT_FDCWD, QFile::encodeName(programFolder).constData(), W_OK | X_OK, AT_EACCESS) == 0)
+    // Effective rights decide, as they decide the writing itself. An installed program's folder is shared with
+    // every other program, even where it can be written (by root).
+    if (!isInstalledCopy(programFolder) &&
+        ::faccessat(AT_FDCWD, QFile::encodeName(programFolder).constData(), W_OK | X_OK, AT_EACCESS) == 0)
         return programFolder;
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (!QDir::isAbsolutePath(base))

@@ -22,8 +22,8 @@ bool readSettingsLines(const QString& path, int maxLines, QStringList* lines, QS
 bool writeSettingsLines(const QString& path, const QStringList& values, QString* error);
 
 /// Where the settings file and the server profiles live: the program folder when it can be written (a copy
-/// kept in the user's own folder), else $XDG_CONFIG_HOME/lumaport or ~/.config/lumaport (an installed copy),
-/// created when missing. Falls back to the program folder when that folder cannot be made either.
+/// kept in the user's own folder), else, and always for an installed copy, $XDG_CONFIG_HOME/lumaport or
+/// ~/.config/lumaport, created when missing. Falls back to the program folder when that folder cannot be made either.
 QString settingsFolder(const QString& programFolder);
 
 } // namespace lumaport

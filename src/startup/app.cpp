@@ -14,6 +14,8 @@ namespace lumaport {
 void setUpApplication(QApplication& app)
 {
     QApplication::setApplicationName(QStringLiteral("Lumaport"));
+    // Ties the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.lumaport.Lumaport"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     // The layouts are drawn for a small, narrow dialog font; wider ones clip the captions.
     QFont font(QStringLiteral("Liberation Sans"), 8);
@@ -23,8 +25,9 @@ void setUpApplication(QApplication& app)
     app.installEventFilter(new ObjectNameAccessibility(&app));
 }
 
-void startProgram(Forms& forms)
+void startProgram(Forms& forms, const QString& file)
 {
+    forms.frmSplash().setStartFile(file);
     forms.frmSplash().Show();
 }
 

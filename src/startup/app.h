@@ -3,6 +3,8 @@
 
 #include "startup/forms.h"
 
+#include <QString>
+
 class QApplication;
 
 namespace lumaport {
@@ -10,7 +12,8 @@ namespace lumaport {
 /// Application-wide look: style, the common window icon, and names for automation tools.
 void setUpApplication(QApplication& app);
 
-/// Program start: the splash window is created (its load runs) and shown; nothing else.
-void startProgram(Forms& forms);
+/// Program start: the splash window is created (its load runs) and shown; nothing else. A file given is chosen
+/// in the main window once the splash has opened it.
+void startProgram(Forms& forms, const QString& file = {});
 
 } // namespace lumaport

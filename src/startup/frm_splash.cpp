@@ -45,9 +45,14 @@ void frmSplash::Form_Load()
 
 void frmSplash::Timer1_Timer()
 {
-    m_forms.frmload().Show();
+    frmload& load = m_forms.frmload();
+    load.Show();
     Timer1->setEnabled(false);
+    const QString file = m_startFile;
     unload();
+    // After the splash is gone: a box about the file runs an event loop, which must not tick the timer again.
+    if (!file.isEmpty())
+        load.chooseFile(file);
 }
 
 } // namespace lumaport

@@ -20,6 +20,8 @@ public:
     explicit frmSplash(Forms& forms);
 
     void Form_Load() override;
+    /// A file the main window chooses once the tick has opened it; empty for none.
+    void setStartFile(const QString& path) { m_startFile = path; }
 
     PictureBox* Image1;
     Shape* Shape1;
@@ -31,6 +33,7 @@ private:
     void Timer1_Timer();
 
     Forms& m_forms;
+    QString m_startFile;
 };
 
 } // namespace lumaport

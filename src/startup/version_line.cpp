@@ -3,9 +3,14 @@
 
 namespace lumaport {
 
+QString versionNumber(int major, int minor, int revision)
+{
+    return QStringLiteral("%1.%2.%3").arg(major).arg(minor).arg(revision);
+}
+
 QString versionLine(int major, int minor, int revision)
 {
-    return QStringLiteral("Version %1.%2.%3").arg(major).arg(minor).arg(revision);
+    return QStringLiteral("Version ") + versionNumber(major, minor, revision);
 }
 
 } // namespace lumaport

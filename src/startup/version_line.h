@@ -5,7 +5,10 @@
 
 namespace lumaport {
 
-/// "Version " major.minor.revision, plain decimals; the third field of the version record is not shown.
+/// major.minor.revision, plain decimals; the third field of the version record is not shown.
+QString versionNumber(int major, int minor, int revision);
+
+/// "Version " and the version number.
 QString versionLine(int major, int minor, int revision);
 
 } // namespace lumaport

@@ -21,7 +21,7 @@ constexpr std::array kKeywords{
     Keyword{"RENAME", FtpCommand::Kind::Rename, 2}, Keyword{"DELETE", FtpCommand::Kind::Delete, 1},
     Keyword{"RMDIR", FtpCommand::Kind::RmDir, 1},   Keyword{"SIZE", FtpCommand::Kind::Size, 1},
     Keyword{"PUT", FtpCommand::Kind::Put, 2},       Keyword{"GET", FtpCommand::Kind::Get, 2},
-    Keyword{"CLOSE", FtpCommand::Kind::Close, 0},
+    Keyword{"CHMOD", FtpCommand::Kind::Chmod, 1},   Keyword{"CLOSE", FtpCommand::Kind::Close, 0},
 };
 
 // A quoted name runs from its opening quote to the quote that ends the text or is followed by blanks and the

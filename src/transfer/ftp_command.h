@@ -10,7 +10,8 @@ namespace lumaport {
 
 struct FtpCommand
 {
-    enum class Kind { Dir, Cd, CdUp, MkDir, Rename, Delete, RmDir, Size, Put, Get, Close };
+    /// Chmod makes a file readable by everyone (mode 644), for the web server.
+    enum class Kind { Dir, Cd, CdUp, MkDir, Rename, Delete, RmDir, Size, Put, Get, Chmod, Close };
 
     Kind kind = Kind::Dir;
     /// The names without their quotes, exactly as given: PUT's are the local path and the remote name, GET's
@@ -18,8 +19,8 @@ struct FtpCommand
     QStringList arguments;
 };
 
-/// Parses "DIR", "CD \"images/\"", "RENAME \"old\" \"new\"", ... Keywords are not case-sensitive; a name is
-/// wrapped in double quotes (it may then hold blanks and quotes) or is one bare word. Fails with a text for the
+/// Parses "DIR", "CD \"images/\"", "RENAME \"old\" \"new\"", "CHMOD \"a.jpg\"", ... Keywords are not case-sensitive; a
+/// name is wrapped in double quotes (it may then hold blanks and quotes) or is one bare word. Fails with a text for the
 /// user on an unknown command, a wrong number of names, an empty name, unbalanced quotes, or any control
 /// character (carriage return, line feed, NUL, ...) anywhere in the operation.
 bool parseFtpCommand(const QString& operation, FtpCommand* command, QString* error);

@@ -5,6 +5,7 @@
 #include "transfer/internet_transfer.h"
 #include "transfer/remote_listing.h"
 #include "transfer/server_identity.h"
+#include "transfer/upload_temporary.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace lumaport {
 
@@ -119,6 +121,7 @@ struct FtpSession::Request
     int lastReplyCode = 0;
     QString errorReply;        // the last reply of 400 or above
     QString ownCommandFailure; // the first refusal of one of our own commands
+    QByteArray refusedVerb;    // the command of that refusal
     QByteArray sizeReply;      // the answer to SIZE, which libcurl reads too leniently
     QByteArray folderReply;    // the answer to the last PWD, when it named a folder
 
@@ -221,8 +224,10 @@ int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
             request.folderReply = code == 257 ? line.toByteArray() : QByteArray();
         if (code >= 400) {
             request.errorReply = QString::fromUtf8(line);
-            if (request.ownVerbs.contains(request.lastVerb) && request.ownCommandFailure.isEmpty())
+            if (request.ownVerbs.contains(request.lastVerb) && request.ownCommandFailure.isEmpty()) {
                 request.ownCommandFailure = request.errorReply;
+                request.refusedVerb = request.lastVerb;
+            }
         } else if (request.mainSent) {
             request.advance(InternetTransfer::icReceivingResponse);
         }
@@ -378,6 +383,8 @@ FtpOutcome FtpSession::run(const FtpCommand& command, const FtpLogOn& logOn, con
         drop();
         m_logOn = logOn;
         m_mlsd = Mlsd::Unknown; // perhaps another server
+        m_safeSend = SafeSend::Unknown;
+        m_leftovers.clear();
     }
     const bool reused = m_connected;
     request.lastState = reused ? InternetTransfer::icConnected : 0;
@@ -430,6 +437,10 @@ FtpOutcome FtpSession::start(const FtpCommand& command, Request& request)
     if (!m_curl || !m_multi)
         return {FtpError::Internal, QStringLiteral("The FTP library could not be started."), {}};
     request.curl = m_curl;
+    if (!m_connected && !m_leftovers.isEmpty()) {
+        if (auto failed = removeLeftovers(request))
+            return *failed;
+    }
     return dispatch(command, request);
 }
 
@@ -445,28 +456,26 @@ FtpOutcome FtpSession::dispatch(const FtpCommand& command, Request& request)
         return changeFolder(m_folder.parent(), request);
     case FtpCommand::Kind::MkDir:
         if (sftp())
-            return sendSshCommands({u"mkdir "_s + sshName(m_folder, names[0])}, request);
-        return sendCommands({u"MKD "_s + withoutFolderMark(names[0])}, request);
+            return sendSshCommands(m_folder, {u"mkdir "_s + sshName(m_folder, names[0])}, request);
+        return sendCommands(m_folder, {u"MKD "_s + withoutFolderMark(names[0])}, request);
     case FtpCommand::Kind::Delete:
-        if (sftp())
-            return sendSshCommands({u"rm "_s + sshName(m_folder, names[0])}, request);
-        return sendCommands({u"DELE "_s + withoutFolderMark(names[0])}, request);
+        return removeFile(m_folder, names[0], request);
     case FtpCommand::Kind::RmDir:
         if (sftp())
-            return sendSshCommands({u"rmdir "_s + sshName(m_folder, names[0])}, request);
-        return sendCommands({u"RMD "_s + withoutFolderMark(names[0])}, request);
+            return sendSshCommands(m_folder, {u"rmdir "_s + sshName(m_folder, names[0])}, request);
+        return sendCommands(m_folder, {u"RMD "_s + withoutFolderMark(names[0])}, request);
     case FtpCommand::Kind::Rename:
-        if (sftp())
-            return sendSshCommands({u"rename "_s + sshName(m_folder, names[0]) + u' ' + sshName(m_folder, names[1])},
-                                   request);
-        return sendCommands({u"RNFR "_s + withoutFolderMark(names[0]), u"RNTO "_s + withoutFolderMark(names[1])},
-                            request);
+        return renameFile(names[0], names[1], request);
     case FtpCommand::Kind::Size:
         return size(sftp() ? names[0] : withoutFolderMark(names[0]), request);
     case FtpCommand::Kind::Get:
         return get(withoutFolderMark(names[0]), request);
     case FtpCommand::Kind::Put:
         return put(withoutFolderMark(names[1]), request);
+    case FtpCommand::Kind::Chmod:
+        if (sftp())
+            return sendSshCommands(m_folder, {u"chmod 644 "_s + sshName(m_folder, names[0])}, request);
+        return sendCommands(m_folder, {u"SITE CHMOD 644 "_s + withoutFolderMark(names[0])}, request);
     case FtpCommand::Kind::Close:
         break;
     }
@@ -499,7 +508,6 @@ FtpOutcome FtpSession::list(Request& request)
             return failure(code, request);
         m_mlsd = Mlsd::Missing;
         listing.clear();
-        request.errorReply.clear();
     }
     prepare(m_folder.urlPath(), request);
     request.mainVerb = "LIST";
@@ -538,10 +546,13 @@ FtpOutcome FtpSession::changeFolder(const RemoteFolder& target, Request& request
 
 // Sent after the CWD into the current folder. The "*" keeps libcurl from closing the connection when the
 // server refuses; the refusal is taken from the reply instead.
-FtpOutcome FtpSession::sendCommands(const QStringList& commands, Request& request)
+FtpOutcome FtpSession::sendCommands(const RemoteFolder& folder, const QStringList& commands, Request& request)
 {
-    prepare(m_folder.urlPath(), request);
+    prepare(folder.urlPath(), request);
     curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L);
+    request.ownVerbs.clear();
+    request.ownCommandFailure.clear();
+    request.refusedVerb.clear();
     std::unique_ptr<curl_slist, SlistDeleter> list;
     for (const QString& command : commands) {
         const QByteArray line = command.toUtf8();
@@ -557,9 +568,9 @@ FtpOutcome FtpSession::sendCommands(const QStringList& commands, Request& reques
     return {};
 }
 
-FtpOutcome FtpSession::sendSshCommands(const QStringList& commands, Request& request)
+FtpOutcome FtpSession::sendSshCommands(const RemoteFolder& folder, const QStringList& commands, Request& request)
 {
-    prepare(urlPath(m_folder), request);
+    prepare(urlPath(folder), request);
     curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L); // the folder is not listed after the commands
     std::unique_ptr<curl_slist, SlistDeleter> list;
     for (const QString& command : commands)
@@ -568,6 +579,21 @@ FtpOutcome FtpSession::sendSshCommands(const QStringList& commands, Request& req
     if (const int code = perform(request); code != CURLE_OK)
         return failure(code, request);
     return {};
+}
+
+FtpOutcome FtpSession::removeFile(const RemoteFolder& folder, const QString& name, Request& request)
+{
+    if (sftp())
+        return sendSshCommands(folder, {u"rm "_s + sshName(folder, name)}, request);
+    return sendCommands(folder, {u"DELE "_s + withoutFolderMark(name)}, request);
+}
+
+FtpOutcome FtpSession::renameFile(const QString& from, const QString& to, Request& request)
+{
+    if (sftp())
+        return sendSshCommands(m_folder, {u"rename "_s + sshName(m_folder, from) + u' ' + sshName(m_folder, to)},
+                               request);
+    return sendCommands(m_folder, {u"RNFR "_s + withoutFolderMark(from), u"RNTO "_s + withoutFolderMark(to)}, request);
 }
 
 FtpOutcome FtpSession::size(const QString& name, Request& request)
@@ -624,6 +650,40 @@ FtpOutcome FtpSession::get(const QString& remoteName, Request& request)
 
 FtpOutcome FtpSession::put(const QString& remoteName, Request& request)
 {
+    // The bar follows the data only, not the renames and removals around it.
+    const ProgressSink* const progress = std::exchange(request.progress, nullptr);
+    if (m_safeSend == SafeSend::InPlace)
+        return store(remoteName, progress, request);
+    const QString temporary = uploadTemporaryName();
+    const FtpOutcome sent = store(temporary, progress, request);
+    if (sent.error != FtpError::None) {
+        curl_off_t bytes = 0;
+        curl_easy_getinfo(m_curl, CURLINFO_SIZE_UPLOAD_T, &bytes);
+        // Refused before a byte went: the server does not let the temporary be made there.
+        if (sent.error == FtpError::ServerRefused && bytes == 0 && m_connected)
+            return storeInPlace(remoteName, progress, u"the server refused its temporary file"_s, request);
+        dropTemporary(temporary, request);
+        return sent;
+    }
+    FtpOutcome renamed = renameFile(temporary, remoteName, request);
+    // Some servers rename only onto a free name. A refused RNFR means no renames at all: the old file stays.
+    if (renamed.error == FtpError::ServerRefused && request.refusedVerb != "RNFR" && m_connected) {
+        removeFile(m_folder, remoteName, request);
+        renamed = renameFile(temporary, remoteName, request);
+    }
+    if (renamed.error == FtpError::None) {
+        m_safeSend = SafeSend::Works;
+        return {};
+    }
+    dropTemporary(temporary, request);
+    if (renamed.error != FtpError::ServerRefused || !m_connected)
+        return renamed;
+    return storeInPlace(remoteName, progress, u"the server refuses renames"_s, request);
+}
+
+FtpOutcome FtpSession::store(const QString& remoteName, const ProgressSink* progress, Request& request)
+{
+    request.progress = progress;
     prepare(urlPath(m_folder, remoteName), request);
     curl_easy_setopt(m_curl, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(m_curl, CURLOPT_READFUNCTION, onRead);
@@ -632,9 +692,43 @@ FtpOutcome FtpSession::put(const QString& remoteName, Request& request)
     request.mainVerb = "STOR";
     const int code = perform(request);
     request.showProgress(true);
+    request.progress = nullptr;
     if (code != CURLE_OK)
         return failure(code, request);
     return {};
+}
+
+FtpOutcome FtpSession::storeInPlace(const QString& remoteName, const ProgressSink* progress, const QString& why,
+                                    Request& request)
+{
+    request.startAgain();
+    FtpOutcome outcome = store(remoteName, progress, request);
+    if (outcome.error == FtpError::None) {
+        m_safeSend = SafeSend::InPlace;
+        outcome.info = u"Sent in place, as %1: a send that breaks now leaves a cut file."_s.arg(why);
+    }
+    return outcome;
+}
+
+void FtpSession::dropTemporary(const QString& temporary, Request& request)
+{
+    if (m_connected && !request.cancelled())
+        removeFile(m_folder, temporary, request);
+    if (!m_connected || request.cancelled())
+        m_leftovers.append({m_folder, temporary});
+}
+
+std::optional<FtpOutcome> FtpSession::removeLeftovers(Request& request)
+{
+    while (!m_leftovers.isEmpty()) {
+        const Leftover leftover = m_leftovers.first();
+        const FtpOutcome removed = removeFile(leftover.folder, leftover.name, request);
+        // A refusal means it is gone or never was; anything else is the log on failing, which is the request's.
+        if (removed.error != FtpError::None && removed.error != FtpError::ServerRefused)
+            return removed;
+        m_leftovers.removeFirst();
+    }
+    return std::nullopt;
 }
 
 FtpOutcome FtpSession::close(const StateSink& sink, const CancelCheck& cancelled)
@@ -676,6 +770,7 @@ void FtpSession::prepare(const QString& urlPath, Request& request)
     curl_easy_reset(curl);
     request.commandSent = false;
     request.mainSent = false;
+    request.errorReply.clear();
     request.firstReplyCode = 0;
     request.lastReplyCode = 0;
 
@@ -699,6 +794,8 @@ void FtpSession::prepare(const QString& urlPath, Request& request)
         curl_easy_setopt(curl, CURLOPT_SSH_PRIVATE_KEYFILE, key.isEmpty() ? nullptr : key.constData());
         // No command lines tell when the request itself is under way: progress counts from the start.
         request.mainSent = true;
+        // Readable by the web server, whatever the server's own default.
+        curl_easy_setopt(curl, CURLOPT_NEW_FILE_PERMS, 0644L);
     }
     curl_easy_setopt(curl, CURLOPT_PATH_AS_IS, 1L); // ".." is a folder name to the server, not to libcurl
     curl_easy_setopt(curl, CURLOPT_USERNAME, m_logOn.userName.toUtf8().constData());

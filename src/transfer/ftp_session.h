@@ -51,6 +51,12 @@ public:
     /// first when there is no connection or the log-on data differ from the connection's; logs on again once
     /// when the server turns out to have ended an idle session. Returns soon after cancelled() turns true, with
     /// the connection dropped and an outcome nobody should read.
+    ///
+    /// PUT sends to a temporary name in the same folder (see uploadTemporaryName) and renames it over the target
+    /// once every byte has arrived; where the rename over an existing file is refused, the target is deleted
+    /// first. A send that fails removes its temporary while the connection allows; one left by a lost connection
+    /// is removed at the next log on. Where the server refuses renames or the temporary, the file is sent in
+    /// place, and the first such send of a log on says so in the outcome's info.
     FtpOutcome run(const FtpCommand& command, const FtpLogOn& logOn, const StateSink& sink,
                    const ProgressSink& progress, const CancelCheck& cancelled);
 
@@ -72,11 +78,20 @@ private:
     FtpOutcome dispatch(const FtpCommand& command, Request& request);
     FtpOutcome list(Request& request);
     FtpOutcome changeFolder(const RemoteFolder& target, Request& request);
-    FtpOutcome sendCommands(const QStringList& commands, Request& request);
-    FtpOutcome sendSshCommands(const QStringList& commands, Request& request);
+    FtpOutcome sendCommands(const RemoteFolder& folder, const QStringList& commands, Request& request);
+    FtpOutcome sendSshCommands(const RemoteFolder& folder, const QStringList& commands, Request& request);
+    FtpOutcome removeFile(const RemoteFolder& folder, const QString& name, Request& request);
+    FtpOutcome renameFile(const QString& from, const QString& to, Request& request);
     FtpOutcome size(const QString& name, Request& request);
     FtpOutcome get(const QString& remoteName, Request& request);
     FtpOutcome put(const QString& remoteName, Request& request);
+    FtpOutcome store(const QString& remoteName, const ProgressSink* progress, Request& request);
+    FtpOutcome storeInPlace(const QString& remoteName, const ProgressSink* progress, const QString& why,
+                            Request& request);
+    // The temporary's removal after a failed send: now when the connection is still there, else at next log on.
+    void dropTemporary(const QString& temporary, Request& request);
+    // At a new log on, before the request: the failure of the log on itself, if that is how it ended.
+    std::optional<FtpOutcome> removeLeftovers(Request& request);
     FtpOutcome close(const StateSink& sink, const CancelCheck& cancelled);
     void sayGoodbye(const CancelCheck& cancelled);
     void disconnect();
@@ -96,6 +111,13 @@ private:
     RemoteFolder m_folder;
     enum class Mlsd { Unknown, Supported, Missing } m_mlsd = Mlsd::Unknown;
     std::optional<ServerIdentity> m_refusedIdentity;
+    enum class SafeSend { Unknown, Works, InPlace } m_safeSend = SafeSend::Unknown;
+    struct Leftover
+    {
+        RemoteFolder folder;
+        QString name;
+    };
+    QList<Leftover> m_leftovers; // temporaries of ours a lost connection left on this server
 };
 
 } // namespace lumaport

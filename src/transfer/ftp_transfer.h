@@ -23,6 +23,10 @@ namespace lumaport {
 /// is replaced by a new log-on in the same folder before the request runs; only when that fails too does the
 /// request end in icError.
 ///
+/// A PUT never leaves a cut file at the target: it sends to a hidden temporary in the same folder and renames it
+/// over the target when complete (see FtpSession::run); the listings never show such temporaries. Over SFTP a
+/// new file is readable by everyone (0644) unless the server forces otherwise.
+///
 /// The scheme of the server text chooses the protocol. Over TLS the certificate must pass the system's
 /// certificates and name the host; over SSH the host key is checked. One that fails (or an unknown host key)
 /// is put to the user through TrustAsked once; a yes is remembered in the trust file (see setTrustFile) and

@@ -57,7 +57,8 @@ public:
     /// Seconds without any answer from the server after which a request ends with icError.
     virtual void setRequestTimeout(int seconds) = 0;
 
-    /// Starts an FTP command string ("DIR", "CD \"name\"", "PUT \"local\" \"remote\"", ...) and returns at once.
+    /// Starts an FTP command string ("DIR", "CD \"name\"", "PUT \"local\" \"remote\"", "CHMOD \"name\"", ...)
+    /// and returns at once.
     virtual void Execute(const QString& operation) = 0;
     /// True from Execute until the handler of the request's final state (icResponseCompleted or icError)
     /// has returned, or until Cancel.
@@ -68,7 +69,8 @@ public:
     virtual QString GetChunk(int size, int dataType = icString) = 0;
     /// Error number of the last icError; 12030 means the connection was aborted.
     virtual int ResponseCode() const = 0;
-    /// Text of the last icError.
+    /// Text of the last icError; after icResponseCompleted, a word on how the request was carried out when there
+    /// is one to say (a send made in place), else empty.
     virtual QString ResponseInfo() const = 0;
     /// The folder the last completed request left the session in, from the log-on folder: "2026/12/", empty for
     /// the log-on folder, "../" or "/srv/" above or beside it. Nothing when the component can't tell.

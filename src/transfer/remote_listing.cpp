@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "transfer/remote_listing.h"
 
+#include "transfer/upload_temporary.h"
+
 #include <QSet>
 #include <QVarLengthArray>
 
@@ -579,7 +581,7 @@ QString buildDirReply(const QByteArray& listing, ListingFormat format)
             continue;
         }
         lastEntryStart = -1;
-        if (!isSafeEntryName(reading.entry->name))
+        if (!isSafeEntryName(reading.entry->name) || isUploadTemporary(reading.entry->name))
             continue;
         lastEntryStart = reply.size();
         lastFormat = reading.format;

@@ -32,9 +32,10 @@ std::optional<RemoteEntry> parseListLine(QStringView line);
 /// characters, so an entry always names something inside the listed folder and always is one line.
 bool isSafeEntryName(QStringView name);
 
-/// The reply text for a whole listing as the server sent it (UTF-8). Unsafe names and lines that can't be read
-/// are left out. A line that doesn't even begin like the entry before it is the rest of that entry's name,
-/// broken by a line feed, and takes the entry with it; no other line touches its neighbours.
+/// The reply text for a whole listing as the server sent it (UTF-8). Unsafe names, our upload temporaries and
+/// lines that can't be read are left out. A line that doesn't even begin like the entry before it is the rest
+/// of that entry's name, broken by a line feed, and takes the entry with it; no other line touches its
+/// neighbours.
 QString buildDirReply(const QByteArray& listing, ListingFormat format);
 
 } // namespace lumaport

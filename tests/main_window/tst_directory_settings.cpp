@@ -110,6 +110,16 @@ private Q_SLOTS:
         qunsetenv("XDG_CONFIG_HOME");
         QCOMPARE(settingsFolder(program), config + u"/.config/lumaport"_s);
     }
+
+    // Even where root can write it, an installed program's folder is shared with every other program.
+    void installedCopyKeepsSettingsWithTheUser()
+    {
+        const QString prefix = m_folder.filePath(u"usr"_s), config = m_folder.filePath(u"home"_s);
+        QVERIFY(QDir().mkpath(prefix + u"/bin"_s) && QDir().mkpath(prefix + u"/share/lumaport"_s));
+        QVERIFY(QDir().mkdir(config) && writeBytes(prefix + u"/share/lumaport/noPreview.jpg"_s, "x"));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+        QCOMPARE(settingsFolder(prefix + u"/bin"_s), config + u"/lumaport"_s);
+    }
 };
 
 QTEST_GUILESS_MAIN(TstDirectorySettings)

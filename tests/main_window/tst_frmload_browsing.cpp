@@ -13,6 +13,7 @@
 #include "support/window_fixture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -107,6 +108,29 @@ private Q_SLOTS:
         choose(QStringLiteral("with space ü.jpg"));
         QCOMPARE(w.txtimg->text(), m_pictures.path() + QStringLiteral("/with space ü.jpg"));
         QCOMPARE(control<FileList>(ftp, "filLocalFile")->fileName(), QStringLiteral("with space ü.jpg"));
+    }
+
+    void chosenByPathAsTheUserWould()
+    {
+        frmload& w = main();
+        QTemporaryDir other;
+        const QString notes = writeFile(other.filePath(QStringLiteral("notes.txt")));
+        const std::pair<QString, OptionButton*> cases[] = {
+            {m_pictures.filePath(QStringLiteral("anim.gif")), w.Option1},
+            {m_pictures.filePath(QStringLiteral("SHOUT.JPG")), w.Option2},
+            {m_pictures.filePath(QStringLiteral("bitmap.bmp")), w.Option3},
+            {m_pictures.filePath(QStringLiteral("setup.exe")), w.Option5},
+            {notes, w.Option6}};
+        for (const auto& [path, option] : cases) {
+            QVERIFY2(w.chooseFile(path), qPrintable(path));
+            QVERIFY2(option->isChecked(), qPrintable(path));
+            QCOMPARE(w.File1->path(), QFileInfo(path).path());
+            QCOMPARE(w.Dir1->path(), QFileInfo(path).path());
+            QCOMPARE(w.txtimg->text(), path);
+        }
+        m_services->expectMessage(QStringLiteral("File not found: ") + m_pictures.path());
+        QVERIFY(!w.chooseFile(m_pictures.path()));
+        QCOMPARE(w.txtimg->text(), notes);
     }
 
     void otherKindsPresetTheFtpWindow_data()
@@ -246,6 +270,8 @@ private Q_SLOTS:
     {
         m_forms.reset();
         writeFile(m_services->programFolder() + QStringLiteral("/noPreview.jpg"), "\xFF\xD8 truncated");
+        QTest::ignoreMessage(QtWarningMsg, "Lumaport: noPreview.jpg is missing or unreadable beside the program and "
+                                           "in ../share/lumaport");
         m_forms = lumaport::test::makeForms(*m_services);
         QVERIFY(main().Image1->picture().isNull());
         main().Option4->click();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The whole road against a real FTP server and a web server showing the same folder: a picture is chosen,
-// sent into a nested folder, its address built with tags and copied, and the address fetched back.
+// sent into a nested folder, checked from the web side, its address built with tags and copied, and the address
+// fetched back; and a sent file the web server may not read, made readable from the check's question.
 #include "ftp/frm_ftp.h"
 #include "main_window/frm_load.h"
 #include "platform/file_list.h"
@@ -13,11 +14,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPushButton>
+#include <QStorageInfo>
 #include <QTest>
 
 using namespace lumaport;
@@ -71,6 +74,10 @@ private Q_SLOTS:
         }
         QTRY_VERIFY(!transfer->StillExecuting());
         ftp.cmdsend->click();
+        // The web side is asked at once, in the background.
+        QTRY_COMPARE(
+            control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription(),
+            u"Link works: 200, %1 bytes, image/jpeg"_s.arg(QLocale(QLocale::English).toString(picture.size())));
         control<QPushButton>(ftp, "Command3")->click();
         control<QPushButton>(ftp, "Command5")->click();
 
@@ -81,6 +88,33 @@ private Q_SLOTS:
         QTRY_VERIFY(reply->isFinished());
         QCOMPARE(reply->readAll(), picture);
         QCOMPARE(services.boxes().size(), std::size_t{0});
+    }
+
+    void aSentFileTheWebServerMayNotReadIsMadeReadable()
+    {
+        FtpServer server(FtpServer::Kind::Pyftpdlib, {.privateFiles = true});
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        FtpServer web(FtpServer::Kind::Web, {.servedFolder = server.rootFolder()});
+        QVERIFY2(web.start(), qPrintable(web.errorString()));
+        QTemporaryDir pictures;
+        const qint64 size = readFile(writePicture(pictures.filePath(u"p.jpg"_s), Qt::blue)).size();
+        ScriptedServices services;
+        QVERIFY(installPlaceholder(services));
+        Forms forms(services, [] { return std::make_unique<FtpTransfer>(); });
+        frmftp& ftp = forms.frmftp();
+        ftp.setLocalFile(QStorageInfo(pictures.path()).rootPath(), pictures.path(), u"p.jpg"_s);
+        ftp.txtServer->setText(server.serverText());
+        ftp.txtUserName->setText(server.userName());
+        ftp.txtPassword->setText(server.password());
+        ftp.Text3->setText(web.serverText().mid(7)); // without "http://"
+        services.expectMessage(u"The web server may not read p.jpg.\r\nMake it readable by everyone and check again?"_s,
+                               MsgAnswer::Yes, u"Link Check"_s);
+        control<QPushButton>(ftp, "cmdLogOn")->click();
+        ftp.cmdsend->click();
+        QTRY_COMPARE(control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription(),
+                     u"Link works: 200, %1 bytes, image/jpeg"_s.arg(QLocale(QLocale::English).toString(size)));
+        QVERIFY(server.receivedCommands().contains(u"SITE CHMOD 644 p.jpg"_s));
+        QCOMPARE(services.pendingExpectations(), 0);
     }
 };
 

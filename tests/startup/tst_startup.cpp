@@ -11,6 +11,7 @@
 #include "startup/frm_splash.h"
 #include "startup/version_line.h"
 #include "support/scripted_services.h"
+#include "support/test_files.h"
 #include "support/window_fixture.h"
 #include "version.h"
 
@@ -75,6 +76,17 @@ private Q_SLOTS:
         QVERIFY(!forms.isLoaded(QStringLiteral("frmSplash")));
         QTRY_VERIFY(splash.isNull());
         QCOMPARE(services.boxes().size(), std::size_t(0));
+    }
+
+    void fileGivenAtStartIsChosenInTheMainWindow()
+    {
+        ScriptedServices services;
+        const auto owner = lumaport::test::makeForms(services);
+        const QString picture = lumaport::test::writeFile(services.programFolder() + QStringLiteral("/given.bmp"));
+        startProgram(*owner, picture);
+        services.clock().advance(2000);
+        QCOMPARE(owner->frmload().txtimg->text(), picture);
+        QVERIFY(owner->frmload().Option3->isChecked());
     }
 
     void unloadForgetsAndTheNextReferenceStartsAfresh()

@@ -3,25 +3,35 @@
 # Starts an FTP server on a free loopback port for the tests and benchmarks, and prints that port on the
 # first line of standard output.
 #   ftp_server.py pyftpdlib --root DIR --user NAME --password WORD --command-log FILE [--throttle BYTES]
-#                 [--idle-timeout SECONDS] [--size-reply FILE] [--silent-quit] [--tls explicit|implicit --state DIR]
+#                 [--idle-timeout SECONDS] [--size-reply FILE] [--silent-quit] [--private-files] [--no-renames]
+#                 [--tls explicit|implicit --state DIR]
 #       One user with every right on DIR. Records each command it receives (the password masked), so a test
 #       can prove a command never reached the server. --throttle slows data connections to BYTES a second.
 #       --idle-timeout ends idle sessions with a 421, as real servers do, and records "(idle timeout)".
 #       --size-reply answers SIZE with the line in FILE while FILE exists. --silent-quit never answers QUIT.
+#       --private-files makes new files readable by their owner only, as some hosts do. --no-renames refuses
+#       RNFR and RNTO.
 #       --tls makes a self-signed certificate for localhost and 127.0.0.1 in DIR (cert.pem) with openssl and
 #       asks for TLS on the control and data connections: after AUTH TLS, or from the first byte.
 #   ftp_server.py sshd --root DIR --state DIR --user NAME
 #       Debian's OpenSSH server with its own configuration, host key and client key, all made in DIR: NAME (the
 #       user running the tests) logs on with the key DIR/client_key only and gets SFTP in DIR, nothing else.
-#   ftp_server.py paramiko --root DIR --state DIR --user NAME --password WORD
-#       A small SFTP server that takes a password only and shows DIR as "/".
+#   ftp_server.py paramiko --root DIR --state DIR --user NAME --password WORD [--throttle BYTES]
+#       A small SFTP server that takes a password only and shows DIR as "/". --throttle slows writes.
 #   The SSH servers write their host key's public line to DIR/host_key.pub.
-#   ftp_server.py vsftpd --root DIR --state DIR [--tls]
+#   ftp_server.py web --root DIR [--tls --state DIR]
+#       Python's web server on DIR, as the web side of the FTP folder, with the answers real ones give:
+#       403 for a file others may not read, 206 for a ranged GET, and by the path's first folder: /nohead/x
+#       refuses HEAD (405), /redirect/x sends to /x, /loop/x redirects for ever, /login/x is an HTML page.
+#       --tls serves https with a self-signed certificate made like pyftpdlib's.
+#   ftp_server.py vsftpd --root DIR --state DIR [--tls] [--throttle BYTES]
 #       Anonymous log-on (any password). vsftpd refuses a starting folder the anonymous user may write to, so
 #       DIR is made read-only for it and DIR/pub is where it may upload, make folders, rename and delete.
 #       Needs root. The port is printed before vsftpd takes it over; wait for its greeting. --tls asks for
-#       AUTH TLS and encrypted data with a certificate like pyftpdlib's (DIR/cert.pem).
+#       AUTH TLS and encrypted data with a certificate like pyftpdlib's (DIR/cert.pem). --throttle slows
+#       the data connections.
 import argparse
+import io
 import logging
 import os
 import socket
@@ -47,6 +57,8 @@ def run_pyftpdlib(args):
     from pyftpdlib.servers import FTPServer
 
     logging.basicConfig(level=logging.ERROR)
+    if args.private_files:
+        os.umask(0o077)
     command_log = open(args.command_log, "a", buffering=1, encoding="utf-8", errors="backslashreplace")
     base = FTPHandler
     if args.tls:
@@ -90,7 +102,7 @@ def run_pyftpdlib(args):
                 super().ftp_QUIT(line)
 
     authorizer = DummyAuthorizer()
-    authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
+    authorizer.add_user(args.user, args.password, args.root, perm="elradmwMT" if args.no_renames else "elradfmwMT")
     Handler.authorizer = authorizer
     if args.idle_timeout > 0:
         Handler.timeout = args.idle_timeout
@@ -126,7 +138,7 @@ def run_vsftpd(args):
             "anon_upload_enable=YES", "anon_mkdir_write_enable=YES", "anon_other_write_enable=YES",
             "anon_world_readable_only=NO", "anon_umask=022", "allow_writeable_chroot=YES",
             f"secure_chroot_dir={empty}", "pasv_enable=YES", "seccomp_sandbox=NO", "isolate=NO",
-            "isolate_network=NO", "xferlog_enable=NO", "syslog_enable=NO", "",
+            "isolate_network=NO", "xferlog_enable=NO", "syslog_enable=NO", f"anon_max_rate={args.throttle}", "",
         ]))
         if args.tls:
             cert = make_certificate(state)
@@ -217,6 +229,11 @@ def run_paramiko(args):
         def chattr(self, attr):
             return SFTP_OK
 
+        def write(self, offset, data):
+            if args.throttle > 0:
+                time.sleep(len(data) / args.throttle)
+            return super().write(offset, data)
+
     class Sftp(paramiko.SFTPServerInterface):
         def local(self, path):
             return os.path.join(root, self.canonicalize(path).lstrip("/"))
@@ -282,6 +299,69 @@ def run_paramiko(args):
         threading.Thread(target=serve, args=(connection,), daemon=True).start()
 
 
+def run_web(args):
+    import http.server
+    import ssl
+
+    root = os.path.abspath(args.root)
+
+    class Handler(http.server.SimpleHTTPRequestHandler):
+        def __init__(self, *a, **kw):
+            super().__init__(*a, directory=root, **kw)
+
+        def log_message(self, *a):
+            pass
+
+        def do_HEAD(self):
+            if self.path.startswith("/nohead/"):
+                return self.send_error(405)
+            super().do_HEAD()
+
+        def send_head(self):
+            first, _, rest = self.path.lstrip("/").partition("/")
+            if first == "redirect":
+                return self.moved("/" + rest)
+            if first == "loop":
+                return self.moved(self.path)
+            if first == "login":
+                body = b"<html><body><form>Log in to see this picture</form></body></html>"
+                self.send_response(200)
+                self.send_header("Content-Type", "text/html; charset=utf-8")
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                return io.BytesIO(body)
+            if first == "nohead":
+                self.path = "/" + rest
+            path = self.translate_path(self.path)
+            if os.path.isfile(path) and not os.stat(path).st_mode & stat.S_IROTH:
+                return self.send_error(403)
+            if os.path.isfile(path) and self.command == "GET" and self.headers.get("Range") == "bytes=0-0":
+                size = os.path.getsize(path)
+                self.send_response(206)
+                self.send_header("Content-Type", self.guess_type(path))
+                self.send_header("Content-Range", f"bytes 0-0/{size}")
+                self.send_header("Content-Length", "1")
+                self.end_headers()
+                with open(path, "rb") as f:
+                    return io.BytesIO(f.read(1))
+            return super().send_head()
+
+        def moved(self, target):
+            self.send_response(302)
+            self.send_header("Location", target)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return None
+
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    if args.tls:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(make_certificate(os.path.abspath(args.state)))
+        server.socket = context.wrap_socket(server.socket, server_side=True)
+    print(server.server_address[1], flush=True)
+    server.serve_forever()
+
+
 def main():
     parser = argparse.ArgumentParser()
     kinds = parser.add_subparsers(dest="kind", required=True)
@@ -294,12 +374,15 @@ def main():
     py.add_argument("--idle-timeout", type=int, default=0)
     py.add_argument("--size-reply")
     py.add_argument("--silent-quit", action="store_true")
+    py.add_argument("--private-files", action="store_true")
+    py.add_argument("--no-renames", action="store_true")
     py.add_argument("--tls", choices=["explicit", "implicit"])
     py.add_argument("--state")
     vs = kinds.add_parser("vsftpd")
     vs.add_argument("--root", required=True)
     vs.add_argument("--state", required=True)
     vs.add_argument("--tls", action="store_true")
+    vs.add_argument("--throttle", type=int, default=0)
     ssh = kinds.add_parser("sshd")
     pm = kinds.add_parser("paramiko")
     for p in (ssh, pm):
@@ -307,8 +390,14 @@ def main():
         p.add_argument("--state", required=True)
         p.add_argument("--user", required=True)
     pm.add_argument("--password", required=True)
+    pm.add_argument("--throttle", type=int, default=0)
+    web = kinds.add_parser("web")
+    web.add_argument("--root", required=True)
+    web.add_argument("--tls", action="store_true")
+    web.add_argument("--state")
     args = parser.parse_args()
-    runs = {"pyftpdlib": run_pyftpdlib, "vsftpd": run_vsftpd, "sshd": run_sshd, "paramiko": run_paramiko}
+    runs = {"pyftpdlib": run_pyftpdlib, "vsftpd": run_vsftpd, "sshd": run_sshd, "paramiko": run_paramiko,
+            "web": run_web}
     return runs[args.kind](args)
 
 

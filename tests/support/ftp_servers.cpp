@@ -47,6 +47,8 @@ QString FtpServer::serverText() const
         {Kind::PyftpdlibFtps, QStringLiteral("ftps://")},
         {Kind::Sshd, QStringLiteral("sftp://")},
         {Kind::Paramiko, QStringLiteral("sftp://")},
+        {Kind::Web, QStringLiteral("http://")},
+        {Kind::WebTls, QStringLiteral("https://")},
     };
     return schemes.value(m_kind) + QStringLiteral("127.0.0.1:%1").arg(m_port);
 }
@@ -160,6 +162,10 @@ bool FtpServer::launch()
                   << m_dir.filePath(QStringLiteral("size-reply"));
         if (m_options.silentQuit)
             arguments << QStringLiteral("--silent-quit");
+        if (m_options.privateFiles)
+            arguments << QStringLiteral("--private-files");
+        if (m_options.noRenames)
+            arguments << QStringLiteral("--no-renames");
         if (m_kind != Kind::Pyftpdlib)
             arguments << QStringLiteral("--tls")
                       << (m_kind == Kind::PyftpdlibFtps ? QStringLiteral("implicit") : QStringLiteral("explicit"))
@@ -169,10 +175,18 @@ bool FtpServer::launch()
                   << QStringLiteral("--root") << rootFolder() << QStringLiteral("--state") << state
                   << QStringLiteral("--user") << userName();
         if (m_kind == Kind::Paramiko)
-            arguments << QStringLiteral("--password") << password();
+            arguments << QStringLiteral("--password") << password() << QStringLiteral("--throttle")
+                      << QString::number(m_options.throttleBytesPerSecond);
+    } else if (m_kind == Kind::Web || m_kind == Kind::WebTls) {
+        arguments << QStringLiteral("web") << QStringLiteral("--root")
+                  << (m_options.servedFolder.isEmpty() ? rootFolder() : m_options.servedFolder)
+                  << QStringLiteral("--state") << state;
+        if (m_kind == Kind::WebTls)
+            arguments << QStringLiteral("--tls");
     } else {
         arguments << QStringLiteral("vsftpd") << QStringLiteral("--root") << rootFolder() << QStringLiteral("--state")
-                  << m_dir.filePath(QStringLiteral("state"));
+                  << m_dir.filePath(QStringLiteral("state")) << QStringLiteral("--throttle")
+                  << QString::number(m_options.throttleBytesPerSecond);
     }
     m_process.start(QStringLiteral("/usr/bin/python3"), arguments);
     if (!m_process.waitForStarted(kStartSeconds * 1000)) {
@@ -196,8 +210,10 @@ bool FtpServer::launch()
 
 bool FtpServer::waitForGreeting()
 {
-    // A server behind TLS from the first byte greets only after a handshake: taking connections will do.
-    const QByteArray greeting = m_kind == Kind::PyftpdlibFtps                      ? QByteArray()
+    // A server behind TLS from the first byte greets only after a handshake, and a web server never: taking
+    // connections will do.
+    const bool silent = m_kind == Kind::PyftpdlibFtps || m_kind == Kind::Web || m_kind == Kind::WebTls;
+    const QByteArray greeting = silent                                             ? QByteArray()
                                 : m_kind == Kind::Sshd || m_kind == Kind::Paramiko ? QByteArray("SSH-")
                                                                                    : QByteArray("220");
     const QDeadlineTimer deadline(kStartSeconds * 1000);

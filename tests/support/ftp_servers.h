@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Real FTP servers for the tests: pyftpdlib (MLSD, one user with a password; also over TLS), vsftpd (LIST
 // only, anonymous), OpenSSH's SFTP (the user running the tests, by key) and a small SFTP server on paramiko
-// (one user with a password), each on a free loopback port serving a temporary folder of its own.
+// (one user with a password), each on a free loopback port serving a temporary folder of its own. Python's web
+// server (also over https) serves a folder the same way, as the web side of a published folder.
 #pragma once
 
 #include <QProcess>
@@ -14,15 +15,19 @@ namespace lumaport::test {
 
 struct FtpServerOptions
 {
-    int throttleBytesPerSecond = 0; ///< slows pyftpdlib's data connections, so a test can act mid-transfer
-    int idleTimeoutSeconds = 0;     ///< pyftpdlib ends idle sessions after this long, with a 421
-    bool silentQuit = false;        ///< pyftpdlib never answers QUIT
+    /// Slows the data of pyftpdlib (plain FTP), vsftpd and paramiko, so a test can act mid-transfer.
+    int throttleBytesPerSecond = 0;
+    int idleTimeoutSeconds = 0; ///< pyftpdlib ends idle sessions after this long, with a 421
+    bool silentQuit = false;    ///< pyftpdlib never answers QUIT
+    bool privateFiles = false;  ///< pyftpdlib makes new files readable by their owner only
+    bool noRenames = false;     ///< pyftpdlib refuses renames
+    QString servedFolder = {};  ///< the web server shows this folder (an FTP server's) instead of its own
 };
 
 class FtpServer
 {
 public:
-    enum class Kind { Pyftpdlib, Vsftpd, PyftpdlibFtpes, PyftpdlibFtps, Sshd, Paramiko };
+    enum class Kind { Pyftpdlib, Vsftpd, PyftpdlibFtpes, PyftpdlibFtps, Sshd, Paramiko, Web, WebTls };
     using Options = FtpServerOptions;
 
     explicit FtpServer(Kind kind, Options options = {});
@@ -43,7 +48,8 @@ public:
 
     Kind kind() const { return m_kind; }
     quint16 port() const { return m_port; }
-    /// The server text as a user would type it: "127.0.0.1:<port>", "ftpes://127.0.0.1:<port>", ...
+    /// The server text as a user would type it: "127.0.0.1:<port>", "ftpes://127.0.0.1:<port>", ...; the web
+    /// servers' address: "http://127.0.0.1:<port>", "https://...".
     QString serverText() const;
     QString userName() const;
     QString password() const;

@@ -16,7 +16,7 @@ namespace lumaport::test {
 /// Copies the placeholder picture into the program folder, as the build does for the program.
 bool installPlaceholder(ScriptedServices& services);
 
-/// The windows over these services, the FTP window with a scripted transfer component.
+/// The windows over these services, the FTP window with a scripted transfer component and the link check off.
 std::unique_ptr<Forms> makeForms(Services& services, FakeTransfer** transfer = nullptr);
 
 /// The window's control of that name; a missing one ends the test run.

@@ -205,6 +205,9 @@ void TstRemoteListing::dirReply_data()
     QTest::newRow("MLSD, names leaving the folder are left out")
         << QByteArray("type=dir; ../up\r\ntype=file; /etc/passwd\r\ntype=dir; ..\r\ntype=file;    \r\n") << true
         << QString();
+    QTest::newRow("MLSD, upload temporaries are left out")
+        << QByteArray("type=file; .lumaport-upload-0123456789abcdef.part\r\ntype=file; .lumaport-upload-x.part\r\n")
+        << true << u".lumaport-upload-x.part\r\n"_s;
     QTest::newRow("MLSD, UTF-8 names") << QByteArray("type=file; caf\xc3\xa9.jpg\r\n") << true << u"café.jpg\r\n"_s;
     QTest::newRow("LIST, Unix lines") << QByteArray("total 8\r\n"
                                                     "drwxr-xr-x 2 u g 4096 Jan  1 12:00 .\r\n"

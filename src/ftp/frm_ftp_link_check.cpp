@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The FTP window's link check: after every send and every built address, the address is fetched from the web
+// side in the background and the outcome shown under it, in plain words. It can be turned off from the label's
+// context menu; that choice lives in the program's own settings file beside the directory settings.
+#include "ftp/frm_ftp.h"
+
+#include "platform/file_list.h"
+#include "platform/paths.h"
+#include "platform/services.h"
+#include "platform/settings_text.h"
+#include "publish/link_address.h"
+#include "publish/link_check.h"
+#include "startup/forms.h"
+#include "transfer/ftp_command.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSettings>
+
+#include <utility>
+
+namespace lumaport {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QColor kWorks(0, 112, 0);
+const QColor kBroken(192, 0, 0);
+const QString kLinkCheckKey = u"LinkCheck/Enabled"_s;
+
+QString programSettingsPath(Services& services)
+{
+    return joinPath(settingsFolder(services.programFolder()), u"lumaport.ini"_s);
+}
+
+} // namespace
+
+void frmftp::setUpLinkCheck()
+{
+    // Under the address, where the progress bar shows during a transfer.
+    lblLinkCheck = addLabel(this, "lblLinkCheck", QString(), {240, 6330, 9375, 255});
+    lblLinkCheck->setAccessibleName(u"Link check"_s);
+    mnuLinkCheck = new QAction(u"Check links from the web side"_s, lblLinkCheck);
+    mnuLinkCheck->setObjectName(u"mnuLinkCheck"_s);
+    mnuLinkCheck->setCheckable(true);
+    const QSettings settings(programSettingsPath(m_forms.services()), QSettings::IniFormat);
+    mnuLinkCheck->setChecked(settings.value(kLinkCheckKey, true).toBool());
+    lblLinkCheck->addAction(mnuLinkCheck);
+    lblLinkCheck->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(mnuLinkCheck, &QAction::toggled, this, &frmftp::mnuLinkCheck_Toggled);
+}
+
+void frmftp::mnuLinkCheck_Toggled(bool on)
+{
+    QSettings settings(programSettingsPath(m_forms.services()), QSettings::IniFormat);
+    settings.setValue(kLinkCheckKey, on);
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        m_forms.services().messageBox(u"The setting could not be saved in \"%1\"."_s.arg(settings.fileName()),
+                                      QString(), MsgIcon::Exclamation);
+    if (!on)
+        stopLinkCheck();
+}
+
+void frmftp::checkSentLink(const QString& name)
+{
+    const QString folderAddress = txtfolder->text().isEmpty() ? txtpermurl->text() : txtserverurl->text();
+    startLinkCheck(folderAddress, name, QFileInfo(joinPath(filLocalFile->path(), name)).size(), true);
+}
+
+void frmftp::checkBuiltLink(const QString& name, bool localFile)
+{
+    const QFileInfo file(joinPath(filLocalFile->path(), name));
+    startLinkCheck(txtname->text(), name, localFile && file.isFile() ? file.size() : -1, false);
+}
+
+void frmftp::startLinkCheck(const QString& urlName, const QString& name, qint64 expectedSize, bool afterSend)
+{
+    stopLinkCheck();
+    // Without a web address there is nothing to ask; a folder or no file at all has no picture to check.
+    if (!mnuLinkCheck->isChecked() || urlName.isEmpty() || name.isEmpty() || name.endsWith(u'/'))
+        return;
+    const QString address = bareAddress(urlName, name, txtpermurl->text());
+    m_checkedSend = afterSend ? name : QString();
+    showLinkCheck(u"Checking "_s + address, palette().color(QPalette::WindowText));
+    m_linkCheck = std::make_unique<LinkCheck>(LinkCheckRequest{address, expectedSize, isPictureName(name)});
+    connect(m_linkCheck.get(), &LinkCheck::finished, this, &frmftp::LinkCheck_Finished);
+    connect(m_linkCheck.get(), &LinkCheck::alsoServedOverHttps, this, [this] {
+        showLinkCheck(lblLinkCheck->toolTip() + u"; also served over https: forum pages need it"_s,
+                      lblLinkCheck->palette().color(QPalette::WindowText));
+    });
+}
+
+void frmftp::stopLinkCheck()
+{
+    m_linkCheck.reset();
+    showLinkCheck(QString(), palette().color(QPalette::WindowText));
+}
+
+void frmftp::LinkCheck_Finished(const LinkCheckResult& result)
+{
+    showLinkCheck(result.text, result.works ? kWorks : kBroken);
+    const QString sent = std::exchange(m_checkedSend, QString());
+    if (result.httpCode != 403 || sent.isEmpty() || !loggedOn())
+        return;
+    // Nothing more is wanted of this check, and what follows may start another one or log off while still
+    // inside its signal: it goes once the event loop is back.
+    m_linkCheck->cancel();
+    m_linkCheck.release()->deleteLater();
+    const MsgAnswer answer = m_forms.services().messageBox(u"The web server may not read "_s + sent +
+                                                               u".\r\nMake it readable by everyone and check again?"_s,
+                                                           u"Link Check"_s, MsgIcon::Question, MsgButtons::YesNo);
+    if (answer != MsgAnswer::Yes)
+        return;
+    // The listing after the send may still be on its way.
+    waitUntilIdle();
+    if (loggedOn() && runRequest(u"CHMOD "_s + quotedName(sent)))
+        checkSentLink(sent);
+}
+
+void frmftp::showLinkCheck(const QString& text, const QColor& colour)
+{
+    // The whole text for the tooltip and screen readers; the label shows what fits.
+    lblLinkCheck->setText(lblLinkCheck->fontMetrics().elidedText(text, Qt::ElideRight, lblLinkCheck->width()));
+    lblLinkCheck->setToolTip(text);
+    lblLinkCheck->setAccessibleDescription(text);
+    QPalette palette = lblLinkCheck->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    lblLinkCheck->setPalette(palette);
+}
+
+} // namespace lumaport

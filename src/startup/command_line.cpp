@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "startup/command_line.h"
+
+#include "startup/version_line.h"
+#include "version.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace lumaport {
+
+namespace {
+
+void describe(QCommandLineParser& parser)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Lumaport"));
+    QCoreApplication::setApplicationVersion(versionNumber(version::kMajor, version::kMinor, version::kRevision));
+    parser.setApplicationDescription(QStringLiteral(
+        "Picks a picture on the local disks, publishes it on your own web server over FTP, FTPS or SFTP, and "
+        "copies its web address, bare or in message-board tags, to the clipboard."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("A file to start with, chosen in the main window."),
+                                 QStringLiteral("[file]"));
+}
+
+} // namespace
+
+bool asksForHelpOrVersion(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QCommandLineParser parser;
+    describe(parser);
+    // Options of the window system make this parse fail; they ask for neither.
+    return parser.parse(arguments) &&
+           (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) ||
+            parser.isSet(QStringLiteral("version")));
+}
+
+QString readCommandLine(const QCoreApplication& app)
+{
+    QCommandLineParser parser;
+    describe(parser);
+    parser.process(app);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        std::fputs("lumaport: give at most one file; see lumaport --help\n", stderr);
+        std::exit(EXIT_FAILURE);
+    }
+    return files.value(0);
+}
+
+} // namespace lumaport
