@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Lists a folder of 100,000 files under "*.jpg" with the file lists' pattern match and sort, against
-// `find -iname | sort` on the same folder. Target: under one second.
+// `find -iname | sort` on the same folder. Targets: under one second, and at least find's speed.
 #include "bench_support.h"
 #include "platform/matching_files.h"
 
@@ -57,7 +57,8 @@ int main(int argc, char** argv)
     std::printf("files in folder: %d, listed under *.jpg: %d\n", kFiles, listed);
     std::printf("file list:       %.3f s (median of 5)\n", oursMedian);
     std::printf("find | sort:     %.3f s (median of 5)\n", peerMedian);
-    std::printf("ratio file list / find: %.2f; target: under 1 s: %s\n", oursMedian / peerMedian,
-                oursMedian < 1.0 ? "met" : "MISSED");
-    return listed == kFiles / 2 && oursMedian < 1.0 ? 0 : 1;
+    const bool met = oursMedian < 1.0 && peerMedian / oursMedian >= 1.0;
+    std::printf("ratio find's time / ours (above 1: ours is faster): %.2f; targets under 1 s and >= 1.00: %s\n",
+                peerMedian / oursMedian, met ? "met" : "MISSED");
+    return listed == kFiles / 2 && met ? 0 : 1;
 }

@@ -77,7 +77,7 @@ int main(int argc, char* argv[])
                              {u"command_seconds"_s, commandSeconds},
                              {u"ui_cpu_seconds"_s, uiCpuSeconds},
                              {u"peak_growth_kib"_s, bench::statusKiB("VmHWM:") - baselineKiB},
-                             {u"reply_lines"_s, reply.count(u"\r\n"_s)}};
+                             {u"reply_lines"_s, reply.count(u'\n')}};
     std::printf("%s\n", QJsonDocument(result).toJson(QJsonDocument::Compact).constData());
     return 0;
 }

@@ -72,6 +72,9 @@ private Q_SLOTS:
         for (const char* name : {"b.jpg", "A.JPG", "with space.jpg", "ünïcödé.jpg", ".hidden.jpg", "c.gif", "noext"})
             writeFile(dir.filePath(QString::fromUtf8(name)));
         QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("folder.jpg")));
+        // Links are followed: one to a file is listed, one to a folder is not.
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("b.jpg")), dir.filePath(QStringLiteral("to b.jpg"))));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("folder.jpg")), dir.filePath(QStringLiteral("to f.jpg"))));
 
         FileList list;
         QVERIFY(list.setPathAndPattern(dir.path(), QStringLiteral("*.jpg")));
@@ -81,11 +84,11 @@ private Q_SLOTS:
         // Where accented letters sort depends on the locale; the rest does not.
         QVERIFY(shown.removeOne(QString::fromUtf8("ünïcödé.jpg")));
         QCOMPARE(shown, (QStringList{QStringLiteral(".hidden.jpg"), QStringLiteral("A.JPG"), QStringLiteral("b.jpg"),
-                                     QStringLiteral("with space.jpg")}));
+                                     QStringLiteral("to b.jpg"), QStringLiteral("with space.jpg")}));
 
         // "*.*" means every file, dot or not.
         QVERIFY(list.setPattern(QStringLiteral("*.*")));
-        QCOMPARE(list.listCount(), 7);
+        QCOMPARE(list.listCount(), 8);
         QVERIFY(list.list(list.listCount()).isEmpty());
     }
 
