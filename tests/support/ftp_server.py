@@ -13,8 +13,9 @@
 #   ftp_server.py sshd --root DIR --state DIR --user NAME
 #       Debian's OpenSSH server with its own configuration, host key and client key, all made in DIR: NAME (the
 #       user running the tests) logs on with the key DIR/client_key only and gets SFTP in DIR, nothing else.
-#   ftp_server.py paramiko --root DIR --state DIR --user NAME --password WORD
-#       A small SFTP server that takes a password only and shows DIR as "/".
+#   ftp_server.py paramiko --root DIR --state DIR --user NAME --password WORD [--throttle BYTES]
+#       A small SFTP server that takes a password only and shows DIR as "/". --throttle slows reading files to
+#       BYTES a second. SIGUSR1 closes every session, as an idle time-out would, then prints "dropped".
 #   The SSH servers write their host key's public line to DIR/host_key.pub.
 #   ftp_server.py vsftpd --root DIR --state DIR [--tls]
 #       Anonymous log-on (any password). vsftpd refuses a starting folder the anonymous user may write to, so
@@ -24,6 +25,7 @@
 import argparse
 import logging
 import os
+import signal
 import socket
 import stat
 import subprocess
@@ -211,6 +213,11 @@ def run_paramiko(args):
             return paramiko.SFTPServer.convert_errno(e.errno)
 
     class Handle(paramiko.SFTPHandle):
+        def read(self, offset, length):
+            if args.throttle > 0:
+                time.sleep(length / args.throttle)
+            return super().read(offset, length)
+
         def stat(self):
             return guarded(lambda: paramiko.SFTPAttributes.from_stat(os.fstat(self.readfile.fileno())))
 
@@ -262,8 +269,18 @@ def run_paramiko(args):
         def readlink(self, path):
             return guarded(lambda: os.readlink(self.local(path)))
 
+    transports = set()
+
+    def drop_sessions(signum, frame):
+        for transport in list(transports):
+            transport.close()
+        print("dropped", flush=True)
+
+    signal.signal(signal.SIGUSR1, drop_sessions)
+
     def serve(connection):
         transport = paramiko.Transport(connection)
+        transports.add(transport)
         transport.add_server_key(host_key)
         transport.set_subsystem_handler("sftp", paramiko.SFTPServer, Sftp)
         try:
@@ -272,6 +289,7 @@ def run_paramiko(args):
                 time.sleep(0.2)
         except Exception:
             pass
+        transports.discard(transport)
 
     listener = socket.socket()
     listener.bind(("127.0.0.1", 0))
@@ -307,6 +325,7 @@ def main():
         p.add_argument("--state", required=True)
         p.add_argument("--user", required=True)
     pm.add_argument("--password", required=True)
+    pm.add_argument("--throttle", type=int, default=0)
     args = parser.parse_args()
     runs = {"pyftpdlib": run_pyftpdlib, "vsftpd": run_vsftpd, "sshd": run_sshd, "paramiko": run_paramiko}
     return runs[args.kind](args)

@@ -169,7 +169,8 @@ bool FtpServer::launch()
                   << QStringLiteral("--root") << rootFolder() << QStringLiteral("--state") << state
                   << QStringLiteral("--user") << userName();
         if (m_kind == Kind::Paramiko)
-            arguments << QStringLiteral("--password") << password();
+            arguments << QStringLiteral("--password") << password() << QStringLiteral("--throttle")
+                      << QString::number(m_options.throttleBytesPerSecond);
     } else {
         arguments << QStringLiteral("vsftpd") << QStringLiteral("--root") << rootFolder() << QStringLiteral("--state")
                   << m_dir.filePath(QStringLiteral("state"));
@@ -236,6 +237,18 @@ void FtpServer::kill()
         return;
     ::kill(-pid_t(m_process.processId()), SIGKILL);
     m_process.waitForFinished(5000);
+}
+
+bool FtpServer::dropSessions()
+{
+    if (m_kind != Kind::Paramiko || !isRunning())
+        return false;
+    m_process.readAllStandardOutput();
+    ::kill(pid_t(m_process.processId()), SIGUSR1);
+    const QDeadlineTimer deadline(kStartSeconds * 1000);
+    while (!m_process.canReadLine() && !deadline.hasExpired())
+        m_process.waitForReadyRead(int(deadline.remainingTime()));
+    return m_process.readLine().startsWith("dropped");
 }
 
 SilentServer::SilentServer()

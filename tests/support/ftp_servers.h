@@ -14,7 +14,8 @@ namespace lumaport::test {
 
 struct FtpServerOptions
 {
-    int throttleBytesPerSecond = 0; ///< slows pyftpdlib's data connections, so a test can act mid-transfer
+    int throttleBytesPerSecond = 0; ///< slows pyftpdlib's data connections and paramiko's reading of files, so
+                                    ///< a test can act mid-transfer
     int idleTimeoutSeconds = 0;     ///< pyftpdlib ends idle sessions after this long, with a 421
     bool silentQuit = false;        ///< pyftpdlib never answers QUIT
 };
@@ -40,6 +41,8 @@ public:
     /// Kills the server and its sessions at once, like a crash.
     void kill();
     bool isRunning() const;
+    /// paramiko: closes every session, as an idle time-out would, and returns once they are closed.
+    bool dropSessions();
 
     Kind kind() const { return m_kind; }
     quint16 port() const { return m_port; }
