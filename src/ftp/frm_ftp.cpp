@@ -14,6 +14,7 @@
 #include "startup/forms.h"
 #include "transfer/ftp_error.h"
 #include "transfer/internet_transfer.h"
+#include "transfer/remote_folder.h"
 #include "transfer/trusted_servers.h"
 
 #include <QGroupBox>
@@ -335,8 +336,10 @@ void frmftp::Form_Unload(bool& cancel)
 void frmftp::setLocalFile(const QString& drive, const QString& folder, const QString& name)
 {
     drvLocalDrive->setDrive(drive);
+    const QString listed = filLocalFile->path();
     dirLocalDir->setPath(folder);
-    filLocalFile->setFileName(name);
+    if (!filLocalFile->setFileName(name) && filLocalFile->path() == listed && filLocalFile->refresh())
+        filLocalFile->setFileName(name);
 }
 
 void frmftp::setStatus(const QString& status)
@@ -419,7 +422,7 @@ void frmftp::cancelRequest()
     SizeRequest = false;
     ITC->Cancel();
     // The next request logs on afresh, in the log-on folder.
-    setRemoteFolder(QString());
+    setRemoteFolder({});
 }
 
 void frmftp::abandonRequest()

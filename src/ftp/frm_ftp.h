@@ -22,6 +22,7 @@ class FolderList;
 class Forms;
 class InternetTransfer;
 class PictureBox;
+class RemoteFolder;
 struct ServerIdentity;
 class Shape;
 class Timer;
@@ -43,7 +44,8 @@ public:
     void Form_Unload(bool& cancel) override;
 
     /// Points the local panes at a file: its drive, then its folder, then its name. A pane keeps its place
-    /// when the step before it failed; a drive that can't be read is reported in a box.
+    /// when the step before it failed; a drive that can't be read is reported in a box. The folder is read
+    /// again when it was listed already and the name is not in it, so a file made since can be chosen.
     void setLocalFile(const QString& drive, const QString& folder, const QString& name);
 
     // Written by the main window and the save-picture window.
@@ -225,10 +227,12 @@ private:
     void imgReceiveFile_Click();
     // CD into a folder entry, then a new listing. The address texts follow only when the server let us in.
     void openFolder(const QString& entry);
-    // txtfolder: the path from the log-on folder ("2026/12/", empty there); txtserverurl: its web address.
-    void setRemoteFolder(const QString& path);
+    // After a change of folder: txtfolder, the path from the log-on folder ("2026/12/", empty there);
+    // txtserverurl, its web address.
+    void followFolder(const RemoteFolder& asked);
+    void setRemoteFolder(const RemoteFolder& folder);
     // runRequest with the progress bar shown while the PUT or GET runs.
-    void runTransfer(const QString& command);
+    bool runTransfer(const QString& command);
     void showTransferProgress(qint64 bytesDone, qint64 bytesTotal);
     QProgressBar* prgTransfer;
     QElapsedTimer m_transferClock;

@@ -76,7 +76,7 @@ void frmftp::cmdURL_Click()
     txtname->setText(txtserverurl->text());
     if (txtfolder->text().isEmpty())
         txtname->setText(txtpermurl->text());
-    txtURL->setText(bareAddress(txtname->text(), txtsaveftp->text()));
+    txtURL->setText(bareAddress(txtname->text(), txtsaveftp->text(), txtpermurl->text()));
 }
 
 void frmftp::Command3_Click()
@@ -97,7 +97,7 @@ void frmftp::Command9_Click()
 
 void frmftp::Command10_Click()
 {
-    txtURL->setText(bareAddress(txtname->text(), takeSelectedEntry()));
+    txtURL->setText(bareAddress(txtname->text(), takeSelectedEntry(), txtpermurl->text()));
 }
 
 QString frmftp::takeSelectedEntry()
@@ -111,8 +111,8 @@ QString frmftp::takeSelectedEntry()
 
 void frmftp::buildTaggedAddress(const QString& fileName)
 {
-    const TaggedAddress built =
-        taggedAddress({txtname->text(), fileName, Text1->text(), Text2->text(), txturl1->text(), txturl2->text()});
+    const TaggedAddress built = taggedAddress({txtname->text(), txtpermurl->text(), fileName, Text1->text(),
+                                               Text2->text(), txturl1->text(), txturl2->text()});
     txturl1->setText(built.openingTag);
     txtURL->setText(built.text);
 }
@@ -212,9 +212,10 @@ void frmftp::cmdsave_Click()
 void frmftp::Command7_Click()
 {
     Text78->setText(joinPath(profileFolder(m_forms.services()), QStringLiteral("oof.lbr")));
-    LoadServerInfo(Text78->text());
-    // The settings file holds the same server fields: where it has them, they win.
+    // The settings file is read again first: it holds the same server fields, and the profile the user asked
+    // for is what must show.
     m_forms.frmload().Command2->click();
+    LoadServerInfo(Text78->text());
 }
 
 void frmftp::Command8_Click()

@@ -48,6 +48,8 @@ void frmftp::setUpTransfers()
         if (!lstRemoteFile->selectedItems().isEmpty())
             lstRemoteFile_Click();
     });
+    // A click on the entry already chosen changes no selection, yet counts as a click.
+    connect(lstRemoteFile, &QListWidget::itemClicked, this, &frmftp::lstRemoteFile_Click);
     connect(lstRemoteFile, &QListWidget::itemDoubleClicked, this, &frmftp::lstRemoteFile_DblClick);
     connect(Command11, &QPushButton::clicked, this, &frmftp::Command11_Click);
     connect(cmdUpFolder, &QPushButton::clicked, this, &frmftp::cmdUpFolder_Click);
@@ -98,7 +100,7 @@ void frmftp::Command11_Click()
 void frmftp::openFolder(const QString& entry)
 {
     if (runRequest(QStringLiteral("CD ") + quotedName(entry))) {
-        setRemoteFolder(RemoteFolder().entered(txtfolder->text()).entered(entry).path());
+        followFolder(RemoteFolder().entered(txtfolder->text()).entered(entry));
         txtname->setText(txtserverurl->text());
         setWindowTitle(txtname->text());
     }
@@ -107,20 +109,28 @@ void frmftp::openFolder(const QString& entry)
 
 void frmftp::cmdUpFolder_Click()
 {
-    txtname->clear();
     if (!FtpReady(true))
         return;
+    // Only a request that goes out empties the address in use.
+    txtname->clear();
     if (runRequest(QStringLiteral("CDUP")))
-        setRemoteFolder(RemoteFolder().entered(txtfolder->text()).parent().path());
+        followFolder(RemoteFolder().entered(txtfolder->text()).parent());
     WaitAndRelist();
-    txtname->setText(txtpermurl->text() + txtfolder->text());
+    txtname->setText(txtserverurl->text());
     setWindowTitle(txtname->text());
 }
 
-void frmftp::setRemoteFolder(const QString& path)
+void frmftp::followFolder(const RemoteFolder& asked)
 {
-    txtfolder->setText(path);
-    txtserverurl->setText(txtpermurl->text() + path);
+    // Where the server says the change led; the name asked for when it can't say.
+    setRemoteFolder(RemoteFolder().entered(ITC->CurrentFolder().value_or(asked.path())));
+}
+
+void frmftp::setRemoteFolder(const RemoteFolder& folder)
+{
+    txtfolder->setText(folder.path());
+    // Outside the log-on folder no web address is known beyond the permanent one.
+    txtserverurl->setText(txtpermurl->text() + (folder.withinLogOnFolder() ? folder.path() : QString()));
 }
 
 void frmftp::cmdsend_Click()
@@ -141,8 +151,10 @@ void frmftp::cmdsend_Click()
         if (answer != MsgAnswer::Yes)
             return;
     }
-    runTransfer(QStringLiteral("PUT ") + quotedName(joinPath(filLocalFile->path(), name)) + QLatin1Char(' ') +
-                quotedName(name));
+    // The link names the file that was sent, whatever the name box was made to say meanwhile.
+    if (runTransfer(QStringLiteral("PUT ") + quotedName(joinPath(filLocalFile->path(), name)) + QLatin1Char(' ') +
+                    quotedName(name)))
+        txtsaveftp->setText(name);
     WaitAndRelist();
 }
 
@@ -193,14 +205,15 @@ void frmftp::imgReceiveFile_Click()
     setStatus(kConnected);
 }
 
-void frmftp::runTransfer(const QString& command)
+bool frmftp::runTransfer(const QString& command)
 {
     prgTransfer->setValue(0);
     prgTransfer->setFormat(QString());
     prgTransfer->show();
     m_transferClock.start();
-    runRequest(command);
+    const bool done = runRequest(command);
     prgTransfer->hide();
+    return done;
 }
 
 void frmftp::showTransferProgress(qint64 bytesDone, qint64 bytesTotal)

@@ -8,7 +8,7 @@ namespace lumaport {
 bool isPlainFileName(const QString& name)
 {
     return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') && !name.contains(u'\\') &&
-           !holdsControlCharacter(name);
+           !name.contains(u'\t') && !holdsControlCharacter(name);
 }
 
 QString transferProgressText(qint64 bytesDone, qint64 bytesTotal, qint64 elapsedMs, const QLocale& locale)

@@ -359,7 +359,12 @@ void frmload::cmdftp_Click()
         return;
     }
     frmftp& ftp = m_forms.frmftp();
-    ftp.txtsaveftp->setText(m_forms.frmsavpic().txtpic->text());
+    // Handed over again, as the folder may hold files made since it was first listed; the name box then names
+    // the file that is sent.
+    const QString name = File1->fileName();
+    if (!name.isEmpty())
+        ftp.setLocalFile(Drive1->drive(), File1->path(), name);
+    ftp.txtsaveftp->setText(name.isEmpty() ? m_forms.frmsavpic().txtpic->text() : name);
     ftp.Show();
     hide();
     const bool tagless = Option4->isChecked() || Option5->isChecked();

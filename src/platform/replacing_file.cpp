@@ -62,6 +62,12 @@ bool ReplacingFile::open(const QString& target, QString* error)
             return false;
         }
         m_mode = info.st_mode & 07777;
+        // A file made read-only is kept as it is, even by a user (root) whom its bits would not stop.
+        if ((m_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+            ::faccessat(AT_FDCWD, m_targetPath.constData(), W_OK, AT_EACCESS) != 0) {
+            *error = QStringLiteral("Cannot write \"%1\": the file is read-only.").arg(target);
+            return false;
+        }
         if (char* resolved = ::realpath(m_targetPath.constData(), nullptr)) {
             m_targetPath = resolved;
             std::free(resolved);

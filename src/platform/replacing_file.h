@@ -22,8 +22,8 @@ public:
     ReplacingFile(const ReplacingFile&) = delete;
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
-    /// Creates the temporary file. Fails when the target is something other than a regular file or its folder
-    /// cannot be written.
+    /// Creates the temporary file. Fails when the target is something other than a regular file, is read-only,
+    /// or its folder cannot be written.
     bool open(const QString& target, QString* error);
     bool write(const char* data, qint64 length, QString* error);
     /// The temporary file, for writers that move bytes by descriptor.

@@ -11,9 +11,12 @@ QString qtFileFilter(const QString& filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList entries;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        entries.append(parts[i] + QStringLiteral(" (") +
-                       QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) + QLatin1Char(')'));
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString patterns =
+            QLatin1Char('(') + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) + QLatin1Char(')');
+        // A caption that already ends in its patterns is shown as it stands; Qt reads them from it.
+        entries.append(parts[i].endsWith(patterns) ? parts[i] : parts[i] + QLatin1Char(' ') + patterns);
+    }
     return entries.join(QStringLiteral(";;"));
 }
 

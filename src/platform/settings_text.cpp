@@ -8,10 +8,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,6 +39,27 @@ QString fromWindows1252(QByteArrayView bytes)
         text[i] = byte >= 0x80 && byte < 0xA0 ? QChar(kWindows1252High[byte - 0x80]) : QChar(byte);
     }
     return text;
+}
+
+// Nothing when a character has no place in the code page, or when the bytes would be read back as UTF-8
+// (which the reader tries first) and so as other text.
+std::optional<QByteArray> toWindows1252(const QString& text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const auto high = std::find(kWindows1252High.begin(), kWindows1252High.end(), u);
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+            bytes += char(u);
+        else if (high != kWindows1252High.end())
+            bytes += char(0x80 + (high - kWindows1252High.begin()));
+        else
+            return std::nullopt;
+    }
+    if (bytes.isValidUtf8() && bytes != text.toUtf8())
+        return std::nullopt;
+    return bytes;
 }
 
 QString singleLine(QString value)
@@ -100,10 +123,11 @@ bool readSettingsLines(const QString& path, int maxLines, QStringList* lines, QS
 
 bool writeSettingsLines(const QString& path, const QStringList& values, QString* error)
 {
-    QByteArray data;
+    QString text;
     for (const QString& value : values)
-        data += singleLine(value).toUtf8() + "\r\n";
-    return writeSettingsFile(path, data, error);
+        text += singleLine(value) + QStringLiteral("\r\n");
+    // The files' own code page, which other copies of the program read; UTF-8 only for what it can't hold.
+    return writeSettingsFile(path, toWindows1252(text).value_or(text.toUtf8()), error);
 }
 
 bool writeSettingsFile(const QString& path, const QByteArray& data, QString* error)

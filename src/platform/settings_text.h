@@ -19,9 +19,10 @@ bool readSettingsLines(const QString& path, int maxLines, QStringList* lines, QS
 /// the bytes are all of the file, so the last line is complete even without a line break.
 QStringList settingsLines(QByteArrayView data, bool whole, int maxLines);
 
-/// Writes one value per line, each ended by CR LF, in UTF-8. A line break inside a value becomes a blank, so
-/// no later value moves to another line. The file is replaced only once complete (a failed write keeps the old
-/// one whole) and a new file is readable by its owner only, as settings may hold a password. Fails with a text
+/// Writes one value per line, each ended by CR LF, in Windows-1252, or in UTF-8 when a value holds a character
+/// beyond it (or the Windows-1252 bytes would read back as other UTF-8 text). A line break inside a value becomes a
+/// blank, so no later value moves to another line. The file is replaced only once complete (a failed write keeps the
+/// old one whole) and a new file is readable by its owner only, as settings may hold a password. Fails with a text
 /// naming the file and the reason.
 bool writeSettingsLines(const QString& path, const QStringList& values, QString* error);
 

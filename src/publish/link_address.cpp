@@ -7,9 +7,34 @@ namespace lumaport {
 
 namespace {
 
+// What can't stand in a path even as the user typed it.
 bool mustBeEncoded(unsigned char byte)
 {
     return byte <= 0x20 || byte >= 0x7F || QByteArrayView("\"<>\\^`{|}").contains(char(byte));
+}
+
+// In a name these would end the path ("#", "?"), read as an escape ("%") or close a tag ("]").
+bool nameMustBeEncoded(unsigned char byte)
+{
+    return mustBeEncoded(byte) || QByteArrayView("%#?[]").contains(char(byte));
+}
+
+QString encoded(const QString& text, bool (*mustEncode)(unsigned char))
+{
+    QByteArray path;
+    for (const char c : text.toUtf8()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (mustEncode(byte))
+            path += '%' + QByteArray::number(byte, 16).toUpper().rightJustified(2, '0');
+        else
+            path += c;
+    }
+    return QString::fromLatin1(path);
+}
+
+bool startsWithScheme(const QString& address)
+{
+    return address.startsWith(u"http://", Qt::CaseInsensitive) || address.startsWith(u"https://", Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -19,30 +44,21 @@ TagPair tagPair(const QString& keyword)
     return {u'[' + keyword + u']', QStringLiteral("[/") + keyword + u']'};
 }
 
-QString encodeAddressPath(const QString& address)
+QString bareAddress(const QString& urlName, const QString& fileName, const QString& typedBase)
 {
-    const qsizetype hostEnd = address.indexOf(u'/');
-    if (hostEnd < 0)
-        return address;
-    QByteArray path;
-    for (const char c : address.mid(hostEnd).toUtf8()) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (mustBeEncoded(byte))
-            path += '%' + QByteArray::number(byte, 16).toUpper().rightJustified(2, '0');
-        else
-            path += c;
-    }
-    return address.left(hostEnd) + QString::fromLatin1(path);
-}
-
-QString bareAddress(const QString& urlName, const QString& fileName)
-{
-    return QStringLiteral("http://") + encodeAddressPath(urlName + fileName);
+    const bool typedFirst = !typedBase.isEmpty() && urlName.startsWith(typedBase);
+    const QString typed = typedFirst ? typedBase : urlName;
+    const QString names = (typedFirst ? urlName.mid(typedBase.size()) : QString()) + fileName;
+    const bool hasScheme = startsWithScheme(typed);
+    const qsizetype hostEnd = typed.indexOf(u'/', hasScheme ? typed.indexOf(u"//") + 2 : 0);
+    const QString host = hostEnd < 0 ? typed : typed.left(hostEnd);
+    const QString typedPath = hostEnd < 0 ? QString() : encoded(typed.mid(hostEnd), mustBeEncoded);
+    return (hasScheme ? QString() : QStringLiteral("http://")) + host + typedPath + encoded(names, nameMustBeEncoded);
 }
 
 TaggedAddress taggedAddress(const TagFields& fields)
 {
-    const QString address = bareAddress(fields.urlName, fields.fileName);
+    const QString address = bareAddress(fields.urlName, fields.fileName, fields.typedBase);
     if (fields.keyword != u"url")
         return {fields.openingTag + address + fields.closingTag, fields.openingTag};
     if (fields.linkText.isEmpty())

@@ -16,18 +16,19 @@ struct TagPair
 /// "[" + keyword + "]" and "[/" + keyword + "]", whatever the keyword holds (also nothing).
 TagPair tagPair(const QString& keyword);
 
-/// Percent-encodes, once and as UTF-8, what cannot stand in a web address behind its host (the host ends at
-/// the first "/"): blanks, control characters, letters beyond ASCII and " < > \ ^ ` { | }. A "%" and every
-/// other character stay, so an address that was already encoded comes out unchanged.
-QString encodeAddressPath(const QString& address);
-
-/// "http://" + urlName + fileName, the two joined as they are: urlName is expected to end in "/".
-QString bareAddress(const QString& urlName, const QString& fileName);
+/// The public address of a file: urlName + fileName behind "http://", or as they stand when urlName already
+/// starts with "http://" or "https://" (in any case). The part of urlName that begins with typedBase (the
+/// permanent address the user typed) keeps what the user typed: only blanks, control characters, letters beyond
+/// ASCII and " < > \ ^ ` { | } are percent-encoded there, and only behind the host, so an address typed already
+/// encoded comes out unchanged. The rest of urlName (folder names, "/" between them) and fileName are names:
+/// "%", "#", "?", "[" and "]" are encoded too, so decoding the path gives the names back.
+QString bareAddress(const QString& urlName, const QString& fileName, const QString& typedBase = {});
 
 /// The boxes a tagged address is built from.
 struct TagFields
 {
-    QString urlName;    ///< txtname: the address in use, without scheme
+    QString urlName;    ///< txtname: the address in use
+    QString typedBase;  ///< txtpermurl: the part of urlName the user typed, when urlName starts with it
     QString fileName;   ///< the published or selected file
     QString keyword;    ///< Text1
     QString linkText;   ///< Text2, for the "[url=" form

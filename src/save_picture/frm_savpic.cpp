@@ -9,11 +9,13 @@
 #include "platform/paths.h"
 #include "platform/picture_box.h"
 #include "platform/services.h"
+#include "platform/volumes.h"
 #include "save_picture/safe_file_copy.h"
 #include "startup/forms.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -112,11 +114,14 @@ void frmsavpic::cmdsavepic_Click()
     // A path that is not absolute would land in whatever folder the program was started from, which the
     // user never chose: it fails like any other unusable path.
     const QString destination = QDir::isAbsolutePath(target) ? target : QString();
-    if (SafeFileCopy(source, destination, services))
+    if (SafeFileCopy(source, destination, services)) {
         lblnotice->setText(QStringLiteral("Your Picture was saved"));
-    else
+        m_copySource = source;
+        m_copy = destination;
+    } else {
         // An earlier save's notice must not pass for this one.
         lblnotice->clear();
+    }
 }
 
 void frmsavpic::Command2_Click()
@@ -141,12 +146,20 @@ void frmsavpic::Command5_Click()
 {
     frmload& load = m_forms.frmload();
     frmftp& ftp = m_forms.frmftp();
+    // The copy the user just made is what they went on to publish; without one, the chosen file. The name
+    // box of the FTP window names the file handed over, so the link names the file that is sent.
+    const QFileInfo copy(m_copy);
+    const bool sendCopy = !m_copy.isEmpty() && m_copySource == load.txtimg->text() && copy.isFile();
     // The main window's file list, not its folder list: with no kind selected the two differ, and the chosen
     // file is only in the former.
-    ftp.setLocalFile(load.Drive1->drive(), load.File1->path(), load.File1->fileName());
+    const QString name = sendCopy ? copy.fileName() : load.File1->fileName();
+    if (sendCopy)
+        ftp.setLocalFile(volumeRootOf(copy.absolutePath()), copy.absolutePath(), name);
+    else
+        ftp.setLocalFile(load.Drive1->drive(), load.File1->path(), name);
     txtsave->setText(load.txtimg->text());
     m_publishedPath = txtsave->text();
-    ftp.txtsaveftp->setText(txtpic->text());
+    ftp.txtsaveftp->setText(name.isEmpty() ? txtpic->text() : name);
     ftp.Text1->show();
     ftp.Label2->show();
     ftp.Text2->hide();

@@ -53,6 +53,10 @@ private:
     Forms& m_forms;
     // The path "FTP" left in txtsave: the published file itself, which a save of another file would replace.
     QString m_publishedPath;
+    // The last copy this window saved, and the file it was made from: "FTP" hands the copy over while that
+    // file is still the one chosen.
+    QString m_copySource;
+    QString m_copy;
 };
 
 } // namespace lumaport

@@ -73,7 +73,8 @@ QString quotedName(const QString& name)
 
 bool holdsControlCharacter(const QString& text)
 {
-    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return (c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0x7f; });
 }
 
 bool parseFtpCommand(const QString& operation, FtpCommand* command, QString* error)

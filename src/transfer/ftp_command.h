@@ -27,7 +27,8 @@ bool parseFtpCommand(const QString& operation, FtpCommand* command, QString* err
 /// A name as a command string carries it: in double quotes, unchanged ("CD " + quotedName("my pics/")).
 QString quotedName(const QString& name);
 
-/// Whether the text holds a character below blank or DEL: such text never goes into an FTP command line.
+/// Whether the text holds a character below blank other than TAB, or DEL: such text never goes into an FTP
+/// command line. A TAB is part of some names servers list, and ends no line.
 bool holdsControlCharacter(const QString& text);
 
 } // namespace lumaport

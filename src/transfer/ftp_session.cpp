@@ -81,6 +81,24 @@ std::optional<qint64> sizeFromReply(QByteArrayView line)
     return fits ? std::optional(size) : std::nullopt;
 }
 
+// 257 "/a ""b"" c" is current directory: the path between the quotes, a doubled quote standing for one.
+QString pathFromFolderReply(QByteArrayView line)
+{
+    const qsizetype open = line.indexOf('"');
+    if (open < 0)
+        return {};
+    QByteArray path;
+    for (qsizetype i = open + 1; i < line.size(); ++i) {
+        if (line[i] != '"')
+            path += line[i];
+        else if (i + 1 < line.size() && line[i + 1] == '"')
+            path += line[++i];
+        else
+            return QString::fromUtf8(path);
+    }
+    return {};
+}
+
 } // namespace
 
 struct FtpSession::Request
@@ -104,6 +122,7 @@ struct FtpSession::Request
     QString errorReply;        // the last reply of 400 or above
     QString ownCommandFailure; // the first refusal of one of our own commands
     QByteArray sizeReply;      // the answer to SIZE, which libcurl reads too leniently
+    QByteArray folderReply;    // the answer to the last PWD, when it named a folder
 
     QByteArray* listing = nullptr;
     std::unique_ptr<ReplacingFile> target;
@@ -200,6 +219,8 @@ int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
             request.firstReplyCode = code;
         if (request.lastVerb == "SIZE")
             request.sizeReply = line.toByteArray();
+        if (request.lastVerb == "PWD")
+            request.folderReply = code == 257 ? line.toByteArray() : QByteArray();
         if (code >= 400) {
             request.errorReply = QString::fromUtf8(line);
             if (request.ownVerbs.contains(request.lastVerb) && request.ownCommandFailure.isEmpty())
@@ -516,10 +537,20 @@ FtpOutcome FtpSession::changeFolder(const RemoteFolder& target, Request& request
         request.listing = &listing;
     else
         curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L);
+    // The server, not the name asked for, says where the change led: one that keeps the user inside the
+    // log-on folder answers CDUP there with success and stays put.
+    std::unique_ptr<curl_slist, SlistDeleter> askFolder;
+    if (!sftp()) {
+        askFolder.reset(curl_slist_append(nullptr, "*PWD"));
+        curl_easy_setopt(m_curl, CURLOPT_PREQUOTE, askFolder.get());
+    }
     request.mainVerb = "CWD";
     if (const int code = perform(request); code != CURLE_OK)
         return failure(code, request);
-    m_folder = target;
+    const char* logOnPath = nullptr;
+    curl_easy_getinfo(m_curl, CURLINFO_FTP_ENTRY_PATH, &logOnPath);
+    m_folder =
+        folderFromServerPaths(QString::fromUtf8(logOnPath), pathFromFolderReply(request.folderReply)).value_or(target);
     return {};
 }
 

@@ -59,6 +59,10 @@ public:
     /// Closes the connection without a word to the server; the next request logs on in the log-on folder.
     void drop();
 
+    /// The session's folder, from the log-on folder: "2026/12/", empty for the log-on folder, "../" or "/srv/"
+    /// above or beside it. Over FTP the server's own word (PWD) after a change of folder, where it answers.
+    QString folder() const { return m_folder.path(); }
+
     /// After a run that ended in FtpError::NotTrusted: the certificate or host key the server showed, and why
     /// it was refused.
     std::optional<ServerIdentity> refusedIdentity() const { return m_refusedIdentity; }

@@ -223,6 +223,15 @@ void FtpTransfer::run(FtpSession& session, const Job& job)
     const FtpOutcome outcome = runTrusting(session, job, sink, progress, cancelled);
     if (cancelled())
         return;
+    // Known before the final state is handled, which may ask for it.
+    const QString folder = session.folder();
+    QMetaObject::invokeMethod(
+        this,
+        [this, serial, folder] {
+            if (serial == m_serial)
+                m_folder = folder;
+        },
+        Qt::QueuedConnection);
     post(serial, outcome.error == FtpError::None ? icResponseCompleted : icError, outcome);
 }
 

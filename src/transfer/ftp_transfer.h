@@ -71,6 +71,7 @@ public:
     QString GetChunk(int size, int dataType = icString) override;
     int ResponseCode() const override { return m_code; }
     QString ResponseInfo() const override { return m_info; }
+    std::optional<QString> CurrentFolder() const override { return m_folder; }
     void AnswerTrust(bool trusted) override;
     void AnswerPassphrase(const QString& passphrase) override;
 
@@ -102,6 +103,7 @@ private:
     qsizetype m_replyPosition = 0;
     int m_code = 0;
     QString m_info;
+    std::optional<QString> m_folder;
 
     // Shared with the worker thread.
     std::mutex m_mutex;

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 namespace lumaport {
 
 /// What a server showed to prove who it is (a TLS certificate or an SSH host key) when nothing vouches for it.
@@ -68,6 +70,9 @@ public:
     virtual int ResponseCode() const = 0;
     /// Text of the last icError.
     virtual QString ResponseInfo() const = 0;
+    /// The folder the last completed request left the session in, from the log-on folder: "2026/12/", empty for
+    /// the log-on folder, "../" or "/srv/" above or beside it. Nothing when the component can't tell.
+    virtual std::optional<QString> CurrentFolder() const { return std::nullopt; }
     /// The answer to the running request's TrustAsked: true trusts the identity for its server from now on.
     /// A component that never asks ignores it.
     virtual void AnswerTrust(bool trusted) { Q_UNUSED(trusted); }

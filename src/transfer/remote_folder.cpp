@@ -59,6 +59,19 @@ QString RemoteFolder::sshPath(const QString& name) const
     return (m_absolute ? QStringLiteral("/") : QString()) + (m_parts + QStringList{name}).join(u'/');
 }
 
+std::optional<RemoteFolder> folderFromServerPaths(const QString& logOnPath, const QString& currentPath)
+{
+    if (!logOnPath.startsWith(u'/') || !currentPath.startsWith(u'/'))
+        return std::nullopt;
+    const RemoteFolder logOn = RemoteFolder().entered(logOnPath);
+    const RemoteFolder current = RemoteFolder().entered(currentPath);
+    if (current.m_parts.mid(0, logOn.m_parts.size()) != logOn.m_parts)
+        return current;
+    RemoteFolder below;
+    below.m_parts = current.m_parts.mid(logOn.m_parts.size());
+    return below;
+}
+
 QString withoutFolderMark(const QString& name)
 {
     return name.size() > 1 && name.endsWith(u'/') ? name.chopped(1) : name;

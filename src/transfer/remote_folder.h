@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace lumaport {
 
 class RemoteFolder
@@ -30,12 +32,21 @@ public:
     /// "images/a.jpg", "/pub/a.jpg".
     QString sshPath(const QString& name) const;
 
+    /// The log-on folder or a folder inside it, where the permanent web address still applies.
+    bool withinLogOnFolder() const { return !m_absolute && !m_parts.contains(QStringLiteral("..")); }
+
     bool operator==(const RemoteFolder&) const = default;
 
 private:
+    friend std::optional<RemoteFolder> folderFromServerPaths(const QString&, const QString&);
+
     bool m_absolute = false;
     QStringList m_parts;
 };
+
+/// The folder the server names as current (PWD), seen from the folder it named at log-on: below that one, a
+/// path from it; elsewhere, the absolute path. Nothing when either is not an absolute path.
+std::optional<RemoteFolder> folderFromServerPaths(const QString& logOnPath, const QString& currentPath);
 
 /// A name from a listing without its folder mark: "old/" becomes "old" for RMD, RNFR and SIZE.
 QString withoutFolderMark(const QString& name);

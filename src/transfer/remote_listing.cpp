@@ -510,7 +510,7 @@ bool isSafeEntryName(QStringView name)
     bool onlyBlanks = true;
     for (const QChar c : name) {
         const char16_t u = c.unicode();
-        if (c == u'/' || u < 0x20 || (u >= 0x7f && u <= 0x9f) || u == 0x2028 || u == 0x2029)
+        if (c == u'/' || (u < 0x20 && c != u'\t') || (u >= 0x7f && u <= 0x9f) || u == 0x2028 || u == 0x2029)
             return false;
         onlyBlanks = onlyBlanks && c == u' ';
     }

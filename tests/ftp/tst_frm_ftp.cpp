@@ -406,6 +406,19 @@ private Q_SLOTS:
         QVERIFY(!timer2->enabled());
     }
 
+    // After a cancelled Delete the user clicks the entry already chosen to bring the button back.
+    void clickOnTheChosenEntryStartsTimer2()
+    {
+        logOn();
+        auto* list = control<QListWidget>(ftp(), "lstRemoteFile");
+        auto* timer2 = control<Timer>(ftp(), "Timer2");
+        list->setCurrentRow(0);
+        timer2->setEnabled(false);
+        const QPoint entry = list->visualItemRect(list->item(0)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry);
+        QVERIFY(timer2->enabled());
+    }
+
     // The main window sets the drive, then the folder; each step moves the panes below it.
     void choosingADriveOpensItsCurrentFolderInBothPanes()
     {

@@ -4,6 +4,7 @@
 #include "platform/paths.h"
 #include "platform/replacing_file.h"
 #include "platform/service_texts.h"
+#include "platform/settings_text.h"
 #include "platform/timer.h"
 #include "platform/volumes.h"
 
@@ -62,7 +63,7 @@ private Q_SLOTS:
 
     void fileDialogFilters()
     {
-        QCOMPARE(qtFileFilter(QStringLiteral("Settings(*.lbx)|*.lbx")), QStringLiteral("Settings(*.lbx) (*.lbx)"));
+        QCOMPARE(qtFileFilter(QStringLiteral("Settings(*.lbx)|*.lbx")), QStringLiteral("Settings(*.lbx)"));
         QCOMPARE(qtFileFilter(QStringLiteral("Pictures|*.jpg;*.gif|All|*.*")),
                  QStringLiteral("Pictures (*.jpg *.gif);;All (*.*)"));
     }
@@ -118,6 +119,46 @@ private Q_SLOTS:
         QVERIFY(exists);
         QVERIFY(late.open(QIODevice::ReadOnly));
         QCOMPARE(late.readAll(), QByteArray("late"));
+    }
+
+    // Other copies of the program read the single-byte code page; UTF-8 is kept for what it can't hold.
+    void settingsKeepTheirCodePage_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("fits") << QStringLiteral("café €") << QByteArray("caf\xE9 \x80\r\n");
+        QTest::newRow("beyond it") << QStringLiteral("café Ω") << QByteArray("caf\xC3\xA9 \xCE\xA9\r\n");
+        QTest::newRow("would read as UTF-8") << QStringLiteral("Ã©") << QByteArray("\xC3\x83\xC2\xA9\r\n");
+    }
+    void settingsKeepTheirCodePage()
+    {
+        QFETCH(QString, value);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("ooo.lbr"));
+        QString error;
+        QStringList lines;
+        QVERIFY(writeSettingsLines(path, {value}, &error));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes);
+        QVERIFY(readSettingsLines(path, 1, &lines, &error));
+        QCOMPARE(lines, QStringList{value});
+    }
+
+    // Made read-only by its owner, a settings file is a save that fails, even for root.
+    void readOnlyFileIsKeptWhole()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("ooo.lbr"));
+        QString error;
+        QVERIFY(writeSettingsLines(path, {QStringLiteral("old")}, &error));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(!writeSettingsLines(path, {QStringLiteral("new")}, &error));
+        QVERIFY2(error.contains(path), qPrintable(error));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("old\r\n"));
     }
 };
 

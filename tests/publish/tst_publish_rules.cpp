@@ -41,7 +41,8 @@ private Q_SLOTS:
             {u"img"_s, {}, {}, site, u"a\"<>\\^`{|}\tb"_s,
              u"[img]http://ex.com/p/a%22%3C%3E%5C%5E%60%7B%7C%7D%09b[/img]"_s, u"[img]"_s},
             {u"img"_s, {}, {}, site, u"50% &x=(1)+[2];~!$'*,@?#%20"_s,
-             u"[img]http://ex.com/p/50%%20&x=(1)+[2];~!$'*,@?#%20[/img]"_s, u"[img]"_s},
+             u"[img]http://ex.com/p/50%25%20&x=(1)+%5B2%5D;~!$'*,@%3F%23%2520[/img]"_s, u"[img]"_s},
+            {u"url"_s, u"t"_s, {}, site, u"a]b.zip"_s, u"[url=http://ex.com/p/a%5Db.zip]t[/url]"_s, u"[url="_s},
             {u"img"_s, {}, {}, u"127.0.0.1:80/"_s, u"x.jpg"_s, u"[img]http://127.0.0.1:80/x.jpg[/img]"_s, u"[img]"_s},
             {u"img"_s, {}, {}, u""_s, u"x.jpg"_s, u"[img]http://x.jpg[/img]"_s, u"[img]"_s},
             {u"img"_s, {}, {}, site, u""_s, u"[img]http://ex.com/p/[/img]"_s, u"[img]"_s},
@@ -51,11 +52,37 @@ private Q_SLOTS:
             const TagPair tags =
                 c.tagsBefore.isEmpty() ? tagPair(c.keyword) : TagPair{c.tagsBefore[0], c.tagsBefore[1]};
             const TaggedAddress built =
-                taggedAddress({c.urlName, c.fileName, c.keyword, c.linkText, tags.opening, tags.closing});
+                taggedAddress({c.urlName, site, c.fileName, c.keyword, c.linkText, tags.opening, tags.closing});
             QCOMPARE(built.text, c.text);
             QCOMPARE(built.openingTag, c.openingAfter);
         }
-        QCOMPARE(bareAddress(site, u"a b"_s), u"http://ex.com/p/a%20b"_s);
+    }
+
+    // What the user typed keeps its own encoding and scheme; folder and file names are encoded as names.
+    void bareAddresses_data()
+    {
+        QTest::addColumn<QString>("urlName");
+        QTest::addColumn<QString>("typedBase");
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("address");
+        QTest::newRow("typed stays") << u"ex.com/my%20site/#a/"_s << u"ex.com/my%20site/"_s << u"b?.jpg"_s
+                                     << u"http://ex.com/my%20site/%23a/b%3F.jpg"_s;
+        QTest::newRow("https kept") << u"https://ex.com/p/"_s << u"https://ex.com/p/"_s << u"100%.jpg"_s
+                                    << u"https://ex.com/p/100%25.jpg"_s;
+        QTest::newRow("scheme in any case") << u"HTTP://ex.com/"_s << u""_s << u"a.jpg"_s << u"HTTP://ex.com/a.jpg"_s;
+        QTest::newRow("host only") << u"https://ex.com"_s << u"https://ex.com"_s << u"/a b.jpg"_s
+                                   << u"https://ex.com/a%20b.jpg"_s;
+        QTest::newRow("name not behind the typed base")
+            << u"other.com/[x]/"_s << u"ex.com/"_s << u"a.jpg"_s << u"http://other.com/[x]/a.jpg"_s;
+    }
+
+    void bareAddresses()
+    {
+        QFETCH(QString, urlName);
+        QFETCH(QString, typedBase);
+        QFETCH(QString, fileName);
+        QFETCH(QString, address);
+        QCOMPARE(bareAddress(urlName, fileName, typedBase), address);
     }
 
     void profileLinesInOrderAndAShortProfile()

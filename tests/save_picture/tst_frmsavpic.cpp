@@ -339,7 +339,8 @@ private Q_SLOTS:
         QCOMPARE(control<FileList>(ftp, "filLocalFile")->fileName(), QStringLiteral("photo.jpg"));
         // The path box now holds the source, not the target.
         QCOMPARE(w.txtsave->text(), m_pictures + QStringLiteral("/photo.jpg"));
-        QCOMPARE(ftp.txtsaveftp->text(), QStringLiteral("renamed.jpg"));
+        // No copy was saved: the name box names the file that will be sent, not the name typed.
+        QCOMPARE(ftp.txtsaveftp->text(), QStringLiteral("photo.jpg"));
         QCOMPARE(ftp.Text1->text(), QStringLiteral("img"));
         QVERIFY(ftp.Text1->isVisible());
         QVERIFY(ftp.Label2->isVisible());
@@ -347,6 +348,20 @@ private Q_SLOTS:
         QVERIFY(ftp.Text2->isHidden());
         QVERIFY(ftp.Label3->isHidden());
         QCOMPARE(ftp.Command6->text(), QStringLiteral("Select another Picture"));
+    }
+
+    void ftpHandsOverTheCopyJustSaved()
+    {
+        openWith(QStringLiteral("photo.jpg"));
+        frmsavpic& w = window();
+        frmftp& ftp = m_forms->frmftp();
+        QVERIFY(control<FolderList>(ftp, "dirLocalDir")->setPath(m_targets)); // listed before the copy exists
+        w.txtsave->setText(m_targets + QStringLiteral("/renamed.jpg"));
+        w.cmdsavepic->click();
+        w.Command5->click();
+        QCOMPARE(control<FileList>(ftp, "filLocalFile")->path(), m_targets);
+        QCOMPARE(control<FileList>(ftp, "filLocalFile")->fileName(), QStringLiteral("renamed.jpg"));
+        QCOMPARE(ftp.txtsaveftp->text(), QStringLiteral("renamed.jpg"));
     }
 
     void savingAnotherFileOverThePublishedOneAsksFirst()

@@ -284,15 +284,22 @@ void TstFtpTransfer::cdAndCdupMoveTheFolder()
     COMPLETES(session, u"SIZE \"inner file.txt\""_s);
     QCOMPARE(session.reply, u"6"_s);
 
+    QCOMPARE(session.transfer.CurrentFolder(), u"sub dir/"_s);
+
     COMPLETES(session, u"CDUP"_s);
     COMPLETES(session, u"DIR"_s);
     QVERIFY(session.entries().contains(u"sub dir/"_s));
+    QCOMPARE(session.transfer.CurrentFolder(), u""_s);
 
     FAILS(session, u"CD \"missing/\""_s, 12003);
     QVERIFY2(session.transfer.ResponseInfo().startsWith(sftp() ? u"Could not open"_s : u"550"_s),
              qPrintable(session.transfer.ResponseInfo()));
     COMPLETES(session, u"DIR"_s);
     QVERIFY2(session.entries().contains(u"sub dir/"_s), "a failed CD leaves the folder where it was");
+
+    // These FTP servers keep the user inside the log-on folder and say so; SFTP has no folder to ask about.
+    COMPLETES(session, u"CDUP"_s);
+    QCOMPARE(session.transfer.CurrentFolder(), sftp() ? u"../"_s : u""_s);
 }
 
 void TstFtpTransfer::changesFilesAndFolders()

@@ -163,7 +163,8 @@ void TstRemoteListing::unsafeNames_data()
     QTest::newRow("carriage return") << u"a\rb"_s << false;
     QTest::newRow("line feed") << u"a\nb"_s << false;
     QTest::newRow("NUL") << QString(u"a"_s + QChar(0) + u"b"_s) << false;
-    QTest::newRow("tab") << u"a\tb"_s << false;
+    QTest::newRow("tab") << u"a\tb"_s << true;
+    QTest::newRow("tabs at the ends") << u"\ta\t"_s << true;
     QTest::newRow("next line") << u"a\u0085b"_s << false;
 }
 
