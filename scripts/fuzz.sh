@@ -19,10 +19,9 @@ fi
 
 ./scripts/install-deps.sh --fuzz
 folder=build-fuzz
-if [ ! -f "$folder/CMakeCache.txt" ]; then
-    cmake -S . -B "$folder" -G "Unix Makefiles" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMAPORT_FUZZ=ON -DLUMAPORT_BENCHMARKS=OFF
-fi
+# Configured each time, so a target added since the last run is known.
+cmake -S . -B "$folder" -G "Unix Makefiles" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMAPORT_FUZZ=ON -DLUMAPORT_BENCHMARKS=OFF >/dev/null
 cmake --build "$folder" --parallel "$(nproc)" --target "${targets[@]/#/fuzz_}"
 
 for target in "${targets[@]}"; do
@@ -33,7 +32,7 @@ for target in "${targets[@]}"; do
     "$folder/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$folder/findings/$target/" \
         "$folder/corpus/$target" "tests/fuzz/corpus/$target" >"$folder/$target.log" 2>&1 || status=$?
-    grep -E '^(#[0-9]+ +(INITED|DONE)|stat::number_of_executed_units|Broken|SUMMARY)' "$folder/$target.log" || true
+    grep -E '^(#[0-9]+[[:space:]]+(INITED|DONE)|stat::number_of_executed_units|Broken|SUMMARY)' "$folder/$target.log" || true
     if [ "$status" -ne 0 ]; then
         echo "$target: finding in $folder/findings/$target/ (log: $folder/$target.log)"
         exit 1

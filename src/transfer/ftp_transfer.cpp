@@ -260,20 +260,29 @@ FtpOutcome FtpTransfer::runTrusting(FtpSession& session, const Job& job, const F
     return session.run(job.command, logOn, sink, progress, cancelled);
 }
 
-// The question goes to the user-interface thread, and the request waits for its answer.
-bool FtpTransfer::ask(quint64 serial, const ServerIdentity& identity)
+// A question goes to the user-interface thread, where it is asked while its request still runs: through the
+// signal, or answered at once when nobody receives it.
+void FtpTransfer::putQuestion(quint64 serial, const QMetaMethod& signal, const std::function<void()>& emitIt,
+                              const std::function<void()>& answerWithoutReceiver)
 {
     QMetaObject::invokeMethod(
         this,
-        [this, serial, identity] {
+        [=, this] {
             if (serial != m_serial || !m_executing)
                 return;
-            if (isSignalConnected(QMetaMethod::fromSignal(&InternetTransfer::TrustAsked)))
-                Q_EMIT TrustAsked(identity);
+            if (isSignalConnected(signal))
+                emitIt();
             else
-                AnswerTrust(false);
+                answerWithoutReceiver();
         },
         Qt::QueuedConnection);
+}
+
+bool FtpTransfer::ask(quint64 serial, const ServerIdentity& identity)
+{
+    putQuestion(
+        serial, QMetaMethod::fromSignal(&InternetTransfer::TrustAsked),
+        [this, identity] { Q_EMIT TrustAsked(identity); }, [this] { AnswerTrust(false); });
     return waitForAnswer(serial, m_trustAnswer).value_or(false);
 }
 
@@ -286,17 +295,9 @@ void FtpTransfer::offerKey(quint64 serial, FtpLogOn& logOn)
     const QString keyFile = QFile::decodeName(logOn.keyFile);
     const QStringList keyUse{logOn.server.name(), logOn.userName, keyFile};
     if (!m_passphrase || m_passphrase->first != keyUse) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, serial, keyFile] {
-                if (serial != m_serial || !m_executing)
-                    return;
-                if (isSignalConnected(QMetaMethod::fromSignal(&InternetTransfer::PassphraseAsked)))
-                    Q_EMIT PassphraseAsked(keyFile);
-                else
-                    AnswerPassphrase({});
-            },
-            Qt::QueuedConnection);
+        putQuestion(
+            serial, QMetaMethod::fromSignal(&InternetTransfer::PassphraseAsked),
+            [this, keyFile] { Q_EMIT PassphraseAsked(keyFile); }, [this] { AnswerPassphrase({}); });
         const std::optional<QString> answer = waitForAnswer(serial, m_passphraseAnswer);
         if (!answer)
             return; // cancelled

@@ -6,8 +6,11 @@
 #include "transfer/internet_transfer.h"
 #include "transfer/trusted_servers.h"
 
+#include <QMetaMethod>
+
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -85,6 +88,8 @@ private:
     void run(FtpSession& session, const Job& job);
     FtpOutcome runTrusting(FtpSession& session, const Job& job, const FtpSession::StateSink& sink,
                            const FtpSession::ProgressSink& progress, const FtpSession::CancelCheck& cancelled);
+    void putQuestion(quint64 serial, const QMetaMethod& signal, const std::function<void()>& emitIt,
+                     const std::function<void()>& answerWithoutReceiver);
     bool ask(quint64 serial, const ServerIdentity& identity);
     void offerKey(quint64 serial, FtpLogOn& logOn);
     template <typename Answer>
