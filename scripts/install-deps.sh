@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Lumaport needs to build, run and test, skipping what is already there.
+# Installs the Debian packages Lumaport needs to build, run and test, skipping what is already there. With
+# --fuzz, also clang and its libFuzzer for scripts/fuzz.sh.
 set -euo pipefail
 
 packages=(
@@ -14,6 +15,7 @@ packages=(
     desktop-file-utils appstream
     fonts-dejavu-core fonts-liberation2
 )
+[ "${1:-}" = --fuzz ] && packages+=(clang libclang-rt-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -142,6 +142,7 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     if (ITC) {
         connect(ITC.get(), &InternetTransfer::StateChanged, this, &frmftp::ITC_StateChanged);
         connect(ITC.get(), &InternetTransfer::TrustAsked, this, &frmftp::ITC_TrustAsked);
+        connect(ITC.get(), &InternetTransfer::PassphraseAsked, this, &frmftp::ITC_PassphraseAsked);
     }
 
     connect(cmdLogOn, &QPushButton::clicked, this, &frmftp::cmdLogOn_Click);
@@ -529,6 +530,16 @@ void frmftp::ITC_TrustAsked(const ServerIdentity& identity)
     const MsgAnswer answer = m_forms.services().messageBox(trustQuestion(identity), QStringLiteral("Security Warning"),
                                                            MsgIcon::Exclamation, MsgButtons::YesNoDefaultNo);
     ITC->AnswerTrust(answer == MsgAnswer::Yes);
+}
+
+// The component holds the passphrase for this log-on only; the window keeps nothing of it.
+void frmftp::ITC_PassphraseAsked(const QString& keyFile)
+{
+    ITC->AnswerPassphrase(m_forms.services().passwordBox(
+        QStringLiteral("The SSH key \"%1\" is protected by a passphrase. Enter it to log on with the key, or "
+                       "cancel to log on with the password.")
+            .arg(keyFile),
+        QStringLiteral("SSH Key Passphrase")));
 }
 
 void frmftp::readReply()

@@ -76,6 +76,16 @@ QString QtServices::inputBox(const QString& prompt, const QString& title, const 
     return ok ? answer : QString();
 }
 
+QString QtServices::passwordBox(const QString& prompt, const QString& title)
+{
+    QInputDialog box(QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("dlgPassword"));
+    box.setWindowTitle(title.isEmpty() ? kAppTitle : title);
+    box.setLabelText(prompt);
+    box.setTextEchoMode(QLineEdit::Password);
+    return box.exec() == QDialog::Accepted ? box.textValue() : QString();
+}
+
 QString QtServices::openFileDialog(const QString& filter, const QString& initialFolder)
 {
     return QFileDialog::getOpenFileName(QApplication::activeWindow(), QString(), initialFolder, qtFileFilter(filter));

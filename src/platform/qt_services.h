@@ -13,6 +13,7 @@ class QtServices : public Services
 public:
     MsgAnswer messageBox(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons) override;
     QString inputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
+    QString passwordBox(const QString& prompt, const QString& title) override;
     QString openFileDialog(const QString& filter, const QString& initialFolder) override;
     QString saveFileDialog(const QString& filter, const QString& initialFolder) override;
     void setClipboardText(const QString& text) override;

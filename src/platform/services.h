@@ -24,6 +24,8 @@ public:
                                  MsgButtons buttons = MsgButtons::Ok) = 0;
     /// Modal input box; empty when cancelled.
     virtual QString inputBox(const QString& prompt, const QString& title, const QString& defaultText = {}) = 0;
+    /// Modal input box that shows what is typed as bullets; empty when cancelled.
+    virtual QString passwordBox(const QString& prompt, const QString& title) = 0;
     /// File dialogs with a filter such as "Settings(*.lbx)|*.lbx"; empty when cancelled.
     virtual QString openFileDialog(const QString& filter, const QString& initialFolder) = 0;
     virtual QString saveFileDialog(const QString& filter, const QString& initialFolder) = 0;

@@ -73,22 +73,8 @@ QString singleLine(QString value)
 
 } // namespace
 
-bool readSettingsLines(const QString& path, int maxLines, QStringList* lines, QString* error)
+QStringList settingsLines(QByteArrayView data, bool whole, int maxLines)
 {
-    lines->clear();
-    // A pipe or a device could block the reader or never end.
-    if (!QFileInfo(path).isFile()) {
-        *error = QStringLiteral("Cannot read \"%1\": it is not a file.").arg(path);
-        return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString());
-        return false;
-    }
-    const QByteArray data = file.read(maxLines * (kMaxLineBytes + 2));
-    const bool whole = file.atEnd();
-
     struct Range
     {
         qsizetype start;
@@ -103,15 +89,36 @@ bool readSettingsLines(const QString& path, int maxLines, QStringList* lines, QS
         if (stop - start > kMaxLineBytes || (stop == data.size() && !whole))
             break;
         ranges.append({start, stop - start});
-        start = stop + (data.mid(stop, 2) == "\r\n" ? 2 : 1);
+        start = stop + (data.sliced(stop).startsWith("\r\n") ? 2 : 1);
     }
 
-    const QByteArrayView read(data.constData(), ranges.isEmpty() ? 0 : ranges.last().start + ranges.last().length);
+    const QByteArrayView read = data.first(ranges.isEmpty() ? 0 : ranges.last().start + ranges.last().length);
     const bool utf8 = read.isValidUtf8();
+    QStringList lines;
     for (const Range& range : ranges) {
-        const QByteArrayView line = read.sliced(range.start, range.length);
-        lines->append(utf8 ? QString::fromUtf8(line) : fromWindows1252(line));
+        // A NUL would end the text halfway in every file dialog and path the value reaches.
+        QByteArray line = read.sliced(range.start, range.length).toByteArray();
+        line.removeIf([](char c) { return c == '\0'; });
+        lines.append(utf8 ? QString::fromUtf8(line) : fromWindows1252(line));
     }
+    return lines;
+}
+
+bool readSettingsLines(const QString& path, int maxLines, QStringList* lines, QString* error)
+{
+    lines->clear();
+    // A pipe or a device could block the reader or never end.
+    if (!QFileInfo(path).isFile()) {
+        *error = QStringLiteral("Cannot read \"%1\": it is not a file.").arg(path);
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Cannot read \"%1\": %2").arg(path, file.errorString());
+        return false;
+    }
+    const QByteArray data = file.read(maxLines * (kMaxLineBytes + 2));
+    *lines = settingsLines(data, file.atEnd(), maxLines);
     return true;
 }
 
@@ -121,8 +128,11 @@ bool writeSettingsLines(const QString& path, const QStringList& values, QString*
     for (const QString& value : values)
         text += singleLine(value) + QStringLiteral("\r\n");
     // The files' own code page, which other copies of the program read; UTF-8 only for what it can't hold.
-    const QByteArray data = toWindows1252(text).value_or(text.toUtf8());
+    return writeSettingsFile(path, toWindows1252(text).value_or(text.toUtf8()), error);
+}
 
+bool writeSettingsFile(const QString& path, const QByteArray& data, QString* error)
+{
     ReplacingFile file;
     if (!file.open(path, error))
         return false;

@@ -17,8 +17,10 @@
 #include <poll.h>
 #include <sys/select.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -272,6 +274,7 @@ size_t onData(char* data, size_t size, size_t count, void* user)
 size_t onRead(char* buffer, size_t size, size_t count, void* user)
 {
     auto& request = *static_cast<Request*>(user);
+    request.changedServer = true; // SFTP has no STOR line: the target is open on the server by now
     const qint64 length = request.source->read(buffer, qint64(size * count));
     if (length < 0) {
         request.stoppedBecause = {
@@ -280,6 +283,14 @@ size_t onRead(char* buffer, size_t size, size_t count, void* user)
         return CURL_READFUNC_ABORT;
     }
     return size_t(length);
+}
+
+// libssh2 calls a connection the server closed just an error of the SSH layer; the socket tells what it was.
+bool peerHungUp(curl_socket_t socket)
+{
+    char byte = 0;
+    const ssize_t peeked = ::recv(socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+    return peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
 }
 
 // A server that echoes what it was sent must not show the password to whoever reads the error.
@@ -405,6 +416,13 @@ FtpOutcome FtpSession::run(const FtpCommand& command, const FtpLogOn& logOn, con
     m_refusedIdentity = request.identity.refusedIdentity;
     outcome.info = withoutPassword(outcome.info, logOn.password);
     return outcome;
+}
+
+int FtpSession::onCloseSocket(void* session, curl_socket_t socket)
+{
+    if (peerHungUp(socket))
+        static_cast<FtpSession*>(session)->m_peerHungUp = true;
+    return ::close(socket);
 }
 
 void FtpSession::drop()
@@ -788,10 +806,15 @@ void FtpSession::prepare(const QString& urlPath, Request& request)
         curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
     checkServerIdentity(curl, request.identity);
     if (sftp()) {
-        curl_easy_setopt(curl, CURLOPT_SSH_AUTH_TYPES,
-                         long(CURLSSH_AUTH_PUBLICKEY | CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
-        const QByteArray key = userKeyFile();
+        curl_easy_setopt(curl, CURLOPT_CLOSESOCKETFUNCTION, onCloseSocket);
+        curl_easy_setopt(curl, CURLOPT_CLOSESOCKETDATA, this); // connections never outlive the session
+        const QByteArray& key = m_logOn.keyFile;
+        curl_easy_setopt(
+            curl, CURLOPT_SSH_AUTH_TYPES,
+            long((key.isEmpty() ? 0 : CURLSSH_AUTH_PUBLICKEY) | CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
         curl_easy_setopt(curl, CURLOPT_SSH_PRIVATE_KEYFILE, key.isEmpty() ? nullptr : key.constData());
+        curl_easy_setopt(curl, CURLOPT_KEYPASSWD,
+                         m_logOn.keyPassphrase.isEmpty() ? nullptr : m_logOn.keyPassphrase.toUtf8().constData());
         // No command lines tell when the request itself is under way: progress counts from the start.
         request.mainSent = true;
         // Readable by the web server, whatever the server's own default.
@@ -832,6 +855,7 @@ void FtpSession::prepare(const QString& urlPath, Request& request)
 // on at once instead, and looks for a cancel between its waits.
 int FtpSession::perform(Request& request)
 {
+    m_peerHungUp = false;
     CURLM* multi = m_multi;
     CURL* curl = m_curl;
     curl_multi_add_handle(multi, curl);
@@ -896,8 +920,10 @@ FtpOutcome FtpSession::failure(int curlCode, const Request& request) const
     const QString reply = sftp() ? QString::fromUtf8(request.errorText) : request.errorReply;
     const QString library = request.errorText[0] ? QString::fromUtf8(request.errorText)
                                                  : QString::fromUtf8(curl_easy_strerror(CURLcode(curlCode)));
-    // libcurl takes a 421 for a time-out, but the server said it is closing the session.
-    if (request.lastReplyCode == 421)
+    // libcurl takes a 421 for a time-out, but the server said it is closing the session. Over SSH a connection
+    // the server closed fails the request with whatever libssh2 makes of it.
+    const bool sshLost = sftp() && (m_peerHungUp || (m_connected && peerHungUp(m_socket)));
+    if (request.lastReplyCode == 421 || (sshLost && (error == FtpError::ServerRefused || error == FtpError::Internal)))
         error = FtpError::ConnectionAborted;
     QString info;
     switch (error) {
@@ -917,8 +943,10 @@ FtpOutcome FtpSession::failure(int curlCode, const Request& request) const
         info = QStringLiteral("Cannot connect to %1 on port %2.").arg(m_logOn.server.host).arg(m_logOn.server.port);
         break;
     case FtpError::ConnectionAborted:
-        info =
-            QStringLiteral("The connection to the server was aborted") + (reply.isEmpty() ? u"."_s : u": "_s + reply);
+        info = QStringLiteral("The connection to the server was aborted") +
+               (!reply.isEmpty() ? u": "_s + reply
+                : sftp()         ? QStringLiteral(": the server closed it (%1).").arg(library)
+                                 : u"."_s);
         break;
     case FtpError::SecureChannel:
         info = curlCode == CURLE_USE_SSL_FAILED

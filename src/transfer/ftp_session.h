@@ -23,6 +23,8 @@ struct FtpLogOn
     int timeoutSeconds = 60; ///< 0 or less: no limit
     /// The fingerprint of the certificate or host key the user trusted for this server; empty when none.
     QString trustedFingerprint;
+    QByteArray keyFile;    ///< SFTP: the SSH key offered before the password; empty for none
+    QString keyPassphrase; ///< the key's passphrase, when it has one
 
     bool operator==(const FtpLogOn&) const = default;
 };
@@ -102,11 +104,13 @@ private:
     void prepare(const QString& urlPath, Request& request);
     int perform(Request& request);
     FtpOutcome failure(int curlCode, const Request& request) const;
+    static int onCloseSocket(void* session, int socket);
 
     void* m_curl = nullptr;  // CURL*
     void* m_multi = nullptr; // CURLM*, which keeps the control connection between requests
     bool m_connected = false;
-    int m_socket = -1; // the control connection's, while m_connected
+    int m_socket = -1;         // the control connection's, while m_connected
+    bool m_peerHungUp = false; // in the last perform, libcurl closed a connection the server had closed
     FtpLogOn m_logOn;
     RemoteFolder m_folder;
     enum class Mlsd { Unknown, Supported, Missing } m_mlsd = Mlsd::Unknown;

@@ -2,7 +2,9 @@
 #include "transfer/ftp_transfer.h"
 
 #include "transfer/ftp_command.h"
+#include "transfer/server_identity.h"
 
+#include <QFile>
 #include <QMetaMethod>
 #include <QtDebug>
 
@@ -73,6 +75,15 @@ void FtpTransfer::AnswerTrust(bool trusted)
     {
         std::lock_guard lock(m_mutex);
         m_trustAnswer = {m_serial, trusted};
+    }
+    m_wake.notify_one();
+}
+
+void FtpTransfer::AnswerPassphrase(const QString& passphrase)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_passphraseAnswer = {m_serial, passphrase};
     }
     m_wake.notify_one();
 }
@@ -183,8 +194,10 @@ void FtpTransfer::work()
         const bool drop = std::exchange(m_dropConnection, false);
         const std::unique_ptr<Job> job = std::move(m_job);
         lock.unlock();
-        if (drop)
+        if (drop) {
             session.drop();
+            m_passphrase.reset();
+        }
         if (job)
             run(session, *job);
         lock.lock();
@@ -205,6 +218,8 @@ void FtpTransfer::run(FtpSession& session, const Job& job)
             },
             Qt::QueuedConnection);
     };
+    if (job.command.kind == FtpCommand::Kind::Close)
+        m_passphrase.reset();
     const FtpOutcome outcome = runTrusting(session, job, sink, progress, cancelled);
     if (cancelled())
         return;
@@ -226,6 +241,10 @@ FtpOutcome FtpTransfer::runTrusting(FtpSession& session, const Job& job, const F
     m_trusted.setPath(job.trustFile);
     FtpLogOn logOn = job.logOn;
     logOn.trustedFingerprint = m_trusted.fingerprint(logOn.server.name());
+    if (logOn.server.scheme == FtpServerAddress::Scheme::Sftp)
+        offerKey(job.serial, logOn);
+    if (cancelled())
+        return {};
     FtpOutcome outcome = session.run(job.command, logOn, sink, progress, cancelled);
     const std::optional<ServerIdentity> refused = session.refusedIdentity();
     if (!refused || cancelled())
@@ -241,27 +260,66 @@ FtpOutcome FtpTransfer::runTrusting(FtpSession& session, const Job& job, const F
     return session.run(job.command, logOn, sink, progress, cancelled);
 }
 
-// The question goes to the user-interface thread, and the request waits here for its answer, a cancel or the
-// end of the component.
-bool FtpTransfer::ask(quint64 serial, const ServerIdentity& identity)
+// A question goes to the user-interface thread, where it is asked while its request still runs: through the
+// signal, or answered at once when nobody receives it.
+void FtpTransfer::putQuestion(quint64 serial, const QMetaMethod& signal, const std::function<void()>& emitIt,
+                              const std::function<void()>& answerWithoutReceiver)
 {
     QMetaObject::invokeMethod(
         this,
-        [this, serial, identity] {
+        [=, this] {
             if (serial != m_serial || !m_executing)
                 return;
-            if (isSignalConnected(QMetaMethod::fromSignal(&InternetTransfer::TrustAsked)))
-                Q_EMIT TrustAsked(identity);
+            if (isSignalConnected(signal))
+                emitIt();
             else
-                AnswerTrust(false);
+                answerWithoutReceiver();
         },
         Qt::QueuedConnection);
+}
+
+bool FtpTransfer::ask(quint64 serial, const ServerIdentity& identity)
+{
+    putQuestion(
+        serial, QMetaMethod::fromSignal(&InternetTransfer::TrustAsked),
+        [this, identity] { Q_EMIT TrustAsked(identity); }, [this] { AnswerTrust(false); });
+    return waitForAnswer(serial, m_trustAnswer).value_or(false);
+}
+
+// The passphrase is asked for once for each log-on, and only the key's own log-on data hold it.
+void FtpTransfer::offerKey(quint64 serial, FtpLogOn& logOn)
+{
+    logOn.keyFile = userKeyFile();
+    if (logOn.keyFile.isEmpty() || !keyNeedsPassphrase(logOn.keyFile))
+        return;
+    const QString keyFile = QFile::decodeName(logOn.keyFile);
+    const QStringList keyUse{logOn.server.name(), logOn.userName, keyFile};
+    if (!m_passphrase || m_passphrase->first != keyUse) {
+        putQuestion(
+            serial, QMetaMethod::fromSignal(&InternetTransfer::PassphraseAsked),
+            [this, keyFile] { Q_EMIT PassphraseAsked(keyFile); }, [this] { AnswerPassphrase({}); });
+        const std::optional<QString> answer = waitForAnswer(serial, m_passphraseAnswer);
+        if (!answer)
+            return; // cancelled
+        m_passphrase = {keyUse, *answer};
+    }
+    if (m_passphrase->second.isEmpty())
+        logOn.keyFile.clear();
+    else
+        logOn.keyPassphrase = m_passphrase->second;
+}
+
+// Waits for the answer to the question of the request with this serial, a cancel or the end of the component.
+template <typename Answer>
+std::optional<Answer> FtpTransfer::waitForAnswer(quint64 serial, std::optional<std::pair<quint64, Answer>>& answer)
+{
     std::unique_lock lock(m_mutex);
-    m_wake.wait(lock,
-                [&] { return m_stop || m_liveSerial != serial || (m_trustAnswer && m_trustAnswer->first == serial); });
-    const bool trusted = !m_stop && m_liveSerial == serial && m_trustAnswer->second;
-    m_trustAnswer.reset();
-    return trusted;
+    m_wake.wait(lock, [&] { return m_stop || m_liveSerial != serial || (answer && answer->first == serial); });
+    std::optional<Answer> given;
+    if (!m_stop && m_liveSerial == serial)
+        given = answer->second;
+    answer.reset();
+    return given;
 }
 
 } // namespace lumaport

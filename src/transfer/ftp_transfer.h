@@ -6,8 +6,11 @@
 #include "transfer/internet_transfer.h"
 #include "transfer/trusted_servers.h"
 
+#include <QMetaMethod>
+
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -32,10 +35,14 @@ namespace lumaport {
 /// is put to the user through TrustAsked once; a yes is remembered in the trust file (see setTrustFile) and
 /// the request runs again. A server that shows another certificate or key than the one trusted for it is
 /// refused without a question. Over SSH the user's ~/.ssh/id_ed25519 or id_rsa is offered before the
-/// password. The password never crosses the network in clear on "ftpes", "ftps" and "sftp".
+/// password; for a key protected by a passphrase PassphraseAsked asks once for each log-on (the passphrase
+/// is kept in memory until the connection is cancelled or closed, never written anywhere), and without an
+/// answer only the password is offered. The password never crosses the network in clear on "ftpes", "ftps"
+/// and "sftp".
 ///
 /// Error numbers (ResponseCode) and what ResponseInfo then holds:
-/// - 12030 the server or the network dropped the connection (with the server's 421 line when it sent one);
+/// - 12030 the server or the network dropped the connection (with the server's 421 line when it sent one, or
+///   what the SSH layer said);
 ///   12002 no answer within RequestTimeout seconds;
 /// - 12007 the host name is unknown; 12029 nothing accepts connections at the server's address and port;
 /// - 12014 the log-on was refused; 12003 the server refused the request (the text is its reply line,
@@ -73,6 +80,7 @@ public:
     QString ResponseInfo() const override { return m_info; }
     std::optional<QString> CurrentFolder() const override { return m_folder; }
     void AnswerTrust(bool trusted) override;
+    void AnswerPassphrase(const QString& passphrase) override;
 
 private:
     struct Job;
@@ -84,7 +92,12 @@ private:
     void run(FtpSession& session, const Job& job);
     FtpOutcome runTrusting(FtpSession& session, const Job& job, const FtpSession::StateSink& sink,
                            const FtpSession::ProgressSink& progress, const FtpSession::CancelCheck& cancelled);
+    void putQuestion(quint64 serial, const QMetaMethod& signal, const std::function<void()>& emitIt,
+                     const std::function<void()>& answerWithoutReceiver);
     bool ask(quint64 serial, const ServerIdentity& identity);
+    void offerKey(quint64 serial, FtpLogOn& logOn);
+    template <typename Answer>
+    std::optional<Answer> waitForAnswer(quint64 serial, std::optional<std::pair<quint64, Answer>>& answer);
 
     // Owned by the user-interface thread.
     int m_protocol = icFTP;
@@ -109,9 +122,11 @@ private:
     bool m_stop = false;
     std::atomic<quint64> m_liveSerial{0};                  // the request the worker may go on with
     std::optional<std::pair<quint64, bool>> m_trustAnswer; // for the request of that serial
+    std::optional<std::pair<quint64, QString>> m_passphraseAnswer;
 
     // Owned by the worker thread.
     TrustedServers m_trusted;
+    std::optional<std::pair<QStringList, QString>> m_passphrase; // the answer given for that server, user and key
     std::thread m_worker;
 };
 

@@ -78,6 +78,9 @@ public:
     /// The answer to the running request's TrustAsked: true trusts the identity for its server from now on.
     /// A component that never asks ignores it.
     virtual void AnswerTrust(bool trusted) { Q_UNUSED(trusted); }
+    /// The answer to the running request's PassphraseAsked: the key's passphrase, or empty to log on without
+    /// the key. A component that never asks ignores it.
+    virtual void AnswerPassphrase(const QString& passphrase) { Q_UNUSED(passphrase); }
 
 Q_SIGNALS:
     void StateChanged(int state);
@@ -87,6 +90,9 @@ Q_SIGNALS:
     /// The running request waits for AnswerTrust (or Cancel) because the server showed an identity that nothing
     /// vouches for and that was never trusted for it. Without a receiver the answer is no.
     void TrustAsked(const lumaport::ServerIdentity& identity);
+    /// The running request waits for AnswerPassphrase (or Cancel) because the user's SSH key, the file named,
+    /// is protected by a passphrase. Without a receiver the key is left out.
+    void PassphraseAsked(const QString& keyFile);
 };
 
 } // namespace lumaport

@@ -30,4 +30,7 @@ void checkServerIdentity(CURL* curl, IdentityCheck& check);
 /// empty when there is none.
 QByteArray userKeyFile();
 
+/// Whether the SSH private key in the file is protected by a passphrase (OpenSSH's own format or PEM).
+bool keyNeedsPassphrase(const QByteArray& keyFile);
+
 } // namespace lumaport

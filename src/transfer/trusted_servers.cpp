@@ -3,47 +3,120 @@
 
 #include "platform/settings_text.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <optional>
 
 namespace lumaport {
 
 namespace {
 
-// Far more servers than anyone trusts by hand; a line longer than a settings line ends the reading anyway.
-constexpr int kMaxLines = 10000;
+struct Entry
+{
+    qsizetype lineStart; // after the blanks in front of the server
+    qsizetype lineEnd;
+    qsizetype fingerprintStart;
+    qsizetype fingerprintEnd;
+};
+
+bool isLineBreak(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+// The server's name is searched for, not every line split, so a lookup in a file of many megabytes stays fast.
+std::optional<Entry> findEntry(QByteArrayView file, QByteArrayView server)
+{
+    if (server.isEmpty())
+        return std::nullopt;
+    const qsizetype bom = file.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    for (qsizetype at = file.indexOf(server, bom); at >= 0; at = file.indexOf(server, at + 1)) {
+        qsizetype start = at;
+        while (start > bom && file[start - 1] == ' ')
+            --start;
+        if (start > bom && !isLineBreak(file[start - 1]))
+            continue;
+        qsizetype i = at + server.size();
+        const qsizetype afterServer = i;
+        while (i < file.size() && file[i] == ' ')
+            ++i;
+        const qsizetype fingerprintStart = i;
+        while (i < file.size() && file[i] > ' ' && file[i] < 0x7f)
+            ++i;
+        const qsizetype fingerprintEnd = i;
+        while (i < file.size() && file[i] == ' ')
+            ++i;
+        if (afterServer == fingerprintStart || fingerprintStart == fingerprintEnd ||
+            (i < file.size() && !isLineBreak(file[i])))
+            continue;
+        return Entry{start, i, fingerprintStart, fingerprintEnd};
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
-QStringList TrustedServers::lines() const
+QString trustedFingerprint(QByteArrayView file, const QString& server)
 {
-    if (m_path.isEmpty())
-        return m_memory;
-    QStringList lines;
-    QString error;
-    if (QFileInfo::exists(m_path) && !readSettingsLines(m_path, kMaxLines, &lines, &error))
-        qWarning("TrustedServers: %s", qPrintable(error));
-    return lines;
+    const std::optional<Entry> entry = findEntry(file, server.toUtf8());
+    if (!entry)
+        return {};
+    return QString::fromLatin1(file.sliced(entry->fingerprintStart, entry->fingerprintEnd - entry->fingerprintStart));
+}
+
+QByteArray withTrustedFingerprint(QByteArrayView file, const QString& server, const QString& fingerprint)
+{
+    const QByteArray line = (server + u' ' + fingerprint).toUtf8();
+    QByteArray result = file.toByteArray();
+    if (const std::optional<Entry> entry = findEntry(file, server.toUtf8()))
+        return result.replace(entry->lineStart, entry->lineEnd - entry->lineStart, line);
+    if (!result.isEmpty() && !isLineBreak(result.back()))
+        result += "\r\n";
+    return result + line + "\r\n";
 }
 
 QString TrustedServers::fingerprint(const QString& server) const
 {
-    for (const QString& line : lines()) {
-        const QStringList fields = line.split(u' ', Qt::SkipEmptyParts);
-        if (fields.size() == 2 && fields[0] == server)
-            return fields[1];
+    if (m_path.isEmpty())
+        return trustedFingerprint(m_memory, server);
+    QFile file(m_path);
+    if (!file.exists())
+        return {};
+    // A pipe or a device could block the reader or never end.
+    if (!QFileInfo(m_path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        qWarning("TrustedServers: cannot read \"%s\"", qPrintable(m_path));
+        return {};
     }
-    return {};
+    if (file.size() == 0)
+        return {};
+    if (const uchar* mapped = file.map(0, file.size()))
+        return trustedFingerprint(QByteArrayView(mapped, file.size()), server);
+    return trustedFingerprint(file.readAll(), server);
 }
 
 bool TrustedServers::trust(const ServerIdentity& identity, QString* error)
 {
-    QStringList lines = this->lines();
-    lines.append(identity.server + u' ' + identity.fingerprint);
     if (m_path.isEmpty()) {
-        m_memory = lines;
+        m_memory = withTrustedFingerprint(m_memory, identity.server, identity.fingerprint);
         return true;
     }
-    return writeSettingsLines(m_path, lines, error);
+    QByteArray data;
+    if (QFileInfo::exists(m_path)) {
+        // Whatever can't be read whole is not replaced by what could.
+        if (!QFileInfo(m_path).isFile()) {
+            *error = QStringLiteral("Cannot read \"%1\": it is not a file.").arg(m_path);
+            return false;
+        }
+        QFile file(m_path);
+        if (file.open(QIODevice::ReadOnly))
+            data = file.readAll();
+        if (!file.isOpen() || file.error() != QFileDevice::NoError) {
+            *error = QStringLiteral("Cannot read \"%1\": %2").arg(m_path, file.errorString());
+            return false;
+        }
+    }
+    return writeSettingsFile(m_path, withTrustedFingerprint(data, identity.server, identity.fingerprint), error);
 }
 
 QString trustQuestion(const ServerIdentity& identity)

@@ -16,8 +16,10 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <memory>
@@ -35,6 +37,7 @@ public:
     {
         connect(&m_real, &InternetTransfer::StateChanged, this, &InternetTransfer::StateChanged);
         connect(&m_real, &InternetTransfer::TrustAsked, this, &InternetTransfer::TrustAsked);
+        connect(&m_real, &InternetTransfer::PassphraseAsked, this, &InternetTransfer::PassphraseAsked);
     }
 
     void setProtocol(int protocol) override { m_real.setProtocol(protocol); }
@@ -53,6 +56,7 @@ public:
     int ResponseCode() const override { return m_real.ResponseCode(); }
     QString ResponseInfo() const override { return m_real.ResponseInfo(); }
     void AnswerTrust(bool trusted) override { m_real.AnswerTrust(trusted); }
+    void AnswerPassphrase(const QString& passphrase) override { m_real.AnswerPassphrase(passphrase); }
 
     int requestedTimeout() const { return m_requested; }
 
@@ -447,6 +451,50 @@ private Q_SLOTS:
         QVERIFY(barShown && bar->isHidden());
         expectOneErrorBox(12030);
         QCOMPARE(QDir(into.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
+    }
+
+    // OpenSSH's server here takes the key only: a cancelled passphrase leaves the password, which it refuses.
+    void sshKeyPassphraseIsAskedForOnce_data()
+    {
+        QTest::addColumn<QString>("passphrase");
+        QTest::newRow("given") << QStringLiteral("right phrase");
+        QTest::newRow("cancelled") << QString();
+    }
+
+    void sshKeyPassphraseIsAskedForOnce()
+    {
+        QFETCH(QString, passphrase);
+        FtpServer server(FtpServer::Kind::Sshd);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        QTemporaryDir home;
+        const QString key = home.filePath(QStringLiteral(".ssh/id_ed25519"));
+        QVERIFY(QDir(home.path()).mkpath(QStringLiteral(".ssh")) && QFile::copy(server.clientKey(), key));
+        QProcess keygen;
+        keygen.start(QStringLiteral("ssh-keygen"), {"-p", "-P", "", "-N", "right phrase", "-f", key});
+        QVERIFY(keygen.waitForFinished() && keygen.exitCode() == 0);
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", home.path().toLocal8Bit());
+        const auto restoreHome = qScopeGuard([&] { qputenv("HOME", oldHome); });
+        makeWindow();
+        m_services->answerEveryBox(MsgAnswer::Yes, passphrase); // the host key is trusted
+
+        logOn(server);
+        if (passphrase.isEmpty()) {
+            QCOMPARE(m_services->boxes().back().title, QStringLiteral("Error"));
+            QVERIFY2(m_services->boxes().back().text.startsWith(QStringLiteral("12014 ")),
+                     qPrintable(m_services->boxes().back().text));
+        } else {
+            QCOMPARE(arrangement(ftp()), kLoggedOn);
+            FtpWindowProbe(ftp()).WaitAndRelist();
+            QTRY_VERIFY(!m_transfer->StillExecuting());
+        }
+        QStringList passwordBoxes;
+        for (const BoxRecord& box : m_services->boxes()) {
+            if (box.kind == QLatin1String("password"))
+                passwordBoxes.append(box.text);
+        }
+        QCOMPARE(passwordBoxes.size(), 1);
+        QVERIFY2(passwordBoxes.front().contains(key), qPrintable(passwordBoxes.front()));
     }
 
     // A line break pasted into the user name must not smuggle a command to the server.

@@ -17,7 +17,9 @@
 #       Debian's OpenSSH server with its own configuration, host key and client key, all made in DIR: NAME (the
 #       user running the tests) logs on with the key DIR/client_key only and gets SFTP in DIR, nothing else.
 #   ftp_server.py paramiko --root DIR --state DIR --user NAME --password WORD [--throttle BYTES]
-#       A small SFTP server that takes a password only and shows DIR as "/". --throttle slows writes.
+#       A small SFTP server that takes a password only and shows DIR as "/". --throttle slows reading and
+#       writing files to BYTES a second. SIGUSR1 closes every session, as an idle time-out would, then prints
+#       "dropped".
 #   The SSH servers write their host key's public line to DIR/host_key.pub.
 #   ftp_server.py web --root DIR [--tls --state DIR]
 #       Python's web server on DIR, as the web side of the FTP folder, with the answers real ones give:
@@ -34,6 +36,7 @@ import argparse
 import io
 import logging
 import os
+import signal
 import socket
 import stat
 import subprocess
@@ -223,6 +226,11 @@ def run_paramiko(args):
             return paramiko.SFTPServer.convert_errno(e.errno)
 
     class Handle(paramiko.SFTPHandle):
+        def read(self, offset, length):
+            if args.throttle > 0:
+                time.sleep(length / args.throttle)
+            return super().read(offset, length)
+
         def stat(self):
             return guarded(lambda: paramiko.SFTPAttributes.from_stat(os.fstat(self.readfile.fileno())))
 
@@ -279,8 +287,18 @@ def run_paramiko(args):
         def readlink(self, path):
             return guarded(lambda: os.readlink(self.local(path)))
 
+    transports = set()
+
+    def drop_sessions(signum, frame):
+        for transport in list(transports):
+            transport.close()
+        print("dropped", flush=True)
+
+    signal.signal(signal.SIGUSR1, drop_sessions)
+
     def serve(connection):
         transport = paramiko.Transport(connection)
+        transports.add(transport)
         transport.add_server_key(host_key)
         transport.set_subsystem_handler("sftp", paramiko.SFTPServer, Sftp)
         try:
@@ -289,6 +307,7 @@ def run_paramiko(args):
                 time.sleep(0.2)
         except Exception:
             pass
+        transports.discard(transport)
 
     listener = socket.socket()
     listener.bind(("127.0.0.1", 0))

@@ -254,6 +254,18 @@ void FtpServer::kill()
     m_process.waitForFinished(5000);
 }
 
+bool FtpServer::dropSessions()
+{
+    if (m_kind != Kind::Paramiko || !isRunning())
+        return false;
+    m_process.readAllStandardOutput();
+    ::kill(pid_t(m_process.processId()), SIGUSR1);
+    const QDeadlineTimer deadline(kStartSeconds * 1000);
+    while (!m_process.canReadLine() && !deadline.hasExpired())
+        m_process.waitForReadyRead(int(deadline.remainingTime()));
+    return m_process.readLine().startsWith("dropped");
+}
+
 SilentServer::SilentServer()
 {
     m_server.listen(QHostAddress::LocalHost);

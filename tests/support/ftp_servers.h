@@ -45,6 +45,8 @@ public:
     /// Kills the server and its sessions at once, like a crash.
     void kill();
     bool isRunning() const;
+    /// paramiko: closes every session, as an idle time-out would, and returns once they are closed.
+    bool dropSessions();
 
     Kind kind() const { return m_kind; }
     quint16 port() const { return m_port; }

@@ -91,6 +91,13 @@ QString ScriptedServices::inputBox(const QString& prompt, const QString& title, 
     return expected ? expected->reply : QString();
 }
 
+QString ScriptedServices::passwordBox(const QString& prompt, const QString& title)
+{
+    record({QStringLiteral("password"), prompt, title, MsgIcon::None, MsgButtons::OkCancel});
+    const auto expected = take(QStringLiteral("input"), prompt);
+    return expected ? expected->reply : QString();
+}
+
 QString ScriptedServices::openFileDialog(const QString& filter, const QString& initialFolder)
 {
     record({QStringLiteral("open"), filter, initialFolder, MsgIcon::None, MsgButtons::OkCancel});

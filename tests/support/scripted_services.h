@@ -17,7 +17,7 @@ namespace lumaport::test {
 
 struct BoxRecord
 {
-    QString kind; ///< "message", "input", "open", "save"
+    QString kind; ///< "message", "input", "password", "open", "save"
     QString text; ///< message text or input prompt
     QString title;
     MsgIcon icon = MsgIcon::None;
@@ -32,7 +32,8 @@ public:
 
     /// Expects a message box with exactly this text (and title, when given) next; answers it.
     void expectMessage(const QString& text, MsgAnswer answer = MsgAnswer::Ok, std::optional<QString> title = {});
-    /// Expects an input box whose prompt is this text next; answers it (empty text stands for Cancel).
+    /// Expects an input box (or a password box) whose prompt is this text next; answers it (empty text stands
+    /// for Cancel).
     void expectInput(const QString& prompt, const QString& answer);
     /// Expects an open or save dialog next; answers it with a path (empty stands for Cancel).
     void expectOpenDialog(const QString& answer);
@@ -65,6 +66,8 @@ public:
 
     MsgAnswer messageBox(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons) override;
     QString inputBox(const QString& prompt, const QString& title, const QString& defaultText) override;
+    /// Recorded as an input box of the kind "password".
+    QString passwordBox(const QString& prompt, const QString& title) override;
     QString openFileDialog(const QString& filter, const QString& initialFolder) override;
     QString saveFileDialog(const QString& filter, const QString& initialFolder) override;
     void setClipboardText(const QString& text) override { m_clipboard = text; }

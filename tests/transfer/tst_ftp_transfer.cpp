@@ -179,8 +179,10 @@ private Q_SLOTS:
     void nothingListening();
     void silentServerTimesOut();
     void movingTransferOutlastsTheTimeout();
+    void killedServerAbortsTheConnection_data();
     void killedServerAbortsTheConnection();
     void idleDropLogsOnAgainOnce();
+    void idleSftpDropLogsOnAgain();
     void sizeMustBeAPlainNumber_data();
     void sizeMustBeAPlainNumber();
 
@@ -623,6 +625,21 @@ void TstFtpTransfer::idleDropLogsOnAgainOnce()
     FAILS(session, u"DIR"_s, 12029);
 }
 
+void TstFtpTransfer::idleSftpDropLogsOnAgain()
+{
+    FtpServer server(FtpServer::Kind::Paramiko);
+    QVERIFY2(server.start(), qPrintable(server.errorString()));
+    QVERIFY(QDir(server.rootFolder()).mkpath(u"inner"_s));
+    QVERIFY(writeFile(QDir(server.rootFolder()).filePath(u"inner/inside.txt"_s), "x"));
+    Session session(server);
+    COMPLETES(session, u"CD \"inner/\""_s);
+    for (int drop = 0; drop < 2; ++drop) {
+        QVERIFY(server.dropSessions());
+        COMPLETES(session, u"DIR"_s);
+        QCOMPARE(session.entries(), QStringList{u"inside.txt"_s}); // back in the folder it was in
+    }
+}
+
 void TstFtpTransfer::sizeMustBeAPlainNumber_data()
 {
     QTest::addColumn<QString>("reply");
@@ -654,20 +671,31 @@ void TstFtpTransfer::sizeMustBeAPlainNumber()
     }
 }
 
+void TstFtpTransfer::killedServerAbortsTheConnection_data()
+{
+    QTest::addColumn<FtpServer::Kind>("kind");
+    QTest::newRow("ftp") << FtpServer::Kind::Pyftpdlib;
+    QTest::newRow("sftp") << FtpServer::Kind::Paramiko;
+}
+
 void TstFtpTransfer::killedServerAbortsTheConnection()
 {
-    FtpServer slow(FtpServer::Kind::Pyftpdlib, {.throttleBytesPerSecond = 256 * 1024});
+    QFETCH(FtpServer::Kind, kind);
+    FtpServer slow(kind, {.throttleBytesPerSecond = 256 * 1024});
     QVERIFY2(slow.start(), qPrintable(slow.errorString()));
     QVERIFY(writeFile(QDir(slow.rootFolder()).filePath(u"big.bin"_s), binaryContent(8 * 1024 * 1024)));
     const QString target = m_local.filePath(u"killed.bin"_s);
 
     Session session(slow);
+    QSignalSpy progress(&session.transfer, &InternetTransfer::TransferProgress);
     session.transfer.Execute(u"GET \"big.bin\" \"%1\""_s.arg(target));
-    QTRY_VERIFY_WITH_TIMEOUT(session.states.contains(InternetTransfer::icReceivingResponse), kRequestMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!progress.isEmpty() && progress.last().at(0).toLongLong() > 0, kRequestMs);
     slow.kill();
     QTRY_VERIFY_WITH_TIMEOUT(!session.transfer.StillExecuting(), kRequestMs);
     QVERIFY2(session.ended(InternetTransfer::icError), qPrintable(session.describe(u"GET"_s)));
     QCOMPARE(session.transfer.ResponseCode(), 12030);
+    QVERIFY2(session.transfer.ResponseInfo().startsWith(u"The connection to the server was aborted"_s),
+             qPrintable(session.transfer.ResponseInfo()));
     QVERIFY2(!QFile::exists(target), "no half-written file");
     QCOMPARE(QDir(m_local.path()).entryList({u"killed*"_s}, QDir::Files | QDir::Hidden), QStringList());
 }
