@@ -9,7 +9,9 @@ using namespace lumaport;
 
 namespace {
 
-constexpr std::array kWords{"DIR", "CD", "CDUP", "MKDIR", "RENAME", "DELETE", "RMDIR", "SIZE", "PUT", "GET", "CLOSE"};
+// In the order of FtpCommand::Kind.
+constexpr std::array kWords{"DIR",   "CD",   "CDUP", "MKDIR", "RENAME", "DELETE",
+                            "RMDIR", "SIZE", "PUT",  "GET",   "CHMOD",  "CLOSE"};
 
 } // namespace
 
@@ -27,6 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         fuzz::check(!name.isEmpty() && !holdsControlCharacter(name), "names are whole and one line");
 
     // The window builds its commands with quotedName: what was parsed is sent the same way again.
+    static_assert(kWords.size() == size_t(FtpCommand::Kind::Close) + 1, "a word for every kind");
     QString rebuilt = QLatin1String(kWords[size_t(command.kind)]);
     for (const QString& name : command.arguments)
         rebuilt += u' ' + quotedName(name);
