@@ -23,6 +23,39 @@ QString readError(const QString& path)
     return QStringLiteral("Cannot read the picture \"%1\".").arg(path);
 }
 
+// What libexiv2 leaves: a multi-picture segment (APP2 "MPF") and anything after the image's end, where phones
+// put a second picture (a preview, a depth map) with an EXIF block of its own. Both go; the image data stays.
+QByteArray withoutTrailingPictures(const QByteArray& jpeg)
+{
+    const auto at = [&](qsizetype i) { return i < jpeg.size() ? static_cast<unsigned char>(jpeg[i]) : 0; };
+    QByteArray kept = jpeg.left(2);
+    qsizetype i = 2;
+    while (i + 1 < jpeg.size() && at(i) == 0xFF) {
+        const unsigned char marker = at(i + 1);
+        if (marker == 0xD9)
+            return kept + jpeg.mid(i, 2);
+        if (marker == 0xFF || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) {
+            kept += jpeg.mid(i, marker == 0xFF ? 1 : 2);
+            i += marker == 0xFF ? 1 : 2;
+            continue;
+        }
+        const qsizetype length = (at(i + 2) << 8) | at(i + 3);
+        qsizetype end = i + 2 + length;
+        if (length < 2 || end > jpeg.size())
+            return jpeg; // not a layout this knows: leave it as libexiv2 wrote it
+        if (marker == 0xDA) {
+            // Entropy-coded data ends at the first marker that is neither a stuffed byte nor a restart.
+            while (end + 1 < jpeg.size() &&
+                   !(at(end) == 0xFF && at(end + 1) != 0x00 && (at(end + 1) < 0xD0 || at(end + 1) > 0xD7)))
+                ++end;
+        }
+        if (!(marker == 0xE2 && jpeg.mid(i + 4, 4) == QByteArrayView("MPF\0", 4)))
+            kept += jpeg.mid(i, end - i);
+        i = end;
+    }
+    return jpeg;
+}
+
 bool stripJpeg(const QString& path, QString* error)
 {
     try {
@@ -41,12 +74,26 @@ bool stripJpeg(const QString& path, QString* error)
         if (turn != 1)
             image->exifData()["Exif.Image.Orientation"] = static_cast<uint16_t>(turn);
         image->writeMetadata();
-        return true;
     } catch (const Exiv2::AnyError& failure) {
         *error =
             QStringLiteral("Cannot remove the data of \"%1\": %2").arg(path, QString::fromStdString(failure.what()));
         return false;
     }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite)) {
+        *error = readError(path);
+        return false;
+    }
+    const QByteArray written = file.readAll();
+    const QByteArray kept = withoutTrailingPictures(written);
+    if (kept.size() == written.size())
+        return true;
+    // The file is this program's own temporary copy: it is rewritten in place.
+    if (!file.seek(0) || file.write(kept) != kept.size() || !file.resize(kept.size())) {
+        *error = QStringLiteral("Cannot write \"%1\": %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
 }
 
 // libexiv2 rewrites only the text chunks it knows (its own EXIF, XMP and IPTC keys), so one with any other

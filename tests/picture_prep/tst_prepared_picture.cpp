@@ -74,6 +74,14 @@ private Q_SLOTS:
         QTest::newRow("JPEG from a phone, data removed") << phoneJpeg(m_dir.filePath(u"phone.jpg"_s), 64, 48) << remove
                                                          << QSize(48, 64) << true << qint64(1 << 20) << 1 << false;
 
+        // Phones append a second picture, with its own EXIF, after the first one's end.
+        const QString twoPictures = phoneJpeg(m_dir.filePath(u"two.jpg"_s), 64, 48);
+        QFile appended(twoPictures);
+        QVERIFY(appended.open(QIODevice::Append) && appended.write(readFile(twoPictures)) > 0);
+        appended.close();
+        QTest::newRow("JPEG with a second picture after its end")
+            << twoPictures << remove << QSize(48, 64) << true << qint64(1 << 20) << 1 << false;
+
         QImage withText = pattern(40, 30);
         withText.setText(u"Location"_s, QString::fromLatin1(kPlace));
         const QString png = m_dir.filePath(u"text.png"_s);
