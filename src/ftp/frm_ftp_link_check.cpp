@@ -31,11 +31,6 @@ const QColor kWorks(0, 112, 0);
 const QColor kBroken(192, 0, 0);
 const QString kLinkCheckKey = u"LinkCheck/Enabled"_s;
 
-QString programSettingsPath(Services& services)
-{
-    return joinPath(settingsFolder(services.programFolder()), u"lumaport.ini"_s);
-}
-
 } // namespace
 
 void frmftp::setUpLinkCheck()
@@ -46,7 +41,7 @@ void frmftp::setUpLinkCheck()
     mnuLinkCheck = new QAction(u"Check links from the web side"_s, lblLinkCheck);
     mnuLinkCheck->setObjectName(u"mnuLinkCheck"_s);
     mnuLinkCheck->setCheckable(true);
-    const QSettings settings(programSettingsPath(m_forms.services()), QSettings::IniFormat);
+    const QSettings settings(programOptionsPath(m_forms.services().programFolder()), QSettings::IniFormat);
     mnuLinkCheck->setChecked(settings.value(kLinkCheckKey, true).toBool());
     lblLinkCheck->addAction(mnuLinkCheck);
     lblLinkCheck->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -55,7 +50,7 @@ void frmftp::setUpLinkCheck()
 
 void frmftp::mnuLinkCheck_Toggled(bool on)
 {
-    QSettings settings(programSettingsPath(m_forms.services()), QSettings::IniFormat);
+    QSettings settings(programOptionsPath(m_forms.services().programFolder()), QSettings::IniFormat);
     settings.setValue(kLinkCheckKey, on);
     settings.sync();
     if (settings.status() != QSettings::NoError)

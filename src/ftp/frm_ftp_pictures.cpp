@@ -49,11 +49,6 @@ QSpinBox* addNumberBox(QWidget* parent, const char* name, const Twips& twips, in
     return box;
 }
 
-QString optionsPath(Services& services)
-{
-    return programOptionsPath(settingsFolder(services.programFolder()));
-}
-
 } // namespace
 
 void frmftp::buildPictureChoices()
@@ -72,7 +67,7 @@ void frmftp::buildPictureChoices()
     spnThumbnailSide = addNumberBox(frame, "spnThumbnailSide", {6855, 360, 1080, 285}, 1, kLargest,
                                     QStringLiteral("px"), QStringLiteral("Thumbnail longest side in pixels"));
 
-    const PictureChoices choices = readPictureChoices(optionsPath(m_forms.services()));
+    const PictureChoices choices = readPictureChoices(programOptionsPath(m_forms.services().programFolder()));
     chkRemoveMetadata->setChecked(choices.removeMetadata);
     chkFitLimit->setChecked(choices.fit);
     spnFitSide->setValue(choices.maxSide);
@@ -97,7 +92,7 @@ void frmftp::pictureChoices_Change()
     spnFitSide->setEnabled(chkFitLimit->isChecked());
     spnFitKilobytes->setEnabled(chkFitLimit->isChecked());
     spnThumbnailSide->setEnabled(chkThumbnail->isChecked());
-    const QString path = optionsPath(m_forms.services());
+    const QString path = programOptionsPath(m_forms.services().programFolder());
     if (readPictureChoices(path) == pictureChoices())
         return;
     QString error;

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "picture_prep/picture_choices.h"
 
-#include "platform/paths.h"
-
 #include <QSettings>
 
 namespace lumaport {
@@ -19,11 +17,6 @@ int readSide(const QSettings& file, const char* key, int fallback, int smallest)
 }
 
 } // namespace
-
-QString programOptionsPath(const QString& settingsFolder)
-{
-    return joinPath(settingsFolder, QStringLiteral("lumaport.ini"));
-}
 
 PictureChoices readPictureChoices(const QString& path)
 {

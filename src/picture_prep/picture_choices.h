@@ -18,9 +18,6 @@ struct PictureChoices
     bool operator==(const PictureChoices&) const = default;
 };
 
-/// The program's own settings file beside the directory settings: "lumaport.ini" in that folder.
-QString programOptionsPath(const QString& settingsFolder);
-
 /// The choices kept in the options file; the defaults (all off) for what is missing or not a sensible value.
 PictureChoices readPictureChoices(const QString& path);
 

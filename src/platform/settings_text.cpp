@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/settings_text.h"
 
+#include "platform/paths.h"
 #include "platform/program_files.h"
 #include "platform/replacing_file.h"
 
@@ -161,6 +162,11 @@ QString settingsFolder(const QString& programFolder)
     if (!QDir().mkpath(base) || !QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
         return programFolder;
     return folder;
+}
+
+QString programOptionsPath(const QString& programFolder)
+{
+    return joinPath(settingsFolder(programFolder), QStringLiteral("lumaport.ini"));
 }
 
 } // namespace lumaport

@@ -34,4 +34,7 @@ bool writeSettingsFile(const QString& path, const QByteArray& data, QString* err
 /// ~/.config/lumaport, created when missing. Falls back to the program folder when that folder cannot be made either.
 QString settingsFolder(const QString& programFolder);
 
+/// The program's own settings file beside the directory settings: "lumaport.ini" in the settings folder.
+QString programOptionsPath(const QString& programFolder);
+
 } // namespace lumaport
