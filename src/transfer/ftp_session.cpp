@@ -35,14 +35,12 @@ namespace {
 
 // The default 16 KiB buffers halve the throughput of large transfers.
 constexpr long kBufferSize = 512 * 1024;
-// A server that never ends its listing must not eat the memory.
-constexpr qsizetype kMaxListingSize = 256 * 1024 * 1024;
+// A server that never ends its listing must not eat the memory or the time.
+constexpr qint64 kMaxListingSize = 256 * 1024 * 1024;
 constexpr long kNoLimitSeconds = 24 * 60 * 60;
 // How long the transfer loop sleeps at most before it looks whether the request was cancelled.
 constexpr int kCancelCheckMs = 100;
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
-// A listing is read in pieces of about this size, so a cancel need not wait for the whole of a huge one.
-constexpr qsizetype kListingSlice = 256 * 1024;
 // Logging off waits this long for the server's goodbye.
 constexpr auto kQuitWait = std::chrono::seconds(2);
 
@@ -127,7 +125,8 @@ struct FtpSession::Request
     QByteArray sizeReply;      // the answer to SIZE, which libcurl reads too leniently
     QByteArray folderReply;    // the answer to the last PWD, when it named a folder
 
-    QByteArray* listing = nullptr;
+    DirReplyBuilder* listing = nullptr;
+    qint64 listingBytes = 0; // a listing's, or the one an SFTP change of folder reads and drops
     std::unique_ptr<ReplacingFile> target;
     QString targetPath;
     std::unique_ptr<QFile> source;
@@ -256,13 +255,15 @@ size_t onData(char* data, size_t size, size_t count, void* user)
 {
     auto& request = *static_cast<Request*>(user);
     const qint64 length = qint64(size * count);
-    if (request.listing) {
-        if (request.listing->size() + length > kMaxListingSize) {
+    if (!request.target) {
+        request.listingBytes += length;
+        if (request.listingBytes > kMaxListingSize) {
             request.stoppedBecause = {FtpError::Internal, QStringLiteral("The listing is larger than 256 MiB.")};
             return 0;
         }
-        request.listing->append(data, length);
-    } else if (request.target) {
+        if (request.listing)
+            request.listing->append(data, qsizetype(length));
+    } else {
         if (QString error; !request.target->write(data, length, &error)) {
             request.stoppedBecause = {FtpError::LocalFile, error};
             return 0;
@@ -343,22 +344,6 @@ std::optional<FtpOutcome> openLocalFile(const FtpCommand& command, Request& requ
     return std::nullopt;
 }
 
-// The parse goes a slice of whole lines at a time, so a cancel does not wait for the whole of a huge listing.
-std::optional<QString> dirReply(const QByteArray& listing, ListingFormat format,
-                                const FtpSession::CancelCheck& cancelled)
-{
-    QString reply;
-    for (qsizetype start = 0; start < listing.size();) {
-        if (cancelled())
-            return std::nullopt;
-        const qsizetype lineEnd = listing.indexOf('\n', std::min(start + kListingSlice, listing.size()) - 1);
-        const qsizetype end = lineEnd < 0 ? listing.size() : lineEnd + 1;
-        reply += buildDirReply(listing.sliced(start, end - start), format);
-        start = end;
-    }
-    return reply;
-}
-
 // A path in an SFTP command, quoted the way libcurl reads it back.
 QString sshName(const RemoteFolder& folder, const QString& name)
 {
@@ -395,6 +380,7 @@ FtpOutcome FtpSession::run(const FtpCommand& command, const FtpLogOn& logOn, con
         m_logOn = logOn;
         m_mlsd = Mlsd::Unknown; // perhaps another server
         m_safeSend = SafeSend::Unknown;
+        m_appendRefused = false;
         m_leftovers.clear();
     }
     const bool reused = m_connected;
@@ -502,22 +488,23 @@ FtpOutcome FtpSession::dispatch(const FtpCommand& command, Request& request)
 
 FtpOutcome FtpSession::list(Request& request)
 {
-    QByteArray listing;
+    DirReplyBuilder listing(ListingFormat::List);
     request.listing = &listing;
     if (sftp()) {
         prepare(urlPath(m_folder), request);
         if (const int code = perform(request); code != CURLE_OK)
             return failure(code, request);
-        return {FtpError::None, {}, dirReply(listing, ListingFormat::List, request.cancelled).value_or(QString())};
+        return {FtpError::None, {}, listing.finish()};
     }
     if (m_mlsd != Mlsd::Missing) {
+        listing = DirReplyBuilder(ListingFormat::Mlsd);
         prepare(m_folder.urlPath(), request);
         curl_easy_setopt(m_curl, CURLOPT_CUSTOMREQUEST, "MLSD");
         request.mainVerb = "MLSD";
         const int code = perform(request);
         if (code == CURLE_OK) {
             m_mlsd = Mlsd::Supported;
-            return {FtpError::None, {}, dirReply(listing, ListingFormat::Mlsd, request.cancelled).value_or(QString())};
+            return {FtpError::None, {}, listing.finish()};
         }
         // 500, 501, 502 and 504 say the server does not know MLSD; then LIST, for the rest of the session.
         const int reply = request.lastReplyCode;
@@ -525,13 +512,13 @@ FtpOutcome FtpSession::list(Request& request)
         if (!unknown || m_mlsd == Mlsd::Supported || request.cancelled())
             return failure(code, request);
         m_mlsd = Mlsd::Missing;
-        listing.clear();
+        listing = DirReplyBuilder(ListingFormat::List);
     }
     prepare(m_folder.urlPath(), request);
     request.mainVerb = "LIST";
     if (const int code = perform(request); code != CURLE_OK)
         return failure(code, request);
-    return {FtpError::None, {}, dirReply(listing, ListingFormat::List, request.cancelled).value_or(QString())};
+    return {FtpError::None, {}, listing.finish()};
 }
 
 // libcurl changes into the URL's folder before anything else, so asking for no body of a folder URL is a
@@ -539,11 +526,8 @@ FtpOutcome FtpSession::list(Request& request)
 // SFTP has no current folder: the target is listed to see that it can be entered.
 FtpOutcome FtpSession::changeFolder(const RemoteFolder& target, Request& request)
 {
-    QByteArray listing;
     prepare(urlPath(target), request);
-    if (sftp())
-        request.listing = &listing;
-    else
+    if (!sftp())
         curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L);
     // The server, not the name asked for, says where the change led: one that keeps the user inside the
     // log-on folder answers CDUP there with success and stays put.
@@ -673,7 +657,7 @@ FtpOutcome FtpSession::put(const QString& remoteName, Request& request)
     if (m_safeSend == SafeSend::InPlace)
         return store(remoteName, progress, request);
     const QString temporary = uploadTemporaryName();
-    const FtpOutcome sent = store(temporary, progress, request);
+    const FtpOutcome sent = storeTemporary(temporary, progress, request);
     if (sent.error != FtpError::None) {
         curl_off_t bytes = 0;
         curl_easy_getinfo(m_curl, CURLINFO_SIZE_UPLOAD_T, &bytes);
@@ -699,15 +683,33 @@ FtpOutcome FtpSession::put(const QString& remoteName, Request& request)
     return storeInPlace(remoteName, progress, u"the server refuses renames"_s, request);
 }
 
-FtpOutcome FtpSession::store(const QString& remoteName, const ProgressSink* progress, Request& request)
+// A server that truncates the file a STOR names may see it written out to disk at its close (ext4 does so for
+// a file truncated and written again), and the rename after waits for that: about half a second a GiB. A new
+// file appended to is never truncated.
+FtpOutcome FtpSession::storeTemporary(const QString& temporary, const ProgressSink* progress, Request& request)
+{
+    if (sftp() || m_appendRefused)
+        return store(temporary, progress, request);
+    const FtpOutcome sent = store(temporary, progress, request, Store::Append);
+    curl_off_t bytes = 0;
+    curl_easy_getinfo(m_curl, CURLINFO_SIZE_UPLOAD_T, &bytes);
+    if (sent.error != FtpError::ServerRefused || request.lastVerb != "APPE" || bytes != 0 || !m_connected)
+        return sent;
+    m_appendRefused = true;
+    request.startAgain();
+    return store(temporary, progress, request);
+}
+
+FtpOutcome FtpSession::store(const QString& remoteName, const ProgressSink* progress, Request& request, Store how)
 {
     request.progress = progress;
     prepare(urlPath(m_folder, remoteName), request);
     curl_easy_setopt(m_curl, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(m_curl, CURLOPT_APPEND, long(how == Store::Append));
     curl_easy_setopt(m_curl, CURLOPT_READFUNCTION, onRead);
     curl_easy_setopt(m_curl, CURLOPT_READDATA, &request);
     curl_easy_setopt(m_curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(request.source->size()));
-    request.mainVerb = "STOR";
+    request.mainVerb = how == Store::Append ? "APPE" : "STOR";
     const int code = perform(request);
     request.showProgress(true);
     request.progress = nullptr;
@@ -791,6 +793,7 @@ void FtpSession::prepare(const QString& urlPath, Request& request)
     request.errorReply.clear();
     request.firstReplyCode = 0;
     request.lastReplyCode = 0;
+    request.listingBytes = 0;
 
     const QByteArray url = (m_logOn.server.url() + urlPath).toUtf8();
     curl_easy_setopt(curl, CURLOPT_URL, url.constData());

@@ -87,7 +87,10 @@ private:
     FtpOutcome size(const QString& name, Request& request);
     FtpOutcome get(const QString& remoteName, Request& request);
     FtpOutcome put(const QString& remoteName, Request& request);
-    FtpOutcome store(const QString& remoteName, const ProgressSink* progress, Request& request);
+    enum class Store { Replace, Append };
+    FtpOutcome store(const QString& remoteName, const ProgressSink* progress, Request& request,
+                     Store how = Store::Replace);
+    FtpOutcome storeTemporary(const QString& temporary, const ProgressSink* progress, Request& request);
     FtpOutcome storeInPlace(const QString& remoteName, const ProgressSink* progress, const QString& why,
                             Request& request);
     // The temporary's removal after a failed send: now when the connection is still there, else at next log on.
@@ -116,6 +119,7 @@ private:
     enum class Mlsd { Unknown, Supported, Missing } m_mlsd = Mlsd::Unknown;
     std::optional<ServerIdentity> m_refusedIdentity;
     enum class SafeSend { Unknown, Works, InPlace } m_safeSend = SafeSend::Unknown;
+    bool m_appendRefused = false; // the server took no APPE: temporaries go by STOR
     struct Leftover
     {
         RemoteFolder folder;

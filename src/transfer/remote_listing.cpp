@@ -10,6 +10,7 @@
 #include <limits>
 #include <span>
 #include <string_view>
+#include <utility>
 
 namespace lumaport {
 
@@ -21,6 +22,8 @@ namespace {
 // time linear in its length: no regular expressions, no backtracking.
 
 constexpr qsizetype kAnyGap = std::numeric_limits<qsizetype>::max();
+
+constexpr qsizetype kListingSlice = 256 * 1024;
 
 // A line cut at blanks. A word past the end reads as empty, so a format's tests simply fail on short lines.
 // Names are read from the line itself, blanks included.
@@ -591,6 +594,27 @@ QString buildDirReply(const QByteArray& listing, ListingFormat format)
         reply += u"\r\n";
     }
     return reply;
+}
+
+void DirReplyBuilder::append(const char* data, qsizetype length)
+{
+    // Only the new bytes are searched, so a line that never ends costs no more than its length.
+    const qsizetype from = m_pending.size();
+    m_pending.append(data, length);
+    if (const qsizetype lineFeed = QByteArrayView(m_pending).sliced(from).lastIndexOf('\n'); lineFeed >= 0)
+        m_afterLineFeed = from + lineFeed + 1;
+    if (m_pending.size() < kListingSlice || m_afterLineFeed == 0)
+        return;
+    m_reply += buildDirReply(m_pending.first(m_afterLineFeed), m_format);
+    m_pending.remove(0, std::exchange(m_afterLineFeed, 0));
+}
+
+QString DirReplyBuilder::finish()
+{
+    if (!m_pending.isEmpty())
+        m_reply += buildDirReply(std::exchange(m_pending, {}), m_format);
+    m_afterLineFeed = 0;
+    return std::exchange(m_reply, {});
 }
 
 } // namespace lumaport

@@ -38,4 +38,22 @@ bool isSafeEntryName(QStringView name);
 /// neighbours.
 QString buildDirReply(const QByteArray& listing, ListingFormat format);
 
+/// The same reply built while the listing arrives: each piece of about 256 KiB of whole lines is read as soon
+/// as it is in, so the reading overlaps the server's sending and a cancel never waits for a huge listing.
+class DirReplyBuilder
+{
+public:
+    explicit DirReplyBuilder(ListingFormat format) : m_format(format) {}
+
+    void append(const char* data, qsizetype length);
+    /// The reply, once the listing has ended.
+    QString finish();
+
+private:
+    ListingFormat m_format;
+    QByteArray m_pending;
+    qsizetype m_afterLineFeed = 0; // in m_pending: just after its last line feed, or 0
+    QString m_reply;
+};
+
 } // namespace lumaport

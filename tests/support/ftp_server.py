@@ -4,13 +4,14 @@
 # first line of standard output.
 #   ftp_server.py pyftpdlib --root DIR --user NAME --password WORD --command-log FILE [--throttle BYTES]
 #                 [--idle-timeout SECONDS] [--size-reply FILE] [--silent-quit] [--private-files] [--no-renames]
+#                 [--no-appends]
 #                 [--tls explicit|implicit --state DIR]
 #       One user with every right on DIR. Records each command it receives (the password masked), so a test
 #       can prove a command never reached the server. --throttle slows data connections to BYTES a second.
 #       --idle-timeout ends idle sessions with a 421, as real servers do, and records "(idle timeout)".
 #       --size-reply answers SIZE with the line in FILE while FILE exists. --silent-quit never answers QUIT.
 #       --private-files makes new files readable by their owner only, as some hosts do. --no-renames refuses
-#       RNFR and RNTO.
+#       RNFR and RNTO, --no-appends APPE.
 #       --tls makes a self-signed certificate for localhost and 127.0.0.1 in DIR (cert.pem) with openssl and
 #       asks for TLS on the control and data connections: after AUTH TLS, or from the first byte.
 #   ftp_server.py sshd --root DIR --state DIR --user NAME
@@ -105,7 +106,8 @@ def run_pyftpdlib(args):
                 super().ftp_QUIT(line)
 
     authorizer = DummyAuthorizer()
-    authorizer.add_user(args.user, args.password, args.root, perm="elradmwMT" if args.no_renames else "elradfmwMT")
+    perm = "elr" + ("" if args.no_appends else "a") + "d" + ("" if args.no_renames else "f") + "mwMT"
+    authorizer.add_user(args.user, args.password, args.root, perm=perm)
     Handler.authorizer = authorizer
     if args.idle_timeout > 0:
         Handler.timeout = args.idle_timeout
@@ -395,6 +397,7 @@ def main():
     py.add_argument("--silent-quit", action="store_true")
     py.add_argument("--private-files", action="store_true")
     py.add_argument("--no-renames", action="store_true")
+    py.add_argument("--no-appends", action="store_true")
     py.add_argument("--tls", choices=["explicit", "implicit"])
     py.add_argument("--state")
     vs = kinds.add_parser("vsftpd")

@@ -166,6 +166,8 @@ bool FtpServer::launch()
             arguments << QStringLiteral("--private-files");
         if (m_options.noRenames)
             arguments << QStringLiteral("--no-renames");
+        if (m_options.noAppends)
+            arguments << QStringLiteral("--no-appends");
         if (m_kind != Kind::Pyftpdlib)
             arguments << QStringLiteral("--tls")
                       << (m_kind == Kind::PyftpdlibFtps ? QStringLiteral("implicit") : QStringLiteral("explicit"))

@@ -21,6 +21,7 @@ struct FtpServerOptions
     bool silentQuit = false;    ///< pyftpdlib never answers QUIT
     bool privateFiles = false;  ///< pyftpdlib makes new files readable by their owner only
     bool noRenames = false;     ///< pyftpdlib refuses renames
+    bool noAppends = false;     ///< pyftpdlib refuses APPE
     QString servedFolder = {};  ///< the web server shows this folder (an FTP server's) instead of its own
 };
 

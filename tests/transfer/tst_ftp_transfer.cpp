@@ -164,7 +164,8 @@ private Q_SLOTS:
     void putAndGetAreByteExact();
     void brokenSendLeavesTheOldFileWhole_data();
     void brokenSendLeavesTheOldFileWhole();
-    void sendsInPlaceWhereRenamesAreRefused();
+    void sendsWhatTheServerAllows_data();
+    void sendsWhatTheServerAllows();
     void unknownIdentityIsAskedForOnce_data();
     void unknownIdentityIsAskedForOnce();
     void changedIdentityIsRefused_data();
@@ -408,9 +409,21 @@ void TstFtpTransfer::brokenSendLeavesTheOldFileWhole()
     QCOMPARE(readFile(folder.filePath(u"photo.jpg"_s)), QByteArray("old picture"));
 }
 
-void TstFtpTransfer::sendsInPlaceWhereRenamesAreRefused()
+void TstFtpTransfer::sendsWhatTheServerAllows_data()
 {
-    FtpServer server(FtpServer::Kind::Pyftpdlib, {.noRenames = true});
+    QTest::addColumn<bool>("renames");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<int>("inPlace");
+    QTest::newRow("renames refused: in place") << false << u"Sent in place"_s << 2;
+    QTest::newRow("APPE refused: the temporary by STOR") << true << QString() << 0;
+}
+
+void TstFtpTransfer::sendsWhatTheServerAllows()
+{
+    QFETCH(bool, renames);
+    QFETCH(QString, note);
+    QFETCH(int, inPlace);
+    FtpServer server(FtpServer::Kind::Pyftpdlib, {.noRenames = !renames, .noAppends = renames});
     QVERIFY2(server.start(), qPrintable(server.errorString()));
     const QDir root(server.rootFolder());
     QVERIFY(writeFile(root.filePath(u"photo.jpg"_s), "old picture"));
@@ -419,11 +432,13 @@ void TstFtpTransfer::sendsInPlaceWhereRenamesAreRefused()
     Session session(server);
     COMPLETES(session, u"PUT \"%1\" \"photo.jpg\""_s.arg(local));
     QCOMPARE(readFile(root.filePath(u"photo.jpg"_s)), QByteArray("new picture"));
-    QVERIFY2(session.transfer.ResponseInfo().startsWith(u"Sent in place"_s),
-             qPrintable(session.transfer.ResponseInfo()));
+    QCOMPARE(session.transfer.ResponseInfo().left(note.size()), note);
     QCOMPARE(root.entryList(QDir::Files | QDir::Hidden), QStringList{u"photo.jpg"_s}); // the temporary is gone
     COMPLETES(session, u"PUT \"%1\" \"photo.jpg\""_s.arg(local));
     QCOMPARE(session.transfer.ResponseInfo(), QString()); // said once
+    // The second send tries neither a refused APPE again nor a temporary where renames are refused.
+    QCOMPARE(server.receivedCommands().filter(u"APPE"_s).size(), 1);
+    QCOMPARE(server.receivedCommands().count(u"STOR photo.jpg"_s), inPlace);
 }
 
 void TstFtpTransfer::unknownIdentityIsAskedForOnce_data()

@@ -39,6 +39,7 @@ private Q_SLOTS:
     void dirReply_data();
     void dirReply();
     void hostileListings();
+    void replyBuiltAsItArrives();
 };
 
 void TstRemoteListing::mlsdLines_data()
@@ -265,6 +266,26 @@ void TstRemoteListing::hostileListings()
     }
     const qint64 spent = cpuMs() - start;
     QVERIFY2(spent < 2000, qPrintable(u"%1 ms"_s.arg(spent)));
+}
+
+// Pieces cut anywhere, even inside a CR LF or after a lone LF in a name, give the reply of the whole listing.
+void TstRemoteListing::replyBuiltAsItArrives()
+{
+    QByteArray crLf, lineFeed;
+    for (int i = 0; i < 12'000; ++i) {
+        const QByteArray line = "-rw-r--r-- 1 u g 5 Jan  1 12:00 picture " + QByteArray::number(i);
+        crLf += line + (i % 2 == 0 ? "\nbroken\r\n" : "\r\n");
+        lineFeed += line + '\n';
+    }
+    for (const QByteArray& listing : {crLf, lineFeed}) {
+        const QString whole = buildDirReply(listing, ListingFormat::List);
+        for (const qsizetype piece : {qsizetype(1), qsizetype(999), qsizetype(16'384)}) {
+            DirReplyBuilder builder(ListingFormat::List);
+            for (qsizetype at = 0; at < listing.size(); at += piece)
+                builder.append(listing.constData() + at, std::min(piece, listing.size() - at));
+            QCOMPARE(builder.finish(), whole);
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TstRemoteListing)
