@@ -74,11 +74,32 @@ std::optional<RemoteEntry> named(QStringView name, bool isFolder)
     return RemoteEntry{name.toString(), isFolder};
 }
 
-// Looked up on every line of a listing: a plain loop over a few letters, no call into the string library.
-bool isOneOf(QChar c, std::u16string_view letters)
+// A set of ASCII characters as a bit mask: looked up for several characters of every line of a listing.
+class AsciiSet
 {
-    return letters.find(c.unicode()) != letters.npos;
-}
+public:
+    consteval explicit AsciiSet(std::u16string_view letters)
+    {
+        for (const char16_t c : letters)
+            (c < 64 ? m_low : m_high) |= quint64(1) << (c % 64);
+    }
+
+    bool contains(QChar c) const
+    {
+        const char16_t u = c.unicode();
+        return u < 128 && ((u < 64 ? m_low : m_high) >> (u % 64) & 1) != 0;
+    }
+
+private:
+    quint64 m_low = 0;
+    quint64 m_high = 0;
+};
+
+constexpr AsciiSet kDateSeparators(u"-/.");
+constexpr AsciiSet kSizeUnits(u"kKmMgGtTpPeE");
+constexpr AsciiSet kUnixTypes(u"-dlcbpsD");
+constexpr AsciiSet kUnixPermissions(u"-rwxsStTlL");
+constexpr AsciiSet kOs2Attributes(u"ARHS");
 
 bool isAsciiDigit(QChar c)
 {
@@ -195,7 +216,7 @@ bool isMeridiem(QStringView w)
 bool isNumericDate(QStringView w)
 {
     qsizetype p = 0;
-    if (!readDigits(w, p, 1, 4) || p >= w.size() || !isOneOf(w[p], u"-/."))
+    if (!readDigits(w, p, 1, 4) || p >= w.size() || !kDateSeparators.contains(w[p]))
         return false;
     const QChar separator = w[p++];
     return readDigits(w, p, 1, 2) && readChar(w, p, separator) && readDigits(w, p, 1, 4) && p == w.size();
@@ -211,7 +232,7 @@ bool isMonthDay(QStringView w)
 // A size is the digits at the end of its word: a long group name may run into it. "33.5k" is a size too.
 bool isUnixSize(QStringView w)
 {
-    if (!w.isEmpty() && isOneOf(w.back(), u"kKmMgGtTpPeE"))
+    if (!w.isEmpty() && kSizeUnits.contains(w.back()))
         w.chop(1);
     return !w.isEmpty() && isAsciiDigit(w.back());
 }
@@ -265,9 +286,9 @@ std::optional<RemoteEntry> sizeDateName(const Words& w, qsizetype from, qsizetyp
 
 bool isUnixMode(QStringView w)
 {
-    if (w.size() < 10 || !isOneOf(w[0], u"-dlcbpsD"))
+    if (w.size() < 10 || !kUnixTypes.contains(w[0]))
         return false;
-    return std::all_of(w.begin() + 1, w.begin() + 10, [](QChar c) { return isOneOf(c, u"-rwxsStTlL"); });
+    return std::all_of(w.begin() + 1, w.begin() + 10, [](QChar c) { return kUnixPermissions.contains(c); });
 }
 
 bool beginsUnix(const Words& w)
@@ -378,7 +399,8 @@ bool beginsOs2(const Words& w)
 std::optional<RemoteEntry> readOs2(const Words& w)
 {
     const auto isAttributes = [](QStringView word) {
-        return word.size() <= 4 && std::all_of(word.begin(), word.end(), [](QChar c) { return isOneOf(c, u"ARHS"); });
+        return word.size() <= 4 &&
+               std::all_of(word.begin(), word.end(), [](QChar c) { return kOs2Attributes.contains(c); });
     };
     qsizetype i = 1;
     while (i < 4 && (w[i] == u"DIR" || (!w[i].isEmpty() && isAttributes(w[i]))))
