@@ -10,6 +10,8 @@
 #include <limits>
 #include <span>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace lumaport {
@@ -627,16 +629,31 @@ void DirReplyBuilder::append(const char* data, qsizetype length)
         m_afterLineFeed = from + lineFeed + 1;
     if (m_pending.size() < kListingSlice || m_afterLineFeed == 0)
         return;
-    m_reply += buildDirReply(m_pending.first(m_afterLineFeed), m_format);
+    const QByteArray piece = m_pending.first(m_afterLineFeed);
     m_pending.remove(0, std::exchange(m_afterLineFeed, 0));
+    collect(std::max(std::thread::hardware_concurrency(), 1U) - 1);
+    try {
+        m_reading.push_back(
+            std::async(std::launch::async, [piece, format = m_format] { return buildDirReply(piece, format); }));
+    } catch (const std::system_error&) { // no thread to be had: read it here
+        collect(0);
+        m_reply += buildDirReply(piece, m_format);
+    }
 }
 
 QString DirReplyBuilder::finish()
 {
-    if (!m_pending.isEmpty())
-        m_reply += buildDirReply(std::exchange(m_pending, {}), m_format);
+    const QString rest = buildDirReply(std::exchange(m_pending, {}), m_format);
     m_afterLineFeed = 0;
+    collect(0);
+    m_reply += rest;
     return std::exchange(m_reply, {});
+}
+
+void DirReplyBuilder::collect(std::size_t keep)
+{
+    for (; m_reading.size() > keep; m_reading.pop_front())
+        m_reply += m_reading.front().get();
 }
 
 } // namespace lumaport

@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
+#include <deque>
+#include <future>
 #include <optional>
 
 namespace lumaport {
@@ -38,8 +40,9 @@ bool isSafeEntryName(QStringView name);
 /// neighbours.
 QString buildDirReply(const QByteArray& listing, ListingFormat format);
 
-/// The same reply built while the listing arrives: each piece of about 256 KiB of whole lines is read as soon
-/// as it is in, so the reading overlaps the server's sending and a cancel never waits for a huge listing.
+/// The same reply built while the listing arrives. Each piece of about 256 KiB of whole lines is read as soon as
+/// it is in, on threads of its own, a few at a time: many servers send a large listing only once they have
+/// made all of it, faster than one thread reads it. A cancel never waits for more than those few pieces.
 class DirReplyBuilder
 {
 public:
@@ -50,9 +53,13 @@ public:
     QString finish();
 
 private:
+    // Adds the replies of the pieces read so far, in order, until at most `keep` are left being read.
+    void collect(std::size_t keep);
+
     ListingFormat m_format;
     QByteArray m_pending;
     qsizetype m_afterLineFeed = 0; // in m_pending: just after its last line feed, or 0
+    std::deque<std::future<QString>> m_reading;
     QString m_reply;
 };
 
