@@ -659,10 +659,8 @@ FtpOutcome FtpSession::put(const QString& remoteName, Request& request)
     const QString temporary = uploadTemporaryName();
     const FtpOutcome sent = storeTemporary(temporary, progress, request);
     if (sent.error != FtpError::None) {
-        curl_off_t bytes = 0;
-        curl_easy_getinfo(m_curl, CURLINFO_SIZE_UPLOAD_T, &bytes);
-        // Refused before a byte went: the server does not let the temporary be made there.
-        if (sent.error == FtpError::ServerRefused && bytes == 0 && m_connected)
+        // The server does not let the temporary be made there.
+        if (refusedBeforeAByte(sent))
             return storeInPlace(remoteName, progress, u"the server refused its temporary file"_s, request);
         dropTemporary(temporary, request);
         return sent;
@@ -691,9 +689,7 @@ FtpOutcome FtpSession::storeTemporary(const QString& temporary, const ProgressSi
     if (sftp() || m_appendRefused)
         return store(temporary, progress, request);
     const FtpOutcome sent = store(temporary, progress, request, Store::Append);
-    curl_off_t bytes = 0;
-    curl_easy_getinfo(m_curl, CURLINFO_SIZE_UPLOAD_T, &bytes);
-    if (sent.error != FtpError::ServerRefused || request.lastVerb != "APPE" || bytes != 0 || !m_connected)
+    if (!refusedBeforeAByte(sent) || request.lastVerb != "APPE")
         return sent;
     m_appendRefused = true;
     request.startAgain();
@@ -716,6 +712,14 @@ FtpOutcome FtpSession::store(const QString& remoteName, const ProgressSink* prog
     if (code != CURLE_OK)
         return failure(code, request);
     return {};
+}
+
+// Nothing of the file reached the server and the connection is still there: another way may be tried.
+bool FtpSession::refusedBeforeAByte(const FtpOutcome& sent) const
+{
+    curl_off_t bytes = 0;
+    curl_easy_getinfo(m_curl, CURLINFO_SIZE_UPLOAD_T, &bytes);
+    return sent.error == FtpError::ServerRefused && bytes == 0 && m_connected;
 }
 
 FtpOutcome FtpSession::storeInPlace(const QString& remoteName, const ProgressSink* progress, const QString& why,

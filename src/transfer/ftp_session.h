@@ -91,6 +91,7 @@ private:
     FtpOutcome store(const QString& remoteName, const ProgressSink* progress, Request& request,
                      Store how = Store::Replace);
     FtpOutcome storeTemporary(const QString& temporary, const ProgressSink* progress, Request& request);
+    bool refusedBeforeAByte(const FtpOutcome& sent) const;
     FtpOutcome storeInPlace(const QString& remoteName, const ProgressSink* progress, const QString& why,
                             Request& request);
     // The temporary's removal after a failed send: now when the connection is still there, else at next log on.
