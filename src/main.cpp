@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/paths.h"
 #include "platform/qt_services.h"
 #include "platform/settings_text.h"
 #include "startup/app.h"
@@ -20,8 +19,7 @@ int main(int argc, char** argv)
     lumaport::QtServices services;
     lumaport::Forms forms(services, [&services] {
         auto transfer = std::make_unique<lumaport::FtpTransfer>();
-        transfer->setTrustFile(
-            lumaport::joinPath(lumaport::settingsFolder(services.programFolder()), QStringLiteral("trusted.lbr")));
+        transfer->setTrustFile(lumaport::trustFilePath(services.programFolder()));
         return transfer;
     });
     lumaport::startProgram(forms, file);

@@ -29,14 +29,12 @@ namespace lumaport {
 
 namespace {
 
-const QColor kBackColor(185, 199, 204);
 const QColor kDarkRed(192, 0, 0);
 const QColor kPaleGreen(192, 255, 192);
 const QColor kPaleRed(255, 192, 192);
 
 const QString kServerStatus = QStringLiteral("Server Status");
 const QString kNotConnected = QStringLiteral("Not Connected");
-const QString kConnected = QStringLiteral("Connected");
 const QString kUrlHint = QStringLiteral("Enter the Name of the server (Used in the URL) ");
 
 void makeBold(QWidget* widget)
@@ -126,7 +124,7 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     // Controls below the bottom edge hold state only; the window must never grow to show them.
     setFixedSize(size());
     setStartCentered();
-    setBackColor(this, kBackColor);
+    setBackColor(this, kFormBackColor);
 
     buildLoginOptions();
     buildRemoteFiles();
@@ -179,7 +177,7 @@ void frmftp::buildLoginOptions()
     txtname->setFrame(false);
     setForeColor(txtname, kDarkRed);
     QPalette palette = txtname->palette();
-    palette.setColor(QPalette::Base, kBackColor);
+    palette.setColor(QPalette::Base, kFormBackColor);
     txtname->setPalette(palette);
     setBuddy(Label1, txtname);
 

@@ -39,6 +39,9 @@ namespace test {
 class FtpWindowProbe;
 }
 
+/// What the FTP window's status line says while logged on and no request runs.
+inline const QString kConnected = QStringLiteral("Connected");
+
 /// "FTP": logs on to the user's server, walks its folders, sends and receives files, and builds the
 /// published file's web address.
 class frmftp : public Form

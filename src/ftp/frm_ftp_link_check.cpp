@@ -5,6 +5,7 @@
 #include "ftp/frm_ftp.h"
 
 #include "platform/file_list.h"
+#include "platform/options_file.h"
 #include "platform/paths.h"
 #include "platform/services.h"
 #include "platform/settings_text.h"
@@ -17,7 +18,6 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSettings>
 
 #include <utility>
 
@@ -41,8 +41,8 @@ void frmftp::setUpLinkCheck()
     mnuLinkCheck = new QAction(u"Check links from the web side"_s, lblLinkCheck);
     mnuLinkCheck->setObjectName(u"mnuLinkCheck"_s);
     mnuLinkCheck->setCheckable(true);
-    const QSettings settings(programOptionsPath(m_forms.services().programFolder()), QSettings::IniFormat);
-    mnuLinkCheck->setChecked(settings.value(kLinkCheckKey, true).toBool());
+    const QVariantMap options = readOptions(programOptionsPath(m_forms.services().programFolder()));
+    mnuLinkCheck->setChecked(options.value(kLinkCheckKey, true).toBool());
     lblLinkCheck->addAction(mnuLinkCheck);
     lblLinkCheck->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(mnuLinkCheck, &QAction::toggled, this, &frmftp::mnuLinkCheck_Toggled);
@@ -50,12 +50,9 @@ void frmftp::setUpLinkCheck()
 
 void frmftp::mnuLinkCheck_Toggled(bool on)
 {
-    QSettings settings(programOptionsPath(m_forms.services().programFolder()), QSettings::IniFormat);
-    settings.setValue(kLinkCheckKey, on);
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        m_forms.services().messageBox(u"The setting could not be saved in \"%1\"."_s.arg(settings.fileName()),
-                                      QString(), MsgIcon::Exclamation);
+    QString error;
+    if (!writeOptions(programOptionsPath(m_forms.services().programFolder()), {{kLinkCheckKey, on}}, &error))
+        m_forms.services().messageBox(error, QString(), MsgIcon::Exclamation);
     if (!on)
         stopLinkCheck();
 }

@@ -3,7 +3,6 @@
 // the server profiles of its "Login Options"; and the ways out of the window.
 #include "ftp/frm_ftp.h"
 #include "main_window/frm_load.h"
-#include "platform/paths.h"
 #include "platform/services.h"
 #include "platform/settings_text.h"
 #include "publish/link_address.h"
@@ -218,7 +217,7 @@ void frmftp::cmdsave_Click()
 
 void frmftp::Command7_Click()
 {
-    Text78->setText(joinPath(profileFolder(m_forms.services()), QStringLiteral("oof.lbr")));
+    Text78->setText(defaultProfilePath(m_forms.services().programFolder()));
     // The settings file is read again first: it holds the same server fields, and the profile the user asked
     // for is what must show.
     m_forms.frmload().Command2->click();

@@ -147,7 +147,7 @@ void frmftp::cmdSize_Click()
     SizeRequest = false;
     // A log off or a lost connection during the wait has said so already.
     if (loggedOn())
-        setStatus(QStringLiteral("Connected"));
+        setStatus(kConnected);
 }
 
 } // namespace lumaport

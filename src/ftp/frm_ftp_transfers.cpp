@@ -24,7 +24,6 @@ namespace lumaport {
 
 namespace {
 
-const QString kConnected = QStringLiteral("Connected");
 const QString kError = QStringLiteral("Error");
 constexpr int kProgressSteps = 1000;
 

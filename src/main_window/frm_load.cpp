@@ -30,7 +30,6 @@ namespace lumaport {
 
 namespace {
 
-const QColor kBackColor(185, 199, 204);
 const QColor kFtpButtonColor(255, 255, 128);
 const QColor kYellow(255, 255, 0);
 
@@ -54,7 +53,7 @@ frmload::frmload(Forms& forms)
     setFixedSingleBorder(true);
     setStartCentered();
     QWidget* area = client();
-    setBackColor(area, kBackColor);
+    setBackColor(area, kFormBackColor);
 
     Drive1 = addControl<DriveList>(area, "Drive1", {240, 480, 3255, 315});
     Dir1 = addControl<FolderList>(area, "Dir1", {240, 960, 3255, 2115});
@@ -161,7 +160,7 @@ std::array<OptionButton*, 6> frmload::kindOptions() const
 
 QString frmload::settingsPath() const
 {
-    return joinPath(settingsFolder(m_forms.services().programFolder()), QStringLiteral("ooo.lbr"));
+    return directorySettingsPath(m_forms.services().programFolder());
 }
 
 QPixmap frmload::placeholder() const

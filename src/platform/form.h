@@ -80,6 +80,9 @@ protected:
     void nextCheckState() override;
 };
 
+/// The grey-blue ground of the main, save-picture and FTP windows.
+inline const QColor kFormBackColor(185, 199, 204);
+
 void place(QWidget* widget, const Twips& twips);
 void setBackColor(QWidget* widget, const QColor& color);
 void setForeColor(QWidget* widget, const QColor& color);

@@ -164,6 +164,21 @@ QString settingsFolder(const QString& programFolder)
     return folder;
 }
 
+QString directorySettingsPath(const QString& programFolder)
+{
+    return joinPath(settingsFolder(programFolder), QStringLiteral("ooo.lbr"));
+}
+
+QString defaultProfilePath(const QString& programFolder)
+{
+    return joinPath(settingsFolder(programFolder), QStringLiteral("oof.lbr"));
+}
+
+QString trustFilePath(const QString& programFolder)
+{
+    return joinPath(settingsFolder(programFolder), QStringLiteral("trusted.lbr"));
+}
+
 QString programOptionsPath(const QString& programFolder)
 {
     return joinPath(settingsFolder(programFolder), QStringLiteral("lumaport.ini"));

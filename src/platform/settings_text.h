@@ -34,7 +34,11 @@ bool writeSettingsFile(const QString& path, const QByteArray& data, QString* err
 /// ~/.config/lumaport, created when missing. Falls back to the program folder when that folder cannot be made either.
 QString settingsFolder(const QString& programFolder);
 
-/// The program's own settings file beside the directory settings: "lumaport.ini" in the settings folder.
+/// The files kept in the settings folder: the directory settings "ooo.lbr", the server profile "oof.lbr" that the
+/// FTP window's "Load" opens, the trusted servers "trusted.lbr", and the program's own options "lumaport.ini".
+QString directorySettingsPath(const QString& programFolder);
+QString defaultProfilePath(const QString& programFolder);
+QString trustFilePath(const QString& programFolder);
 QString programOptionsPath(const QString& programFolder);
 
 } // namespace lumaport

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "publish/link_check.h"
 
+#include "platform/curl_library.h"
+
 #include <QDeadlineTimer>
 #include <QLocale>
 #include <QUrl>
@@ -144,8 +146,7 @@ QString mismatch(const Answer& answer, const LinkCheckRequest& request)
 
 LinkCheck::LinkCheck(LinkCheckRequest request, QObject* parent) : QObject(parent), m_request(std::move(request))
 {
-    static const bool curlReady = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    m_multi = curlReady ? curl_multi_init() : nullptr;
+    m_multi = curlReady() ? curl_multi_init() : nullptr;
     m_thread = std::thread([this] { run(); });
 }
 

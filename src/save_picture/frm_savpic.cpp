@@ -24,7 +24,6 @@ namespace lumaport {
 
 namespace {
 
-const QColor kBackColor(185, 199, 204);
 const QColor kYellow(255, 255, 0);
 
 } // namespace
@@ -34,7 +33,7 @@ frmsavpic::frmsavpic(Forms& forms)
 {
     setFixedSingleBorder(true);
     setStartCentered();
-    setBackColor(this, kBackColor);
+    setBackColor(this, kFormBackColor);
 
     Label3 = addLabel(this, "Label3", QStringLiteral("Save Picture"), {3000, 120, 5175, 495});
     Label3->setAlignment(Qt::AlignCenter);

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "transfer/ftp_transfer.h"
 
+#include "platform/curl_library.h"
 #include "transfer/ftp_command.h"
 #include "transfer/server_identity.h"
 
 #include <QFile>
 #include <QMetaMethod>
 #include <QtDebug>
-
-#include <curl/curl.h>
 
 namespace lumaport {
 
@@ -22,8 +21,7 @@ struct FtpTransfer::Job
 
 FtpTransfer::FtpTransfer(QObject* parent) : InternetTransfer(parent)
 {
-    static const bool curlReady = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    if (!curlReady)
+    if (!curlReady())
         qWarning("FtpTransfer: libcurl could not be initialised");
     m_worker = std::thread([this] { work(); });
 }

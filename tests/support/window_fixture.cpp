@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/window_fixture.h"
 
+#include "platform/options_file.h"
+#include "platform/settings_text.h"
+
 #include <QFile>
-#include <QSettings>
 #include <QTest>
 
 namespace lumaport::test {
@@ -16,8 +18,8 @@ bool installPlaceholder(ScriptedServices& services)
 std::unique_ptr<Forms> makeForms(Services& services, FakeTransfer** transfer)
 {
     // The suites' made-up web addresses are never asked for: no test reaches beyond loopback.
-    QSettings(services.programFolder() + QStringLiteral("/lumaport.ini"), QSettings::IniFormat)
-        .setValue(QStringLiteral("LinkCheck/Enabled"), false);
+    QString error;
+    writeOptions(programOptionsPath(services.programFolder()), {{QStringLiteral("LinkCheck/Enabled"), false}}, &error);
     return std::make_unique<Forms>(services, [transfer] {
         auto made = std::make_unique<FakeTransfer>();
         if (transfer)
