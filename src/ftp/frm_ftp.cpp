@@ -507,9 +507,8 @@ void frmftp::ITC_StateChanged(int State)
             enableConnectionControls(false);
             cancelRequest();
         }
-        if (code != FtpError::InvalidParameter)
-            m_forms.services().messageBox(QString::number(int(code)) + QLatin1Char(' ') + info, QStringLiteral("Error"),
-                                          MsgIcon::Critical);
+        m_forms.services().messageBox(QString::number(int(code)) + QLatin1Char(' ') + info, QStringLiteral("Error"),
+                                      MsgIcon::Critical);
         return;
     }
     if (State == InternetTransfer::icResponseCompleted) {

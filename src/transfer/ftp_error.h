@@ -18,7 +18,6 @@ enum class FtpError {
     NotTrusted = 12045,        ///< the server's certificate or host key is not trusted, or not the one trusted
     SecureChannel = 12157,     ///< TLS could not be set up, or the server does not offer it
     LocalFile = 110,           ///< the local file of PUT or GET cannot be read or written
-    InvalidParameter = 87,     ///< reported by no request of ours; the FTP window passes it over without a box
 };
 
 /// The kind of a failed libcurl call (a CURLcode other than CURLE_OK).

@@ -216,22 +216,6 @@ private Q_SLOTS:
         QCOMPARE(arrangement(ftp()), QStringLiteral("10000000000001"));
     }
 
-    void error87IsPassedOverInSilence()
-    {
-        transfer().script(FakeTransfer::fails(87, QStringLiteral("The parameter is incorrect")));
-        typeLogOn(QStringLiteral("ftp.example.org"), QString(), QStringLiteral("x"));
-        control<QPushButton>(ftp(), "cmdLogOn")->click();
-        QVERIFY(m_services->boxes().empty());
-        QCOMPARE(arrangement(ftp()), kLoggedOff);
-
-        logOn();
-        transfer().Execute(QStringLiteral("CD \"gone/\""));
-        transfer().finish(FakeTransfer::fails(87, QStringLiteral("The parameter is incorrect")));
-        QVERIFY(m_services->boxes().empty());
-        QCOMPARE(arrangement(ftp()), kLoggedOn);
-        QCOMPARE(statusText(ftp()), QStringLiteral("Connected"));
-    }
-
     void otherErrorsOfALaterRequestOnlyShowTheBox()
     {
         logOn();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A transfer component whose requests end the way a test says: progress states, a reply, or an error,
 // delivered from the event loop like the real one's. Lets window tests reach states a server can't
-// produce on demand (error 87, a reply in many chunks, a request that never ends).
+// produce on demand (a reply in many chunks, a request that never ends).
 #pragma once
 
 #include "transfer/internet_transfer.h"
