@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <algorithm>
 #include <ctime>
 #include <vector>
@@ -28,6 +30,20 @@ inline double threadCpuSeconds()
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+/// Wall-clock seconds of a whole process from its start to its end, its output thrown away; -1 when it does not
+/// end with exit code 0.
+inline double processSeconds(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer clock;
+    clock.start();
+    process.start(program, arguments);
+    const bool done =
+        process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return done ? double(clock.nsecsElapsed()) / 1e9 : -1;
 }
 
 inline double median(std::vector<double> values)

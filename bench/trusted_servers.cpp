@@ -1,18 +1,35 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Looks up the last server of a 100 MB trust file, against `grep -F -m1` on the same file. Target: under
-// 100 ms, however long the file.
+// Looks up the last server of a 100 MB trust file, against `grep -F -m1` on the same file, both as whole
+// processes: this program started again with --lookup prints the fingerprint found. Target: under 100 ms,
+// however long the file.
 #include "transfer/trusted_servers.h"
 #include "bench_support.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstring>
 #include <vector>
+
+namespace {
+
+// The child: the fingerprint trusted for the server, as a log on reads it; exits 1 when there is none.
+int lookUp(const char* path, const char* server)
+{
+    lumaport::TrustedServers trusted;
+    trusted.setPath(QFile::decodeName(path));
+    const QString found = trusted.fingerprint(QString::fromUtf8(server));
+    std::puts(found.toUtf8().constData());
+    return found.isEmpty() ? 1 : 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::strcmp(argv[1], "--lookup") == 0)
+        return lookUp(argv[2], argv[3]);
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("trusted.lbr"));
@@ -27,26 +44,36 @@ int main(int argc, char** argv)
     file.write("sftp://last.example.com:22 SHA256:last\r\n");
     file.close();
 
-    lumaport::TrustedServers trusted;
-    trusted.setPath(path);
+    const QString self = QCoreApplication::applicationFilePath();
+    const QString server = QStringLiteral("sftp://last.example.com:22");
+    const QStringList ourArguments{QStringLiteral("--lookup"), path, server};
+    QProcess check;
+    check.start(self, ourArguments);
+    check.waitForFinished(-1);
+    if (check.readAllStandardOutput().trimmed() != "SHA256:last") {
+        std::fprintf(stderr, "the lookup did not find the last server\n");
+        return 2;
+    }
+
     std::vector<double> ours;
-    std::vector<double> oursCpu;
     std::vector<double> peer;
     for (int run = 0; run < 5; ++run) {
-        QElapsedTimer clock;
-        clock.start();
-        const double cpu = lumaport::bench::threadCpuSeconds();
-        const QString found = trusted.fingerprint(QStringLiteral("sftp://last.example.com:22"));
-        ours.push_back(double(clock.nsecsElapsed()) / 1e6);
-        oursCpu.push_back((lumaport::bench::threadCpuSeconds() - cpu) * 1e3);
-        if (found != QLatin1String("SHA256:last"))
+        ours.push_back(lumaport::bench::processSeconds(self, ourArguments) * 1e3);
+        peer.push_back(lumaport::bench::processSeconds(QStringLiteral("grep"),
+                                                       {QStringLiteral("-F"), QStringLiteral("-m1"),
+                                                        QStringLiteral("-q"), server + QLatin1Char(' '), path}) *
+                       1e3);
+        if (ours.back() < 0 || peer.back() < 0) {
+            std::fprintf(stderr, "a lookup failed\n");
             return 2;
-        clock.restart();
-        QProcess::execute(QStringLiteral("grep"), {"-F", "-m1", "-q", "sftp://last.example.com:22 ", path});
-        peer.push_back(double(clock.nsecsElapsed()) / 1e6);
+        }
     }
-    const double ms = lumaport::bench::median(ours);
-    std::printf("lookup in 100 MB: %.1f ms, %.1f ms of processor time (grep -F: %.1f ms, ratio %.2f)\n", ms,
-                lumaport::bench::median(oursCpu), lumaport::bench::median(peer), ms / lumaport::bench::median(peer));
-    return ms < 100 ? 0 : 1;
+    const double oursMedian = lumaport::bench::median(ours);
+    const double peerMedian = lumaport::bench::median(peer);
+    std::printf("lookup of the last server in 100 MB: %.1f ms (whole process, median of 5)\n", oursMedian);
+    std::printf("grep -F -m1:                         %.1f ms (whole process, median of 5)\n", peerMedian);
+    const bool met = oursMedian < 100;
+    std::printf("ratio grep's time / ours (above 1: ours is faster): %.2f; target under 100 ms: %s\n",
+                peerMedian / oursMedian, met ? "met" : "MISSED");
+    return met ? 0 : 1;
 }
