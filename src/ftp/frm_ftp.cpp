@@ -154,6 +154,7 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     setUpLinkCheck();
     setUpTransfers();
     buildPictureChoices();
+    buildKeyringChoice();
     connectPublishing();
 }
 
