@@ -41,10 +41,13 @@ struct PasswordFile
 
 void frmftp::buildKeyringChoice()
 {
+    // In the log-on box, on the label rows over the password box, in the labels' font.
     lblPasswordStore = addLabel(fraLoginInfo, "lblPasswordStore", QString(), {1020, 3240, 1425, 195});
+    lblPasswordStore->setFont(lblPassword->font());
     lblPasswordStore->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblPasswordStore->setAccessibleName(u"Password kept"_s);
-    chkKeyring = addControl<QCheckBox>(fraLoginInfo, "chkKeyring", {240, 3780, 3735, 225});
+    chkKeyring = addControl<QCheckBox>(fraLoginInfo, "chkKeyring", {1140, 2640, 2865, 240});
+    chkKeyring->setFont(lblPassword->font());
     chkKeyring->setText(kKeyringCaption);
     chkKeyring->setAccessibleName(kKeyringCaption);
     chkKeyring->setToolTip(u"Keep log-on passwords in the desktop's keyring, not in the settings files"_s);
