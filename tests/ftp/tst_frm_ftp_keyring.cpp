@@ -84,6 +84,22 @@ private Q_SLOTS:
         QCOMPARE(lines(settings)[6], u"other"_s);
         QCOMPARE(store(), u"in the file"_s);
     }
+
+    // Last: the keyring is gone for good.
+    void withoutKeyringTheFileKeepsThePassword()
+    {
+        control<QCheckBox>(ftp(), "chkKeyring")->click();
+        box("txtPassword")->setText(u"kept"_s);
+        m_keyring.stopKeyring();
+        m_services->answerEveryBox();
+        for (int save = 0; save < 2; ++save) {
+            main().mnusave->trigger();
+            QCOMPARE(lines(main().Text78->text())[6], u"kept"_s);
+        }
+        QCOMPARE(m_services->boxes().size(), 1u);
+        QVERIFY(m_services->boxes().front().text.startsWith(u"No keyring answers"_s));
+        QCOMPARE(store(), u"in the file"_s);
+    }
 };
 
 QTEST_MAIN(TestFrmftpKeyring)

@@ -45,6 +45,11 @@ KeyringSession::~KeyringSession()
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
 
+void KeyringSession::stopKeyring()
+{
+    end(m_keyring);
+}
+
 bool KeyringSession::fail(const QString& what, QProcess& process)
 {
     m_error = what + QLatin1Char(' ') + QString::fromLocal8Bit(process.readAllStandardError());

@@ -22,6 +22,8 @@ public:
     /// answers. On failure errorString() says why.
     bool start();
     QString errorString() const { return m_error; }
+    /// Ends the keyring, leaving the bus: from now on nothing answers for it.
+    void stopKeyring();
 
 private:
     bool fail(const QString& what, QProcess& process);
