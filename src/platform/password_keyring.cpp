@@ -41,33 +41,20 @@ template <class T> struct GUnref
 };
 template <class T> using GPtr = std::unique_ptr<T, GUnref<T>>;
 
-// Whether something owns the keyring's name on the bus.
-bool keyringOwned(GDBusConnection* bus, GError** error)
-{
-    GVariant* reply = g_dbus_connection_call_sync(
-        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
-        g_variant_new("(s)", kKeyringName), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, kAnswerMs, nullptr, error);
-    if (!reply)
-        return false;
-    gboolean owned = FALSE;
-    g_variant_get(reply, "(b)", &owned);
-    g_variant_unref(reply);
-    return owned;
-}
-
-// Has the bus start the keyring where it knows how to; an error says why not.
-void keyringStarted(GDBusConnection* bus, GError** error)
+// Whether the keyring answers on the bus at all; the bus starts it first where it knows how to.
+bool keyringAnswers(GDBusConnection* bus, GError** error)
 {
     GVariant* reply =
-        g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                                    "StartServiceByName", g_variant_new("(su)", kKeyringName, 0U),
-                                    G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, kStartMs, nullptr, error);
-    if (reply)
-        g_variant_unref(reply);
+        g_dbus_connection_call_sync(bus, kKeyringName, "/org/freedesktop/secrets", "org.freedesktop.DBus.Peer", "Ping",
+                                    nullptr, nullptr, G_DBUS_CALL_FLAGS_NONE, kStartMs, nullptr, error);
+    if (!reply)
+        return false;
+    g_variant_unref(reply);
+    return true;
 }
 
-// The keyring's service, once something owns its name on the session bus (started now where the bus can start
-// it). Asked with short time-outs first, so a bus without a keyring doesn't hold the window for long.
+// The keyring's service, once it answers on the session bus. Asked with a short time-out first, so a bus without a
+// keyring, or with one that hangs, doesn't hold the window for long.
 GPtr<SecretService> keyringService(QString* error)
 {
     GError* gerror = nullptr;
@@ -76,10 +63,10 @@ GPtr<SecretService> keyringService(QString* error)
         *error = QStringLiteral("No keyring answers: there is no session bus (%1).").arg(takeError(gerror));
         return nullptr;
     }
-    if (!keyringOwned(bus.get(), &gerror) && !gerror)
-        keyringStarted(bus.get(), &gerror);
-    if (gerror) {
+    if (!keyringAnswers(bus.get(), &gerror)) {
         *error = QStringLiteral("No keyring answers on the session bus (%1).").arg(takeError(gerror));
+        // The one that answered before, if any, is gone.
+        secret_service_disconnect();
         return nullptr;
     }
     GPtr<SecretService> service(secret_service_get_sync(SECRET_SERVICE_NONE, nullptr, &gerror));
@@ -120,8 +107,11 @@ bool storeKeyringPassword(const QString& server, const QString& user, const QStr
         secret_service_store_sync(service.get(), passwordSchema(), attributes.table, SECRET_COLLECTION_DEFAULT,
                                   label.constData(), value, nullptr, &gerror);
     secret_value_unref(value);
-    if (!stored)
+    if (!stored) {
         *error = QStringLiteral("The keyring did not keep the password (%1).").arg(takeError(gerror));
+        // A keyring started again since is asked afresh next time.
+        secret_service_disconnect();
+    }
     return stored;
 }
 
@@ -136,6 +126,7 @@ bool lookupKeyringPassword(const QString& server, const QString& user, std::opti
         secret_service_lookup_sync(service.get(), passwordSchema(), attributes.table, nullptr, &gerror);
     if (gerror) {
         *error = QStringLiteral("The keyring did not give the password (%1).").arg(takeError(gerror));
+        secret_service_disconnect();
         return false;
     }
     password->reset();
