@@ -61,7 +61,11 @@ void frmftp::showPasswordStore()
 {
     const bool inKeyring = chkKeyring->isChecked() && m_keyringError.isEmpty();
     lblPasswordStore->setText(inKeyring ? u"in the keyring"_s : u"in the file"_s);
-    lblPasswordStore->setToolTip(m_keyringError);
+    if (!m_keyringError.isEmpty())
+        lblPasswordStore->setToolTip(m_keyringError);
+    else
+        lblPasswordStore->setToolTip(inKeyring ? u"Saving keeps the password in the desktop's keyring"_s
+                                               : u"Saving keeps the password in the file, in plain text"_s);
 }
 
 void frmftp::keyringAnswered(bool answered, const QString& error)
