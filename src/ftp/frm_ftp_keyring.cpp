@@ -51,6 +51,8 @@ void frmftp::buildKeyringChoice()
     chkKeyring->setText(kKeyringCaption);
     chkKeyring->setAccessibleName(kKeyringCaption);
     chkKeyring->setToolTip(u"Keep log-on passwords in the desktop's keyring, not in the settings files"_s);
+    // Reached by tabbing right after the password, not after every other control.
+    setTabOrder(txtPassword, chkKeyring);
     const QSettings settings(programOptionsPath(m_forms.services().programFolder()), QSettings::IniFormat);
     chkKeyring->setChecked(settings.value(kKeyringKey, false).toBool());
     showPasswordStore();
