@@ -302,7 +302,7 @@ private:
     QString m_pictureOutcome;
     bool m_pictureWorks = false;
 
-    // Passwords in the desktop's keyring, the choice and where the password is kept shown by the password box.
+    // Passwords in the desktop's keyring: the choice, and where the password is kept, beside the password box.
     void buildKeyringChoice();
     void chkKeyring_Toggled(bool on);
     // Moves the passwords of the settings file and the fixed profile into the keyring (after asking) or back out of
