@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libcurl4-openssl-dev libssl-dev curl
     libexiv2-dev libgif-dev libimage-exiftool-perl
+    libsecret-1-dev gnome-keyring dbus
     python3 python3-pyftpdlib vsftpd lftp
     openssl python3-openssl openssh-server openssh-client python3-paramiko
     xvfb xauth x11-utils imagemagick

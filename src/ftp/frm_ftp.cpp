@@ -152,6 +152,7 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     setUpLinkCheck();
     setUpTransfers();
     buildPictureChoices();
+    buildKeyringChoice();
     connectPublishing();
 }
 

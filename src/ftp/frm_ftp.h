@@ -79,6 +79,13 @@ public:
     /// Abandons a running request: the program is ending.
     void abandonRequest();
 
+    /// The password line a settings file or profile is written with: empty once the keyring holds txtPassword
+    /// for txtServer and txtUserName ("Keep passwords in the keyring" on and a keyring answering), else the password.
+    QString passwordLine();
+    /// After a file with an empty password line was read: txtPassword from the keyring, when the choice is on and
+    /// the keyring keeps a password for txtServer and txtUserName.
+    void fillPasswordFromKeyring();
+
 private:
     void connectPublishing();
     void Text3_Change();
@@ -297,6 +304,20 @@ private:
     std::optional<ThumbnailCheck> m_thumbnailCheck;
     QString m_pictureOutcome;
     bool m_pictureWorks = false;
+
+    // Passwords in the desktop's keyring: the choice, and where the password is kept, beside the password box.
+    void buildKeyringChoice();
+    void chkKeyring_Toggled(bool on);
+    // Moves the passwords of the settings file and the fixed profile into the keyring (after asking) or back out of
+    // it. False when the user said no or a step failed (a box has said which); nothing is lost either way.
+    bool movePasswords(bool intoKeyring);
+    // Shows where the password is kept; the first failure of the run is also told in a box.
+    void keyringAnswered(bool answered, const QString& error);
+    void showPasswordStore();
+    QCheckBox* chkKeyring;
+    QLabel* lblPasswordStore;
+    QString m_keyringError; // of the last call, empty when the keyring answered
+    bool m_keyringWarned = false;
 };
 
 } // namespace lumaport

@@ -20,6 +20,7 @@ namespace lumaport {
 namespace {
 
 const QString kProfileFilter = QStringLiteral("Settings(*.lbx)|*.lbx");
+constexpr qsizetype kProfilePasswordLine = 2;
 
 QString profileFolder(Services& services)
 {
@@ -178,6 +179,8 @@ void frmftp::LoadServerInfo(const QString& Path)
     const std::array<QLineEdit*, 6> boxes = profileBoxes();
     for (qsizetype i = 0; i < lines.size(); ++i)
         boxes[std::size_t(i)]->setText(lines[i]);
+    if (lines.size() > kProfilePasswordLine && lines[kProfilePasswordLine].isEmpty())
+        fillPasswordFromKeyring();
     if (lines.size() < kServerProfileLines)
         return;
     Text78->setText(Path);
@@ -188,7 +191,7 @@ void frmftp::SaveServerInfo(const QString& Path)
 {
     QString error;
     if (!writeServerProfile(Path,
-                            {txtServer->text(), txtUserName->text(), txtPassword->text(), txtname->text(),
+                            {txtServer->text(), txtUserName->text(), passwordLine(), txtname->text(),
                              txtpermurl->text(), Text3->text()},
                             &error)) {
         m_forms.services().messageBox(error, QString(), MsgIcon::Exclamation);

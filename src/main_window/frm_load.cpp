@@ -226,6 +226,8 @@ void frmload::LoadDirectories(const QString& path)
     if (readDirectorySettings(path, &lines, &error)) {
         for (int i = 0; i < lines.size(); ++i)
             applyDirectoryLine(DirectoryLine(i), lines[i]);
+        if (lines.size() > int(DirectoryLine::Password) && lines[int(DirectoryLine::Password)].isEmpty())
+            m_forms.frmftp().fillPasswordFromKeyring();
     }
     Text78->setText(path);
 }
@@ -269,12 +271,14 @@ void frmload::applyDirectoryLine(DirectoryLine line, const QString& value)
 bool frmload::SaveDirectories(const QString& path)
 {
     const frmsavpic& savpic = m_forms.frmsavpic();
-    const frmftp& ftp = m_forms.frmftp();
+    frmftp& ftp = m_forms.frmftp();
     DirectorySettings settings{
         Dir1->path(),          Drive1->drive(),         savpic.Dir1->path(),     savpic.Drive1->drive(),
         ftp.txtServer->text(), ftp.txtUserName->text(), ftp.txtPassword->text(), ftp.txturl1->text(),
         ftp.txturl2->text(),   ftp.txtname->text(),     ftp.Text2->text(),       ftp.txtpermurl->text(),
         ftp.Text3->text()};
+    // Empty where the keyring now holds it.
+    settings.password = ftp.passwordLine();
     const std::array<OptionButton*, 6> options = kindOptions();
     for (std::size_t i = 0; i < options.size(); ++i)
         settings.kinds[i] = options[i]->isChecked();

@@ -209,9 +209,9 @@ private Q_SLOTS:
                 QFontMetrics(button->font()).boundingRect(area, Qt::AlignCenter | wrap, button->text());
             QVERIFY2(area.contains(needed), qPrintable(button->objectName()));
         }
-        // The picture choices beside "Send" show their captions and largest numbers whole.
-        for (const char* name :
-             {"chkRemoveMetadata", "chkFitLimit", "spnFitSide", "spnFitKilobytes", "chkThumbnail", "spnThumbnailSide"})
+        // The picture choices beside "Send" show their captions and largest numbers whole, as does the keyring's.
+        for (const char* name : {"chkRemoveMetadata", "chkFitLimit", "spnFitSide", "spnFitKilobytes", "chkThumbnail",
+                                 "spnThumbnailSide", "chkKeyring"})
             QVERIFY2(control(w, name)->sizeHint().width() <= control(w, name)->width(), name);
     }
 };
