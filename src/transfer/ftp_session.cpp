@@ -116,6 +116,7 @@ struct FtpSession::Request
     bool mainSent = false;
     bool changedServer = false; // a command that changes the server has been sent
     int firstReplyCode = 0;     // in the current perform
+    qint64 bytesMoved = 0;      // of the request's data, either way, since it began
     QList<QByteArray> ownVerbs; // commands of ours whose refusal curl is told to ignore
     QByteArray lastVerb;
     int lastReplyCode = 0;
@@ -177,12 +178,13 @@ struct FtpSession::Request
             source->seek(0);
     }
 
-    // A server ends an idle session with a 421 before anything else, or just closes it; then nothing of the
-    // request has been done and it can be run again on a new connection.
+    // A server ends an idle session with a 421 before anything else, or just closes it. Only a request of which
+    // nothing has been done is run again on a new connection: over SFTP a drop mid-way looks like one before
+    // the start, so bytes tell, not replies. A GET run again has written nothing and starts its file afresh.
     bool foundSessionEnded(const FtpOutcome& outcome) const
     {
-        return firstReplyCode == 421 ||
-               (firstReplyCode == 0 && !changedServer && outcome.error == FtpError::ConnectionAborted);
+        return bytesMoved == 0 &&
+               (firstReplyCode == 421 || (!changedServer && outcome.error == FtpError::ConnectionAborted));
     }
 };
 
@@ -255,6 +257,7 @@ size_t onData(char* data, size_t size, size_t count, void* user)
 {
     auto& request = *static_cast<Request*>(user);
     const qint64 length = qint64(size * count);
+    request.bytesMoved += length;
     if (!request.target) {
         request.listingBytes += length;
         if (request.listingBytes > kMaxListingSize) {
@@ -277,6 +280,7 @@ size_t onRead(char* buffer, size_t size, size_t count, void* user)
     auto& request = *static_cast<Request*>(user);
     request.changedServer = true; // SFTP has no STOR line: the target is open on the server by now
     const qint64 length = request.source->read(buffer, qint64(size * count));
+    request.bytesMoved += std::max<qint64>(length, 0);
     if (length < 0) {
         request.stoppedBecause = {
             FtpError::LocalFile,
