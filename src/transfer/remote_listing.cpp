@@ -26,6 +26,8 @@ namespace {
 constexpr qsizetype kAnyGap = std::numeric_limits<qsizetype>::max();
 
 constexpr qsizetype kListingSlice = 256 * 1024;
+// How far back from the last line end a place to cut a piece is looked for.
+constexpr qsizetype kCutSearch = 64 * 1024;
 
 // A line cut at blanks. A word past the end reads as empty, so a format's tests simply fail on short lines.
 // Names are read from the line itself, blanks included.
@@ -487,6 +489,12 @@ constexpr LineFormat kListFormats[] = {
 };
 constexpr LineFormat kMlsdFormats[] = {{beginsMlsd, [](const Words& w) { return parseMlsdLine(w.line()); }}};
 
+std::span<const LineFormat> formatsOf(ListingFormat format)
+{
+    return format == ListingFormat::Mlsd ? std::span<const LineFormat>(kMlsdFormats)
+                                         : std::span<const LineFormat>(kListFormats);
+}
+
 struct Reading
 {
     std::optional<RemoteEntry> entry;
@@ -522,6 +530,19 @@ QStringView takeLine(QStringView& rest, QStringView separator)
     const QStringView line = rest.first(end);
     rest = rest.sliced(std::min(end + separator.size(), rest.size()));
     return line;
+}
+
+// A long VMS name puts the rest of its line on the next one.
+bool mayGoOnInTheNextLine(const Words& words, ListingFormat format)
+{
+    return format == ListingFormat::List && words.size() == 1 && isVmsName(words.line());
+}
+
+// Whether a listing read in two pieces cut between these whole lines reads as if whole: the line before goes
+// on in no other, and the line after is an entry, so it is not the rest of a name a line break cut.
+bool isPlaceToCut(QStringView before, QStringView after, ListingFormat format)
+{
+    return !mayGoOnInTheNextLine(Words(before), format) && readLine(Words(after), formatsOf(format)).entry;
 }
 
 } // namespace
@@ -577,8 +598,7 @@ QString buildDirReply(const QByteArray& listing, ListingFormat format)
     // the safety check can refuse it instead of it becoming two made-up names. Some servers end lines in LF,
     // and a listing fetched in text mode arrives with LF alone.
     const QStringView separator = indexOfSeparator(text, u"\r\n") >= 0 ? u"\r\n" : u"\n";
-    const auto formats = format == ListingFormat::Mlsd ? std::span<const LineFormat>(kMlsdFormats)
-                                                       : std::span<const LineFormat>(kListFormats);
+    const auto formats = formatsOf(format);
     QString reply;
     reply.reserve(text.size() / 2);
     const LineFormat* lastFormat = nullptr;
@@ -588,7 +608,7 @@ QString buildDirReply(const QByteArray& listing, ListingFormat format)
         const QStringView line = takeLine(rest, separator);
         const Words words(line);
         Reading reading = readLine(words, formats);
-        if (!reading.entry && format == ListingFormat::List && isVmsName(line) && words.size() == 1) {
+        if (!reading.entry && mayGoOnInTheNextLine(words, format)) {
             // A long VMS name puts the rest of its line on the next one.
             QStringView next = rest;
             QString joined = line.toString();
@@ -627,10 +647,15 @@ void DirReplyBuilder::append(const char* data, qsizetype length)
     m_pending.append(data, length);
     if (const qsizetype lineFeed = QByteArrayView(m_pending).sliced(from).lastIndexOf('\n'); lineFeed >= 0)
         m_afterLineFeed = from + lineFeed + 1;
-    if (m_pending.size() < kListingSlice || m_afterLineFeed == 0)
+    m_crLf = m_crLf || QByteArrayView(m_pending).sliced(std::max<qsizetype>(from - 1, 0)).contains("\r\n");
+    if (m_pending.size() < kListingSlice)
         return;
-    const QByteArray piece = m_pending.first(m_afterLineFeed);
-    m_pending.remove(0, std::exchange(m_afterLineFeed, 0));
+    const qsizetype cut = placeToCut();
+    if (cut == 0)
+        return;
+    const QByteArray piece = m_pending.first(cut);
+    m_pending.remove(0, cut);
+    m_afterLineFeed -= cut;
     collect(std::max(std::thread::hardware_concurrency(), 1U) - 1);
     try {
         m_reading.push_back(
@@ -645,9 +670,37 @@ QString DirReplyBuilder::finish()
 {
     const QString rest = buildDirReply(std::exchange(m_pending, {}), m_format);
     m_afterLineFeed = 0;
+    m_crLf = false;
     collect(0);
     m_reply += rest;
     return std::exchange(m_reply, {});
+}
+
+// Just after a line end near the last one, where the two rules that join a line to the one before can't reach
+// over; 0 when there is none yet. Only the end is looked at, so a listing with no such place costs no more
+// than its length. A listing whose lines end in CR LF is never cut at a line feed inside a name.
+qsizetype DirReplyBuilder::placeToCut() const
+{
+    const QByteArrayView separator = m_crLf ? QByteArrayView("\r\n") : QByteArrayView("\n");
+    const qsizetype start = std::max<qsizetype>(m_afterLineFeed - kCutSearch, 0);
+    const QByteArrayView end = QByteArrayView(m_pending).sliced(start, m_afterLineFeed - start);
+    const auto lineEndBefore = [&](qsizetype at) { return at > 0 ? end.lastIndexOf(separator, at - 1) : -1; };
+    // Both lines around a cut must have arrived whole.
+    qsizetype afterEnd = end.lastIndexOf(separator);
+    qsizetype cut = lineEndBefore(afterEnd);
+    while (cut >= 0) {
+        const qsizetype beforeEnd = lineEndBefore(cut);
+        if (beforeEnd < 0 && start > 0)
+            return 0;
+        const qsizetype beforeStart = beforeEnd < 0 ? 0 : beforeEnd + separator.size();
+        const qsizetype afterStart = cut + separator.size();
+        if (isPlaceToCut(QString::fromUtf8(end.sliced(beforeStart, cut - beforeStart)),
+                         QString::fromUtf8(end.sliced(afterStart, afterEnd - afterStart)), m_format))
+            return start + afterStart;
+        afterEnd = cut;
+        cut = beforeEnd;
+    }
+    return 0;
 }
 
 void DirReplyBuilder::collect(std::size_t keep)

@@ -42,7 +42,9 @@ QString buildDirReply(const QByteArray& listing, ListingFormat format);
 
 /// The same reply built while the listing arrives. Each piece of about 256 KiB of whole lines is read as soon as
 /// it is in, on threads of its own, a few at a time: many servers send a large listing only once they have
-/// made all of it, faster than one thread reads it. A cancel never waits for more than those few pieces.
+/// made all of it, faster than one thread reads it. Pieces are cut only between lines that the rules joining a
+/// line to its neighbour leave apart, so the reply is the one of the whole listing. A cancel never waits for
+/// more than those few pieces.
 class DirReplyBuilder
 {
 public:
@@ -53,12 +55,14 @@ public:
     QString finish();
 
 private:
+    qsizetype placeToCut() const;
     // Adds the replies of the pieces read so far, in order, until at most `keep` are left being read.
     void collect(std::size_t keep);
 
     ListingFormat m_format;
     QByteArray m_pending;
     qsizetype m_afterLineFeed = 0; // in m_pending: just after its last line feed, or 0
+    bool m_crLf = false;           // lines end in CR LF
     std::deque<std::future<QString>> m_reading;
     QString m_reply;
 };

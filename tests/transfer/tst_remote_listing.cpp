@@ -277,7 +277,19 @@ void TstRemoteListing::replyBuiltAsItArrives()
         crLf += line + (i % 2 == 0 ? "\nbroken\r\n" : "\r\n");
         lineFeed += line + '\n';
     }
-    for (const QByteArray& listing : {crLf, lineFeed}) {
+    // The line that joins its neighbour ends just where the first piece is cut.
+    const auto straddling = [](const QByteArray& first, const QByteArray& second) {
+        const QByteArray entry = "-rw-r--r-- 1 u g 5 Jan  1 12:00 ";
+        const qsizetype cut = 256 * 1024 - 1;
+        QByteArray listing;
+        while (listing.size() < cut - 1000)
+            listing += entry + "filler\r\n";
+        listing += entry + QByteArray(cut - listing.size() - entry.size() - 2 - first.size(), 'x') + "\r\n";
+        return listing + first + second + entry + "after\r\n";
+    };
+    const QByteArray brokenName = straddling("-rw-r--r-- 1 u g 5 Jan  1 12:00 evil\r\n", "rest of its name\r\n");
+    const QByteArray vmsName = straddling("A_RATHER_LONG_NAME.HTML;2\r\n", "    4  1-MAR-2026 09:13:01  [WEB]\r\n");
+    for (const QByteArray& listing : {crLf, lineFeed, brokenName, vmsName}) {
         const QString whole = buildDirReply(listing, ListingFormat::List);
         for (const qsizetype piece : {qsizetype(1), qsizetype(999), qsizetype(16'384)}) {
             DirReplyBuilder builder(ListingFormat::List);
