@@ -498,7 +498,7 @@ FtpOutcome FtpSession::list(Request& request)
         prepare(urlPath(m_folder), request);
         if (const int code = perform(request); code != CURLE_OK)
             return failure(code, request);
-        return {FtpError::None, {}, listing.finish()};
+        return listed(listing, request);
     }
     if (m_mlsd != Mlsd::Missing) {
         listing = DirReplyBuilder(ListingFormat::Mlsd);
@@ -508,7 +508,7 @@ FtpOutcome FtpSession::list(Request& request)
         const int code = perform(request);
         if (code == CURLE_OK) {
             m_mlsd = Mlsd::Supported;
-            return {FtpError::None, {}, listing.finish()};
+            return listed(listing, request);
         }
         // 500, 501, 502 and 504 say the server does not know MLSD; then LIST, for the rest of the session.
         const int reply = request.lastReplyCode;
@@ -522,7 +522,23 @@ FtpOutcome FtpSession::list(Request& request)
     request.mainVerb = "LIST";
     if (const int code = perform(request); code != CURLE_OK)
         return failure(code, request);
-    return {FtpError::None, {}, listing.finish()};
+    return listed(listing, request);
+}
+
+// Temporaries a copy of the program stopped mid-send left here go as the folder is listed; whatever comes of
+// that, the listing stands.
+FtpOutcome FtpSession::listed(DirReplyBuilder& listing, Request& request)
+{
+    const QString reply = listing.finish();
+    request.listing = nullptr;
+    QStringList commands;
+    for (const QString& name : listing.staleTemporaries())
+        commands << (sftp() ? u"*rm "_s + sshName(m_folder, name) : u"DELE "_s + name);
+    if (!commands.isEmpty() && sftp())
+        sendSshCommands(m_folder, commands, request);
+    else if (!commands.isEmpty())
+        sendCommands(m_folder, commands, request);
+    return {FtpError::None, {}, reply};
 }
 
 // libcurl changes into the URL's folder before anything else, so asking for no body of a folder URL is a

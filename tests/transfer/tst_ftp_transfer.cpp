@@ -319,9 +319,25 @@ void TstFtpTransfer::changesFilesAndFolders()
     FAILS(session, u"MKDIR \"new folder\""_s, 12003);
     QVERIFY2(session.transfer.ResponseInfo().startsWith(sftp() ? u"mkdir command failed"_s : u"550"_s),
              qPrintable(session.transfer.ResponseInfo()));
+    // Listing the folder removes the temporaries a copy of the program stopped mid-send left two days ago,
+    // never a fresh one nor a name merely like ours. vsftpd lists no hidden files.
+    const QString old = u".lumaport-upload-0123456789abcdef.part"_s;
+    const QString lookalike = u".lumaport-upload-0123456789ABCDEF.part"_s;
+    const QString fresh = u".lumaport-upload-fedcba9876543210.part"_s;
+    for (const QString& name : {old, lookalike, fresh}) {
+        QFile file(folder.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("left") == 4 && file.flush());
+        if (name != fresh)
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+    }
     COMPLETES(session, u"DIR"_s);
     QCOMPARE(session.states, kReusedConnection); // a refusal keeps the connection
     QVERIFY(session.entries().contains(u"new folder/"_s));
+    const QStringList left =
+        server().kind() == FtpServer::Kind::Vsftpd ? QStringList{lookalike, old, fresh} : QStringList{lookalike, fresh};
+    QCOMPARE(folder.entryList({u".lumaport-upload-*"_s}, QDir::Files | QDir::Hidden), left);
+    for (const QString& name : left)
+        QVERIFY(QFile::remove(folder.filePath(name)));
 
     COMPLETES(session, u"RENAME \"new folder/\" \"renamed folder\""_s);
     QVERIFY(folder.exists(u"renamed folder"_s));
