@@ -535,12 +535,12 @@ void frmftp::ITC_TrustAsked(const ServerIdentity& identity)
 // The component holds the passphrase for this log-on only; the window keeps nothing of it.
 void frmftp::ITC_PassphraseAsked(const QString& keyFile, bool again)
 {
-    const QString question =
-        again ? QStringLiteral("The passphrase was not accepted. Enter the passphrase of the SSH key \"%1\" again to "
-                               "log on with the key, or cancel to log on with the password.")
-              : QStringLiteral("The SSH key \"%1\" is protected by a passphrase. Enter it to log on with the key, or "
-                               "cancel to log on with the password.");
-    ITC->AnswerPassphrase(m_forms.services().passwordBox(question.arg(keyFile), QStringLiteral("SSH Key Passphrase")));
+    const QString question = QStringLiteral("The SSH key \"%1\" is protected by a passphrase. Enter it to log on with "
+                                            "the key, or cancel to log on with the password.")
+                                 .arg(keyFile);
+    ITC->AnswerPassphrase(m_forms.services().passwordBox(
+        again ? QStringLiteral("The passphrase was not accepted.\n") + question : question,
+        QStringLiteral("SSH Key Passphrase")));
 }
 
 void frmftp::readReply()
