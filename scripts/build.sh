@@ -1,20 +1,32 @@
 #!/usr/bin/env bash
-# Configures (once) and builds into ./build; with --sanitize, into ./build-asan with AddressSanitizer and
-# UndefinedBehaviorSanitizer and without the benchmarks.
+# Configures and builds into ./build; with --sanitize, into ./build-asan with AddressSanitizer and
+# UndefinedBehaviorSanitizer and without the benchmarks. With --werror warnings are errors, as ./test wants
+# them; without, a newer compiler's new warnings never keep a user from building the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 folder=build
 options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
-if [ "${1:-}" = --sanitize ]; then
-    folder=build-asan
-    options=(-DCMAKE_BUILD_TYPE=Debug -DLUMAPORT_SANITIZE=ON -DLUMAPORT_BENCHMARKS=OFF)
-fi
+werror=OFF
+for argument in "$@"; do
+    case "$argument" in
+    --sanitize)
+        folder=build-asan
+        options=(-DCMAKE_BUILD_TYPE=Debug -DLUMAPORT_SANITIZE=ON -DLUMAPORT_BENCHMARKS=OFF)
+        ;;
+    --werror) werror=ON ;;
+    *)
+        echo "Usage: $0 [--sanitize] [--werror]" >&2
+        exit 2
+        ;;
+    esac
+done
 # Make, not Ninja: with the Ninja generator of CMake 3.25 the automatic moc step does not run again when a
 # header is added to a library, and the next incremental build fails to link.
 if [ -f "$folder/CMakeCache.txt" ] && ! grep -q '^CMAKE_GENERATOR:INTERNAL=Unix Makefiles$' "$folder/CMakeCache.txt"; then
     rm -rf "$folder"
 fi
-if [ ! -f "$folder/CMakeCache.txt" ]; then
-    cmake -S . -B "$folder" -G "Unix Makefiles" "${options[@]}" -DLUMAPORT_WERROR=ON
+# A folder configured the other way round, by ./test or by ./run, is configured again.
+if [ ! -f "$folder/CMakeCache.txt" ] || ! grep -q "^LUMAPORT_WERROR:BOOL=$werror\$" "$folder/CMakeCache.txt"; then
+    cmake -S . -B "$folder" -G "Unix Makefiles" "${options[@]}" -DLUMAPORT_WERROR="$werror"
 fi
 cmake --build "$folder" --parallel "$(nproc)"

@@ -7,6 +7,7 @@ packages=(
     build-essential cmake pkg-config clang-format git
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libcurl4-openssl-dev libssl-dev curl
+    libssh-dev
     libexiv2-dev libgif-dev libimage-exiftool-perl
     libsecret-1-dev gnome-keyring dbus
     python3 python3-pyftpdlib vsftpd lftp

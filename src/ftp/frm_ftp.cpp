@@ -531,12 +531,13 @@ void frmftp::ITC_TrustAsked(const ServerIdentity& identity)
 }
 
 // The component holds the passphrase for this log-on only; the window keeps nothing of it.
-void frmftp::ITC_PassphraseAsked(const QString& keyFile)
+void frmftp::ITC_PassphraseAsked(const QString& keyFile, bool again)
 {
+    const QString question = QStringLiteral("The SSH key \"%1\" is protected by a passphrase. Enter it to log on with "
+                                            "the key, or cancel to log on with the password.")
+                                 .arg(keyFile);
     ITC->AnswerPassphrase(m_forms.services().passwordBox(
-        QStringLiteral("The SSH key \"%1\" is protected by a passphrase. Enter it to log on with the key, or "
-                       "cancel to log on with the password.")
-            .arg(keyFile),
+        again ? QStringLiteral("The passphrase was not accepted.\n") + question : question,
         QStringLiteral("SSH Key Passphrase")));
 }
 

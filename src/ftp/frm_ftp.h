@@ -157,7 +157,7 @@ private:
     void cmdLogOff_Click();
     void ITC_StateChanged(int State);
     void ITC_TrustAsked(const ServerIdentity& identity);
-    void ITC_PassphraseAsked(const QString& keyFile);
+    void ITC_PassphraseAsked(const QString& keyFile, bool again);
     void readReply();
     void Timer1_Timer();
     void Timer2_Timer();

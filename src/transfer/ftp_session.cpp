@@ -116,6 +116,7 @@ struct FtpSession::Request
     bool mainSent = false;
     bool changedServer = false; // a command that changes the server has been sent
     int firstReplyCode = 0;     // in the current perform
+    qint64 bytesMoved = 0;      // of the request's data, either way, since it began
     QList<QByteArray> ownVerbs; // commands of ours whose refusal curl is told to ignore
     QByteArray lastVerb;
     int lastReplyCode = 0;
@@ -177,12 +178,13 @@ struct FtpSession::Request
             source->seek(0);
     }
 
-    // A server ends an idle session with a 421 before anything else, or just closes it; then nothing of the
-    // request has been done and it can be run again on a new connection.
+    // A server ends an idle session with a 421 before anything else, or just closes it. Only a request of which
+    // nothing has been done is run again on a new connection: over SFTP a drop mid-way looks like one before
+    // the start, so bytes tell, not replies. A GET run again has written nothing and starts its file afresh.
     bool foundSessionEnded(const FtpOutcome& outcome) const
     {
-        return firstReplyCode == 421 ||
-               (firstReplyCode == 0 && !changedServer && outcome.error == FtpError::ConnectionAborted);
+        return bytesMoved == 0 &&
+               (firstReplyCode == 421 || (!changedServer && outcome.error == FtpError::ConnectionAborted));
     }
 };
 
@@ -255,6 +257,7 @@ size_t onData(char* data, size_t size, size_t count, void* user)
 {
     auto& request = *static_cast<Request*>(user);
     const qint64 length = qint64(size * count);
+    request.bytesMoved += length;
     if (!request.target) {
         request.listingBytes += length;
         if (request.listingBytes > kMaxListingSize) {
@@ -277,6 +280,7 @@ size_t onRead(char* buffer, size_t size, size_t count, void* user)
     auto& request = *static_cast<Request*>(user);
     request.changedServer = true; // SFTP has no STOR line: the target is open on the server by now
     const qint64 length = request.source->read(buffer, qint64(size * count));
+    request.bytesMoved += std::max<qint64>(length, 0);
     if (length < 0) {
         request.stoppedBecause = {
             FtpError::LocalFile,
@@ -494,7 +498,7 @@ FtpOutcome FtpSession::list(Request& request)
         prepare(urlPath(m_folder), request);
         if (const int code = perform(request); code != CURLE_OK)
             return failure(code, request);
-        return {FtpError::None, {}, listing.finish()};
+        return listed(listing, request);
     }
     if (m_mlsd != Mlsd::Missing) {
         listing = DirReplyBuilder(ListingFormat::Mlsd);
@@ -504,7 +508,7 @@ FtpOutcome FtpSession::list(Request& request)
         const int code = perform(request);
         if (code == CURLE_OK) {
             m_mlsd = Mlsd::Supported;
-            return {FtpError::None, {}, listing.finish()};
+            return listed(listing, request);
         }
         // 500, 501, 502 and 504 say the server does not know MLSD; then LIST, for the rest of the session.
         const int reply = request.lastReplyCode;
@@ -518,7 +522,23 @@ FtpOutcome FtpSession::list(Request& request)
     request.mainVerb = "LIST";
     if (const int code = perform(request); code != CURLE_OK)
         return failure(code, request);
-    return {FtpError::None, {}, listing.finish()};
+    return listed(listing, request);
+}
+
+// Temporaries a copy of the program stopped mid-send left here go as the folder is listed; whatever comes of
+// that, the listing stands.
+FtpOutcome FtpSession::listed(DirReplyBuilder& listing, Request& request)
+{
+    const QString reply = listing.finish();
+    request.listing = nullptr;
+    QStringList commands;
+    for (const QString& name : listing.staleTemporaries())
+        commands << (sftp() ? u"*rm "_s + sshName(m_folder, name) : u"DELE "_s + name);
+    if (!commands.isEmpty() && sftp())
+        sendSshCommands(m_folder, commands, request);
+    else if (!commands.isEmpty())
+        sendCommands(m_folder, commands, request);
+    return {FtpError::None, {}, reply};
 }
 
 // libcurl changes into the URL's folder before anything else, so asking for no body of a folder URL is a

@@ -15,6 +15,8 @@
 
 namespace lumaport {
 
+class DirReplyBuilder;
+
 struct FtpLogOn
 {
     FtpServerAddress server;
@@ -57,8 +59,9 @@ public:
     /// PUT sends to a temporary name in the same folder (see uploadTemporaryName) and renames it over the target
     /// once every byte has arrived; where the rename over an existing file is refused, the target is deleted
     /// first. A send that fails removes its temporary while the connection allows; one left by a lost connection
-    /// is removed at the next log on. Where the server refuses renames or the temporary, the file is sent in
-    /// place, and the first such send of a log on says so in the outcome's info.
+    /// is removed at the next log on, and a DIR removes those its listing dates more than a day back. Where the server
+    /// refuses renames or the temporary, the file is sent in place, and the first such send of a log on says so in the
+    /// outcome's info.
     FtpOutcome run(const FtpCommand& command, const FtpLogOn& logOn, const StateSink& sink,
                    const ProgressSink& progress, const CancelCheck& cancelled);
 
@@ -79,6 +82,7 @@ private:
     FtpOutcome start(const FtpCommand& command, Request& request);
     FtpOutcome dispatch(const FtpCommand& command, Request& request);
     FtpOutcome list(Request& request);
+    FtpOutcome listed(DirReplyBuilder& listing, Request& request);
     FtpOutcome changeFolder(const RemoteFolder& target, Request& request);
     FtpOutcome sendCommands(const RemoteFolder& folder, const QStringList& commands, Request& request);
     FtpOutcome sendSshCommands(const RemoteFolder& folder, const QStringList& commands, Request& request);

@@ -11,6 +11,12 @@
 
 namespace lumaport {
 
+namespace {
+
+constexpr int kPassphraseTries = 3;
+
+} // namespace
+
 struct FtpTransfer::Job
 {
     quint64 serial = 0;
@@ -284,7 +290,8 @@ bool FtpTransfer::ask(quint64 serial, const ServerIdentity& identity)
     return waitForAnswer(serial, m_trustAnswer).value_or(false);
 }
 
-// The passphrase is asked for once for each log-on, and only the key's own log-on data hold it.
+// The passphrase is asked for once for each log-on, and only the key's own log-on data hold it. One that does
+// not open the key is asked for again, twice at most; then the key is left out and the password logs on.
 void FtpTransfer::offerKey(quint64 serial, FtpLogOn& logOn)
 {
     logOn.keyFile = userKeyFile();
@@ -293,13 +300,21 @@ void FtpTransfer::offerKey(quint64 serial, FtpLogOn& logOn)
     const QString keyFile = QFile::decodeName(logOn.keyFile);
     const QStringList keyUse{logOn.server.name(), logOn.userName, keyFile};
     if (!m_passphrase || m_passphrase->first != keyUse) {
-        putQuestion(
-            serial, QMetaMethod::fromSignal(&InternetTransfer::PassphraseAsked),
-            [this, keyFile] { Q_EMIT PassphraseAsked(keyFile); }, [this] { AnswerPassphrase({}); });
-        const std::optional<QString> answer = waitForAnswer(serial, m_passphraseAnswer);
-        if (!answer)
-            return; // cancelled
-        m_passphrase = {keyUse, *answer};
+        QString opening;
+        for (int attempt = 0; attempt < kPassphraseTries; ++attempt) {
+            putQuestion(
+                serial, QMetaMethod::fromSignal(&InternetTransfer::PassphraseAsked),
+                [this, keyFile, attempt] { Q_EMIT PassphraseAsked(keyFile, attempt > 0); },
+                [this] { AnswerPassphrase({}); });
+            const std::optional<QString> answer = waitForAnswer(serial, m_passphraseAnswer);
+            if (!answer)
+                return; // cancelled
+            if (answer->isEmpty() || passphraseOpensKey(logOn.keyFile, *answer)) {
+                opening = *answer;
+                break;
+            }
+        }
+        m_passphrase = {keyUse, opening};
     }
     if (m_passphrase->second.isEmpty())
         logOn.keyFile.clear();

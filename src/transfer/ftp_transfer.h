@@ -35,10 +35,10 @@ namespace lumaport {
 /// is put to the user through TrustAsked once; a yes is remembered in the trust file (see setTrustFile) and
 /// the request runs again. A server that shows another certificate or key than the one trusted for it is
 /// refused without a question. Over SSH the user's ~/.ssh/id_ed25519 or id_rsa is offered before the
-/// password; for a key protected by a passphrase PassphraseAsked asks once for each log-on (the passphrase
-/// is kept in memory until the connection is cancelled or closed, never written anywhere), and without an
-/// answer only the password is offered. The password never crosses the network in clear on "ftpes", "ftps"
-/// and "sftp".
+/// password; for a key protected by a passphrase PassphraseAsked asks once for each log-on, up to three times
+/// while the passphrase given does not open the key (the passphrase is kept in memory until the connection is
+/// cancelled or closed, never written anywhere), and without an answer that opens it only the password is
+/// offered. The password never crosses the network in clear on "ftpes", "ftps" and "sftp".
 ///
 /// Error numbers (ResponseCode) and what ResponseInfo then holds:
 /// - 12030 the server or the network dropped the connection (with the server's 421 line when it sent one, or

@@ -91,8 +91,9 @@ Q_SIGNALS:
     /// vouches for and that was never trusted for it. Without a receiver the answer is no.
     void TrustAsked(const lumaport::ServerIdentity& identity);
     /// The running request waits for AnswerPassphrase (or Cancel) because the user's SSH key, the file named,
-    /// is protected by a passphrase. Without a receiver the key is left out.
-    void PassphraseAsked(const QString& keyFile);
+    /// is protected by a passphrase; again: the passphrase given just before did not open it. Without a
+    /// receiver the key is left out.
+    void PassphraseAsked(const QString& keyFile, bool again);
 };
 
 } // namespace lumaport

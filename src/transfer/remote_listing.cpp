@@ -3,6 +3,7 @@
 
 #include "transfer/upload_temporary.h"
 
+#include <QDateTime>
 #include <QSet>
 #include <QVarLengthArray>
 
@@ -26,6 +27,8 @@ namespace {
 constexpr qsizetype kAnyGap = std::numeric_limits<qsizetype>::max();
 
 constexpr qsizetype kListingSlice = 256 * 1024;
+// How far back from the last line end a place to cut a piece is looked for.
+constexpr qsizetype kCutSearch = 64 * 1024;
 
 // A line cut at blanks. A word past the end reads as empty, so a format's tests simply fail on short lines.
 // Names are read from the line itself, blanks included.
@@ -487,6 +490,12 @@ constexpr LineFormat kListFormats[] = {
 };
 constexpr LineFormat kMlsdFormats[] = {{beginsMlsd, [](const Words& w) { return parseMlsdLine(w.line()); }}};
 
+std::span<const LineFormat> formatsOf(ListingFormat format)
+{
+    return format == ListingFormat::Mlsd ? std::span<const LineFormat>(kMlsdFormats)
+                                         : std::span<const LineFormat>(kListFormats);
+}
+
 struct Reading
 {
     std::optional<RemoteEntry> entry;
@@ -523,6 +532,78 @@ QStringView takeLine(QStringView& rest, QStringView separator)
     rest = rest.sliced(std::min(end + separator.size(), rest.size()));
     return line;
 }
+
+// Our temporaries are left alone for a day: another copy of the program may be sending one. One being written is
+// never a day old, whatever the server's zone, which moves a listed time by 14 hours at most.
+constexpr qint64 kStaleTemporarySeconds = 24 * 60 * 60;
+
+// "modify=20261207093000" among MLSD's facts, in UTC.
+QDateTime mlsdTime(QStringView line)
+{
+    for (const QStringView fact : line.first(mlsdFactsEnd(line)).tokenize(u';', Qt::SkipEmptyParts)) {
+        if (fact.startsWith(u"modify=", Qt::CaseInsensitive) && fact.size() >= 21) {
+            QDateTime time = QDateTime::fromString(fact.sliced(7, 14).toString(), u"yyyyMMddHHmmss"_s);
+            time.setTimeSpec(Qt::UTC);
+            return time;
+        }
+    }
+    return {};
+}
+
+// "Mar  3 14:05" or "Mar  3  2025", or the day first, right before a name of one word, as Unix servers write it
+// in English, read as UTC. A date without a year is the latest one before tomorrow.
+QDateTime unixTime(QStringView line, const QDateTime& now)
+{
+    const Words w(line);
+    const qsizetype n = w.size();
+    if (n < 5)
+        return {};
+    static constexpr std::u16string_view kMonths[] = {u"jan", u"feb", u"mar", u"apr", u"may", u"jun",
+                                                      u"jul", u"aug", u"sep", u"oct", u"nov", u"dec"};
+    const auto monthOf = [](QStringView word) {
+        for (int month = 0; month < 12; ++month) {
+            if (word.compare(kMonths[month], Qt::CaseInsensitive) == 0)
+                return month + 1;
+        }
+        return 0;
+    };
+    const bool monthFirst = monthOf(w[n - 4]) != 0;
+    const int month = monthFirst ? monthOf(w[n - 4]) : monthOf(w[n - 3]);
+    const QStringView day = monthFirst ? w[n - 3] : w[n - 4];
+    const QStringView last = w[n - 2];
+    if (month == 0 || !isDay(day))
+        return {};
+    if (isYear(last))
+        return QDateTime(QDate(last.toInt(), month, withoutMark(day).toInt()), QTime(0, 0), Qt::UTC);
+    if (!isClock(last))
+        return {};
+    const qsizetype colon = last.indexOf(u':');
+    const QTime clock(last.first(colon).toInt(), last.sliced(colon + 1, 2).toInt());
+    const auto in = [&](int year) { return QDateTime(QDate(year, month, withoutMark(day).toInt()), clock, Qt::UTC); };
+    const QDateTime time = in(now.date().year());
+    return time > now.addDays(1) ? in(now.date().year() - 1) : time;
+}
+
+bool isStaleTemporary(QStringView line, ListingFormat format, const QDateTime& now)
+{
+    const QDateTime written = format == ListingFormat::Mlsd ? mlsdTime(line) : unixTime(line, now);
+    return written.isValid() && written.secsTo(now) > kStaleTemporarySeconds;
+}
+
+// A long VMS name puts the rest of its line on the next one.
+bool mayGoOnInTheNextLine(const Words& words, ListingFormat format)
+{
+    return format == ListingFormat::List && words.size() == 1 && isVmsName(words.line());
+}
+
+// Whether a listing read in two pieces cut between these whole lines reads as if whole: the line before goes
+// on in no other, and the line after is an entry, so it is not the rest of a name a line break cut.
+bool isPlaceToCut(QStringView before, QStringView after, ListingFormat format)
+{
+    return !mayGoOnInTheNextLine(Words(before), format) && readLine(Words(after), formatsOf(format)).entry;
+}
+
+DirReading readListing(const QByteArray& listing, ListingFormat format);
 
 } // namespace
 
@@ -572,15 +653,23 @@ bool isSafeEntryName(QStringView name)
 
 QString buildDirReply(const QByteArray& listing, ListingFormat format)
 {
+    return readListing(listing, format).reply;
+}
+
+namespace {
+
+DirReading readListing(const QByteArray& listing, ListingFormat format)
+{
     const QString text = QString::fromUtf8(listing);
     // Lines end in CR LF. Splitting on that pair alone keeps a name holding a lone CR or LF in one piece, so
     // the safety check can refuse it instead of it becoming two made-up names. Some servers end lines in LF,
     // and a listing fetched in text mode arrives with LF alone.
     const QStringView separator = indexOfSeparator(text, u"\r\n") >= 0 ? u"\r\n" : u"\n";
-    const auto formats = format == ListingFormat::Mlsd ? std::span<const LineFormat>(kMlsdFormats)
-                                                       : std::span<const LineFormat>(kListFormats);
-    QString reply;
+    const auto formats = formatsOf(format);
+    DirReading read;
+    QString& reply = read.reply;
     reply.reserve(text.size() / 2);
+    QDateTime now; // once there is a temporary to judge
     const LineFormat* lastFormat = nullptr;
     qsizetype lastEntryStart = -1;
     QStringView rest(text);
@@ -588,7 +677,7 @@ QString buildDirReply(const QByteArray& listing, ListingFormat format)
         const QStringView line = takeLine(rest, separator);
         const Words words(line);
         Reading reading = readLine(words, formats);
-        if (!reading.entry && format == ListingFormat::List && isVmsName(line) && words.size() == 1) {
+        if (!reading.entry && mayGoOnInTheNextLine(words, format)) {
             // A long VMS name puts the rest of its line on the next one.
             QStringView next = rest;
             QString joined = line.toString();
@@ -608,7 +697,14 @@ QString buildDirReply(const QByteArray& listing, ListingFormat format)
             continue;
         }
         lastEntryStart = -1;
-        if (!isSafeEntryName(reading.entry->name) || isUploadTemporary(reading.entry->name))
+        if (isUploadTemporary(reading.entry->name)) {
+            if (!now.isValid())
+                now = QDateTime::currentDateTimeUtc();
+            if (isStaleTemporary(line, format, now))
+                read.staleTemporaries.append(reading.entry->name);
+            continue;
+        }
+        if (!isSafeEntryName(reading.entry->name))
             continue;
         lastEntryStart = reply.size();
         lastFormat = reading.format;
@@ -617,8 +713,10 @@ QString buildDirReply(const QByteArray& listing, ListingFormat format)
             reply += u'/';
         reply += u"\r\n";
     }
-    return reply;
+    return read;
 }
+
+} // namespace
 
 void DirReplyBuilder::append(const char* data, qsizetype length)
 {
@@ -627,33 +725,72 @@ void DirReplyBuilder::append(const char* data, qsizetype length)
     m_pending.append(data, length);
     if (const qsizetype lineFeed = QByteArrayView(m_pending).sliced(from).lastIndexOf('\n'); lineFeed >= 0)
         m_afterLineFeed = from + lineFeed + 1;
-    if (m_pending.size() < kListingSlice || m_afterLineFeed == 0)
+    m_crLf = m_crLf || QByteArrayView(m_pending).sliced(std::max<qsizetype>(from - 1, 0)).contains("\r\n");
+    if (m_pending.size() < kListingSlice)
         return;
-    const QByteArray piece = m_pending.first(m_afterLineFeed);
-    m_pending.remove(0, std::exchange(m_afterLineFeed, 0));
+    const qsizetype cut = placeToCut();
+    if (cut == 0)
+        return;
+    const QByteArray piece = m_pending.first(cut);
+    m_pending.remove(0, cut);
+    m_afterLineFeed -= cut;
     collect(std::max(std::thread::hardware_concurrency(), 1U) - 1);
     try {
         m_reading.push_back(
-            std::async(std::launch::async, [piece, format = m_format] { return buildDirReply(piece, format); }));
+            std::async(std::launch::async, [piece, format = m_format] { return readListing(piece, format); }));
     } catch (const std::system_error&) { // no thread to be had: read it here
         collect(0);
-        m_reply += buildDirReply(piece, m_format);
+        add(readListing(piece, m_format));
     }
 }
 
 QString DirReplyBuilder::finish()
 {
-    const QString rest = buildDirReply(std::exchange(m_pending, {}), m_format);
+    DirReading rest = readListing(std::exchange(m_pending, {}), m_format);
     m_afterLineFeed = 0;
+    m_crLf = false;
     collect(0);
-    m_reply += rest;
+    add(std::move(rest));
     return std::exchange(m_reply, {});
+}
+
+// Just after a line end near the last one, where the two rules that join a line to the one before can't reach
+// over; 0 when there is none yet. Only the end is looked at, so a listing with no such place costs no more
+// than its length. A listing whose lines end in CR LF is never cut at a line feed inside a name.
+qsizetype DirReplyBuilder::placeToCut() const
+{
+    const QByteArrayView separator = m_crLf ? QByteArrayView("\r\n") : QByteArrayView("\n");
+    const qsizetype start = std::max<qsizetype>(m_afterLineFeed - kCutSearch, 0);
+    const QByteArrayView end = QByteArrayView(m_pending).sliced(start, m_afterLineFeed - start);
+    const auto lineEndBefore = [&](qsizetype at) { return at > 0 ? end.lastIndexOf(separator, at - 1) : -1; };
+    // Both lines around a cut must have arrived whole.
+    qsizetype afterEnd = end.lastIndexOf(separator);
+    qsizetype cut = lineEndBefore(afterEnd);
+    while (cut >= 0) {
+        const qsizetype beforeEnd = lineEndBefore(cut);
+        if (beforeEnd < 0 && start > 0)
+            return 0;
+        const qsizetype beforeStart = beforeEnd < 0 ? 0 : beforeEnd + separator.size();
+        const qsizetype afterStart = cut + separator.size();
+        if (isPlaceToCut(QString::fromUtf8(end.sliced(beforeStart, cut - beforeStart)),
+                         QString::fromUtf8(end.sliced(afterStart, afterEnd - afterStart)), m_format))
+            return start + afterStart;
+        afterEnd = cut;
+        cut = beforeEnd;
+    }
+    return 0;
 }
 
 void DirReplyBuilder::collect(std::size_t keep)
 {
     for (; m_reading.size() > keep; m_reading.pop_front())
-        m_reply += m_reading.front().get();
+        add(m_reading.front().get());
+}
+
+void DirReplyBuilder::add(DirReading&& read)
+{
+    m_reply += read.reply;
+    m_staleTemporaries += read.staleTemporaries;
 }
 
 } // namespace lumaport

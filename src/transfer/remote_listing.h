@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <deque>
 #include <future>
@@ -40,9 +41,20 @@ bool isSafeEntryName(QStringView name);
 /// neighbours.
 QString buildDirReply(const QByteArray& listing, ListingFormat format);
 
+/// A listing read: its reply, and our upload temporaries it says were last written more than a day ago, which a
+/// copy of the program stopped mid-send left behind. Only the dates of MLSD and of Unix lines in English are
+/// read; a temporary whose date is not read is never stale.
+struct DirReading
+{
+    QString reply;
+    QStringList staleTemporaries;
+};
+
 /// The same reply built while the listing arrives. Each piece of about 256 KiB of whole lines is read as soon as
 /// it is in, on threads of its own, a few at a time: many servers send a large listing only once they have
-/// made all of it, faster than one thread reads it. A cancel never waits for more than those few pieces.
+/// made all of it, faster than one thread reads it. Pieces are cut only between lines that the rules joining a
+/// line to its neighbour leave apart, so the reply is the one of the whole listing. A cancel never waits for
+/// more than those few pieces.
 class DirReplyBuilder
 {
 public:
@@ -51,16 +63,22 @@ public:
     void append(const char* data, qsizetype length);
     /// The reply, once the listing has ended.
     QString finish();
+    /// After finish: the stale temporaries of the listing (see DirReading).
+    QStringList staleTemporaries() const { return m_staleTemporaries; }
 
 private:
+    qsizetype placeToCut() const;
     // Adds the replies of the pieces read so far, in order, until at most `keep` are left being read.
     void collect(std::size_t keep);
+    void add(DirReading&& read);
 
     ListingFormat m_format;
     QByteArray m_pending;
     qsizetype m_afterLineFeed = 0; // in m_pending: just after its last line feed, or 0
-    std::deque<std::future<QString>> m_reading;
+    bool m_crLf = false;           // lines end in CR LF
+    std::deque<std::future<DirReading>> m_reading;
     QString m_reply;
+    QStringList m_staleTemporaries;
 };
 
 } // namespace lumaport

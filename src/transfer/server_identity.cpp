@@ -7,6 +7,7 @@
 #include <QtEndian>
 
 #include <arpa/inet.h>
+#include <libssh/libssh.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
@@ -162,6 +163,16 @@ bool keyNeedsPassphrase(const QByteArray& keyFile)
         return false;
     const quint32 length = qFromBigEndian<quint32>(blob.constData() + magic.size());
     return blob.mid(magic.size() + 4, length) != "none";
+}
+
+bool passphraseOpensKey(const QByteArray& keyFile, const QString& passphrase)
+{
+    ssh_key key = nullptr;
+    const int read =
+        ssh_pki_import_privkey_file(keyFile.constData(), passphrase.toUtf8().constData(), nullptr, nullptr, &key);
+    if (key)
+        ssh_key_free(key);
+    return read == SSH_OK;
 }
 
 } // namespace lumaport

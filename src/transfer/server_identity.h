@@ -32,5 +32,7 @@ QByteArray userKeyFile();
 
 /// Whether the SSH private key in the file is protected by a passphrase (OpenSSH's own format or PEM).
 bool keyNeedsPassphrase(const QByteArray& keyFile);
+/// Whether the passphrase opens the SSH private key in the file, found out here, before anything is sent.
+bool passphraseOpensKey(const QByteArray& keyFile, const QString& passphrase);
 
 } // namespace lumaport

@@ -453,17 +453,21 @@ private Q_SLOTS:
         QCOMPARE(QDir(into.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
     }
 
-    // OpenSSH's server here takes the key only: a cancelled passphrase leaves the password, which it refuses.
+    // OpenSSH's server here takes the key only: a cancelled passphrase leaves the password, which it refuses;
+    // so does a wrong one, once it was asked for three times.
     void sshKeyPassphraseIsAskedForOnce_data()
     {
         QTest::addColumn<QString>("passphrase");
-        QTest::newRow("given") << QStringLiteral("right phrase");
-        QTest::newRow("cancelled") << QString();
+        QTest::addColumn<int>("asked");
+        QTest::newRow("given") << QStringLiteral("right phrase") << 1;
+        QTest::newRow("cancelled") << QString() << 1;
+        QTest::newRow("wrong") << QStringLiteral("wrong phrase") << 3;
     }
 
     void sshKeyPassphraseIsAskedForOnce()
     {
         QFETCH(QString, passphrase);
+        QFETCH(int, asked);
         FtpServer server(FtpServer::Kind::Sshd);
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         QTemporaryDir home;
@@ -479,7 +483,7 @@ private Q_SLOTS:
         m_services->answerEveryBox(MsgAnswer::Yes, passphrase); // the host key is trusted
 
         logOn(server);
-        if (passphrase.isEmpty()) {
+        if (passphrase != QLatin1String("right phrase")) {
             QCOMPARE(m_services->boxes().back().title, QStringLiteral("Error"));
             QVERIFY2(m_services->boxes().back().text.startsWith(QStringLiteral("12014 ")),
                      qPrintable(m_services->boxes().back().text));
@@ -493,8 +497,10 @@ private Q_SLOTS:
             if (box.kind == QLatin1String("password"))
                 passwordBoxes.append(box.text);
         }
-        QCOMPARE(passwordBoxes.size(), 1);
+        QCOMPARE(passwordBoxes.size(), asked);
         QVERIFY2(passwordBoxes.front().contains(key), qPrintable(passwordBoxes.front()));
+        QVERIFY2(passwordBoxes.back().startsWith(QStringLiteral("The passphrase was not accepted.")) == (asked > 1),
+                 qPrintable(passwordBoxes.back()));
     }
 
     // A line break pasted into the user name must not smuggle a command to the server.

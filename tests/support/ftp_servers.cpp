@@ -256,6 +256,31 @@ void FtpServer::kill()
     m_process.waitForFinished(5000);
 }
 
+int FtpServer::killSessions()
+{
+    if (!isRunning())
+        return 0;
+    // sshd's sessions begin sessions of their own (setsid), so they are found by their parents, not their group.
+    QMultiHash<pid_t, pid_t> children;
+    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString& process : processes) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(process));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...": the name may hold blanks and parentheses.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1)
+            children.insert(pid_t(fields[1].toInt()), pid_t(process.toInt()));
+    }
+    QList<pid_t> sessions = children.values(pid_t(m_process.processId()));
+    for (qsizetype i = 0; i < sessions.size(); ++i)
+        sessions += children.values(sessions[i]);
+    for (const pid_t session : sessions)
+        ::kill(session, SIGKILL);
+    return int(sessions.size());
+}
+
 bool FtpServer::dropSessions()
 {
     if (m_kind != Kind::Paramiko || !isRunning())

@@ -45,6 +45,9 @@ public:
     void stop();
     /// Kills the server and its sessions at once, like a crash.
     void kill();
+    /// sshd: kills the processes of its sessions at once, as a crash on the server's side would; the server
+    /// itself goes on taking connections. Returns how many it killed.
+    int killSessions();
     bool isRunning() const;
     /// paramiko: closes every session, as an idle time-out would, and returns once they are closed.
     bool dropSessions();

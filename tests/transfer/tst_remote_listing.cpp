@@ -3,6 +3,7 @@
 // that must never reach one.
 #include "transfer/remote_listing.h"
 
+#include <QDateTime>
 #include <QTest>
 
 #include <ctime>
@@ -40,6 +41,8 @@ private Q_SLOTS:
     void dirReply();
     void hostileListings();
     void replyBuiltAsItArrives();
+    void staleTemporaries_data();
+    void staleTemporaries();
 };
 
 void TstRemoteListing::mlsdLines_data()
@@ -277,7 +280,19 @@ void TstRemoteListing::replyBuiltAsItArrives()
         crLf += line + (i % 2 == 0 ? "\nbroken\r\n" : "\r\n");
         lineFeed += line + '\n';
     }
-    for (const QByteArray& listing : {crLf, lineFeed}) {
+    // The line that joins its neighbour ends just where the first piece is cut.
+    const auto straddling = [](const QByteArray& first, const QByteArray& second) {
+        const QByteArray entry = "-rw-r--r-- 1 u g 5 Jan  1 12:00 ";
+        const qsizetype cut = 256 * 1024 - 1;
+        QByteArray listing;
+        while (listing.size() < cut - 1000)
+            listing += entry + "filler\r\n";
+        listing += entry + QByteArray(cut - listing.size() - entry.size() - 2 - first.size(), 'x') + "\r\n";
+        return listing + first + second + entry + "after\r\n";
+    };
+    const QByteArray brokenName = straddling("-rw-r--r-- 1 u g 5 Jan  1 12:00 evil\r\n", "rest of its name\r\n");
+    const QByteArray vmsName = straddling("A_RATHER_LONG_NAME.HTML;2\r\n", "    4  1-MAR-2026 09:13:01  [WEB]\r\n");
+    for (const QByteArray& listing : {crLf, lineFeed, brokenName, vmsName}) {
         const QString whole = buildDirReply(listing, ListingFormat::List);
         for (const qsizetype piece : {qsizetype(1), qsizetype(999), qsizetype(16'384)}) {
             DirReplyBuilder builder(ListingFormat::List);
@@ -286,6 +301,33 @@ void TstRemoteListing::replyBuiltAsItArrives()
             QCOMPARE(builder.finish(), whole);
         }
     }
+}
+
+// The shapes of dates the real servers of the transfer tests don't write.
+void TstRemoteListing::staleTemporaries_data()
+{
+    QTest::addColumn<QByteArray>("line"); // of the temporary, its name at the end
+    QTest::addColumn<bool>("stale");
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const auto unixLine = [](const QDateTime& time, const QString& format) {
+        return "-rw-r--r-- 1 u g 5 " + time.toString(format).toLatin1() + ' ';
+    };
+    QTest::newRow("a year") << QByteArray("-rw-r--r-- 1 u g 5 Jan  1  2020 ") << true;
+    QTest::newRow("day first, two days old") << unixLine(now.addDays(-2), u"d MMM hh:mm"_s) << true;
+    QTest::newRow("a minute old: this year's") << unixLine(now.addSecs(-60), u"MMM d hh:mm"_s) << false;
+    QTest::newRow("DOS: no date read") << QByteArray("01-31-20  09:15PM  5 ") << false;
+}
+
+void TstRemoteListing::staleTemporaries()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(bool, stale);
+    const QString name = u".lumaport-upload-0123456789abcdef.part"_s;
+    DirReplyBuilder builder(ListingFormat::List);
+    const QByteArray listing = line + name.toLatin1() + "\r\n";
+    builder.append(listing.constData(), listing.size());
+    QCOMPARE(builder.finish(), QString());
+    QCOMPARE(builder.staleTemporaries(), stale ? QStringList{name} : QStringList());
 }
 
 QTEST_GUILESS_MAIN(TstRemoteListing)
