@@ -308,7 +308,9 @@ LinkCheckResult linkVerdict(const LinkAnswer& answer, const LinkCheckRequest& re
             parts << result.contentType;
         result.text = u"Link works: "_s + parts.join(u", "_s);
     } else {
-        result.sizeDiffers = answer.code == CURLE_OK && sizeDiffers(answer, request);
+        LinkCheckRequest anySize = request;
+        anySize.expectedSize = -1;
+        result.sizeDiffers = answer.code == CURLE_OK && mismatch(answer, anySize).isEmpty();
         result.text = u"Link broken: "_s + why;
     }
     return result;
