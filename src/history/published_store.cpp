@@ -12,7 +12,7 @@
 #include <QUuid>
 #include <QVariant>
 
-#include <array>
+#include <vector>
 
 namespace lumaport {
 
@@ -24,22 +24,42 @@ namespace {
 constexpr int kBusyTimeoutMs = 5000;
 
 // Each step brings a file from its index to the next version; user_version counts the steps done.
-const std::array<const char*, 1> kMigrations{
-    "CREATE TABLE published ("
-    " id INTEGER PRIMARY KEY,"
-    " sent_at TEXT NOT NULL,"
-    " server TEXT NOT NULL,"
-    " user TEXT NOT NULL,"
-    " remote_path TEXT NOT NULL,"
-    " address TEXT NOT NULL,"
-    " thumbnail_address TEXT,"
-    " local_path TEXT NOT NULL,"
-    " size INTEGER NOT NULL,"
-    " sha256 TEXT,"
-    " check_status TEXT,"
-    " checked_at TEXT,"
-    " check_note TEXT)",
+const std::vector<std::vector<const char*>> kMigrations{
+    {"CREATE TABLE published ("
+     " id INTEGER PRIMARY KEY,"
+     " sent_at TEXT NOT NULL,"
+     " server TEXT NOT NULL,"
+     " user TEXT NOT NULL,"
+     " remote_path TEXT NOT NULL,"
+     " address TEXT NOT NULL,"
+     " thumbnail_address TEXT,"
+     " local_path TEXT NOT NULL,"
+     " size INTEGER NOT NULL,"
+     " sha256 TEXT,"
+     " check_status TEXT,"
+     " checked_at TEXT,"
+     " check_note TEXT)"},
+    // An index of every three letters of folder, name and address, so the filter finds a few rows among many
+    // without reading them all.
+    {"CREATE VIRTUAL TABLE published_search USING fts5(remote_path, address, content='published', "
+     "content_rowid='id', tokenize='trigram')",
+     "CREATE TRIGGER published_added AFTER INSERT ON published BEGIN"
+     " INSERT INTO published_search (rowid, remote_path, address) VALUES (new.id, new.remote_path, new.address);"
+     " END",
+     "CREATE TRIGGER published_removed AFTER DELETE ON published BEGIN"
+     " INSERT INTO published_search (published_search, rowid, remote_path, address)"
+     " VALUES ('delete', old.id, old.remote_path, old.address);"
+     " END",
+     "CREATE TRIGGER published_changed AFTER UPDATE OF remote_path, address ON published BEGIN"
+     " INSERT INTO published_search (published_search, rowid, remote_path, address)"
+     " VALUES ('delete', old.id, old.remote_path, old.address);"
+     " INSERT INTO published_search (rowid, remote_path, address) VALUES (new.id, new.remote_path, new.address);"
+     " END",
+     "INSERT INTO published_search (published_search) VALUES ('rebuild')"},
 };
+
+// The index knows runs of three letters; a shorter filter reads the rows themselves.
+constexpr qsizetype kIndexedLength = 3;
 
 // SQLite's primary result codes for a file that is not, or no longer, a database.
 bool isDamage(const QSqlError& error)
@@ -70,6 +90,16 @@ QString likePattern(const QString& filter)
     escaped.replace(u'\\', u"\\\\"_s).replace(u'%', u"\\%"_s).replace(u'_', u"\\_"_s);
     return u'%' + escaped + u'%';
 }
+
+// The filter as one phrase for the index: what the user typed, a quote doubled.
+QString matchPhrase(const QString& filter)
+{
+    QString quoted = filter;
+    quoted.replace(u'"', u"\"\""_s);
+    return u'"' + quoted + u'"';
+}
+
+const QString kLikeFilter = u"remote_path LIKE :filter ESCAPE '\\' OR address LIKE :filter ESCAPE '\\'"_s;
 
 const QString kColumns = u"id, sent_at, server, user, remote_path, address, thumbnail_address, local_path, size, "
                          u"sha256, check_status, checked_at, check_note"_s;
@@ -209,9 +239,11 @@ bool PublishedStore::migrate(QString* error, bool* damaged)
         *error = u"The history \"%1\" was written by a newer Lumaport."_s.arg(m_path);
         return false;
     }
-    for (int step = version; step < int(kMigrations.size()); ++step) {
-        if (!query.exec(QString::fromLatin1(kMigrations[size_t(step)])))
-            return fail(query.lastError());
+    for (size_t step = size_t(version); step < kMigrations.size(); ++step) {
+        for (const char* statement : kMigrations[step]) {
+            if (!query.exec(QString::fromLatin1(statement)))
+                return fail(query.lastError());
+        }
     }
     if (!query.exec(u"PRAGMA user_version=%1"_s.arg(kMigrations.size())) || !db.commit())
         return fail(query.lastError().isValid() ? query.lastError() : db.lastError());
@@ -292,11 +324,17 @@ bool PublishedStore::setChecks(const QList<PublishedCheck>& checks, QString* err
 
 QList<PublishedRecord> PublishedStore::page(const QString& filter, qint64 beforeId, int limit) const
 {
-    QString sql = u"SELECT "_s + kColumns + u" FROM published WHERE 1"_s;
-    if (beforeId > 0)
-        sql += u" AND id < :before"_s;
-    if (!filter.isEmpty())
-        sql += u" AND (remote_path LIKE :filter ESCAPE '\\' OR address LIKE :filter ESCAPE '\\')"_s;
+    const bool indexed = filter.size() >= kIndexedLength;
+    QString sql = u"SELECT "_s + kColumns + u" FROM published WHERE "_s;
+    if (indexed) {
+        // The index walks its own rows newest first and stops at the page's end.
+        sql += u"id IN (SELECT rowid FROM published_search WHERE published_search MATCH :filter"_s +
+               (beforeId > 0 ? u" AND rowid < :before"_s : QString()) + u" ORDER BY rowid DESC LIMIT :limit)"_s;
+    } else {
+        sql += beforeId > 0 ? u"id < :before"_s : u"1"_s;
+        if (!filter.isEmpty())
+            sql += u" AND ("_s + kLikeFilter + u')';
+    }
     sql += u" ORDER BY id DESC LIMIT :limit"_s;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
@@ -304,7 +342,7 @@ QList<PublishedRecord> PublishedStore::page(const QString& filter, qint64 before
     if (beforeId > 0)
         query.bindValue(u":before"_s, beforeId);
     if (!filter.isEmpty())
-        query.bindValue(u":filter"_s, likePattern(filter));
+        query.bindValue(u":filter"_s, indexed ? matchPhrase(filter) : likePattern(filter));
     query.bindValue(u":limit"_s, limit);
     QList<PublishedRecord> records;
     if (!query.exec())
@@ -317,14 +355,17 @@ QList<PublishedRecord> PublishedStore::page(const QString& filter, qint64 before
 QList<PublishedRecord> PublishedStore::checkTargets(const QString& filter) const
 {
     QString sql = u"SELECT id, remote_path, address, size FROM published"_s;
-    if (!filter.isEmpty())
-        sql += u" WHERE remote_path LIKE :filter ESCAPE '\\' OR address LIKE :filter ESCAPE '\\'"_s;
+    const bool indexed = filter.size() >= kIndexedLength;
+    if (indexed)
+        sql += u" WHERE id IN (SELECT rowid FROM published_search WHERE published_search MATCH :filter)"_s;
+    else if (!filter.isEmpty())
+        sql += u" WHERE "_s + kLikeFilter;
     sql += u" ORDER BY id DESC"_s;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
     query.prepare(sql);
     if (!filter.isEmpty())
-        query.bindValue(u":filter"_s, likePattern(filter));
+        query.bindValue(u":filter"_s, indexed ? matchPhrase(filter) : likePattern(filter));
     QList<PublishedRecord> records;
     if (!query.exec())
         return records;
