@@ -18,6 +18,7 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTableView>
 #include <QUrl>
@@ -42,7 +43,7 @@ QPushButton* addCommand(QWidget* parent, const char* name, const QString& captio
 
 } // namespace
 
-frmPublished::frmPublished(Forms& forms) : Form(u"frmPublished"_s, u"Published"_s, 11400, 6600), m_forms(forms)
+frmPublished::frmPublished(Forms& forms) : Form(u"frmPublished"_s, u"Published"_s, 14700, 7800), m_forms(forms)
 {
     auto* filterLabel = new QLabel(u"Filter:"_s, this);
     txtPublishedFilter = new QLineEdit(this);
@@ -138,8 +139,11 @@ void frmPublished::Form_Load()
     const QSize size = settings.value(kSizeKey).toSize();
     if (size.isValid())
         resize(size);
+    // Centred at the size it had; the window's own layout keeps it, where a start-centred form shrinks to fit.
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
     const QStringList widths = settings.value(kColumnsKey).toStringList();
-    const QList<int> defaults{130, 200, 420, 90};
+    const QList<int> defaults{125, 170, 330, 75};
     for (int column = 0; column < PublishedModel::Check; ++column) {
         const int width = widths.value(column).toInt();
         tblPublished->setColumnWidth(column, width > 0 ? width : defaults.at(column));
