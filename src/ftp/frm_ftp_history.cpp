@@ -21,8 +21,8 @@ using namespace Qt::StringLiterals;
 
 void frmftp::setUpHistory()
 {
-    // Beside "Save Tags", the row of commands on what was published.
-    cmdPublished = addButton(this, "cmdPublished", u"Published..."_s, {6120, 5280, 1020, 375});
+    // The window is full: the top right corner, on the remote pane's frame line, is the one place left.
+    cmdPublished = addButton(this, "cmdPublished", u"Published..."_s, {8400, 30, 1215, 330});
     cmdPublished->setToolTip(u"Every file sent, and whether its link still works"_s);
     connect(cmdPublished, &QPushButton::clicked, this, &frmftp::cmdPublished_Click);
 }
@@ -75,7 +75,7 @@ void frmftp::PublishedRecorder_Failed()
     const QString text = u"Sent; not kept in the history"_s;
     // The listing that follows a send ends by showing its note.
     if (ITC && ITC->StillExecuting())
-        m_sendNote = text;
+        m_sendNote = m_sendNote.isEmpty() ? text : m_sendNote + u"; "_s + text;
     else
         setSystemStatus(text);
 }

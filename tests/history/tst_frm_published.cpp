@@ -28,6 +28,54 @@ using namespace lumaport;
 using namespace lumaport::test;
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The windows over a pyftpdlib server and Python's web server showing the same folder, logged on.
+struct Publishing
+{
+    FtpServer server{FtpServer::Kind::Pyftpdlib};
+    quint16 webPort = unusedLoopbackPort();
+    QProcess web; // ended by its destructor
+    QTemporaryDir pictures;
+    ScriptedServices services;
+    Forms forms{services, [] { return std::make_unique<FtpTransfer>(); }};
+
+    void start()
+    {
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        web.start(u"/usr/bin/python3"_s, {u"-u"_s, u"-m"_s, u"http.server"_s, u"--bind"_s, u"127.0.0.1"_s,
+                                          u"--directory"_s, server.rootFolder(), QString::number(webPort)});
+        QVERIFY(web.waitForReadyRead(10000));
+        QVERIFY(installPlaceholder(services));
+        QVERIFY(forms.frmload().Dir1->setPath(pictures.path()));
+        frmftp& ftp = forms.frmftp();
+        ftp.txtServer->setText(server.serverText());
+        ftp.txtUserName->setText(server.userName());
+        ftp.txtPassword->setText(server.password());
+        ftp.Text3->setText(u"127.0.0.1:%1"_s.arg(webPort));
+    }
+
+    // Chooses a new picture in the main window, hands it to the FTP window and sends it; waits for its link.
+    void send(const QString& name)
+    {
+        frmload& main = forms.frmload();
+        writePicture(pictures.filePath(name), Qt::red);
+        main.File1->refresh();
+        QVERIFY(main.File1->setFileName(name));
+        main.cmdload->click();
+        forms.frmsavpic().Command5->click();
+        frmftp& ftp = forms.frmftp();
+        auto* logOn = control<QPushButton>(ftp, "cmdLogOn");
+        if (logOn->isEnabled())
+            logOn->click();
+        QTRY_VERIFY(!logOn->isEnabled() && ftp.cmdsend->isEnabled());
+        ftp.cmdsend->click();
+        QTRY_COMPARE(control<QLabel>(ftp, "lblLinkCheck")->palette().color(QPalette::WindowText), QColor(0, 112, 0));
+    }
+};
+
+} // namespace
+
 class TstFrmPublished : public QObject
 {
     Q_OBJECT
@@ -35,39 +83,20 @@ class TstFrmPublished : public QObject
 private Q_SLOTS:
     void sendsAreKeptCheckedCopiedAndForgotten()
     {
-        FtpServer server(FtpServer::Kind::Pyftpdlib);
-        QVERIFY2(server.start(), qPrintable(server.errorString()));
-        const quint16 webPort = unusedLoopbackPort();
-        QProcess web;
-        web.start(u"/usr/bin/python3"_s, {u"-u"_s, u"-m"_s, u"http.server"_s, u"--bind"_s, u"127.0.0.1"_s,
-                                          u"--directory"_s, server.rootFolder(), QString::number(webPort)});
-        QVERIFY(web.waitForReadyRead(10000));
-        const QTemporaryDir pictures;
-        ScriptedServices services;
-        QVERIFY(installPlaceholder(services));
-        Forms forms(services, [] { return std::make_unique<FtpTransfer>(); });
-
-        frmload& main = forms.frmload();
-        QVERIFY(main.Dir1->setPath(pictures.path()));
-        frmftp& ftp = forms.frmftp();
-        ftp.txtServer->setText(server.serverText());
-        ftp.txtUserName->setText(server.userName());
-        ftp.txtPassword->setText(server.password());
-        ftp.Text3->setText(u"127.0.0.1:%1"_s.arg(webPort));
-        const QStringList names{u"kept.jpg"_s, u"gone.jpg"_s};
-        for (const QString& name : names) {
-            writePicture(pictures.filePath(name), Qt::red);
-            main.File1->refresh();
-            QVERIFY(main.File1->setFileName(name));
-            main.cmdload->click();
-            forms.frmsavpic().Command5->click();
-            if (name == names.first())
-                control<QPushButton>(ftp, "cmdLogOn")->click();
-            QTRY_VERIFY(!control<QPushButton>(ftp, "cmdLogOn")->isEnabled() && ftp.cmdsend->isEnabled());
-            ftp.cmdsend->click();
-            QTRY_COMPARE(control<QLabel>(ftp, "lblLinkCheck")->palette().color(QPalette::WindowText),
-                         QColor(0, 112, 0));
+        Publishing publishing;
+        publishing.start();
+        for (const QString& name : {u"kept.jpg"_s, u"gone.jpg"_s}) {
+            if (!QTest::currentTestFailed())
+                publishing.send(name);
         }
+        if (QTest::currentTestFailed())
+            return;
+        const FtpServer& server = publishing.server;
+        const quint16 webPort = publishing.webPort;
+        const QTemporaryDir& pictures = publishing.pictures;
+        ScriptedServices& services = publishing.services;
+        Forms& forms = publishing.forms;
+        frmload& main = forms.frmload();
 
         // The rows hold what went, as a user of sqlite3 would read them.
         PublishedStore store(publishedHistoryPath(services.programFolder()));
@@ -112,6 +141,17 @@ private Q_SLOTS:
         QCOMPARE(summary->text(), u"1 published \u00b7 0 links work \u00b7 1 broken"_s);
         QVERIFY(QFile::exists(QDir(server.rootFolder()).filePath(u"kept.jpg"_s)));
         QCOMPARE(services.pendingExpectations(), 0);
+    }
+
+    void aSendGoesOnWhenTheHistoryCannotBeWritten()
+    {
+        Publishing publishing;
+        // A folder in the file's place is refused even to root, who may write any read-only file.
+        QVERIFY(QDir().mkpath(publishedHistoryPath(publishing.services.programFolder()) + u"/x"_s));
+        publishing.start();
+        publishing.send(u"a.jpg"_s);
+        QTRY_COMPARE(control<QLabel>(publishing.forms.frmftp(), "lblStatus")->text(),
+                     u"Sent; not kept in the history"_s);
     }
 };
 

@@ -10,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -53,6 +55,34 @@ private Q_SLOTS:
         PublishedRecord record = row(u"a.jpg"_s);
         QVERIFY2(store.add(&record, &error), qPrintable(error));
         QCOMPARE(store.summary().published, 1);
+    }
+
+    void aFileOfTheFirstVersionIsBroughtUpToDate()
+    {
+        const QTemporaryDir folder;
+        const QString path = folder.filePath(u"published.sqlite"_s);
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"first"_s);
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY(query.exec(u"CREATE TABLE published (id INTEGER PRIMARY KEY, sent_at TEXT NOT NULL, server TEXT "
+                               u"NOT NULL, user TEXT NOT NULL, remote_path TEXT NOT NULL, address TEXT NOT NULL, "
+                               u"thumbnail_address TEXT, local_path TEXT NOT NULL, size INTEGER NOT NULL, sha256 "
+                               u"TEXT, check_status TEXT, checked_at TEXT, check_note TEXT)"_s));
+            QVERIFY(query.exec(u"INSERT INTO published (sent_at, server, user, remote_path, address, local_path, "
+                               u"size) VALUES ('2025-01-02T03:04:05Z', 'ftp://h:21', 'me', '2025/old.jpg', "
+                               u"'http://h/2025/old.jpg', '/old.jpg', 5)"_s));
+            QVERIFY(query.exec(u"PRAGMA user_version=1"_s));
+        }
+        QSqlDatabase::removeDatabase(u"first"_s);
+        PublishedStore store(path);
+        QString error;
+        QVERIFY2(store.open(&error), qPrintable(error));
+        // The filter's index holds the rows written before it existed.
+        const QList<PublishedRecord> found = store.page(u"OLD.j"_s, 0, 10);
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.first().sentAt, QDateTime(QDate(2025, 1, 2), QTime(3, 4, 5), Qt::UTC));
     }
 
     void aHistoryThatCannotBeWrittenIsReportedAndTheRowDropped()
