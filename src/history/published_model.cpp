@@ -40,12 +40,19 @@ void PublishedModel::setFilter(const QString& filter)
 {
     beginResetModel();
     m_filter = filter;
-    m_rows = m_store.page(filter, 0, kPage);
+    m_rows = page(0);
     m_atEnd = m_rows.size() < kPage;
     m_rowOfId.clear();
     for (int row = 0; row < m_rows.size(); ++row)
         m_rowOfId.insert(m_rows.at(row).id, row);
     endResetModel();
+}
+
+QList<PublishedRecord> PublishedModel::page(qint64 beforeId) const
+{
+    if (m_shortIndex && !m_filter.isEmpty() && m_filter.size() < 3)
+        return m_store.records(m_shortIndex->find(m_filter, beforeId, kPage));
+    return m_store.page(m_filter, beforeId, kPage);
 }
 
 void PublishedModel::setCheck(const PublishedCheck& check)
@@ -130,7 +137,7 @@ void PublishedModel::fetchMore(const QModelIndex& parent)
 {
     if (parent.isValid() || m_atEnd || m_rows.isEmpty())
         return;
-    const QList<PublishedRecord> more = m_store.page(m_filter, m_rows.constLast().id, kPage);
+    const QList<PublishedRecord> more = page(m_rows.constLast().id);
     m_atEnd = more.size() < kPage;
     if (more.isEmpty())
         return;

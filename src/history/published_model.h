@@ -4,6 +4,7 @@
 #pragma once
 
 #include "history/published_store.h"
+#include "history/short_filter_index.h"
 
 #include <QAbstractTableModel>
 #include <QHash>
@@ -24,6 +25,9 @@ public:
     const QString& filter() const { return m_filter; }
     void reload() { setFilter(m_filter); }
 
+    /// Where filters of one or two letters are found while it matches the history; null: read the table.
+    void setShortFilterIndex(std::shared_ptr<const ShortFilterIndex> index) { m_shortIndex = std::move(index); }
+
     const PublishedRecord& record(int row) const { return m_rows.at(row); }
     /// Shows a check's outcome in the row of that id, when it is read already.
     void setCheck(const PublishedCheck& check);
@@ -36,7 +40,10 @@ public:
     void fetchMore(const QModelIndex& parent) override;
 
 private:
+    QList<PublishedRecord> page(qint64 beforeId) const;
+
     PublishedStore& m_store;
+    std::shared_ptr<const ShortFilterIndex> m_shortIndex;
     QString m_filter;
     QList<PublishedRecord> m_rows;
     QHash<qint64, int> m_rowOfId;

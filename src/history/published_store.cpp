@@ -58,7 +58,7 @@ const std::vector<std::vector<const char*>> kMigrations{
      "INSERT INTO published_search (published_search) VALUES ('rebuild')"},
 };
 
-// The index knows runs of three letters; a shorter filter reads the rows themselves.
+// The index knows runs of three letters; a shorter filter reads the rows themselves, or the short filter index.
 constexpr qsizetype kIndexedLength = 3;
 
 // SQLite's primary result codes for a file that is not, or no longer, a database.
@@ -350,6 +350,36 @@ QList<PublishedRecord> PublishedStore::page(const QString& filter, qint64 before
     while (query.next())
         records.append(readRecord(query));
     return records;
+}
+
+QList<PublishedRecord> PublishedStore::records(const QList<qint64>& ids) const
+{
+    QList<PublishedRecord> records;
+    if (ids.isEmpty())
+        return records;
+    QStringList numbers;
+    for (const qint64 id : ids)
+        numbers << QString::number(id);
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.setForwardOnly(true);
+    if (!query.exec(u"SELECT "_s + kColumns + u" FROM published WHERE id IN ("_s + numbers.join(u',') +
+                    u") ORDER BY id DESC"_s))
+        return records;
+    while (query.next())
+        records.append(readRecord(query));
+    return records;
+}
+
+bool PublishedStore::readTexts(
+    const std::function<void(qint64 id, const QString& remotePath, const QString& address)>& reader) const
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.setForwardOnly(true);
+    if (!query.exec(u"SELECT id, remote_path, address FROM published ORDER BY id DESC"_s))
+        return false;
+    while (query.next())
+        reader(query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString());
+    return query.lastError().type() == QSqlError::NoError;
 }
 
 QList<PublishedRecord> PublishedStore::checkTargets(const QString& filter) const

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace lumaport {
 
 /// One file sent successfully, a row of the table "published".
@@ -76,6 +78,11 @@ public:
     /// Up to limit rows with an id below beforeId (0: from the newest), newest first, whose folder, name or
     /// address holds the filter (ASCII letters in any case).
     QList<PublishedRecord> page(const QString& filter, qint64 beforeId, int limit) const;
+    /// The rows of these ids, newest first.
+    QList<PublishedRecord> records(const QList<qint64>& ids) const;
+    /// Hands every row's id, folder and name, and address to the reader, newest first.
+    bool
+    readTexts(const std::function<void(qint64 id, const QString& remotePath, const QString& address)>& reader) const;
     /// The ids, addresses and sizes of every row the filter shows, for a check.
     QList<PublishedRecord> checkTargets(const QString& filter) const;
     PublishedSummary summary() const;

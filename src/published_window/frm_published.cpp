@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QTableView>
+#include <QThread>
 #include <QUrl>
 
 namespace lumaport {
@@ -115,6 +116,12 @@ frmPublished::~frmPublished()
 {
     m_check.reset();
     saveChecks();
+    for (const QPointer<QThread>& build : m_indexBuilds) {
+        if (build) {
+            build->wait();
+            delete build.data();
+        }
+    }
 }
 
 void frmPublished::Form_Load()
@@ -165,9 +172,29 @@ void frmPublished::Form_Unload(bool& cancel)
 
 void frmPublished::reload()
 {
+    buildShortFilterIndex();
     m_model->reload();
     selection_Change();
     showSummary();
+}
+
+void frmPublished::buildShortFilterIndex()
+{
+    // Until the new copy is in, short filters read the table, which is always current.
+    m_model->setShortFilterIndex(nullptr);
+    if (!m_store->isOpen())
+        return;
+    const int generation = ++m_indexGeneration;
+    auto built = std::make_shared<std::shared_ptr<const ShortFilterIndex>>();
+    QThread* build = QThread::create([path = m_store->path(), built] { *built = ShortFilterIndex::build(path); });
+    connect(build, &QThread::finished, this, [this, build, built, generation] {
+        if (generation == m_indexGeneration)
+            m_model->setShortFilterIndex(*built);
+        build->deleteLater();
+    });
+    std::erase_if(m_indexBuilds, [](const QPointer<QThread>& done) { return done.isNull(); });
+    m_indexBuilds.push_back(build);
+    build->start();
 }
 
 void frmPublished::txtPublishedFilter_Change()

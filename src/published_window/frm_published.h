@@ -4,6 +4,7 @@
 #include "history/published_store.h"
 #include "platform/form.h"
 
+#include <QPointer>
 #include <QTimer>
 
 #include <memory>
@@ -13,6 +14,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTableView;
+class QThread;
 
 namespace lumaport {
 
@@ -52,6 +54,8 @@ private:
     void saveChecks();
     void endCheck();
     void showSummary();
+    // Filters of one or two letters are found in memory, in a copy of the texts read in the background.
+    void buildShortFilterIndex();
     // The address of a row as "Copy Links" gives it: in the FTP window's tag form while that window is open.
     QString linkText(const PublishedRecord& record) const;
 
@@ -72,6 +76,8 @@ private:
     QList<PublishedCheck> m_unsaved;
     QTimer m_saveTimer;
     bool m_saveFailureShown = false;
+    int m_indexGeneration = 0;
+    std::vector<QPointer<QThread>> m_indexBuilds;
 };
 
 } // namespace lumaport

@@ -4,6 +4,7 @@
 #include "history/link_rot_check.h"
 #include "history/published_recorder.h"
 #include "history/published_store.h"
+#include "history/short_filter_index.h"
 #include "support/ftp_servers.h"
 #include "support/test_files.h"
 
@@ -83,6 +84,31 @@ private Q_SLOTS:
         const QList<PublishedRecord> found = store.page(u"OLD.j"_s, 0, 10);
         QCOMPARE(found.size(), 1);
         QCOMPARE(found.first().sentAt, QDateTime(QDate(2025, 1, 2), QTime(3, 4, 5), Qt::UTC));
+    }
+
+    void shortFiltersFindInMemoryWhatTheTableHolds()
+    {
+        const QTemporaryDir folder;
+        PublishedStore store(folder.filePath(u"published.sqlite"_s));
+        QString error;
+        QVERIFY2(store.open(&error), qPrintable(error));
+        for (const QString& name : {u"a.jpg"_s, u"Beta.png"_s, u"2026/c.gif"_s, u"Über.jpg"_s, u"b_b.jpg"_s}) {
+            PublishedRecord record = row(name);
+            QVERIFY2(store.add(&record, &error), qPrintable(error));
+        }
+        const auto index = ShortFilterIndex::build(store.path());
+        QVERIFY(index);
+        const auto ids = [](const QList<PublishedRecord>& records) {
+            QList<qint64> found;
+            for (const PublishedRecord& record : records)
+                found << record.id;
+            return found;
+        };
+        for (const QString& filter : {u"b"_s, u"B"_s, u".j"_s, u"6/"_s, u"_"_s, u"zz"_s, u"1"_s}) {
+            QCOMPARE(index->find(filter, 0, 100), ids(store.page(filter, 0, 100)));
+            // A page goes on below the last row of the one before.
+            QCOMPARE(index->find(filter, 4, 1), ids(store.page(filter, 4, 1)));
+        }
     }
 
     void aHistoryThatCannotBeWrittenIsReportedAndTheRowDropped()
