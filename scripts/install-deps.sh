@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config clang-format git
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev libqt6sql6-sqlite
     libcurl4-openssl-dev libssl-dev curl
     libssh-dev
     libexiv2-dev libgif-dev libimage-exiftool-perl

@@ -2,6 +2,7 @@
 #include "ftp/frm_ftp.h"
 
 #include "ftp/listing_entries.h"
+#include "history/published_recorder.h"
 #include "main_window/frm_load.h"
 #include "platform/drive_list.h"
 #include "platform/file_list.h"
@@ -153,6 +154,7 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     setUpTransfers();
     buildPictureChoices();
     buildKeyringChoice();
+    setUpHistory();
     connectPublishing();
 }
 

@@ -29,6 +29,7 @@ class InternetTransfer;
 class LinkCheck;
 struct LinkCheckResult;
 class PictureBox;
+class PublishedRecorder;
 struct PictureChoices;
 class RemoteFolder;
 struct ServerIdentity;
@@ -292,6 +293,18 @@ private:
     void mnuLinkCheck_Toggled(bool on);
     QLabel* lblLinkCheck;
     QAction* mnuLinkCheck;
+
+    // The history of sends: a row for every file sent, and the button that opens it.
+    void setUpHistory();
+    void cmdPublished_Click();
+    // After a file's send succeeded: sentFile is what went (the local file or a picture made from it), size its
+    // size; thumbnail names the thumbnail sent beside it, if one was.
+    void recordPublished(const QString& sentFile, const QString& localPath, const QString& name, qint64 size,
+                         const QString& thumbnail);
+    void PublishedRecorder_Failed();
+    QPushButton* cmdPublished;
+    std::unique_ptr<PublishedRecorder> m_recorder;
+    bool m_historyTroubleShown = false;
     std::unique_ptr<LinkCheck> m_linkCheck;
     QString m_checkedSend; // the name a running check follows the send of; empty after a builder
     // The thumbnail is checked once the picture's check is done, its outcome shown behind the picture's.

@@ -118,6 +118,8 @@ bool frmftp::sendPicture(const QString& localPath, const QString& name, qint64* 
     if (!prepared.thumbnail().isEmpty() && runTransfer(QStringLiteral("PUT ") + quotedName(prepared.thumbnail()) +
                                                        QLatin1Char(' ') + quotedName(thumbnailName(name))))
         *thumbnailSize = QFileInfo(prepared.thumbnail()).size();
+    recordPublished(prepared.picture(), localPath, name, *sentSize,
+                    *thumbnailSize >= 0 ? thumbnailName(name) : QString());
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include "platform/services.h"
 #include "platform/settings_text.h"
 #include "platform/volumes.h"
+#include "published_window/frm_published.h"
 #include "save_picture/frm_savpic.h"
 #include "startup/forms.h"
 #include "startup/frm_about.h"
@@ -147,6 +148,9 @@ void frmload::buildMenu()
     mnuload->setObjectName(QStringLiteral("mnuload"));
     mnusave = file->addAction(QStringLiteral("Save Directories"), this, &frmload::mnusave_Click);
     mnusave->setObjectName(QStringLiteral("mnusave"));
+    mnuPublished = file->addAction(QStringLiteral("Published..."), this, &frmload::mnuPublished_Click);
+    mnuPublished->setObjectName(QStringLiteral("mnuPublished"));
+    mnuPublished->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     mnuexit = file->addAction(QStringLiteral("Exit"), this, &frmload::mnuexit_Click);
     mnuexit->setObjectName(QStringLiteral("mnuexit"));
     mnuabout = menuBar()->addAction(QStringLiteral("About"), this, &frmload::mnuabout_Click);
@@ -430,6 +434,11 @@ void frmload::mnusave_Click()
 {
     if (saveSettings())
         m_forms.frmsavpic().lblnotice->setText(QStringLiteral("Saved"));
+}
+
+void frmload::mnuPublished_Click()
+{
+    m_forms.frmPublished().Show();
 }
 
 void frmload::mnuexit_Click()

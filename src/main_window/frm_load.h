@@ -68,6 +68,7 @@ public:
     QAction* mnuftp;
     QAction* mnuload;
     QAction* mnusave;
+    QAction* mnuPublished;
     QAction* mnuexit;
     QAction* mnuabout;
 
@@ -92,6 +93,7 @@ private:
     void cmdftp_Click();
     void mnuftp_Click();
     void mnusave_Click();
+    void mnuPublished_Click();
     void mnuexit_Click();
     void mnuabout_Click();
     void cmdsave_Click();

@@ -24,21 +24,9 @@ constexpr long kMaxRedirects = 5;
 // How long the transfer loop sleeps at most; a cancel wakes it at once.
 constexpr int kPollMs = 1000;
 
-// What one request got back: the last answer's status line and headers, after the redirects.
-struct Answer
-{
-    CURLcode code = CURLE_OK;
-    int status = 0;
-    QByteArray reason;
-    qint64 size = -1;
-    QByteArray contentType;
-    qint64 rangeTotal = -1;
-    bool ranged = false; // a GET that stops itself after the first bytes
-};
-
 size_t onHeader(char* data, size_t size, size_t count, void* user)
 {
-    auto& answer = *static_cast<Answer*>(user);
+    auto& answer = *static_cast<LinkAnswer*>(user);
     const QByteArray line = QByteArray(data, qsizetype(size * count)).trimmed();
     if (line.startsWith("HTTP/")) {
         // Every answer of a redirect chain begins so; the last one is what counts.
@@ -60,7 +48,7 @@ size_t onHeader(char* data, size_t size, size_t count, void* user)
 size_t onBody(char*, size_t size, size_t count, void* user)
 {
     // A server that ignores the range would send the whole file: the first bytes are enough.
-    return static_cast<Answer*>(user)->ranged ? 0 : size * count;
+    return static_cast<LinkAnswer*>(user)->ranged ? 0 : size * count;
 }
 
 QString standardReason(int status)
@@ -119,8 +107,13 @@ QString transferFailure(CURLcode code, const QString& address, int timeoutMs)
     }
 }
 
+bool sizeDiffers(const LinkAnswer& answer, const LinkCheckRequest& request)
+{
+    return request.expectedSize >= 0 && answer.size >= 0 && answer.size != request.expectedSize;
+}
+
 // Empty when the answer is the file asked for; else why not.
-QString mismatch(const Answer& answer, const LinkCheckRequest& request)
+QString mismatch(const LinkAnswer& answer, const LinkCheckRequest& request)
 {
     if (answer.status != 200 && answer.status != 206) {
         const QString reason = standardReason(answer.status);
@@ -137,7 +130,7 @@ QString mismatch(const Answer& answer, const LinkCheckRequest& request)
         return u"an HTML page came back instead of the picture"_s;
     if (request.picture && !type.startsWith(u"image/"_s))
         return (type.isEmpty() ? u"an answer without a type"_s : type) + u" came back instead of a picture"_s;
-    if (request.expectedSize >= 0 && answer.size >= 0 && answer.size != request.expectedSize)
+    if (sizeDiffers(answer, request))
         return u"size differs: %1 of %2 bytes"_s.arg(bytes(answer.size), bytes(request.expectedSize));
     return {};
 }
@@ -174,11 +167,10 @@ public:
     {}
 
     // HEAD, or where that is refused or tells no size, a GET of the first byte.
-    Answer check(const QString& address)
+    LinkAnswer check(const QString& address)
     {
-        Answer answer = fetch(address, false);
-        if (answer.code == CURLE_OK &&
-            (answer.status == 405 || answer.status == 501 || (answer.status == 200 && answer.size < 0)))
+        LinkAnswer answer = fetch(address, false);
+        if (wantsRangedGet(answer))
             answer = fetch(address, true);
         return answer;
     }
@@ -186,44 +178,17 @@ public:
     bool cancelled() const { return m_cancelled; }
 
 private:
-    Answer fetch(const QString& address, bool rangedGet)
+    LinkAnswer fetch(const QString& address, bool rangedGet)
     {
-        Answer answer;
-        answer.ranged = rangedGet;
-        const long remainingMs = long(std::max<qint64>(1, m_deadline.remainingTime()));
+        LinkAnswer answer;
         CURL* curl = curl_easy_init();
         if (!curl) {
             answer.code = CURLE_OUT_OF_MEMORY;
             return answer;
         }
         const QByteArray url = address.toUtf8();
-        curl_easy_setopt(curl, CURLOPT_URL, url.constData());
-        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, remainingMs);
-        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(curl, CURLOPT_USERAGENT, "Lumaport link check");
-        curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
-        curl_easy_setopt(curl, CURLOPT_HEADERDATA, &answer);
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
-        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer);
-        if (rangedGet)
-            curl_easy_setopt(curl, CURLOPT_RANGE, "0-0");
-        else
-            curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
-
-        answer.code = perform(curl);
-        // The body was cut off on purpose once the headers were in.
-        if (rangedGet && answer.code == CURLE_WRITE_ERROR && answer.status != 0)
-            answer.code = CURLE_OK;
-        curl_off_t length = -1;
-        curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-        answer.size = answer.status == 206 ? answer.rangeTotal : qint64(length);
-        const char* type = nullptr;
-        curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type);
-        answer.contentType = QByteArray(type ? type : "").split(';').first().trimmed().toLower();
+        setUpLinkRequest(curl, url, rangedGet, long(std::max<qint64>(1, m_deadline.remainingTime())), &answer);
+        finishLinkRequest(curl, perform(curl), &answer);
         curl_easy_cleanup(curl);
         return answer;
     }
@@ -260,30 +225,14 @@ void LinkCheck::run()
     if (!m_multi)
         return;
     Fetcher fetcher(static_cast<CURLM*>(m_multi), m_cancelled, QDeadlineTimer(m_request.timeoutMs));
-    const Answer answer = fetcher.check(m_request.address);
-    LinkCheckResult result;
-    result.httpCode = answer.status;
-    result.size = answer.size;
-    result.contentType = QString::fromUtf8(answer.contentType);
-    const QString why = answer.code != CURLE_OK ? transferFailure(answer.code, m_request.address, m_request.timeoutMs)
-                                                : mismatch(answer, m_request);
-    result.works = why.isEmpty();
-    if (result.works) {
-        QStringList parts{QString::number(answer.status)};
-        if (answer.size >= 0)
-            parts << bytes(answer.size) + u" bytes"_s;
-        if (!answer.contentType.isEmpty())
-            parts << result.contentType;
-        result.text = u"Link works: "_s + parts.join(u", "_s);
-    } else {
-        result.text = u"Link broken: "_s + why;
-    }
+    const LinkAnswer answer = fetcher.check(m_request.address);
+    const LinkCheckResult result = linkVerdict(answer, m_request);
     post([this, result] { Q_EMIT finished(result); });
     // Forum pages are served over https, and browsers refuse or rewrite plain-http pictures inside them. A server
     // without https may keep the try waiting: the outcome above is out already.
     if (!m_request.address.startsWith(u"http://"_s, Qt::CaseInsensitive) || answer.code == CURLE_OPERATION_TIMEDOUT)
         return;
-    const Answer overHttps = fetcher.check(u"https://"_s + m_request.address.mid(7));
+    const LinkAnswer overHttps = fetcher.check(u"https://"_s + m_request.address.mid(7));
     if (overHttps.code == CURLE_OK && mismatch(overHttps, m_request).isEmpty())
         post([this] { Q_EMIT alsoServedOverHttps(); });
 }
@@ -297,6 +246,75 @@ void LinkCheck::post(const std::function<void()>& emitSignal)
                 emitSignal();
         },
         Qt::QueuedConnection);
+}
+
+void setUpLinkRequest(CURL* curl, const QByteArray& url, bool rangedGet, long timeoutMs, LinkAnswer* answer)
+{
+    answer->ranged = rangedGet;
+    curl_easy_setopt(curl, CURLOPT_URL, url.constData());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, "Lumaport link check");
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, answer);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, answer);
+    if (rangedGet) {
+        curl_easy_setopt(curl, CURLOPT_NOBODY, 0L);
+        curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+        curl_easy_setopt(curl, CURLOPT_RANGE, "0-0");
+    } else {
+        curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    }
+}
+
+void finishLinkRequest(CURL* curl, CURLcode code, LinkAnswer* answer)
+{
+    answer->code = code;
+    // The body was cut off on purpose once the headers were in.
+    if (answer->ranged && answer->code == CURLE_WRITE_ERROR && answer->status != 0)
+        answer->code = CURLE_OK;
+    curl_off_t length = -1;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    answer->size = answer->status == 206 ? answer->rangeTotal : qint64(length);
+    const char* type = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type);
+    answer->contentType = QByteArray(type ? type : "").split(';').first().trimmed().toLower();
+}
+
+bool wantsRangedGet(const LinkAnswer& answer)
+{
+    return !answer.ranged && answer.code == CURLE_OK &&
+           (answer.status == 405 || answer.status == 501 || (answer.status == 200 && answer.size < 0));
+}
+
+LinkCheckResult linkVerdict(const LinkAnswer& answer, const LinkCheckRequest& request)
+{
+    LinkCheckResult result;
+    result.httpCode = answer.status;
+    result.size = answer.size;
+    result.contentType = QString::fromUtf8(answer.contentType);
+    const QString why = answer.code != CURLE_OK ? transferFailure(answer.code, request.address, request.timeoutMs)
+                                                : mismatch(answer, request);
+    result.works = why.isEmpty();
+    if (result.works) {
+        QStringList parts{QString::number(answer.status)};
+        if (answer.size >= 0)
+            parts << bytes(answer.size) + u" bytes"_s;
+        if (!answer.contentType.isEmpty())
+            parts << result.contentType;
+        result.text = u"Link works: "_s + parts.join(u", "_s);
+    } else {
+        LinkCheckRequest anySize = request;
+        anySize.expectedSize = -1;
+        result.sizeDiffers = answer.code == CURLE_OK && mismatch(answer, anySize).isEmpty();
+        result.text = u"Link broken: "_s + why;
+    }
+    return result;
 }
 
 bool isPictureName(const QString& name)

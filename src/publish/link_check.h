@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include <curl/curl.h>
+
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -23,9 +25,10 @@ struct LinkCheckRequest
 struct LinkCheckResult
 {
     bool works = false;
-    int httpCode = 0;    ///< of the last answer, after redirects; 0 when none came
-    qint64 size = -1;    ///< Content-Length, or the total of Content-Range; -1 when not told
-    QString contentType; ///< without parameters ("image/jpeg")
+    int httpCode = 0;         ///< of the last answer, after redirects; 0 when none came
+    qint64 size = -1;         ///< Content-Length, or the total of Content-Range; -1 when not told
+    QString contentType;      ///< without parameters ("image/jpeg")
+    bool sizeDiffers = false; ///< the file answered, as a picture where one was asked for, but of another size
     /// For the user: "Link works: 200, 728,333 bytes, image/jpeg", or "Link broken: " and why.
     QString text;
 };
@@ -60,6 +63,28 @@ private:
     void* m_multi = nullptr; // CURLM*, woken by cancel
     std::thread m_thread;
 };
+
+/// What one request of a check got back: the last answer's status line and headers, after the redirects.
+struct LinkAnswer
+{
+    CURLcode code = CURLE_OK;
+    int status = 0;
+    QByteArray reason;
+    qint64 size = -1;
+    QByteArray contentType;
+    qint64 rangeTotal = -1;
+    bool ranged = false; ///< a GET that stops itself after the first bytes
+};
+
+/// Sets an easy handle up for one request of a check: HEAD, or a GET of the first byte. The url and the answer
+/// must outlive the transfer, which gathers its headers into the answer.
+void setUpLinkRequest(CURL* curl, const QByteArray& url, bool rangedGet, long timeoutMs, LinkAnswer* answer);
+/// Completes the answer once the transfer ended with that code.
+void finishLinkRequest(CURL* curl, CURLcode code, LinkAnswer* answer);
+/// Whether a HEAD's answer calls for the one-byte GET: HEAD refused, or no size told.
+bool wantsRangedGet(const LinkAnswer& answer);
+/// The outcome of a check whose last request got this answer, in the words LinkCheckResult::text gives.
+LinkCheckResult linkVerdict(const LinkAnswer& answer, const LinkCheckRequest& request);
 
 /// Whether a file name is of a picture kind, whose link must answer with a picture.
 bool isPictureName(const QString& name);

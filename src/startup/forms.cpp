@@ -5,6 +5,7 @@
 #include "main_window/frm_load.h"
 #include "platform/services.h"
 #include "preview/frm_preview.h"
+#include "published_window/frm_published.h"
 #include "save_picture/frm_savpic.h"
 #include "startup/frm_about.h"
 #include "startup/frm_splash.h"
@@ -21,6 +22,7 @@ Forms::~Forms()
     // Windows reach each other through this registry; none may outlive it.
     delete m_splash.data();
     delete m_about.data();
+    delete m_published.data();
     delete m_preview.data();
     delete m_savpic.data();
     delete m_ftp.data();
@@ -72,6 +74,10 @@ frmAbout& Forms::frmAbout()
 {
     return reference(m_about);
 }
+frmPublished& Forms::frmPublished()
+{
+    return reference(m_published);
+}
 
 void Forms::endProgram()
 {
@@ -82,7 +88,7 @@ void Forms::endProgram()
 
 bool Forms::isLoaded(const QString& formName) const
 {
-    const QWidget* windows[] = {m_splash, m_load, m_savpic, m_preview, m_ftp, m_about};
+    const QWidget* windows[] = {m_splash, m_load, m_savpic, m_preview, m_ftp, m_about, m_published};
     for (const QWidget* window : windows) {
         if (window && window->objectName() == formName)
             return true;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The program's six windows: each exists at most once, is created (and loaded) on first reference and
+// The program's windows: each exists at most once, is created (and loaded) on first reference and
 // forgotten on unload, so the next reference creates it afresh.
 #pragma once
 
@@ -16,6 +16,7 @@ class frmAbout;
 class frmftp;
 class frmload;
 class frmPreview;
+class frmPublished;
 class frmsavpic;
 class frmSplash;
 
@@ -39,6 +40,7 @@ public:
     lumaport::frmPreview& frmPreview();
     lumaport::frmftp& frmftp();
     lumaport::frmAbout& frmAbout();
+    lumaport::frmPublished& frmPublished();
 
     /// Ends the program through the services; a running FTP request is abandoned, so that no wait for it holds
     /// the ending up.
@@ -58,6 +60,7 @@ private:
     QPointer<lumaport::frmPreview> m_preview;
     QPointer<lumaport::frmftp> m_ftp;
     QPointer<lumaport::frmAbout> m_about;
+    QPointer<lumaport::frmPublished> m_published;
 };
 
 } // namespace lumaport

@@ -1,0 +1,160 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "history/link_rot_check.h"
+
+#include <QHash>
+#include <QUrl>
+
+#include <deque>
+#include <map>
+#include <memory>
+
+namespace lumaport {
+
+namespace {
+
+// How long the loop sleeps at most; a cancel wakes it at once.
+constexpr int kPollMs = 1000;
+
+struct Transfer
+{
+    const RotCheckItem* item = nullptr;
+    QString server;
+    QByteArray url;
+    LinkAnswer answer;
+    CURL* curl = nullptr;
+};
+
+// The links of each web server wait in a queue of their own, so one busy server doesn't hold up the others.
+class Queues
+{
+public:
+    explicit Queues(const QList<RotCheckItem>& items)
+    {
+        for (const RotCheckItem& item : items) {
+            const QUrl url(item.request.address);
+            m_waiting[url.scheme() + url.authority()].push_back(&item);
+        }
+    }
+
+    // The next link of a server with room for one more; null when none has.
+    std::unique_ptr<Transfer> next()
+    {
+        for (auto& [server, waiting] : m_waiting) {
+            if (waiting.empty() || m_running[server] >= LinkRotCheck::kPerServer)
+                continue;
+            auto transfer = std::make_unique<Transfer>();
+            transfer->item = waiting.front();
+            transfer->server = server;
+            waiting.pop_front();
+            ++m_running[server];
+            return transfer;
+        }
+        return nullptr;
+    }
+
+    void done(const Transfer& transfer) { --m_running[transfer.server]; }
+
+private:
+    std::map<QString, std::deque<const RotCheckItem*>> m_waiting;
+    QHash<QString, int> m_running;
+};
+
+void start(CURLM* multi, Transfer* transfer, bool rangedGet)
+{
+    transfer->answer = LinkAnswer();
+    transfer->url = transfer->item->request.address.toUtf8();
+    curl_easy_reset(transfer->curl);
+    setUpLinkRequest(transfer->curl, transfer->url, rangedGet, transfer->item->request.timeoutMs, &transfer->answer);
+    curl_easy_setopt(transfer->curl, CURLOPT_PRIVATE, transfer);
+    curl_multi_add_handle(multi, transfer->curl);
+}
+
+} // namespace
+
+LinkRotCheck::LinkRotCheck(QList<RotCheckItem> items, QObject* parent) : QObject(parent), m_items(std::move(items))
+{
+    static const bool curlReady = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    m_multi = curlReady ? curl_multi_init() : nullptr;
+    if (m_multi)
+        curl_multi_setopt(m_multi, CURLMOPT_MAX_HOST_CONNECTIONS, long(kPerServer));
+    m_thread = std::thread([this] { run(); });
+}
+
+LinkRotCheck::~LinkRotCheck()
+{
+    cancel();
+    m_thread.join();
+    curl_multi_cleanup(m_multi);
+}
+
+void LinkRotCheck::cancel()
+{
+    m_cancelled = true;
+    if (m_multi)
+        curl_multi_wakeup(m_multi);
+}
+
+void LinkRotCheck::run()
+{
+    std::map<Transfer*, std::unique_ptr<Transfer>> running;
+    if (m_multi) {
+        Queues queues(m_items);
+        const auto fill = [&] {
+            while (auto transfer = queues.next()) {
+                transfer->curl = curl_easy_init();
+                if (!transfer->curl)
+                    break;
+                start(m_multi, transfer.get(), false);
+                running.emplace(transfer.get(), std::move(transfer));
+            }
+        };
+        fill();
+        while (!running.empty() && !m_cancelled) {
+            int active = 0;
+            if (curl_multi_perform(m_multi, &active) != CURLM_OK)
+                break;
+            int left = 0;
+            while (const CURLMsg* message = curl_multi_info_read(m_multi, &left)) {
+                if (message->msg != CURLMSG_DONE)
+                    continue;
+                Transfer* transfer = nullptr;
+                curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
+                const CURLcode code = message->data.result;
+                curl_multi_remove_handle(m_multi, transfer->curl);
+                finishLinkRequest(transfer->curl, code, &transfer->answer);
+                if (wantsRangedGet(transfer->answer)) {
+                    start(m_multi, transfer, true);
+                    continue;
+                }
+                const LinkCheckResult result = linkVerdict(transfer->answer, transfer->item->request);
+                const qint64 id = transfer->item->id;
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, id, result] {
+                        if (!m_cancelled)
+                            Q_EMIT checked(id, result);
+                    },
+                    Qt::QueuedConnection);
+                queues.done(*transfer);
+                curl_easy_cleanup(transfer->curl);
+                running.erase(transfer);
+            }
+            fill();
+            if (!running.empty())
+                curl_multi_poll(m_multi, nullptr, 0, kPollMs, nullptr);
+        }
+    }
+    for (auto& [transfer, owned] : running) {
+        curl_multi_remove_handle(m_multi, transfer->curl);
+        curl_easy_cleanup(transfer->curl);
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_cancelled)
+                Q_EMIT finished();
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace lumaport

@@ -1,0 +1,153 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "history/published_model.h"
+
+#include <QColor>
+#include <QLocale>
+
+namespace lumaport {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// About two screens of rows: the view asks for more as it scrolls.
+constexpr int kPage = 200;
+
+} // namespace
+
+QString publishedName(const QString& remotePath)
+{
+    return remotePath.mid(remotePath.lastIndexOf(u'/') + 1);
+}
+
+QString checkText(const QString& status, const QString& note)
+{
+    // The check's own words follow its verdict, without the verdict it starts with.
+    const qsizetype colon = note.indexOf(u": "_s);
+    const QString why = colon < 0 ? QString() : note.mid(colon + 2);
+    if (status == u"works"_s)
+        return u"Works"_s;
+    if (status == u"changed"_s)
+        return u"Changed: "_s + why;
+    if (status == u"broken"_s)
+        return u"Broken: "_s + why;
+    return {};
+}
+
+PublishedModel::PublishedModel(PublishedStore& store, QObject* parent) : QAbstractTableModel(parent), m_store(store) {}
+
+void PublishedModel::setFilter(const QString& filter)
+{
+    beginResetModel();
+    m_filter = filter;
+    m_rows = page(0);
+    m_atEnd = m_rows.size() < kPage;
+    m_rowOfId.clear();
+    for (int row = 0; row < m_rows.size(); ++row)
+        m_rowOfId.insert(m_rows.at(row).id, row);
+    endResetModel();
+}
+
+QList<PublishedRecord> PublishedModel::page(qint64 beforeId) const
+{
+    if (m_shortIndex && !m_filter.isEmpty() && m_filter.size() < 3)
+        return m_store.records(m_shortIndex->find(m_filter, beforeId, kPage));
+    return m_store.page(m_filter, beforeId, kPage);
+}
+
+void PublishedModel::setCheck(const PublishedCheck& check)
+{
+    const auto found = m_rowOfId.constFind(check.id);
+    if (found == m_rowOfId.cend())
+        return;
+    PublishedRecord& record = m_rows[*found];
+    record.checkStatus = check.status;
+    record.checkNote = check.note;
+    record.checkedAt = check.checkedAt;
+    Q_EMIT dataChanged(index(*found, Check), index(*found, Check));
+}
+
+int PublishedModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int PublishedModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant PublishedModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    const PublishedRecord& record = m_rows.at(index.row());
+    if (role == Qt::DisplayRole) {
+        switch (index.column()) {
+        case Sent:
+            return QLocale().toString(record.sentAt.toLocalTime(), u"yyyy-MM-dd HH:mm"_s);
+        case Name:
+            return publishedName(record.remotePath);
+        case Address:
+            return record.address;
+        case Size:
+            return QLocale().toString(record.size);
+        case Check:
+            return checkText(record.checkStatus, record.checkNote);
+        }
+    } else if (role == Qt::ToolTipRole) {
+        switch (index.column()) {
+        case Name:
+            return record.remotePath + u"\nfrom "_s + record.localPath;
+        case Address:
+            return record.address;
+        case Check:
+            return record.checkedAt.isValid()
+                       ? record.checkNote + u"\nchecked "_s +
+                             QLocale().toString(record.checkedAt.toLocalTime(), QLocale::ShortFormat)
+                       : QVariant();
+        }
+    } else if (role == Qt::ForegroundRole && index.column() == Check) {
+        if (record.checkStatus == u"works"_s)
+            return QColor(0, 112, 0);
+        if (record.checkStatus == u"changed"_s)
+            return QColor(160, 96, 0);
+        if (record.checkStatus == u"broken"_s)
+            return QColor(192, 0, 0);
+    } else if (role == Qt::TextAlignmentRole && index.column() == Size) {
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    }
+    return {};
+}
+
+QVariant PublishedModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    static const QStringList titles{u"Sent"_s, u"Name"_s, u"Address"_s, u"Size"_s, u"Check"_s};
+    return titles.value(section);
+}
+
+bool PublishedModel::canFetchMore(const QModelIndex& parent) const
+{
+    return !parent.isValid() && !m_atEnd;
+}
+
+void PublishedModel::fetchMore(const QModelIndex& parent)
+{
+    if (parent.isValid() || m_atEnd || m_rows.isEmpty())
+        return;
+    const QList<PublishedRecord> more = page(m_rows.constLast().id);
+    m_atEnd = more.size() < kPage;
+    if (more.isEmpty())
+        return;
+    const int first = int(m_rows.size());
+    beginInsertRows({}, first, first + int(more.size()) - 1);
+    for (const PublishedRecord& record : more) {
+        m_rowOfId.insert(record.id, int(m_rows.size()));
+        m_rows.append(record);
+    }
+    endInsertRows();
+}
+
+} // namespace lumaport

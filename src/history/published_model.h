@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The history as a table for a view: read a page at a time as the view scrolls, newest first, so a history of
+// any length opens at once.
+#pragma once
+
+#include "history/published_store.h"
+#include "history/short_filter_index.h"
+
+#include <QAbstractTableModel>
+#include <QHash>
+
+namespace lumaport {
+
+class PublishedModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column { Sent, Name, Address, Size, Check, ColumnCount };
+
+    explicit PublishedModel(PublishedStore& store, QObject* parent = nullptr);
+
+    /// Reads the history again from the first page, showing only rows whose folder, name or address holds the
+    /// filter.
+    void setFilter(const QString& filter);
+    const QString& filter() const { return m_filter; }
+    void reload() { setFilter(m_filter); }
+
+    /// Where filters of one or two letters are found while it matches the history; null: read the table.
+    void setShortFilterIndex(std::shared_ptr<const ShortFilterIndex> index) { m_shortIndex = std::move(index); }
+
+    const PublishedRecord& record(int row) const { return m_rows.at(row); }
+    /// Shows a check's outcome in the row of that id, when it is read already.
+    void setCheck(const PublishedCheck& check);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+
+private:
+    QList<PublishedRecord> page(qint64 beforeId) const;
+
+    PublishedStore& m_store;
+    std::shared_ptr<const ShortFilterIndex> m_shortIndex;
+    QString m_filter;
+    QList<PublishedRecord> m_rows;
+    QHash<qint64, int> m_rowOfId;
+    bool m_atEnd = false;
+};
+
+/// The name of the file in a remote path: what follows the last "/".
+QString publishedName(const QString& remotePath);
+/// The Check column's text: "Works", "Changed: ...", "Broken: ..."; empty before the first check.
+QString checkText(const QString& status, const QString& note);
+
+} // namespace lumaport
