@@ -16,7 +16,7 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     lumaport::setUpApplication(app);
-    const QString file = lumaport::readCommandLine(app);
+    const QStringList files = lumaport::readCommandLine(app);
     lumaport::QtServices services;
     lumaport::Forms forms(services, [&services] {
         auto transfer = std::make_unique<lumaport::FtpTransfer>();
@@ -24,6 +24,6 @@ int main(int argc, char** argv)
             lumaport::joinPath(lumaport::settingsFolder(services.programFolder()), QStringLiteral("trusted.lbr")));
         return transfer;
     });
-    lumaport::startProgram(forms, file);
+    lumaport::startProgram(forms, files);
     return QApplication::exec();
 }

@@ -100,11 +100,14 @@ void frmftp::pictureChoices_Change()
         setSystemStatus(error);
 }
 
-bool frmftp::sendPicture(const QString& localPath, const QString& name, qint64* sentSize, qint64* thumbnailSize)
+bool frmftp::sendPicture(const QString& localPath, const QString& name, qint64* sentSize, qint64* thumbnailSize,
+                         QString* failure)
 {
     PreparedPicture prepared;
     QString error;
-    if (!prepared.prepare(localPath, pictureChoices(), &error)) {
+    if (!prepared.prepare(localPath, pictureChoices(), failure ? failure : &error)) {
+        if (failure)
+            return false;
         m_forms.services().messageBox(error + QStringLiteral("\r\nNothing was sent."), QStringLiteral("Error"),
                                       MsgIcon::Critical);
         return false;

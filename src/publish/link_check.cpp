@@ -11,6 +11,7 @@
 #include <array>
 #include <optional>
 #include <utility>
+#include <vector>
 
 namespace lumaport {
 
@@ -142,6 +143,80 @@ QString mismatch(const Answer& answer, const LinkCheckRequest& request)
 
 } // namespace
 
+namespace {
+
+// A HEAD of the address, or a GET of its first byte; the answer is filled in as it arrives. Null when out of memory.
+CURL* newFetch(const QString& address, bool rangedGet, long timeoutMs, Answer* answer)
+{
+    answer->ranged = rangedGet;
+    CURL* curl = curl_easy_init();
+    if (!curl)
+        return nullptr;
+    curl_easy_setopt(curl, CURLOPT_URL, address.toUtf8().constData());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeoutMs);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, "Lumaport link check");
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, answer);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, answer);
+    curl_easy_setopt(curl, CURLOPT_PRIVATE, answer);
+    if (rangedGet)
+        curl_easy_setopt(curl, CURLOPT_RANGE, "0-0");
+    else
+        curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    return curl;
+}
+
+void readAnswer(CURL* curl, CURLcode code, Answer* answer)
+{
+    answer->code = code;
+    // The body was cut off on purpose once the headers were in.
+    if (answer->ranged && answer->code == CURLE_WRITE_ERROR && answer->status != 0)
+        answer->code = CURLE_OK;
+    curl_off_t length = -1;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    answer->size = answer->status == 206 ? answer->rangeTotal : qint64(length);
+    const char* type = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type);
+    answer->contentType = QByteArray(type ? type : "").split(';').first().trimmed().toLower();
+}
+
+// HEAD told too little, or was refused: the first byte is asked for instead.
+bool wantsRangedGet(const Answer& answer)
+{
+    return !answer.ranged && answer.code == CURLE_OK &&
+           (answer.status == 405 || answer.status == 501 || (answer.status == 200 && answer.size < 0));
+}
+
+LinkCheckResult resultOf(const Answer& answer, const LinkCheckRequest& request)
+{
+    LinkCheckResult result;
+    result.httpCode = answer.status;
+    result.size = answer.size;
+    result.contentType = QString::fromUtf8(answer.contentType);
+    const QString why = answer.code != CURLE_OK ? transferFailure(answer.code, request.address, request.timeoutMs)
+                                                : mismatch(answer, request);
+    result.works = why.isEmpty();
+    if (result.works) {
+        QStringList parts{QString::number(answer.status)};
+        if (answer.size >= 0)
+            parts << bytes(answer.size) + u" bytes"_s;
+        if (!answer.contentType.isEmpty())
+            parts << result.contentType;
+        result.text = u"Link works: "_s + parts.join(u", "_s);
+    } else {
+        result.text = u"Link broken: "_s + why;
+    }
+    return result;
+}
+
+} // namespace
+
 LinkCheck::LinkCheck(LinkCheckRequest request, QObject* parent) : QObject(parent), m_request(std::move(request))
 {
     static const bool curlReady = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
@@ -176,8 +251,7 @@ public:
     Answer check(const QString& address)
     {
         Answer answer = fetch(address, false);
-        if (answer.code == CURLE_OK &&
-            (answer.status == 405 || answer.status == 501 || (answer.status == 200 && answer.size < 0)))
+        if (wantsRangedGet(answer))
             answer = fetch(address, true);
         return answer;
     }
@@ -188,41 +262,12 @@ private:
     Answer fetch(const QString& address, bool rangedGet)
     {
         Answer answer;
-        answer.ranged = rangedGet;
-        const long remainingMs = long(std::max<qint64>(1, m_deadline.remainingTime()));
-        CURL* curl = curl_easy_init();
+        CURL* curl = newFetch(address, rangedGet, long(std::max<qint64>(1, m_deadline.remainingTime())), &answer);
         if (!curl) {
             answer.code = CURLE_OUT_OF_MEMORY;
             return answer;
         }
-        const QByteArray url = address.toUtf8();
-        curl_easy_setopt(curl, CURLOPT_URL, url.constData());
-        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, remainingMs);
-        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(curl, CURLOPT_USERAGENT, "Lumaport link check");
-        curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
-        curl_easy_setopt(curl, CURLOPT_HEADERDATA, &answer);
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onBody);
-        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer);
-        if (rangedGet)
-            curl_easy_setopt(curl, CURLOPT_RANGE, "0-0");
-        else
-            curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
-
-        answer.code = perform(curl);
-        // The body was cut off on purpose once the headers were in.
-        if (rangedGet && answer.code == CURLE_WRITE_ERROR && answer.status != 0)
-            answer.code = CURLE_OK;
-        curl_off_t length = -1;
-        curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-        answer.size = answer.status == 206 ? answer.rangeTotal : qint64(length);
-        const char* type = nullptr;
-        curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type);
-        answer.contentType = QByteArray(type ? type : "").split(';').first().trimmed().toLower();
+        readAnswer(curl, perform(curl), &answer);
         curl_easy_cleanup(curl);
         return answer;
     }
@@ -260,23 +305,7 @@ void LinkCheck::run()
         return;
     Fetcher fetcher(static_cast<CURLM*>(m_multi), m_cancelled, QDeadlineTimer(m_request.timeoutMs));
     const Answer answer = fetcher.check(m_request.address);
-    LinkCheckResult result;
-    result.httpCode = answer.status;
-    result.size = answer.size;
-    result.contentType = QString::fromUtf8(answer.contentType);
-    const QString why = answer.code != CURLE_OK ? transferFailure(answer.code, m_request.address, m_request.timeoutMs)
-                                                : mismatch(answer, m_request);
-    result.works = why.isEmpty();
-    if (result.works) {
-        QStringList parts{QString::number(answer.status)};
-        if (answer.size >= 0)
-            parts << bytes(answer.size) + u" bytes"_s;
-        if (!answer.contentType.isEmpty())
-            parts << result.contentType;
-        result.text = u"Link works: "_s + parts.join(u", "_s);
-    } else {
-        result.text = u"Link broken: "_s + why;
-    }
+    const LinkCheckResult result = resultOf(answer, m_request);
     post([this, result] { Q_EMIT finished(result); });
     // Forum pages are served over https, and browsers refuse or rewrite plain-http pictures inside them. A server
     // without https may keep the try waiting: the outcome above is out already.
@@ -294,6 +323,94 @@ void LinkCheck::post(const std::function<void()>& emitSignal)
         [this, emitSignal] {
             if (!m_cancelled)
                 emitSignal();
+        },
+        Qt::QueuedConnection);
+}
+
+LinkSetCheck::LinkSetCheck(QList<LinkCheckRequest> requests, QObject* parent)
+    : QObject(parent), m_requests(std::move(requests))
+{
+    static const bool curlReady = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    m_multi = curlReady ? curl_multi_init() : nullptr;
+    m_thread = std::thread([this] { run(); });
+}
+
+LinkSetCheck::~LinkSetCheck()
+{
+    cancel();
+    m_thread.join();
+    curl_multi_cleanup(static_cast<CURLM*>(m_multi));
+}
+
+void LinkSetCheck::cancel()
+{
+    m_cancelled = true;
+    if (m_multi)
+        curl_multi_wakeup(static_cast<CURLM*>(m_multi));
+}
+
+void LinkSetCheck::run()
+{
+    auto* multi = static_cast<CURLM*>(m_multi);
+    if (!multi)
+        return;
+    // A forum's readers fetch from one server too; more at once than a browser opens would only queue there.
+    curl_multi_setopt(multi, CURLMOPT_MAX_HOST_CONNECTIONS, 6L);
+    const QDeadlineTimer deadline(m_requests.isEmpty() ? 0 : m_requests.first().timeoutMs);
+    std::vector<Answer> answers(std::size_t(m_requests.size()));
+    std::vector<CURL*> handles(answers.size(), nullptr);
+    const auto start = [&](std::size_t i, bool rangedGet) {
+        answers[i] = Answer();
+        const long remainingMs = long(std::max<qint64>(1, deadline.remainingTime()));
+        handles[i] = newFetch(m_requests[qsizetype(i)].address, rangedGet, remainingMs, &answers[i]);
+        if (handles[i])
+            curl_multi_add_handle(multi, handles[i]);
+        else
+            answers[i].code = CURLE_OUT_OF_MEMORY;
+    };
+    const auto finish = [&](std::size_t i) {
+        curl_multi_remove_handle(multi, handles[i]);
+        curl_easy_cleanup(std::exchange(handles[i], nullptr));
+    };
+    for (std::size_t i = 0; i < answers.size(); ++i)
+        start(i, false);
+    int running = 1;
+    while (!m_cancelled && running > 0) {
+        if (curl_multi_perform(multi, &running) != CURLM_OK)
+            break;
+        int left = 0;
+        while (const CURLMsg* message = curl_multi_info_read(multi, &left)) {
+            if (message->msg != CURLMSG_DONE)
+                continue;
+            CURL* curl = message->easy_handle;
+            const CURLcode code = message->data.result;
+            Answer* answer = nullptr;
+            curl_easy_getinfo(curl, CURLINFO_PRIVATE, reinterpret_cast<char**>(&answer));
+            const auto i = std::size_t(answer - answers.data());
+            readAnswer(curl, code, answer);
+            finish(i);
+            if (wantsRangedGet(*answer)) {
+                start(i, true);
+                running = 1;
+            }
+        }
+        if (running > 0)
+            curl_multi_poll(multi, nullptr, 0, kPollMs, nullptr);
+    }
+    for (std::size_t i = 0; i < handles.size(); ++i) {
+        if (handles[i])
+            finish(i);
+    }
+    if (m_cancelled)
+        return;
+    QList<LinkCheckResult> results;
+    for (std::size_t i = 0; i < answers.size(); ++i)
+        results.append(resultOf(answers[i], m_requests[qsizetype(i)]));
+    QMetaObject::invokeMethod(
+        this,
+        [this, results] {
+            if (!m_cancelled)
+                Q_EMIT finished(results);
         },
         Qt::QueuedConnection);
 }

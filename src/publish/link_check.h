@@ -3,6 +3,7 @@
 // with libcurl in the background, as a reader of the forum post would fetch it.
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -56,6 +57,34 @@ private:
     void post(const std::function<void()>& emitSignal);
 
     const LinkCheckRequest m_request;
+    std::atomic<bool> m_cancelled{false};
+    void* m_multi = nullptr; // CURLM*, woken by cancel
+    std::thread m_thread;
+};
+
+/// Several checks at once, on one thread of their own over one libcurl multi handle: at most 6 connections to
+/// one web server, kept open from one check to the next. Each check is asked as LinkCheck asks it (without the
+/// try over https).
+class LinkSetCheck : public QObject
+{
+    Q_OBJECT
+public:
+    explicit LinkSetCheck(QList<LinkCheckRequest> requests, QObject* parent = nullptr);
+    /// Cancels the checks and waits for their thread, which ends at once.
+    ~LinkSetCheck() override;
+
+    const QList<LinkCheckRequest>& requests() const { return m_requests; }
+    /// No finished() comes after this.
+    void cancel();
+
+Q_SIGNALS:
+    /// On the thread that made the checks, once all are done: one result per request, in their order.
+    void finished(const QList<lumaport::LinkCheckResult>& results);
+
+private:
+    void run();
+
+    const QList<LinkCheckRequest> m_requests;
     std::atomic<bool> m_cancelled{false};
     void* m_multi = nullptr; // CURLM*, woken by cancel
     std::thread m_thread;

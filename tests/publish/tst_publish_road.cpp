@@ -4,6 +4,7 @@
 // fetched back; and a sent file the web server may not read, made readable from the check's question.
 #include "ftp/frm_ftp.h"
 #include "main_window/frm_load.h"
+#include "platform/address_box.h"
 #include "platform/file_list.h"
 #include "platform/folder_list.h"
 #include "save_picture/frm_savpic.h"
@@ -135,13 +136,13 @@ private Q_SLOTS:
         const QString expected =
             u"[url=http://127.0.0.1:%1/photo.jpg][img]http://127.0.0.1:%1/photo_thumb.jpg[/img][/url]"_s.arg(
                 road.webPort);
-        QCOMPARE(control<QLineEdit>(ftp, "txtURL")->text(), expected);
+        QCOMPARE(control<AddressBox>(ftp, "txtURL")->text(), expected);
         // "Use Selected with Tags" finds the thumbnail listed beside the picture.
         auto* list = control<QListWidget>(ftp, "lstRemoteFile");
         QTRY_VERIFY(!list->findItems(u"photo_thumb.jpg"_s, Qt::MatchExactly).isEmpty());
         list->setCurrentItem(list->findItems(name, Qt::MatchExactly).value(0));
         control<QPushButton>(ftp, "Command9")->click();
-        QCOMPARE(control<QLineEdit>(ftp, "txtURL")->text(), expected);
+        QCOMPARE(control<AddressBox>(ftp, "txtURL")->text(), expected);
         // The check asks for the picture, then for its thumbnail.
         QTRY_VERIFY(
             control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription().contains(u"; thumbnail: Link works"_s));
