@@ -42,8 +42,15 @@ void frmftp::setFileSet(const QString& drive, const QString& folder, const QStri
         return;
     m_fileSet = names;
     m_sentSet.clear();
-    const qsizetype fits = txtsaveftp->width() / std::max(1, txtsaveftp->fontMetrics().averageCharWidth());
-    txtsaveftp->setText(fileSetText(names, std::max<qsizetype>(20, fits - 2)));
+    // As much of the list as the box shows.
+    const int room = txtsaveftp->contentsRect().width() - 2 * txtsaveftp->fontMetrics().averageCharWidth();
+    QString shown;
+    for (qsizetype length = names.join(u", "_s).size() + 20; length > 10; length -= 2) {
+        shown = fileSetText(names, length);
+        if (txtsaveftp->fontMetrics().horizontalAdvance(shown) <= room)
+            break;
+    }
+    txtsaveftp->setText(shown);
     txtsaveftp->setToolTip(names.join(u'\n'));
 }
 
@@ -167,8 +174,9 @@ void frmftp::sendFileSet()
         setStatus(sent);
         // Shown again once the re-list is in, which reports its own states meanwhile.
         m_sendNote = sent;
-        m_forms.services().messageBox(sent + u".\r\n"_s + failed + u" was not sent: "_s + why + u'.', u"Send"_s,
-                                      MsgIcon::Exclamation);
+        m_forms.services().messageBox(sent + u".\r\n"_s + failed + u" was not sent: "_s + why +
+                                          (why.endsWith(u'.') ? QString() : u"."_s),
+                                      u"Send"_s, MsgIcon::Exclamation);
     }
     if (!m_sentSet.isEmpty()) {
         QList<LinkCheckRequest> requests;
