@@ -173,7 +173,8 @@ void frmftp::sendFileSet()
         const QString sent = u"%1 of %2 sent"_s.arg(m_sentSet.size()).arg(names.size());
         setStatus(sent);
         // Shown again once the re-list is in, which reports its own states meanwhile.
-        m_sendNote = sent;
+        if (loggedOn())
+            m_sendNote = sent;
         m_forms.services().messageBox(sent + u".\r\n"_s + failed + u" was not sent: "_s + why +
                                           (why.endsWith(u'.') ? QString() : u"."_s),
                                       u"Send"_s, MsgIcon::Exclamation);
