@@ -342,6 +342,7 @@ void frmftp::Form_Unload(bool& cancel)
 void frmftp::setLocalFile(const QString& drive, const QString& folder, const QString& name)
 {
     m_fileSet.clear();
+    txtsaveftp->setToolTip(QString());
     drvLocalDrive->setDrive(drive);
     const QString listed = filLocalFile->path();
     dirLocalDir->setPath(folder);

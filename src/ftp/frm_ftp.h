@@ -7,6 +7,7 @@
 #include "publish/link_block.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <array>
 #include <memory>
 
@@ -337,7 +338,8 @@ private:
     bool buildSetBlock(LinkForm form);
     // The "Selected" builders with several remote entries selected. False with fewer.
     bool buildSelectedBlock(LinkForm form);
-    void showBlock(const QList<BlockFile>& files, LinkForm form, bool localFiles);
+    // Shows the block and checks its links; sizes holds what each name's answer should measure, where known.
+    void showBlock(const QList<BlockFile>& files, LinkForm form, const QHash<QString, qint64>& sizes);
     void checkLinkSet(const QList<LinkCheckRequest>& requests, const QStringList& names);
     void LinkSetCheck_Finished(const QList<LinkCheckResult>& results);
     QStringList m_fileSet; // handed over, in order; fewer than two: the one-file road

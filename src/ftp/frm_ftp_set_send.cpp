@@ -200,14 +200,22 @@ bool frmftp::buildSetBlock(LinkForm form)
     if (m_fileSet.size() < 2)
         return false;
     QList<BlockFile> files;
+    QHash<QString, qint64> sizes;
     if (!m_sentSet.isEmpty()) {
-        for (const SentFile& file : std::as_const(m_sentSet))
+        // What was sent, after the picture choices, is what the web server should give back.
+        for (const SentFile& file : std::as_const(m_sentSet)) {
             files.append({file.remoteName, !file.thumbnailAddress.isEmpty()});
+            sizes.insert(file.remoteName, file.bytes);
+            sizes.insert(thumbnailName(file.remoteName), file.thumbnailBytes);
+        }
     } else {
-        for (const QString& name : std::as_const(m_fileSet))
+        for (const QString& name : std::as_const(m_fileSet)) {
             files.append({name, chkThumbnail->isChecked() || listed(thumbnailName(name))});
+            if (const QFileInfo local(joinPath(filLocalFile->path(), name)); local.isFile())
+                sizes.insert(name, local.size());
+        }
     }
-    showBlock(files, form, true);
+    showBlock(files, form, sizes);
     return true;
 }
 
@@ -222,11 +230,11 @@ bool frmftp::buildSelectedBlock(LinkForm form)
     if (files.size() < 2)
         return false;
     takeSelectedEntry();
-    showBlock(files, form, false);
+    showBlock(files, form, {});
     return true;
 }
 
-void frmftp::showBlock(const QList<BlockFile>& files, LinkForm form, bool localFiles)
+void frmftp::showBlock(const QList<BlockFile>& files, LinkForm form, const QHash<QString, qint64>& sizes)
 {
     TagFields fields = tagFields();
     const TaggedAddress built = linkBlock(fields, files, form);
@@ -240,14 +248,14 @@ void frmftp::showBlock(const QList<BlockFile>& files, LinkForm form, bool localF
         // A folder has no picture to check.
         if (file.name.endsWith(u'/'))
             continue;
-        const QFileInfo local(joinPath(filLocalFile->path(), file.name));
-        requests.append({bareAddress(fields.urlName, file.name, fields.typedBase),
-                         localFiles && local.isFile() ? local.size() : -1, isPictureName(file.name)});
+        requests.append({bareAddress(fields.urlName, file.name, fields.typedBase), sizes.value(file.name, -1),
+                         isPictureName(file.name)});
         names.append(file.name);
         fields.fileName = file.name;
         fields.hasThumbnail = file.hasThumbnail;
         if (form == LinkForm::Tagged && usesThumbnailForm(fields)) {
-            requests.append({bareAddress(fields.urlName, thumbnailName(file.name), fields.typedBase), -1, true});
+            requests.append({bareAddress(fields.urlName, thumbnailName(file.name), fields.typedBase),
+                             sizes.value(thumbnailName(file.name), -1), true});
             names.append(thumbnailName(file.name));
         }
     }
