@@ -10,6 +10,7 @@
 // outcome under the address, the road from "Send" to "Link works"; with --tags, "URL with Tags" is pressed after
 // it and its check waited for too. Several --send files of one folder are handed over and sent as a set.
 #include "ftp/frm_ftp.h"
+#include "main_window/frm_load.h"
 #include "platform/picture_box.h"
 #include "platform/qt_services.h"
 #include "startup/app.h"
@@ -98,6 +99,9 @@ int main(int argc, char* argv[])
 
     BenchServices services;
     Forms forms(services, [] { return std::make_unique<FtpTransfer>(); });
+    // Loaded first, as the program does: its settings file ("URL with Tags" writes one) fills the FTP window's
+    // fields, which the options below then set.
+    forms.frmload();
     frmftp& ftp = forms.frmftp();
     if (options.isSet(u"show"_s))
         ftp.Show();
