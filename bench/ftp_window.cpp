@@ -4,11 +4,13 @@
 // against curl and a bare socket client.
 //
 //   bench_ftp_window --server 127.0.0.1:PORT --user NAME --password WORD [--enter pub/ ...]
-//                    (--send PATH [--web HOST:PORT] | --receive NAME --into FOLDER | --list ENTRIES)
+//                    (--send PATH... [--web HOST:PORT [--tags]] | --receive NAME --into FOLDER | --list ENTRIES)
 //                    [--show [--stay]] [--started FILE]
 // With --web (the web server showing the FTP server's starting folder) a send also waits for the link check's
-// outcome under the address, the road from "Send" to "Link works".
+// outcome under the address, the road from "Send" to "Link works"; with --tags, "URL with Tags" is pressed after
+// it and its check waited for too. Several --send files of one folder are handed over and sent as a set.
 #include "ftp/frm_ftp.h"
+#include "main_window/frm_load.h"
 #include "platform/picture_box.h"
 #include "platform/qt_services.h"
 #include "startup/app.h"
@@ -89,6 +91,7 @@ int main(int argc, char* argv[])
                         {u"into"_s, u"local folder to receive into"_s, u"folder"_s},
                         {u"list"_s, u"entries the last folder entered holds"_s, u"count"_s},
                         {u"web"_s, u"web server of the starting folder, as typed for the URL"_s, u"host"_s},
+                        {u"tags"_s, u"press \"URL with Tags\" after the send"_s},
                         {u"show"_s, u"show the window"_s},
                         {u"stay"_s, u"keep the shown window after the action, until the program is ended"_s},
                         {u"started"_s, u"file written when the action starts"_s, u"path"_s}});
@@ -96,6 +99,9 @@ int main(int argc, char* argv[])
 
     BenchServices services;
     Forms forms(services, [] { return std::make_unique<FtpTransfer>(); });
+    // Loaded first, as the program does: its settings file ("URL with Tags" writes one) fills the FTP window's
+    // fields, which the options below then set.
+    forms.frmload();
     frmftp& ftp = forms.frmftp();
     if (options.isSet(u"show"_s))
         ftp.Show();
@@ -106,6 +112,8 @@ int main(int argc, char* argv[])
     ftp.txtServer->setText(options.value(u"server"_s));
     ftp.txtUserName->setText(options.value(u"user"_s));
     ftp.txtPassword->setText(options.value(u"password"_s));
+    QElapsedTimer logOnClock;
+    logOnClock.start();
     find<QPushButton>(ftp, "cmdLogOn")->click();
     const QStringList entries = options.values(u"enter"_s);
     QElapsedTimer dirSent;
@@ -145,7 +153,12 @@ int main(int argc, char* argv[])
         enterAndList(entries.last());
     if (options.isSet(u"send"_s)) {
         const QFileInfo file(options.value(u"send"_s));
-        ftp.setLocalFile(QStorageInfo(file.absolutePath()).rootPath(), file.absolutePath(), file.fileName());
+        QStringList names;
+        for (const QString& path : options.values(u"send"_s))
+            names.append(QFileInfo(path).fileName());
+        ftp.setFileSet(QStorageInfo(file.absolutePath()).rootPath(), file.absolutePath(), names);
+        if (names.size() == 1)
+            ftp.txtsaveftp->setText(names.first());
     } else if (options.isSet(u"receive"_s)) {
         const QString into = options.value(u"into"_s);
         ftp.setLocalFile(QStorageInfo(into).rootPath(), into, QString());
@@ -168,13 +181,19 @@ int main(int argc, char* argv[])
     ticker.start(5);
     double seconds = 0;
     double linkSeconds = 0;
+    double logOnToLastSent = 0;
     auto* linkCheck = find<QLabel>(ftp, "lblLinkCheck");
     if (options.isSet(u"send"_s)) {
         find<QPushButton>(ftp, "cmdsend")->click();
         seconds = double(clock.nsecsElapsed()) / 1e9;
+        logOnToLastSent = double(logOnClock.nsecsElapsed()) / 1e9;
         if (options.isSet(u"web"_s)) {
-            waitUntil([&] { return linkCheck->accessibleDescription().startsWith(u"Link "_s); });
+            waitUntil([&] { return linkCheck->accessibleDescription().startsWith(u"Link"_s); });
             linkSeconds = double(clock.nsecsElapsed()) / 1e9;
+        }
+        if (options.isSet(u"tags"_s)) {
+            find<QPushButton>(ftp, "Command3")->click();
+            waitUntil([&] { return linkCheck->accessibleDescription().startsWith(u"Link"_s); });
         }
     } else if (options.isSet(u"receive"_s)) {
         Q_EMIT find<PictureBox>(ftp, "imgReceiveFile")->clicked();
@@ -191,6 +210,7 @@ int main(int argc, char* argv[])
 
     const QJsonObject result{{u"seconds"_s, seconds},
                              {u"link_seconds"_s, linkSeconds},
+                             {u"log_on_to_last_sent_seconds"_s, logOnToLastSent},
                              {u"link_check"_s, linkCheck->accessibleDescription()},
                              {u"ui_cpu_seconds"_s, uiCpuSeconds},
                              {u"peak_growth_kib"_s, bench::statusKiB("VmHWM:") - baselineKiB},

@@ -4,11 +4,11 @@
 // 1,000 links checked again against a local web server (under 3 s, the window answering meanwhile), against
 // `curl --parallel --parallel-max 6` asking the same links; a row recorded after a send (under 2 ms).
 #include "bench_support.h"
-#include "history/link_rot_check.h"
 #include "history/published_recorder.h"
 #include "history/published_store.h"
 #include "history/short_filter_index.h"
 #include "platform/qt_services.h"
+#include "publish/link_set_check.h"
 #include "published_window/frm_published.h"
 #include "startup/forms.h"
 #include "transfer/internet_transfer.h"

@@ -15,13 +15,13 @@ int main(int argc, char** argv)
     }
     QApplication app(argc, argv);
     lumaport::setUpApplication(app);
-    const QString file = lumaport::readCommandLine(app);
+    const QStringList files = lumaport::readCommandLine(app);
     lumaport::QtServices services;
     lumaport::Forms forms(services, [&services] {
         auto transfer = std::make_unique<lumaport::FtpTransfer>();
         transfer->setTrustFile(lumaport::trustFilePath(services.programFolder()));
         return transfer;
     });
-    lumaport::startProgram(forms, file);
+    lumaport::startProgram(forms, files);
     return QApplication::exec();
 }

@@ -4,6 +4,7 @@
 #include "ftp/listing_entries.h"
 #include "history/published_recorder.h"
 #include "main_window/frm_load.h"
+#include "platform/address_box.h"
 #include "platform/drive_list.h"
 #include "platform/file_list.h"
 #include "platform/folder_list.h"
@@ -13,6 +14,7 @@
 #include "platform/timer.h"
 #include "platform/wrapping_button.h"
 #include "publish/link_check.h"
+#include "publish/link_set_check.h"
 #include "startup/forms.h"
 #include "transfer/ftp_error.h"
 #include "transfer/internet_transfer.h"
@@ -152,6 +154,7 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     connect(dirLocalDir, &FolderList::changed, this, &frmftp::dirLocalDir_Change);
     setUpLinkCheck();
     setUpTransfers();
+    setAcceptDrops(true);
     buildPictureChoices();
     buildKeyringChoice();
     setUpHistory();
@@ -214,6 +217,8 @@ void frmftp::buildRemoteFiles()
 {
     fraRemoteFiles = addFrame(this, "fraRemoteFiles", QStringLiteral("Remote Files"), {4440, 240, 5175, 4020});
     lstRemoteFile = addControl<QListWidget>(fraRemoteFiles, "lstRemoteFile", {90, 360, 4995, 2985});
+    // Several entries at once build a block of their addresses.
+    lstRemoteFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lstRemoteFile->setAccessibleName(QStringLiteral("Remote Files"));
     // Folders of many thousands of entries: rows of one height are laid out without measuring each.
     lstRemoteFile->setUniformItemSizes(true);
@@ -291,10 +296,8 @@ void frmftp::buildLinkBuilder()
     Label3 = addFittedLabel(this, "Label3", QStringLiteral("URL Text"), {7200, 5160, 2415, 255});
     Text2 = addTextBox(this, "Text2", {7200, 5400, 2415, 285});
     setBuddy(Label3, Text2);
-    txtURL = addNamedTextBox(this, "txtURL", {240, 5880, 9375, 435}, QStringLiteral("Address"));
-    QFont urlFont = txtURL->font();
-    urlFont.setPointSize(12);
-    txtURL->setFont(urlFont);
+    txtURL = addControl<AddressBox>(this, "txtURL", {240, 5880, 9375, 435});
+    txtURL->setAccessibleName(QStringLiteral("Address"));
     Command5 = addButton(this, "Command5", QStringLiteral("Copy"), {240, 6600, 855, 375});
     Command2 = addButton(this, "Command2", QStringLiteral("EXIT"), {1200, 6600, 735, 375});
     Command1 = addButton(this, "Command1", QStringLiteral("Back"), {2040, 6600, 855, 375});
@@ -340,6 +343,8 @@ void frmftp::Form_Unload(bool& cancel)
 
 void frmftp::setLocalFile(const QString& drive, const QString& folder, const QString& name)
 {
+    m_fileSet.clear();
+    txtsaveftp->setToolTip(QString());
     drvLocalDrive->setDrive(drive);
     const QString listed = filLocalFile->path();
     dirLocalDir->setPath(folder);
@@ -383,6 +388,10 @@ void frmftp::showLogOnFailed()
 
 QString frmftp::selectedEntry() const
 {
+    // Of several selected, the one clicked last.
+    const QListWidgetItem* current = lstRemoteFile->currentItem();
+    if (current && current->isSelected())
+        return current->text();
     const QList<QListWidgetItem*> selected = lstRemoteFile->selectedItems();
     return selected.isEmpty() ? QString() : selected.first()->text();
 }
@@ -505,6 +514,7 @@ void frmftp::ITC_StateChanged(int State)
         // Read before the cancel below can touch them.
         const auto code = FtpError(ITC->ResponseCode());
         const QString info = ITC->ResponseInfo();
+        m_lastError = info;
         if (code == FtpError::ConnectionAborted) {
             setStatus(kNotConnected);
             enableConnectionControls(false);
@@ -521,7 +531,7 @@ void frmftp::ITC_StateChanged(int State)
     }
     const QString text = stateText(State);
     if (!text.isEmpty())
-        setStatus(text);
+        setStatus(m_setStatus.isEmpty() ? text : m_setStatus);
 }
 
 // The request waits for the answer. Enter answers no: trusting takes a deliberate click.

@@ -4,13 +4,17 @@
 #include <optional>
 
 #include "platform/form.h"
+#include "publish/link_block.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <array>
 #include <memory>
 
 class QCheckBox;
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -21,12 +25,15 @@ class QSpinBox;
 
 namespace lumaport {
 
+class AddressBox;
 class DriveList;
 class FileList;
 class FolderList;
 class Forms;
 class InternetTransfer;
 class LinkCheck;
+class LinkSetCheck;
+struct LinkCheckRequest;
 struct LinkCheckResult;
 class PictureBox;
 class PublishedRecorder;
@@ -77,6 +84,10 @@ public:
     QPushButton* Command6;
     QLineEdit* txtpermurl;
 
+    /// Hands over files of one folder to send, in the order given: the first is shown in the local panes as
+    /// setLocalFile shows it; several make a set, which "Send" sends as a whole and txtsaveftp names.
+    void setFileSet(const QString& drive, const QString& folder, const QStringList& names);
+
     /// Abandons a running request: the program is ending.
     void abandonRequest();
 
@@ -102,6 +113,8 @@ private:
     // keyword, the thumbnail form when the file has a thumbnail, else the picture tag.
     // Whether the thumbnail form was built, which links the thumbnail too.
     bool buildTaggedAddress(const QString& fileName, bool hasThumbnail);
+    // The fields of a tagged address, without the file.
+    TagFields tagFields() const;
     void Command5_Click();
     void Command4_Click();
     void Command6_Click();
@@ -214,7 +227,7 @@ private:
     QPushButton* cmdURL;
     QPushButton* Command3;
     QPushButton* Command4;
-    QLineEdit* txtURL;
+    AddressBox* txtURL;
     QPushButton* Command5;
     QPushButton* Command2;
     QPushButton* Command1;
@@ -266,8 +279,10 @@ private:
     PictureChoices pictureChoices() const;
     void pictureChoices_Change();
     // PUTs the local file under its name, prepared as the choices ask, and its thumbnail beside it. True when
-    // the file was sent; sentSize is then the size of what was sent.
-    bool sendPicture(const QString& localPath, const QString& name, qint64* sentSize, qint64* thumbnailSize);
+    // the file was sent; sentSize is then the size of what was sent. With failure, a picture that can't be
+    // prepared is told there instead of in a box.
+    bool sendPicture(const QString& localPath, const QString& name, qint64* sentSize, qint64* thumbnailSize,
+                     QString* failure = nullptr);
     // The size of what the last send PUT: a prepared picture's, not the local file's.
     qint64 m_sentSize = -1;
     qint64 m_sentThumbnailSize = -1; // -1: no thumbnail went with the last send
@@ -288,7 +303,8 @@ private:
     void checkBuiltLink(const QString& name, bool localFile, bool withThumbnail = false);
     void startLinkCheck(const QString& urlName, const QString& name, qint64 expectedSize, bool afterSend);
     void LinkCheck_Finished(const LinkCheckResult& result);
-    void showLinkCheck(const QString& text, const QColor& colour);
+    // The label shows what fits of the text; the tooltip and screen readers get the details, or else the text.
+    void showLinkCheck(const QString& text, const QColor& colour, const QString& details = {});
     void stopLinkCheck();
     void mnuLinkCheck_Toggled(bool on);
     QLabel* lblLinkCheck;
@@ -297,10 +313,6 @@ private:
     // The history of sends: a row for every file sent, and the button that opens it.
     void setUpHistory();
     void cmdPublished_Click();
-    // After a file's send succeeded: sentFile is what went (the local file or a picture made from it), size its
-    // size; thumbnail names the thumbnail sent beside it, if one was.
-    void recordPublished(const QString& sentFile, const QString& localPath, const QString& name, qint64 size,
-                         const QString& thumbnail);
     void PublishedRecorder_Failed();
     QPushButton* cmdPublished;
     std::unique_ptr<PublishedRecorder> m_recorder;
@@ -331,6 +343,49 @@ private:
     QLabel* lblPasswordStore;
     QString m_keyringError; // of the last call, empty when the keyring answered
     bool m_keyringWarned = false;
+    QString m_lastError; // of the last request that ended in the error state
+
+    // Several files sent in one go (frm_ftp_set_send.cpp).
+    struct SentFile
+    {
+        QString localPath;
+        QString remoteFolder; // from the log-on folder, as txtfolder holds it
+        QString remoteName;
+        QString address;
+        QString thumbnailAddress; // empty: no thumbnail went with it
+        qint64 bytes = -1;        // as sent, after the picture choices
+        qint64 thumbnailBytes = -1;
+    };
+    // Every file that reached the server under its name passes here once, the one-file road's too.
+    void fileSent(const SentFile& file);
+    // Keeps a file sent in the history; sentFile is what went (the local file or a picture made from it).
+    void recordPublished(const QString& sentFile, const SentFile& file);
+    // Files dropped here are chosen in the main window as a drop there chooses them, then handed over.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    SentFile sentFile(const QString& localPath, const QString& name, qint64 bytes, qint64 thumbnailBytes) const;
+    void sendFileSet();
+    // The Overwrite questions, asked before anything is sent: the names to send, in order.
+    QStringList namesToSend();
+    // Sends one file of the set; false with why it failed.
+    bool sendSetFile(const QString& name, QString* why);
+    // "Request URL" and "URL with Tags" with a set handed over: one line per file. False without a set.
+    bool buildSetBlock(LinkForm form);
+    // The "Selected" builders with several remote entries selected. False with fewer.
+    bool buildSelectedBlock(LinkForm form);
+    // Shows the block and checks its links; sizes holds what each name's answer should measure, where known.
+    void showBlock(const QList<BlockFile>& files, LinkForm form, const QHash<QString, qint64>& sizes);
+    void checkLinkSet(const QList<LinkCheckRequest>& requests, const QStringList& names);
+    void LinkSetCheck_Checked(qint64 index, const LinkCheckResult& result);
+    void LinkSetCheck_Finished();
+    QStringList m_fileSet; // handed over, in order; fewer than two: the one-file road
+    QList<SentFile> m_sentSet;
+    QStringList m_checkedNames;              // the names of the links a set check asks for, in order
+    QList<LinkCheckResult> m_checkedResults; // in the same order, as the answers come
+    std::unique_ptr<LinkSetCheck> m_linkSetCheck;
+    QString m_setStatus; // shown instead of the component's states while a set is sent
+    qint64 m_setBytesDone = 0;
+    qint64 m_setBytesTotal = 0; // 0: no set is being sent
 };
 
 } // namespace lumaport

@@ -32,8 +32,7 @@ void frmftp::cmdPublished_Click()
     m_forms.frmPublished().Show();
 }
 
-void frmftp::recordPublished(const QString& sentFile, const QString& localPath, const QString& name, qint64 size,
-                             const QString& thumbnail)
+void frmftp::recordPublished(const QString& sentFile, const SentFile& file)
 {
     if (!m_recorder) {
         m_recorder = std::make_unique<PublishedRecorder>(publishedHistoryPath(m_forms.services().programFolder()));
@@ -53,17 +52,13 @@ void frmftp::recordPublished(const QString& sentFile, const QString& localPath, 
     QString ignored;
     record.server = parseFtpServerAddress(txtServer->text(), &server, &ignored) ? server.name() : txtServer->text();
     record.user = txtUserName->text().isEmpty() ? u"anonymous"_s : txtUserName->text();
-    record.remotePath = txtfolder->text() + name;
-    const QString folderAddress = txtfolder->text().isEmpty() ? txtpermurl->text() : txtserverurl->text();
-    if (!folderAddress.isEmpty()) {
-        record.address = bareAddress(folderAddress, name, txtpermurl->text());
-        if (!thumbnail.isEmpty())
-            record.thumbnailAddress = bareAddress(folderAddress, thumbnail, txtpermurl->text());
-    }
-    record.localPath = localPath;
-    record.size = size;
+    record.remotePath = file.remoteFolder + file.remoteName;
+    record.address = file.address;
+    record.thumbnailAddress = file.thumbnailAddress;
+    record.localPath = file.localPath;
+    record.size = file.bytes;
     // A picture made for the send goes with its folder; the local file itself is read on the writing thread.
-    if (sentFile != localPath)
+    if (sentFile != file.localPath)
         record.sha256 = fileSha256(sentFile);
     m_recorder->record(record, sentFile);
 }

@@ -11,6 +11,7 @@
 #include "platform/settings_text.h"
 #include "publish/link_address.h"
 #include "publish/link_check.h"
+#include "publish/link_set_check.h"
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
 
@@ -94,6 +95,7 @@ void frmftp::startLinkCheck(const QString& urlName, const QString& name, qint64 
 void frmftp::stopLinkCheck()
 {
     m_linkCheck.reset();
+    m_linkSetCheck.reset();
     m_thumbnailCheck.reset();
     m_pictureOutcome.clear();
     showLinkCheck(QString(), palette().color(QPalette::WindowText));
@@ -133,12 +135,11 @@ void frmftp::LinkCheck_Finished(const LinkCheckResult& result)
         checkSentLink(sent);
 }
 
-void frmftp::showLinkCheck(const QString& text, const QColor& colour)
+void frmftp::showLinkCheck(const QString& text, const QColor& colour, const QString& details)
 {
-    // The whole text for the tooltip and screen readers; the label shows what fits.
     lblLinkCheck->setText(lblLinkCheck->fontMetrics().elidedText(text, Qt::ElideRight, lblLinkCheck->width()));
-    lblLinkCheck->setToolTip(text);
-    lblLinkCheck->setAccessibleDescription(text);
+    lblLinkCheck->setToolTip(details.isEmpty() ? text : details);
+    lblLinkCheck->setAccessibleDescription(details.isEmpty() ? text : details);
     QPalette palette = lblLinkCheck->palette();
     palette.setColor(QPalette::WindowText, colour);
     lblLinkCheck->setPalette(palette);

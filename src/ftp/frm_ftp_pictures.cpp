@@ -100,11 +100,14 @@ void frmftp::pictureChoices_Change()
         setSystemStatus(error);
 }
 
-bool frmftp::sendPicture(const QString& localPath, const QString& name, qint64* sentSize, qint64* thumbnailSize)
+bool frmftp::sendPicture(const QString& localPath, const QString& name, qint64* sentSize, qint64* thumbnailSize,
+                         QString* failure)
 {
     PreparedPicture prepared;
     QString error;
-    if (!prepared.prepare(localPath, pictureChoices(), &error)) {
+    if (!prepared.prepare(localPath, pictureChoices(), failure ? failure : &error)) {
+        if (failure)
+            return false;
         m_forms.services().messageBox(error + QStringLiteral("\r\nNothing was sent."), QStringLiteral("Error"),
                                       MsgIcon::Critical);
         return false;
@@ -118,8 +121,7 @@ bool frmftp::sendPicture(const QString& localPath, const QString& name, qint64* 
     if (!prepared.thumbnail().isEmpty() && runTransfer(QStringLiteral("PUT ") + quotedName(prepared.thumbnail()) +
                                                        QLatin1Char(' ') + quotedName(thumbnailName(name))))
         *thumbnailSize = QFileInfo(prepared.thumbnail()).size();
-    recordPublished(prepared.picture(), localPath, name, *sentSize,
-                    *thumbnailSize >= 0 ? thumbnailName(name) : QString());
+    recordPublished(prepared.picture(), sentFile(localPath, name, *sentSize, *thumbnailSize));
     return true;
 }
 

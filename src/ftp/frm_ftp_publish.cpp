@@ -3,6 +3,8 @@
 // the server profiles of its "Login Options"; and the ways out of the window.
 #include "ftp/frm_ftp.h"
 #include "main_window/frm_load.h"
+#include "platform/address_box.h"
+#include "platform/paths.h"
 #include "platform/services.h"
 #include "platform/settings_text.h"
 #include "publish/link_address.h"
@@ -77,6 +79,8 @@ void frmftp::cmdURL_Click()
     txtname->setText(txtserverurl->text());
     if (txtfolder->text().isEmpty())
         txtname->setText(txtpermurl->text());
+    if (buildSetBlock(LinkForm::Bare))
+        return;
     txtURL->setText(bareAddress(txtname->text(), txtsaveftp->text(), txtpermurl->text()));
     checkBuiltLink(txtsaveftp->text(), true);
 }
@@ -88,6 +92,10 @@ void frmftp::Command3_Click()
     m_forms.frmload().saveSettings();
     if (txtfolder->text().isEmpty())
         txtname->setText(txtpermurl->text());
+    if (buildSetBlock(LinkForm::Tagged)) {
+        setWindowTitle(QStringLiteral("FTP-") + txtname->text());
+        return;
+    }
     const QString name = txtsaveftp->text();
     const bool withThumbnail = buildTaggedAddress(name, chkThumbnail->isChecked() || listed(thumbnailName(name)));
     setWindowTitle(QStringLiteral("FTP-") + txtname->text());
@@ -96,12 +104,16 @@ void frmftp::Command3_Click()
 
 void frmftp::Command9_Click()
 {
+    if (buildSelectedBlock(LinkForm::Tagged))
+        return;
     const QString entry = takeSelectedEntry();
     checkBuiltLink(entry, false, buildTaggedAddress(entry, listed(thumbnailName(entry))));
 }
 
 void frmftp::Command10_Click()
 {
+    if (buildSelectedBlock(LinkForm::Bare))
+        return;
     txtURL->setText(bareAddress(txtname->text(), takeSelectedEntry(), txtpermurl->text()));
     checkBuiltLink(txtfile->text(), false);
 }
@@ -110,18 +122,30 @@ QString frmftp::takeSelectedEntry()
 {
     // The file is already on the server: nothing is left to send until another file is handed over.
     txtsaveftp->clear();
+    txtsaveftp->setToolTip(QString());
+    m_fileSet.clear();
     cmdsend->setEnabled(false);
     txtfile->setText(selectedEntry());
     return txtfile->text();
 }
 
+TagFields frmftp::tagFields() const
+{
+    TagFields fields{txtname->text(), txtpermurl->text(), {}, Text1->text(), Text2->text(),
+                     txturl1->text(), txturl2->text()};
+    fields.thumbnailChosen = chkThumbnail->isChecked();
+    return fields;
+}
+
 bool frmftp::buildTaggedAddress(const QString& fileName, bool hasThumbnail)
 {
-    const TaggedAddress built = taggedAddress({txtname->text(), txtpermurl->text(), fileName, Text1->text(),
-                                               Text2->text(), txturl1->text(), txturl2->text(), hasThumbnail});
+    TagFields fields = tagFields();
+    fields.fileName = fileName;
+    fields.hasThumbnail = hasThumbnail;
+    const TaggedAddress built = taggedAddress(fields);
     txturl1->setText(built.openingTag);
     txtURL->setText(built.text);
-    return hasThumbnail && Text1->text() == kThumbnailKeyword;
+    return usesThumbnailForm(fields);
 }
 
 void frmftp::Command5_Click()

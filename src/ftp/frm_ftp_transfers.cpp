@@ -134,6 +134,10 @@ void frmftp::setRemoteFolder(const RemoteFolder& folder)
 
 void frmftp::cmdsend_Click()
 {
+    if (m_fileSet.size() > 1) {
+        sendFileSet();
+        return;
+    }
     if (!FtpReady(true))
         return;
     const QString name = filLocalFile->fileName();
@@ -152,9 +156,12 @@ void frmftp::cmdsend_Click()
     }
     stopLinkCheck();
     // The link names the file that was sent, whatever the name box was made to say meanwhile.
-    if (sendPicture(joinPath(filLocalFile->path(), name), name, &m_sentSize, &m_sentThumbnailSize)) {
+    const QString localPath = joinPath(filLocalFile->path(), name);
+    if (sendPicture(localPath, name, &m_sentSize, &m_sentThumbnailSize)) {
         txtsaveftp->setText(name);
         m_sendNote = ITC->ResponseInfo();
+        m_sentSet.clear();
+        fileSent(sentFile(localPath, name, m_sentSize, m_sentThumbnailSize));
         checkSentLink(name);
     }
     WaitAndRelist();
@@ -209,12 +216,17 @@ void frmftp::imgReceiveFile_Click()
 
 bool frmftp::runTransfer(const QString& command)
 {
-    prgTransfer->setValue(0);
-    prgTransfer->setFormat(QString());
+    // A set shows one bar over all its files.
+    const bool alone = m_setBytesTotal == 0;
+    if (alone) {
+        prgTransfer->setValue(0);
+        prgTransfer->setFormat(QString());
+        m_transferClock.start();
+    }
     prgTransfer->show();
-    m_transferClock.start();
     const bool done = runRequest(command);
-    prgTransfer->hide();
+    if (alone)
+        prgTransfer->hide();
     return done;
 }
 
@@ -222,6 +234,11 @@ void frmftp::showTransferProgress(qint64 bytesDone, qint64 bytesTotal)
 {
     if (prgTransfer->isHidden())
         return;
+    if (m_setBytesTotal > 0) {
+        // Prepared pictures may come out larger than the local files the total was taken from.
+        bytesDone = std::min(m_setBytesTotal, m_setBytesDone + std::max<qint64>(0, bytesDone));
+        bytesTotal = m_setBytesTotal;
+    }
     // The bar reads "%p", "%v" and "%m" in its format as placeholders; the text holds no such pair.
     prgTransfer->setFormat(transferProgressText(bytesDone, bytesTotal, m_transferClock.elapsed()));
     prgTransfer->setValue(bytesTotal > 0 ? int(bytesDone * kProgressSteps / bytesTotal) : 0);

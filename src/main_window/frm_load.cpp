@@ -21,11 +21,14 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace lumaport {
 
@@ -98,6 +101,11 @@ frmload::frmload(Forms& forms)
     cmdsave->hide();
     Command2 = addButton(area, "Command2", QStringLiteral("open"), {6120, 7200, 735, 255});
     Command2->hide();
+    // Where the hidden settings path lies: how many files are chosen, and what a drop or a paste did.
+    lblStatus = addLabel(area, "lblStatus", QString(), {120, 7380, 7335, 255});
+    lblStatus->setAccessibleName(QStringLiteral("Status"));
+    File1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setAcceptDrops(true);
 
     setTabOrder(Drive1, Dir1);
     setTabOrder(Dir1, File1);
@@ -153,6 +161,11 @@ void frmload::buildMenu()
     mnuPublished->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     mnuexit = file->addAction(QStringLiteral("Exit"), this, &frmload::mnuexit_Click);
     mnuexit->setObjectName(QStringLiteral("mnuexit"));
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("Edit"));
+    edit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuPaste = edit->addAction(QStringLiteral("Paste Picture"), this, &frmload::mnuPaste_Click);
+    mnuPaste->setObjectName(QStringLiteral("mnuPaste"));
+    mnuPaste->setShortcut(QKeySequence::Paste);
     mnuabout = menuBar()->addAction(QStringLiteral("About"), this, &frmload::mnuabout_Click);
     mnuabout->setObjectName(QStringLiteral("mnuabout"));
 }
@@ -191,28 +204,51 @@ void frmload::Form_Load()
 
 bool frmload::chooseFile(const QString& path)
 {
-    const QFileInfo file(path);
-    if (!file.isFile()) {
-        m_forms.services().messageBox(QStringLiteral("File not found: ") + path, QString(), MsgIcon::Exclamation);
-        return false;
+    return chooseFiles({path});
+}
+
+bool frmload::chooseFiles(const QStringList& paths)
+{
+    QStringList names;
+    qsizetype leftOut = 0;
+    const QString folder = paths.isEmpty() ? QString() : QFileInfo(paths.first()).absolutePath();
+    for (const QString& path : paths) {
+        const QFileInfo file(path);
+        if (!file.isFile()) {
+            m_forms.services().messageBox(QStringLiteral("File not found: ") + path, QString(), MsgIcon::Exclamation);
+            return false;
+        }
+        if (file.absolutePath() == folder)
+            names.append(file.fileName());
+        else
+            ++leftOut;
     }
-    // The first kind whose list shows the file, as a user would pick it; ALL shows every file.
+    if (names.isEmpty())
+        return false;
+    // The first kind whose list shows the files, as a user would pick it; ALL shows every file.
     std::size_t kind = kFileKinds.size() - 1;
     for (std::size_t i = 0; i + 1 < kFileKinds.size(); ++i) {
-        if (QDir::match(QString::fromLatin1(kFileKinds[i].pattern), file.fileName())) {
+        const auto listed = [&](const QString& name) {
+            return QDir::match(QString::fromLatin1(kFileKinds[i].pattern), name);
+        };
+        if (std::all_of(names.cbegin(), names.cend(), listed)) {
             kind = i;
             break;
         }
     }
     kindOptions()[kind]->setChecked(true);
-    const QString folder = file.absolutePath();
     // A volume the drive list leaves out still has its folders.
     Drive1->setDrive(volumeRootOf(folder));
     QString error;
-    if (!Dir1->setPath(folder, &error) || !File1->setFileName(file.fileName(), &error)) {
+    if (!Dir1->setPath(folder, &error) || !File1->setFileNames(names, &error)) {
         m_forms.services().messageBox(error, QString(), MsgIcon::Exclamation);
         return false;
     }
+    if (leftOut > 0)
+        lblStatus->setText(QStringLiteral("%1 files of %2 chosen; %3 from other folders left out")
+                               .arg(names.size())
+                               .arg(folder)
+                               .arg(leftOut));
     return true;
 }
 
@@ -367,6 +403,13 @@ void frmload::File1_Click()
     txtimg->setText(joinPath(File1->path(), name));
     m_forms.frmsavpic().txtpic->setText(name);
     m_forms.frmftp().setLocalFile(Drive1->drive(), File1->path(), name);
+    const QStringList chosen = chosenNames();
+    lblStatus->setText(chosen.size() > 1 ? QStringLiteral("%1 files chosen").arg(chosen.size()) : QString());
+}
+
+QStringList frmload::chosenNames() const
+{
+    return File1->fileNames();
 }
 
 void frmload::txtimg_Change()
@@ -404,9 +447,14 @@ void frmload::cmdftp_Click()
     // Handed over again, as the folder may hold files made since it was first listed; the name box then names
     // the file that is sent.
     const QString name = File1->fileName();
-    if (!name.isEmpty())
-        ftp.setLocalFile(Drive1->drive(), File1->path(), name);
-    ftp.txtsaveftp->setText(name.isEmpty() ? m_forms.frmsavpic().txtpic->text() : name);
+    const QStringList chosen = chosenNames();
+    if (chosen.size() > 1) {
+        ftp.setFileSet(Drive1->drive(), File1->path(), chosen);
+    } else {
+        if (!name.isEmpty())
+            ftp.setLocalFile(Drive1->drive(), File1->path(), name);
+        ftp.txtsaveftp->setText(name.isEmpty() ? m_forms.frmsavpic().txtpic->text() : name);
+    }
     ftp.Show();
     hide();
     const bool tagless = Option4->isChecked() || Option5->isChecked();

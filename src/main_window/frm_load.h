@@ -8,6 +8,9 @@
 #include <array>
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
+class QImage;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -40,6 +43,12 @@ public:
     /// Chooses a file as the user would: its kind (the first whose list shows it), its drive and folder, and the
     /// file itself in the file list. False after a box told the user why not.
     bool chooseFile(const QString& path);
+    /// Chooses files as the user would: those of the first file's folder, under the first kind whose list shows
+    /// them all, the last as the one clicked last; the status line says when files of other folders were left
+    /// out. False after a box told the user why not.
+    bool chooseFiles(const QStringList& paths);
+    /// The names chosen in File1, in the list's order.
+    QStringList chosenNames() const;
     /// What the hidden "Save" button does: writes the settings file named in Text78.
     bool saveSettings();
 
@@ -71,6 +80,8 @@ public:
     QAction* mnuPublished;
     QAction* mnuexit;
     QAction* mnuabout;
+    QAction* mnuPaste;
+    QLabel* lblStatus;
 
 private:
     void buildMenu();
@@ -96,6 +107,12 @@ private:
     void mnuPublished_Click();
     void mnuexit_Click();
     void mnuabout_Click();
+    // Several files, dropped or pasted (frm_load_files.cpp).
+    void mnuPaste_Click();
+    // The picture on the clipboard as a PNG in the folder shown; false after the status line said why not.
+    bool pastePicture(const QImage& picture);
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void cmdsave_Click();
     void Command2_Click();
 

@@ -38,7 +38,47 @@ bool FileList::refresh(QString* error)
 QString FileList::fileName() const
 {
     const QListWidgetItem* item = currentItem();
-    return item && item->isSelected() ? item->text() : QString();
+    if (item && item->isSelected())
+        return item->text();
+    const QList<QListWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+QStringList FileList::fileNames() const
+{
+    QStringList names;
+    for (int i = 0; i < count(); ++i) {
+        if (item(i)->isSelected())
+            names.append(item(i)->text());
+    }
+    return names;
+}
+
+bool FileList::setFileNames(const QStringList& names, QString* error)
+{
+    if (names.isEmpty())
+        return false;
+    QList<QListWidgetItem*> items;
+    for (const QString& name : names) {
+        const QList<QListWidgetItem*> found = findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+        if (found.isEmpty()) {
+            if (error)
+                *error = QStringLiteral("File not found: ") + name;
+            return false;
+        }
+        items.append(found.first());
+    }
+    if (items.size() == 1)
+        return setFileName(names.first(), error);
+    {
+        const QSignalBlocker quiet(this);
+        clearSelection();
+        for (QListWidgetItem* item : std::as_const(items))
+            item->setSelected(true);
+        setCurrentItem(items.last(), QItemSelectionModel::Select);
+    }
+    Q_EMIT clicked();
+    return true;
 }
 
 bool FileList::setFileName(const QString& name, QString* error)

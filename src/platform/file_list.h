@@ -18,8 +18,13 @@ public:
     bool setPath(const QString& path, QString* error = nullptr);
     QString pattern() const { return m_pattern; }
     bool setPattern(const QString& pattern, QString* error = nullptr);
-    /// Bare name of the selected file; empty when none is selected.
+    /// Bare name of the selected file (of several, the one clicked last); empty when none is selected.
     QString fileName() const;
+    /// Bare names of the selected files, in the list's order.
+    QStringList fileNames() const;
+    /// Selects the listed files of these names, the last one as the one clicked last; clicked() runs once.
+    /// Fails, selecting nothing, when the list doesn't hold one of them.
+    bool setFileNames(const QStringList& names, QString* error = nullptr);
     /// Selects the listed file of that name; fails when the list doesn't hold it.
     bool setFileName(const QString& name, QString* error = nullptr);
     QString list(int index) const;

@@ -52,6 +52,10 @@ MsgAnswer QtServices::messageBox(const QString& text, const QString& title, MsgI
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(buttons == MsgButtons::YesNo ? QMessageBox::Yes : QMessageBox::No);
         break;
+    case MsgButtons::YesNoToAll:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll | QMessageBox::NoToAll);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Cancel:
@@ -60,6 +64,10 @@ MsgAnswer QtServices::messageBox(const QString& text, const QString& title, MsgI
         return MsgAnswer::Yes;
     case QMessageBox::No:
         return MsgAnswer::No;
+    case QMessageBox::YesToAll:
+        return MsgAnswer::YesToAll;
+    case QMessageBox::NoToAll:
+        return MsgAnswer::NoToAll;
     default:
         // Escape on a yes/no box counts as no, on an OK/Cancel box as cancel.
         if (buttons != MsgButtons::Ok && buttons != MsgButtons::OkCancel && box.clickedButton() == nullptr)
@@ -94,6 +102,11 @@ QString QtServices::openFileDialog(const QString& filter, const QString& initial
 QString QtServices::saveFileDialog(const QString& filter, const QString& initialFolder)
 {
     return QFileDialog::getSaveFileName(QApplication::activeWindow(), QString(), initialFolder, qtFileFilter(filter));
+}
+
+const QMimeData* QtServices::clipboardData()
+{
+    return QGuiApplication::clipboard()->mimeData();
 }
 
 void QtServices::setClipboardText(const QString& text)

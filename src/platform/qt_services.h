@@ -17,6 +17,7 @@ public:
     QString openFileDialog(const QString& filter, const QString& initialFolder) override;
     QString saveFileDialog(const QString& filter, const QString& initialFolder) override;
     void setClipboardText(const QString& text) override;
+    const QMimeData* clipboardData() override;
     void openUrl(const QString& address) override;
     void beep() override;
     void doEvents() override;

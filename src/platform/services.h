@@ -4,13 +4,16 @@
 
 #include <QString>
 
+class QMimeData;
+
 namespace lumaport {
 
 class TimerClock;
 
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoDefaultNo };
-enum class MsgAnswer { Ok, Cancel, Yes, No };
+// YesNoToAll: "Yes", "No", "Yes to All" and "No to All", for a question asked of each file of several.
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoDefaultNo, YesNoToAll };
+enum class MsgAnswer { Ok, Cancel, Yes, No, YesToAll, NoToAll };
 
 inline const QString kAppTitle = QStringLiteral("Lumaport");
 
@@ -32,6 +35,8 @@ public:
 
     /// Replaces the clipboard's text, and the selection's where the window system has one.
     virtual void setClipboardText(const QString& text) = 0;
+    /// What the clipboard holds now (a picture, a file manager's list of files, text); null when nothing.
+    virtual const QMimeData* clipboardData() = 0;
     /// Hands the address to the default browser and returns at once.
     virtual void openUrl(const QString& address) = 0;
     virtual void beep() = 0;

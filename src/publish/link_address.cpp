@@ -64,10 +64,16 @@ QString thumbnailName(const QString& fileName)
     return fileName.left(dot) + QStringLiteral("_thumb") + fileName.mid(dot);
 }
 
+bool usesThumbnailForm(const TagFields& fields)
+{
+    const bool pictureTags = fields.openingTag == u"[img]" && fields.closingTag == u"[/img]";
+    return fields.hasThumbnail && (fields.keyword == kThumbnailKeyword || (fields.thumbnailChosen && pictureTags));
+}
+
 TaggedAddress taggedAddress(const TagFields& fields)
 {
     const QString address = bareAddress(fields.urlName, fields.fileName, fields.typedBase);
-    if (fields.keyword == kThumbnailKeyword && fields.hasThumbnail)
+    if (usesThumbnailForm(fields))
         return {QStringLiteral("[url=") + address + QStringLiteral("][img]") +
                     bareAddress(fields.urlName, thumbnailName(fields.fileName), fields.typedBase) +
                     QStringLiteral("[/img][/url]"),

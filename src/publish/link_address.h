@@ -42,6 +42,8 @@ struct TagFields
     QString openingTag;        ///< txturl1
     QString closingTag;        ///< txturl2
     bool hasThumbnail = false; ///< the file's thumbnail was sent or is listed beside it
+    /// "Thumb" is on: with the picture tags "[img]" and "[/img]", a file with a thumbnail gets the thumbnail form
+    bool thumbnailChosen = false;
 };
 
 struct TaggedAddress
@@ -53,7 +55,11 @@ struct TaggedAddress
 /// The opening tag + the bare address + the closing tag; with the keyword "url" the opening tag becomes "[url]",
 /// or, with a link text, the link form "[url=" + bare address + "]" + link text + closing tag. With the thumbnail
 /// keyword: "[url=" + bare address + "][img]" + the thumbnail's bare address + "[/img][/url]", the thumbnail
-/// shown in the post opening the full picture; without a thumbnail, the picture in "[img]" tags.
+/// shown in the post opening the full picture; without a thumbnail, the picture in "[img]" tags. The picture tags
+/// give the thumbnail form too when "Thumb" is on and the file has a thumbnail.
 TaggedAddress taggedAddress(const TagFields& fields);
+
+/// Whether taggedAddress gives the thumbnail form for these fields.
+bool usesThumbnailForm(const TagFields& fields);
 
 } // namespace lumaport

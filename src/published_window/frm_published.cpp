@@ -3,12 +3,12 @@
 #include "published_window/frm_published.h"
 
 #include "ftp/frm_ftp.h"
-#include "history/link_rot_check.h"
 #include "history/published_model.h"
 #include "platform/options_file.h"
 #include "platform/services.h"
 #include "platform/settings_text.h"
 #include "publish/link_address.h"
+#include "publish/link_set_check.h"
 #include "startup/forms.h"
 
 #include <QBoxLayout>
@@ -265,9 +265,9 @@ void frmPublished::cmdCheckLinks_Click()
         for (const int row : rows)
             targets << m_model->record(row);
     }
-    QList<RotCheckItem> items;
+    QList<LinkSetItem> items;
     for (const PublishedRecord& record : targets)
-        items << RotCheckItem{record.id, {record.address, record.size, isPictureName(record.remotePath)}};
+        items << LinkSetItem{record.id, {record.address, record.size, isPictureName(record.remotePath)}};
     if (items.isEmpty())
         return;
     prgCheckLinks->setRange(0, int(items.size()));
@@ -276,12 +276,12 @@ void frmPublished::cmdCheckLinks_Click()
     cmdCancelCheck->show();
     cmdCheckLinks->setEnabled(false);
     cmdForget->setEnabled(false);
-    m_check = std::make_unique<LinkRotCheck>(items);
-    connect(m_check.get(), &LinkRotCheck::checked, this, &frmPublished::LinkRotCheck_Checked);
-    connect(m_check.get(), &LinkRotCheck::finished, this, &frmPublished::LinkRotCheck_Finished);
+    m_check = std::make_unique<LinkSetCheck>(items);
+    connect(m_check.get(), &LinkSetCheck::checked, this, &frmPublished::LinkSetCheck_Checked);
+    connect(m_check.get(), &LinkSetCheck::finished, this, &frmPublished::LinkSetCheck_Finished);
 }
 
-void frmPublished::LinkRotCheck_Checked(qint64 id, const LinkCheckResult& result)
+void frmPublished::LinkSetCheck_Checked(qint64 id, const LinkCheckResult& result)
 {
     const PublishedCheck check{id, checkStatusWord(result.works, result.sizeDiffers), result.text,
                                QDateTime::currentDateTimeUtc()};
@@ -292,7 +292,7 @@ void frmPublished::LinkRotCheck_Checked(qint64 id, const LinkCheckResult& result
     prgCheckLinks->setValue(prgCheckLinks->value() + 1);
 }
 
-void frmPublished::LinkRotCheck_Finished()
+void frmPublished::LinkSetCheck_Finished()
 {
     // Its last signal is still on the way out: the check goes once the event loop is back.
     m_check.release()->deleteLater();

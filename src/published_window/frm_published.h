@@ -19,7 +19,7 @@ class QThread;
 namespace lumaport {
 
 class Forms;
-class LinkRotCheck;
+class LinkSetCheck;
 class PublishedModel;
 struct LinkCheckResult;
 
@@ -44,8 +44,8 @@ private:
     void cmdCheckLinks_Click();
     void cmdCancelCheck_Click();
     void cmdForget_Click();
-    void LinkRotCheck_Checked(qint64 id, const LinkCheckResult& result);
-    void LinkRotCheck_Finished();
+    void LinkSetCheck_Checked(qint64 id, const LinkCheckResult& result);
+    void LinkSetCheck_Finished();
 
     // The selected rows, top to bottom.
     QList<int> selectedRows() const;
@@ -72,7 +72,7 @@ private:
 
     std::unique_ptr<PublishedStore> m_store;
     PublishedModel* m_model = nullptr;
-    std::unique_ptr<LinkRotCheck> m_check;
+    std::unique_ptr<LinkSetCheck> m_check;
     QList<PublishedCheck> m_unsaved;
     QTimer m_saveTimer;
     bool m_saveFailureShown = false;

@@ -159,6 +159,9 @@ void frmsavpic::Command5_Click()
     txtsave->setText(load.txtimg->text());
     m_publishedPath = txtsave->text();
     ftp.txtsaveftp->setText(name.isEmpty() ? txtpic->text() : name);
+    // Several files chosen go on together; the copy made here is of one of them.
+    if (const QStringList chosen = load.chosenNames(); chosen.size() > 1)
+        ftp.setFileSet(load.Drive1->drive(), load.File1->path(), chosen);
     ftp.Text1->show();
     ftp.Label2->show();
     ftp.Text2->hide();

@@ -25,9 +25,9 @@ void setUpApplication(QApplication& app)
     app.installEventFilter(new ObjectNameAccessibility(&app));
 }
 
-void startProgram(Forms& forms, const QString& file)
+void startProgram(Forms& forms, const QStringList& files)
 {
-    forms.frmSplash().setStartFile(file);
+    forms.frmSplash().setStartFiles(files);
     forms.frmSplash().Show();
 }
 

@@ -3,7 +3,7 @@
 
 #include "startup/forms.h"
 
-#include <QString>
+#include <QStringList>
 
 class QApplication;
 
@@ -12,8 +12,8 @@ namespace lumaport {
 /// Application-wide look: style, the common window icon, and names for automation tools.
 void setUpApplication(QApplication& app);
 
-/// Program start: the splash window is created (its load runs) and shown; nothing else. A file given is chosen
+/// Program start: the splash window is created (its load runs) and shown; nothing else. Files given are chosen
 /// in the main window once the splash has opened it.
-void startProgram(Forms& forms, const QString& file = {});
+void startProgram(Forms& forms, const QStringList& files = {});
 
 } // namespace lumaport

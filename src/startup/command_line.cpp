@@ -7,9 +7,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace lumaport {
 
 namespace {
@@ -23,9 +20,10 @@ void describe(QCommandLineParser& parser)
         "copies its web address, bare or in message-board tags, to the clipboard."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("A file to start with, chosen in the main window."),
-                                 QStringLiteral("[file]"));
+    parser.addPositionalArgument(
+        QStringLiteral("file"),
+        QStringLiteral("Files to start with, chosen in the main window (those in the first file's folder)."),
+        QStringLiteral("[file...]"));
 }
 
 } // namespace
@@ -43,17 +41,12 @@ bool asksForHelpOrVersion(int argc, char** argv)
             parser.isSet(QStringLiteral("version")));
 }
 
-QString readCommandLine(const QCoreApplication& app)
+QStringList readCommandLine(const QCoreApplication& app)
 {
     QCommandLineParser parser;
     describe(parser);
     parser.process(app);
-    const QStringList files = parser.positionalArguments();
-    if (files.size() > 1) {
-        std::fputs("lumaport: give at most one file; see lumaport --help\n", stderr);
-        std::exit(EXIT_FAILURE);
-    }
-    return files.value(0);
+    return parser.positionalArguments();
 }
 
 } // namespace lumaport

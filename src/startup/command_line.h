@@ -2,7 +2,7 @@
 // The program's command line: an optional file to start with, --help and --version.
 #pragma once
 
-#include <QString>
+#include <QStringList>
 
 class QCoreApplication;
 
@@ -12,8 +12,8 @@ namespace lumaport {
 /// the window system is reached, so they work without a display too.
 bool asksForHelpOrVersion(int argc, char** argv);
 
-/// The file to start with, empty for none. Answers --help and --version on the terminal and ends the program;
+/// The files to start with, none for none. Answers --help and --version on the terminal and ends the program;
 /// so does a command line it doesn't take, with a message there.
-QString readCommandLine(const QCoreApplication& app);
+QStringList readCommandLine(const QCoreApplication& app);
 
 } // namespace lumaport

@@ -48,11 +48,11 @@ void frmSplash::Timer1_Timer()
     frmload& load = m_forms.frmload();
     load.Show();
     Timer1->setEnabled(false);
-    const QString file = m_startFile;
+    const QStringList files = m_startFiles;
     unload();
-    // After the splash is gone: a box about the file runs an event loop, which must not tick the timer again.
-    if (!file.isEmpty())
-        load.chooseFile(file);
+    // After the splash is gone: a box about a file runs an event loop, which must not tick the timer again.
+    if (!files.isEmpty())
+        load.chooseFiles(files);
 }
 
 } // namespace lumaport

@@ -21,7 +21,7 @@ public:
 
     void Form_Load() override;
     /// A file the main window chooses once the tick has opened it; empty for none.
-    void setStartFile(const QString& path) { m_startFile = path; }
+    void setStartFiles(const QStringList& paths) { m_startFiles = paths; }
 
     PictureBox* Image1;
     Shape* Shape1;
@@ -33,7 +33,7 @@ private:
     void Timer1_Timer();
 
     Forms& m_forms;
-    QString m_startFile;
+    QStringList m_startFiles;
 };
 
 } // namespace lumaport

@@ -3,6 +3,7 @@
 // and the controls that start disabled.
 #include "ftp/frm_ftp.h"
 #include "ftp_window_probe.h"
+#include "platform/address_box.h"
 #include "platform/form.h"
 #include "platform/picture_box.h"
 #include "platform/timer.h"
@@ -163,7 +164,7 @@ private Q_SLOTS:
         QCOMPARE(control(w, "cmdLogOff")->palette().color(QPalette::Button), QColor(255, 192, 192));
         QVERIFY(control<QLabel>(w, "lblStatus")->font().bold());
         QCOMPARE(control<QLabel>(w, "lblStatus")->alignment(), Qt::AlignCenter);
-        QCOMPARE(control<QLineEdit>(w, "txtURL")->font().pointSize(), 12);
+        QCOMPARE(control<AddressBox>(w, "txtURL")->font().pointSize(), 12);
         QCOMPARE(w.txtPassword->echoMode(), QLineEdit::Password);
         QCOMPARE(w.txtPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, w.txtPassword),
                  int('*'));

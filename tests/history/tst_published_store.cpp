@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The history file itself: a damaged file moved aside, one that can't be written, two writers at once; and the
 // verdicts of links checked again against Python's web server.
-#include "history/link_rot_check.h"
 #include "history/published_recorder.h"
 #include "history/published_store.h"
 #include "history/short_filter_index.h"
+#include "publish/link_set_check.h"
 #include "support/ftp_servers.h"
 #include "support/test_files.h"
 
@@ -163,15 +163,15 @@ private Q_SLOTS:
             {web.serverText() + u"/login/photo.jpg"_s, 1000, u"broken"_s},
             {u"http://"_s + silent.serverText() + u"/a.jpg"_s, 1, u"broken"_s},
         };
-        QList<RotCheckItem> items;
+        QList<LinkSetItem> items;
         for (int i = 0; i < cases.size(); ++i)
-            items << RotCheckItem{i, {cases.at(i).address, cases.at(i).size, true, 1000}};
-        LinkRotCheck check(items);
+            items << LinkSetItem{i, {cases.at(i).address, cases.at(i).size, true, 1000}};
+        LinkSetCheck check(items);
         QMap<qint64, QString> statuses;
-        connect(&check, &LinkRotCheck::checked, this, [&](qint64 id, const LinkCheckResult& result) {
+        connect(&check, &LinkSetCheck::checked, this, [&](qint64 id, const LinkCheckResult& result) {
             statuses.insert(id, checkStatusWord(result.works, result.sizeDiffers));
         });
-        QSignalSpy finished(&check, &LinkRotCheck::finished);
+        QSignalSpy finished(&check, &LinkSetCheck::finished);
         QVERIFY(finished.wait(10000));
         for (int i = 0; i < cases.size(); ++i)
             QCOMPARE(statuses.value(i), cases.at(i).status);

@@ -13,13 +13,17 @@
 #include "support/window_fixture.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <memory>
 
 using namespace lumaport;
@@ -180,6 +184,39 @@ private Q_SLOTS:
         QCOMPARE(w.Text2->isVisible(), linkTextShown);
         QCOMPARE(w.Label3->isVisible(), linkTextShown);
         QCOMPARE(w.Command6->text(), QStringLiteral("Select another File"));
+    }
+
+    // A picture on the clipboard becomes a PNG beside the files shown, listed and chosen; files on it are chosen
+    // together and go on to the FTP window as a set; an empty clipboard only says so.
+    void pasteChoosesAPictureOrFiles()
+    {
+        QImage image(4, 3, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        auto picture = std::make_unique<QMimeData>();
+        picture->setImageData(image);
+        m_services->setClipboardData(std::move(picture));
+        main().mnuPaste->trigger();
+        const QStringList pasted = QDir(m_files.path()).entryList({QStringLiteral("Pasted *.png")});
+        QCOMPARE(pasted.size(), 1);
+        const auto removePasted = qScopeGuard([&] { QFile::remove(m_files.filePath(pasted.first())); });
+        QVERIFY(main().Option6->isChecked());
+        QCOMPARE(main().txtimg->text(), m_files.filePath(pasted.first()));
+        QCOMPARE(QImage(m_files.filePath(pasted.first())).pixelColor(3, 2), QColor(Qt::blue));
+
+        auto files = std::make_unique<QMimeData>();
+        files->setUrls({QUrl::fromLocalFile(m_files.filePath(QStringLiteral("photo.jpg"))),
+                        QUrl::fromLocalFile(m_files.filePath(QStringLiteral("notes.txt")))});
+        m_services->setClipboardData(std::move(files));
+        main().mnuPaste->trigger();
+        QCOMPARE(main().chosenNames(), (QStringList{QStringLiteral("notes.txt"), QStringLiteral("photo.jpg")}));
+        QCOMPARE(main().txtimg->text(), m_files.filePath(QStringLiteral("notes.txt")));
+        main().cmdftp->click();
+        QCOMPARE(ftp().txtsaveftp->toolTip(), QStringLiteral("notes.txt\nphoto.jpg"));
+
+        m_services->setClipboardData(nullptr);
+        main().mnuPaste->trigger();
+        QCOMPARE(main().lblStatus->text(),
+                 QStringLiteral("Nothing to paste: the clipboard holds no picture and no files."));
     }
 
     void ftpMenuOpensTheFtpWindowForBrowsing()

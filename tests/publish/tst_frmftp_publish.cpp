@@ -3,6 +3,7 @@
 #include "ftp/frm_ftp.h"
 #include "ftp/ftp_window_probe.h"
 #include "main_window/frm_load.h"
+#include "platform/address_box.h"
 #include "platform/folder_list.h"
 #include "save_picture/frm_savpic.h"
 #include "support/test_files.h"
@@ -145,12 +146,12 @@ private Q_SLOTS:
         transfer().script(FakeTransfer::completes(u"pics/\r\nein bild ü.gif\r\n"_s));
         press("cmdLogOn");
         press("Command3");
-        QCOMPARE(box("txtURL")->text() + box("txturl1")->text() + ftp().windowTitle(),
+        QCOMPARE(control<AddressBox>(ftp(), "txtURL")->text() + box("txturl1")->text() + ftp().windowTitle(),
                  u"[url=http://ex.com/a.zip]Link[/url][url=FTP-ex.com/"_s);
         box("Text1")->setText(u"img"_s);
         control<QListWidget>(ftp(), "lstRemoteFile")->setCurrentRow(1);
         press("Command9");
-        QCOMPARE(box("txtURL")->text(), u"[img]http://ex.com/ein%20bild%20%C3%BC.gif[/img]"_s);
+        QCOMPARE(control<AddressBox>(ftp(), "txtURL")->text(), u"[img]http://ex.com/ein%20bild%20%C3%BC.gif[/img]"_s);
         press("cmdURL"); // the file handed over was replaced by the selected one
         press("Command5");
         QCOMPARE(m_services->clipboardText() + statusText(ftp()) + statusFrame(ftp()),

@@ -4,6 +4,7 @@
 // fetched back; and a sent file the web server may not read, made readable from the check's question.
 #include "ftp/frm_ftp.h"
 #include "main_window/frm_load.h"
+#include "platform/address_box.h"
 #include "platform/file_list.h"
 #include "platform/folder_list.h"
 #include "save_picture/frm_savpic.h"
@@ -47,8 +48,8 @@ struct Road
                     return made;
                 }};
 
-    // Starts both servers, chooses the picture in the main window, hands it to the FTP window and logs on.
-    void logOnWith(const QString& name)
+    // Starts both servers, chooses the pictures in the main window, hands them to the FTP window and logs on.
+    void logOnWith(const QString& name, const QStringList& more = {})
     {
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         web.start(u"/usr/bin/python3"_s, {u"-u"_s, u"-m"_s, u"http.server"_s, u"--bind"_s, u"127.0.0.1"_s,
@@ -57,7 +58,7 @@ struct Road
         QVERIFY(installPlaceholder(services));
         services.answerEveryBox(MsgAnswer::Yes);
         frmload& main = forms.frmload();
-        QVERIFY(main.Dir1->setPath(pictures.path()) && main.File1->setFileName(name));
+        QVERIFY(main.Dir1->setPath(pictures.path()) && main.File1->setFileNames(QStringList{name} + more));
         main.cmdload->click();
         forms.frmsavpic().Command5->click();
         frmftp& ftp = forms.frmftp();
@@ -135,13 +136,13 @@ private Q_SLOTS:
         const QString expected =
             u"[url=http://127.0.0.1:%1/photo.jpg][img]http://127.0.0.1:%1/photo_thumb.jpg[/img][/url]"_s.arg(
                 road.webPort);
-        QCOMPARE(control<QLineEdit>(ftp, "txtURL")->text(), expected);
+        QCOMPARE(control<AddressBox>(ftp, "txtURL")->text(), expected);
         // "Use Selected with Tags" finds the thumbnail listed beside the picture.
         auto* list = control<QListWidget>(ftp, "lstRemoteFile");
         QTRY_VERIFY(!list->findItems(u"photo_thumb.jpg"_s, Qt::MatchExactly).isEmpty());
         list->setCurrentItem(list->findItems(name, Qt::MatchExactly).value(0));
         control<QPushButton>(ftp, "Command9")->click();
-        QCOMPARE(control<QLineEdit>(ftp, "txtURL")->text(), expected);
+        QCOMPARE(control<AddressBox>(ftp, "txtURL")->text(), expected);
         // The check asks for the picture, then for its thumbnail.
         QTRY_VERIFY(
             control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription().contains(u"; thumbnail: Link works"_s));
@@ -151,6 +152,62 @@ private Q_SLOTS:
             QImage::fromData(road.fetch(u"http://127.0.0.1:%1/photo_thumb.jpg"_s.arg(road.webPort)));
         QCOMPARE(thumbnail.size(), QSize(32, 24));
         QCOMPARE(road.services.boxes().size(), std::size_t{0});
+    }
+
+    // A set of five: a listed file answered No, the next Yes to All, one the server refuses half-way. What was sent
+    // stays and is linked in one block; nothing of the rest reaches the server.
+    void aSetIsSentInOneGoAndStopsAtABreak()
+    {
+        Road road;
+        const QStringList names{u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s, u"d.jpg"_s, u"e.jpg"_s};
+        for (const QString& name : names)
+            writePicture(road.pictures.filePath(name), Qt::green);
+        const QString remote = road.server.rootFolder() + u'/';
+        QVERIFY(QDir().mkpath(remote));
+        for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+            writeFile(remote + QLatin1String(name), "theirs");
+        // Where d.jpg would go, a folder: the server refuses the file.
+        QVERIFY(QDir(remote).mkdir(u"d.jpg"_s));
+        road.logOnWith(names.first(), names.mid(1));
+        if (QTest::currentTestFailed())
+            return;
+        frmftp& ftp = road.forms.frmftp();
+        QVERIFY(ftp.txtsaveftp->text().startsWith(u"5 files: a.jpg"_s));
+        QCOMPARE(ftp.txtsaveftp->toolTip(), names.join(u'\n'));
+        auto* list = control<QListWidget>(ftp, "lstRemoteFile");
+        QTRY_VERIFY(!road.transfer->StillExecuting() && list->count() == 4);
+        road.services.reset();
+        road.services.setWhileBoxShows([&road] {
+            const std::size_t shown = road.services.boxes().size();
+            road.services.answerEveryBox(shown == 1 ? MsgAnswer::No : shown == 2 ? MsgAnswer::YesToAll : MsgAnswer::Ok);
+        });
+        QStringList statuses;
+        connect(road.transfer, &InternetTransfer::StateChanged, this,
+                [&] { statuses.append(control<QLabel>(ftp, "lblStatus")->text()); });
+        ftp.cmdsend->click();
+
+        QStringList titles;
+        for (const BoxRecord& box : road.services.boxes())
+            titles.append(box.title);
+        QCOMPARE(titles, (QStringList{u"Overwrite"_s, u"Overwrite"_s, u"Error"_s, u"Send"_s}));
+        QCOMPARE(road.services.boxes().front().buttons, MsgButtons::YesNoToAll);
+        const QString summary = road.services.boxes().back().text;
+        QVERIFY2(summary.startsWith(u"2 of 4 sent.\r\nd.jpg was not sent: "_s), qPrintable(summary));
+        QVERIFY(statuses.contains(u"Sending 1 of 4: b.jpg"_s));
+        QVERIFY(statuses.contains(u"Sending 3 of 4: d.jpg"_s));
+        QCOMPARE(readFile(remote + u"a.jpg"_s), QByteArray("theirs"));
+        for (const QString& name : {u"b.jpg"_s, u"c.jpg"_s})
+            QCOMPARE(readFile(remote + name), readFile(road.pictures.filePath(name)));
+        const auto onServer = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+        QCOMPARE(QDir(remote).entryList(onServer), (QStringList{u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s, u"d.jpg"_s}));
+        QVERIFY(QDir(remote + u"d.jpg"_s).isEmpty());
+
+        auto* label = control<QLabel>(ftp, "lblLinkCheck");
+        QTRY_COMPARE(label->text(), u"Links work: 2 of 2"_s);
+        QVERIFY(label->toolTip().contains(u"\nc.jpg: Link works: 200"_s));
+        control<QPushButton>(ftp, "Command3")->click();
+        QCOMPARE(control<AddressBox>(ftp, "txtURL")->text(),
+                 u"[img]http://127.0.0.1:%1/b.jpg[/img]\n[img]http://127.0.0.1:%1/c.jpg[/img]"_s.arg(road.webPort));
     }
 
     void aSentFileTheWebServerMayNotReadIsMadeReadable()

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The addresses and tags the FTP window's lower panel builds, and the server profiles it keeps.
+#include "main_window/pasted_picture.h"
 #include "publish/link_address.h"
+#include "publish/link_block.h"
 #include "publish/server_profile.h"
 
 #include <QFile>
@@ -106,6 +108,52 @@ private Q_SLOTS:
         QVERIFY(writeServerProfile(path, {u"s"_s, u"u"_s, u"p"_s, u"n/"_s, u"perm/"_s, u"web"_s}, &error));
         QVERIFY(QFile::resize(path, QFile(path).size() - 5) && readServerProfile(path, &lines, &error));
         QCOMPARE(lines, (QStringList{u"s"_s, u"u"_s, u"p"_s, u"n/"_s, u"perm/"_s}));
+    }
+
+    // One line per file in order; the picture tags give the thumbnail form with "Thumb" on, for one file too.
+    void linkBlocks()
+    {
+        struct Case
+        {
+            LinkForm form;
+            QString keyword, linkText;
+            bool thumbnailChosen;
+            QList<BlockFile> files;
+            QString text, openingAfter;
+        };
+        const QString site = u"ex.com/p/"_s;
+        const QList<BlockFile> two{{u"a.jpg"_s, true}, {u"b c.png"_s, false}};
+        const QString thumbA = u"[url=http://ex.com/p/a.jpg][img]http://ex.com/p/a_thumb.jpg[/img][/url]"_s;
+        // clang-format off
+        const Case cases[] = {
+            {LinkForm::Bare, u"img"_s, {}, true, two, u"http://ex.com/p/a.jpg\nhttp://ex.com/p/b%20c.png"_s, u"[img]"_s},
+            {LinkForm::Tagged, u"img"_s, {}, false, two,
+             u"[img]http://ex.com/p/a.jpg[/img]\n[img]http://ex.com/p/b%20c.png[/img]"_s, u"[img]"_s},
+            {LinkForm::Tagged, u"img"_s, {}, true, two, thumbA + u"\n[img]http://ex.com/p/b%20c.png[/img]"_s, u"[img]"_s},
+            {LinkForm::Tagged, u"img"_s, {}, true, {{u"a.jpg"_s, true}}, thumbA, u"[img]"_s},
+            {LinkForm::Tagged, u"img"_s, {}, false, {{u"a.jpg"_s, true}}, u"[img]http://ex.com/p/a.jpg[/img]"_s, u"[img]"_s},
+            {LinkForm::Tagged, u"thumb"_s, {}, false, two, thumbA + u"\n[img]http://ex.com/p/b%20c.png[/img]"_s,
+             u"[thumb]"_s},
+            {LinkForm::Tagged, u"url"_s, u"t"_s, true, two,
+             u"[url=http://ex.com/p/a.jpg]t[/url]\n[url=http://ex.com/p/b%20c.png]t[/url]"_s, u"[url="_s},
+            {LinkForm::Tagged, u"img"_s, {}, true, {}, u""_s, u"[img]"_s},
+        };
+        // clang-format on
+        for (const Case& c : cases) {
+            const TagPair tags = tagPair(c.keyword);
+            TagFields fields{site, site, {}, c.keyword, c.linkText, tags.opening, tags.closing};
+            fields.thumbnailChosen = c.thumbnailChosen;
+            const TaggedAddress built = linkBlock(fields, c.files, c.form);
+            QCOMPARE(built.text, c.text);
+            QCOMPARE(built.openingTag, c.openingAfter);
+        }
+        const QStringList four{u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s, u"d.jpg"_s};
+        QCOMPARE(fileSetText(four, 60), u"4 files: a.jpg, b.jpg, c.jpg, d.jpg"_s);
+        QCOMPARE(fileSetText(four, 20), u"4 files: a.jpg, b.j\u2026"_s);
+        QCOMPARE(fileSetText({u"a.jpg"_s}, 60), u"a.jpg"_s);
+        const QDateTime when(QDate(2026, 1, 2), QTime(3, 4, 5));
+        QCOMPARE(pastedPictureName(when), u"Pasted 2026-01-02 03-04-05.png"_s);
+        QCOMPARE(pastedPictureName(when, 2), u"Pasted 2026-01-02 03-04-05 (2).png"_s);
     }
 };
 

@@ -41,7 +41,7 @@ program=$prefix/bin/lumaport
 
 answer=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$program" --version)
 [ "$answer" = "Lumaport $version" ] || { echo "--version said: $answer"; exit 1; }
-env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$program" --help | grep -q '^Usage: .*lumaport \[options\] \[file\]'
+env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$program" --help | grep -q '^Usage: .*lumaport \[options\] \[file\.\.\.\]'
 echo "--help and --version answered without a display"
 
 entry=$prefix/share/applications/org.lumaport.Lumaport.desktop

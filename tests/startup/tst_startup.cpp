@@ -83,7 +83,7 @@ private Q_SLOTS:
         ScriptedServices services;
         const auto owner = lumaport::test::makeForms(services);
         const QString picture = lumaport::test::writeFile(services.programFolder() + QStringLiteral("/given.bmp"));
-        startProgram(*owner, picture);
+        startProgram(*owner, {picture});
         services.clock().advance(2000);
         QCOMPARE(owner->frmload().txtimg->text(), picture);
         QVERIFY(owner->frmload().Option3->isChecked());

@@ -72,7 +72,8 @@ MsgAnswer ScriptedServices::messageBox(const QString& text, const QString& title
     record({QStringLiteral("message"), text, shownTitle, icon, buttons});
     const auto expected = take(QStringLiteral("message"), text);
     if (!expected)
-        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo
+        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo ||
+                       buttons == MsgButtons::YesNoToAll
                    ? MsgAnswer::No
                    : (buttons == MsgButtons::OkCancel ? MsgAnswer::Cancel : MsgAnswer::Ok);
     if (expected->title && *expected->title != shownTitle)

@@ -7,10 +7,12 @@
 #include "platform/services.h"
 #include "platform/timer.h"
 
+#include <QMimeData>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace lumaport::test {
@@ -71,6 +73,9 @@ public:
     QString openFileDialog(const QString& filter, const QString& initialFolder) override;
     QString saveFileDialog(const QString& filter, const QString& initialFolder) override;
     void setClipboardText(const QString& text) override { m_clipboard = text; }
+    const QMimeData* clipboardData() override { return m_clipboardData.get(); }
+    /// What the clipboard holds for the program to paste; null for nothing.
+    void setClipboardData(std::unique_ptr<QMimeData> data) { m_clipboardData = std::move(data); }
     void openUrl(const QString& address) override { m_urls.append(address); }
     void beep() override { ++m_beeps; }
     void doEvents() override;
@@ -101,6 +106,7 @@ private:
     std::function<void()> m_whileBoxShows;
     TimerClock m_clock;
     QString m_clipboard;
+    std::unique_ptr<QMimeData> m_clipboardData;
     QStringList m_urls;
     QString m_time = QStringLiteral("12:00:00");
     int m_beeps = 0;

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "history/link_rot_check.h"
+#include "publish/link_set_check.h"
+
+#include "platform/curl_library.h"
 
 #include <QHash>
 #include <QUrl>
@@ -17,7 +19,7 @@ constexpr int kPollMs = 1000;
 
 struct Transfer
 {
-    const RotCheckItem* item = nullptr;
+    const LinkSetItem* item = nullptr;
     QString server;
     QByteArray url;
     LinkAnswer answer;
@@ -28,9 +30,9 @@ struct Transfer
 class Queues
 {
 public:
-    explicit Queues(const QList<RotCheckItem>& items)
+    explicit Queues(const QList<LinkSetItem>& items)
     {
-        for (const RotCheckItem& item : items) {
+        for (const LinkSetItem& item : items) {
             const QUrl url(item.request.address);
             m_waiting[url.scheme() + url.authority()].push_back(&item);
         }
@@ -40,7 +42,7 @@ public:
     std::unique_ptr<Transfer> next()
     {
         for (auto& [server, waiting] : m_waiting) {
-            if (waiting.empty() || m_running[server] >= LinkRotCheck::kPerServer)
+            if (waiting.empty() || m_running[server] >= LinkSetCheck::kPerServer)
                 continue;
             auto transfer = std::make_unique<Transfer>();
             transfer->item = waiting.front();
@@ -55,7 +57,7 @@ public:
     void done(const Transfer& transfer) { --m_running[transfer.server]; }
 
 private:
-    std::map<QString, std::deque<const RotCheckItem*>> m_waiting;
+    std::map<QString, std::deque<const LinkSetItem*>> m_waiting;
     QHash<QString, int> m_running;
 };
 
@@ -71,30 +73,29 @@ void start(CURLM* multi, Transfer* transfer, bool rangedGet)
 
 } // namespace
 
-LinkRotCheck::LinkRotCheck(QList<RotCheckItem> items, QObject* parent) : QObject(parent), m_items(std::move(items))
+LinkSetCheck::LinkSetCheck(QList<LinkSetItem> items, QObject* parent) : QObject(parent), m_items(std::move(items))
 {
-    static const bool curlReady = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    m_multi = curlReady ? curl_multi_init() : nullptr;
+    m_multi = curlReady() ? curl_multi_init() : nullptr;
     if (m_multi)
         curl_multi_setopt(m_multi, CURLMOPT_MAX_HOST_CONNECTIONS, long(kPerServer));
     m_thread = std::thread([this] { run(); });
 }
 
-LinkRotCheck::~LinkRotCheck()
+LinkSetCheck::~LinkSetCheck()
 {
     cancel();
     m_thread.join();
     curl_multi_cleanup(m_multi);
 }
 
-void LinkRotCheck::cancel()
+void LinkSetCheck::cancel()
 {
     m_cancelled = true;
     if (m_multi)
         curl_multi_wakeup(m_multi);
 }
 
-void LinkRotCheck::run()
+void LinkSetCheck::run()
 {
     std::map<Transfer*, std::unique_ptr<Transfer>> running;
     if (m_multi) {

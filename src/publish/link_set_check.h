@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Many published links checked again at once, on one thread over libcurl's multi interface: at most six at a
-// time to one web server, each judged as the link check after a send judges it.
+// Many links checked at once, on one thread over libcurl's multi interface: at most six at a time to one web
+// server, each judged as the link check after a send judges it (without the try over https).
 #pragma once
 
 #include "publish/link_check.h"
@@ -13,20 +13,20 @@
 
 namespace lumaport {
 
-struct RotCheckItem
+struct LinkSetItem
 {
     qint64 id = 0;
     LinkCheckRequest request;
 };
 
-class LinkRotCheck : public QObject
+class LinkSetCheck : public QObject
 {
     Q_OBJECT
 public:
     /// Starts at once.
-    explicit LinkRotCheck(QList<RotCheckItem> items, QObject* parent = nullptr);
+    explicit LinkSetCheck(QList<LinkSetItem> items, QObject* parent = nullptr);
     /// Cancels and waits for the thread, which ends at once.
-    ~LinkRotCheck() override;
+    ~LinkSetCheck() override;
 
     /// No signal comes after this.
     void cancel();
@@ -41,7 +41,7 @@ Q_SIGNALS:
 private:
     void run();
 
-    const QList<RotCheckItem> m_items;
+    const QList<LinkSetItem> m_items;
     std::atomic<bool> m_cancelled{false};
     CURLM* m_multi = nullptr;
     std::thread m_thread;

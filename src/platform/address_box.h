@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QPlainTextEdit>
+
+namespace lumaport {
+
+/// A text box for one address or a block of them, one per line: one line reads large, as a single-line box; a
+/// block reads smaller, scrolls, and shows whole in its tooltip.
+class AddressBox : public QPlainTextEdit
+{
+    Q_OBJECT
+public:
+    explicit AddressBox(QWidget* parent = nullptr);
+
+    QString text() const { return toPlainText(); }
+    void setText(const QString& text);
+};
+
+} // namespace lumaport
