@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/file_copy.h"
 #include "platform/services.h"
-#include "save_picture/safe_file_copy.h"
 #include "support/scripted_services.h"
 #include "support/test_files.h"
 
@@ -48,7 +48,7 @@ mode_t modeOf(const QString& path)
 
 } // namespace
 
-class TestSafeFileCopy : public QObject
+class TestFileCopy : public QObject
 {
     Q_OBJECT
 
@@ -77,25 +77,25 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-void TestSafeFileCopy::initTestCase()
+void TestFileCopy::initTestCase()
 {
     ::umask(022);
 }
 
-void TestSafeFileCopy::init()
+void TestFileCopy::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
 }
 
-void TestSafeFileCopy::copiesEveryByteToANewFile_data()
+void TestFileCopy::copiesEveryByteToANewFile_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("binary") << binaryBytes(3 * 1024 * 1024 + 17);
     QTest::newRow("empty") << QByteArray();
 }
 
-void TestSafeFileCopy::copiesEveryByteToANewFile()
+void TestFileCopy::copiesEveryByteToANewFile()
 {
     QFETCH(QByteArray, bytes);
     writeFile(path("source.jpg"), bytes);
@@ -108,7 +108,7 @@ void TestSafeFileCopy::copiesEveryByteToANewFile()
     QCOMPARE(entries(), QStringList({"copy.jpg", "source.jpg"}));
 }
 
-void TestSafeFileCopy::replacesAnExistingFileKeepingItsMode()
+void TestFileCopy::replacesAnExistingFileKeepingItsMode()
 {
     writeFile(path("source.jpg"), "new");
     writeFile(path("target.jpg"), "a longer old content");
@@ -121,7 +121,7 @@ void TestSafeFileCopy::replacesAnExistingFileKeepingItsMode()
     QCOMPARE(entries(), QStringList({"source.jpg", "target.jpg"}));
 }
 
-void TestSafeFileCopy::followsALinkAtTheDestination()
+void TestFileCopy::followsALinkAtTheDestination()
 {
     writeFile(path("source.jpg"), "new");
     writeFile(path("real.jpg"), "old");
@@ -132,7 +132,7 @@ void TestSafeFileCopy::followsALinkAtTheDestination()
     QCOMPARE(readFile(path("real.jpg")), QByteArray("new"));
 }
 
-void TestSafeFileCopy::copyOntoItselfKeepsTheFile_data()
+void TestFileCopy::copyOntoItselfKeepsTheFile_data()
 {
     QTest::addColumn<QString>("other");
     QTest::newRow("same path") << "a/x.jpg";
@@ -141,7 +141,7 @@ void TestSafeFileCopy::copyOntoItselfKeepsTheFile_data()
     QTest::newRow("symbolic link") << "soft.jpg";
 }
 
-void TestSafeFileCopy::copyOntoItselfKeepsTheFile()
+void TestFileCopy::copyOntoItselfKeepsTheFile()
 {
     QFETCH(QString, other);
     QVERIFY(QDir(m_dir->path()).mkdir("a"));
@@ -161,7 +161,7 @@ void TestSafeFileCopy::copyOntoItselfKeepsTheFile()
     QCOMPARE(QDir(path("a")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"x.jpg"});
 }
 
-void TestSafeFileCopy::failureShowsThreeBoxesAndLosesNothing_data()
+void TestFileCopy::failureShowsThreeBoxesAndLosesNothing_data()
 {
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("destination");
@@ -184,7 +184,7 @@ void TestSafeFileCopy::failureShowsThreeBoxesAndLosesNothing_data()
                                     << "";
 }
 
-void TestSafeFileCopy::failureShowsThreeBoxesAndLosesNothing()
+void TestFileCopy::failureShowsThreeBoxesAndLosesNothing()
 {
     QFETCH(QString, source);
     QFETCH(QString, destination);
@@ -214,7 +214,7 @@ void TestSafeFileCopy::failureShowsThreeBoxesAndLosesNothing()
     QCOMPARE(entries(), before);
 }
 
-void TestSafeFileCopy::failureMidwayKeepsTheOldDestination()
+void TestFileCopy::failureMidwayKeepsTheOldDestination()
 {
     // A file size limit binds root as well, and makes the write fail once part of the data is written.
     writeFile(path("source.jpg"), binaryBytes(1024 * 1024));
@@ -236,7 +236,7 @@ void TestSafeFileCopy::failureMidwayKeepsTheOldDestination()
     QCOMPARE(entries(), QStringList({"old.jpg", "source.jpg"}));
 }
 
-void TestSafeFileCopy::fifoAsSourceFailsAtOnce()
+void TestFileCopy::fifoAsSourceFailsAtOnce()
 {
     const QByteArray fifo = QFile::encodeName(path("pipe.jpg"));
     QCOMPARE(::mkfifo(fifo.constData(), 0600), 0);
@@ -252,7 +252,7 @@ void TestSafeFileCopy::fifoAsSourceFailsAtOnce()
     QVERIFY(!QFile::exists(path("copy.jpg")));
 }
 
-void TestSafeFileCopy::triesAgainAfterTheBox()
+void TestFileCopy::triesAgainAfterTheBox()
 {
     writeFile(path("source.jpg"), "new");
     ScriptedServices services;
@@ -264,5 +264,5 @@ void TestSafeFileCopy::triesAgainAfterTheBox()
     QCOMPARE(readFile(path("later/copy.jpg")), QByteArray("new"));
 }
 
-QTEST_GUILESS_MAIN(TestSafeFileCopy)
-#include "tst_safe_file_copy.moc"
+QTEST_GUILESS_MAIN(TestFileCopy)
+#include "tst_file_copy.moc"
