@@ -2,7 +2,6 @@
 #include "platform/file_copy.h"
 
 #include "platform/replacing_file.h"
-#include "platform/services.h"
 
 #include <QFile>
 
@@ -18,7 +17,6 @@ namespace lumaport {
 
 namespace {
 
-constexpr int kAttempts = 3;
 // Large enough that the kernel copies in few calls, small enough to stay within what one call may move.
 constexpr size_t kKernelChunk = size_t{1} << 30;
 constexpr size_t kBufferSize = size_t{1} << 20;
@@ -162,17 +160,6 @@ bool copyFileReplacing(const QString& source, const QString& destination, QStrin
     if (!out.commit(&why))
         return fail(why);
     return true;
-}
-
-bool SafeFileCopy(const QString& source, const QString& destination, Services& services)
-{
-    for (int attempt = 1;; ++attempt) {
-        if (copyFileReplacing(source, destination))
-            return true;
-        services.messageBox(QStringLiteral("Error copying File"));
-        if (attempt == kAttempts)
-            return false;
-    }
 }
 
 } // namespace lumaport

@@ -6,8 +6,6 @@
 
 namespace lumaport {
 
-class Services;
-
 /// Copies `source` byte for byte to `destination`, replacing a file that is there.
 ///
 /// The bytes go to a temporary file beside the destination, which is then renamed over it: until the copy is
@@ -20,10 +18,5 @@ class Services;
 ///
 /// Returns false on failure and then sets `error`, if given, to a sentence naming the cause.
 bool copyFileReplacing(const QString& source, const QString& destination, QString* error = nullptr);
-
-/// Copies as copyFileReplacing() does. After each failed attempt the "Error copying File" box is shown and,
-/// since the user may have mended the cause meanwhile, the copy is tried again, three attempts in all.
-/// Returns whether the file was copied.
-bool SafeFileCopy(const QString& source, const QString& destination, Services& services);
 
 } // namespace lumaport

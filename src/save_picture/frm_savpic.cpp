@@ -4,13 +4,13 @@
 #include "ftp/frm_ftp.h"
 #include "main_window/frm_load.h"
 #include "platform/drive_list.h"
-#include "platform/file_copy.h"
 #include "platform/file_list.h"
 #include "platform/folder_list.h"
 #include "platform/paths.h"
 #include "platform/picture_box.h"
 #include "platform/services.h"
 #include "platform/volumes.h"
+#include "save_picture/safe_file_copy.h"
 #include "startup/forms.h"
 
 #include <QApplication>
