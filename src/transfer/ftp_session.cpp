@@ -2,6 +2,7 @@
 #include "transfer/ftp_session.h"
 
 #include "platform/replacing_file.h"
+#include "transfer/ftp_reply.h"
 #include "transfer/internet_transfer.h"
 #include "transfer/remote_listing.h"
 #include "transfer/server_identity.h"
@@ -48,56 +49,6 @@ struct SlistDeleter
 {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
-
-bool isReplyLine(QByteArrayView line)
-{
-    return line.size() >= 4 && std::isdigit(static_cast<unsigned char>(line[0])) &&
-           std::isdigit(static_cast<unsigned char>(line[1])) && std::isdigit(static_cast<unsigned char>(line[2])) &&
-           line[3] == ' ';
-}
-
-QByteArray verbOf(QByteArrayView command)
-{
-    qsizetype end = 0;
-    while (end < command.size() && command[end] != ' ' && command[end] != '\r' && command[end] != '\n')
-        ++end;
-    return command.first(end).toByteArray().toUpper();
-}
-
-bool changesTheServer(const QByteArray& verb)
-{
-    static const QList<QByteArray> verbs{"STOR", "APPE", "STOU", "MKD", "RMD", "DELE", "RNFR", "RNTO", "SITE"};
-    return verbs.contains(verb);
-}
-
-// "213 1234": only a plain decimal number that fits is a size.
-std::optional<qint64> sizeFromReply(QByteArrayView line)
-{
-    const QByteArrayView digits = line.sliced(4).trimmed();
-    if (digits.isEmpty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    bool fits = false;
-    const qint64 size = digits.toLongLong(&fits);
-    return fits ? std::optional(size) : std::nullopt;
-}
-
-// 257 "/a ""b"" c" is current directory: the path between the quotes, a doubled quote standing for one.
-QString pathFromFolderReply(QByteArrayView line)
-{
-    const qsizetype open = line.indexOf('"');
-    if (open < 0)
-        return {};
-    QByteArray path;
-    for (qsizetype i = open + 1; i < line.size(); ++i) {
-        if (line[i] != '"')
-            path += line[i];
-        else if (i + 1 < line.size() && line[i + 1] == '"')
-            path += line[++i];
-        else
-            return QString::fromUtf8(path);
-    }
-    return {};
-}
 
 } // namespace
 
@@ -296,15 +247,6 @@ bool peerHungUp(curl_socket_t socket)
     char byte = 0;
     const ssize_t peeked = ::recv(socket, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
     return peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
-}
-
-// A server that echoes what it was sent must not show the password to whoever reads the error.
-// Shorter passwords would mangle ordinary words and can't be told from them anyway.
-QString withoutPassword(QString text, const QString& password)
-{
-    if (password.size() >= 3)
-        text.replace(password, QStringLiteral("****"));
-    return text;
 }
 
 // The window's list may not show a file (hidden, or made since it was filled), so a download never takes the
@@ -952,41 +894,9 @@ FtpOutcome FtpSession::failure(int curlCode, const Request& request) const
     const bool sshLost = sftp() && (m_peerHungUp || (m_connected && peerHungUp(m_socket)));
     if (request.lastReplyCode == 421 || (sshLost && (error == FtpError::ServerRefused || error == FtpError::Internal)))
         error = FtpError::ConnectionAborted;
-    QString info;
-    switch (error) {
-    case FtpError::TimedOut:
-        info = QStringLiteral("The server did not answer within %1 seconds.").arg(m_logOn.timeoutSeconds);
-        break;
-    case FtpError::ServerRefused:
-        info = reply.isEmpty() ? QStringLiteral("The server refused the request (%1).").arg(library) : reply;
-        break;
-    case FtpError::NameNotResolved:
-        info = QStringLiteral("The server name \"%1\" could not be found.").arg(m_logOn.server.host);
-        break;
-    case FtpError::LogOnRefused:
-        info = QStringLiteral("The server refused the log-on") + (reply.isEmpty() ? u"."_s : u": "_s + reply);
-        break;
-    case FtpError::CannotConnect:
-        info = QStringLiteral("Cannot connect to %1 on port %2.").arg(m_logOn.server.host).arg(m_logOn.server.port);
-        break;
-    case FtpError::ConnectionAborted:
-        info = QStringLiteral("The connection to the server was aborted") +
-               (!reply.isEmpty() ? u": "_s + reply
-                : sftp()         ? QStringLiteral(": the server closed it (%1).").arg(library)
-                                 : u"."_s);
-        break;
-    case FtpError::SecureChannel:
-        info = curlCode == CURLE_USE_SSL_FAILED
-                   ? QStringLiteral("The server does not offer FTP over TLS, so the log on stopped before the password "
-                                    "was sent: %1")
-                         .arg(library)
-                   : QStringLiteral("A secure connection to the server could not be made: %1").arg(library);
-        break;
-    default:
-        info = QStringLiteral("The request failed: %1.").arg(library);
-        break;
-    }
-    return {error, info, {}};
+    const FtpFailureFacts facts{
+        curlCode, reply, library, m_logOn.server.host, m_logOn.server.port, m_logOn.timeoutSeconds, sftp()};
+    return {error, ftpFailureText(error, facts), {}};
 }
 
 } // namespace lumaport
