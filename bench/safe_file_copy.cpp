@@ -2,7 +2,7 @@
 // File copy: copyFileReplacing() against cp on a 1 GiB file, both on the same disk, in turns.
 //
 //   build/bench/bench_safe_file_copy [folder on the disk to test, default the current one] [rounds]
-#include "save_picture/safe_file_copy.h"
+#include "platform/file_copy.h"
 
 #include "bench_support.h"
 

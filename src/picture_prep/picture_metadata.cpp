@@ -2,7 +2,7 @@
 #include "picture_prep/picture_metadata.h"
 
 #include "picture_prep/gif_file.h"
-#include "save_picture/safe_file_copy.h"
+#include "platform/file_copy.h"
 
 #include <QByteArrayView>
 #include <QFile>

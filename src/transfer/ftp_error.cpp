@@ -8,6 +8,8 @@
 
 namespace lumaport {
 
+using namespace Qt::StringLiterals;
+
 FtpError ftpErrorForCurlCode(int curlCode)
 {
     static constexpr std::array table{
@@ -57,6 +59,44 @@ FtpError ftpErrorForCurlCode(int curlCode)
             return error;
     }
     return FtpError::Internal;
+}
+
+QString ftpFailureText(FtpError error, const FtpFailureFacts& facts)
+{
+    const QString& reply = facts.reply;
+    const QString& library = facts.library;
+    switch (error) {
+    case FtpError::TimedOut:
+        return QStringLiteral("The server did not answer within %1 seconds.").arg(facts.timeoutSeconds);
+    case FtpError::ServerRefused:
+        return reply.isEmpty() ? QStringLiteral("The server refused the request (%1).").arg(library) : reply;
+    case FtpError::NameNotResolved:
+        return QStringLiteral("The server name \"%1\" could not be found.").arg(facts.host);
+    case FtpError::LogOnRefused:
+        return QStringLiteral("The server refused the log-on") + (reply.isEmpty() ? u"."_s : u": "_s + reply);
+    case FtpError::CannotConnect:
+        return QStringLiteral("Cannot connect to %1 on port %2.").arg(facts.host).arg(facts.port);
+    case FtpError::ConnectionAborted:
+        return QStringLiteral("The connection to the server was aborted") +
+               (!reply.isEmpty() ? u": "_s + reply
+                : facts.sftp     ? QStringLiteral(": the server closed it (%1).").arg(library)
+                                 : u"."_s);
+    case FtpError::SecureChannel:
+        return facts.curlCode == CURLE_USE_SSL_FAILED
+                   ? QStringLiteral("The server does not offer FTP over TLS, so the log on stopped before the password "
+                                    "was sent: %1")
+                         .arg(library)
+                   : QStringLiteral("A secure connection to the server could not be made: %1").arg(library);
+    default:
+        return QStringLiteral("The request failed: %1.").arg(library);
+    }
+}
+
+QString withoutPassword(QString text, const QString& password)
+{
+    if (password.size() >= 3)
+        text.replace(password, QStringLiteral("****"));
+    return text;
 }
 
 } // namespace lumaport

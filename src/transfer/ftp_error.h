@@ -2,6 +2,8 @@
 // The transfer component's error numbers, one per kind of failure, and where libcurl's codes land among them.
 #pragma once
 
+#include <QString>
+
 namespace lumaport {
 
 enum class FtpError {
@@ -22,5 +24,24 @@ enum class FtpError {
 
 /// The kind of a failed libcurl call (a CURLcode other than CURLE_OK).
 FtpError ftpErrorForCurlCode(int curlCode);
+
+/// What is known of a failed request, for its text.
+struct FtpFailureFacts
+{
+    int curlCode = 0;
+    QString reply;   ///< the server's error reply (over SFTP, libcurl's words); empty when none came
+    QString library; ///< libcurl's words on the failure
+    QString host;
+    int port = 0;
+    int timeoutSeconds = 0;
+    bool sftp = false;
+};
+
+/// The sentence that tells the user why a request failed with this error.
+QString ftpFailureText(FtpError error, const FtpFailureFacts& facts);
+
+/// The text with the password masked, for a server that echoes what it was sent. Passwords shorter than three
+/// characters are left: they would mangle ordinary words and can't be told from them anyway.
+QString withoutPassword(QString text, const QString& password);
 
 } // namespace lumaport

@@ -16,6 +16,7 @@
 namespace lumaport {
 
 class DirReplyBuilder;
+struct FtpRequest;
 
 struct FtpLogOn
 {
@@ -76,9 +77,9 @@ public:
     /// it was refused.
     std::optional<ServerIdentity> refusedIdentity() const { return m_refusedIdentity; }
 
-    struct Request; // what libcurl's callbacks see of the running request
-
 private:
+    using Request = FtpRequest;
+
     FtpOutcome start(const FtpCommand& command, Request& request);
     FtpOutcome dispatch(const FtpCommand& command, Request& request);
     FtpOutcome list(Request& request);
@@ -112,7 +113,6 @@ private:
     void prepare(const QString& urlPath, Request& request);
     int perform(Request& request);
     FtpOutcome failure(int curlCode, const Request& request) const;
-    static int onCloseSocket(void* session, int socket);
 
     void* m_curl = nullptr;  // CURL*
     void* m_multi = nullptr; // CURLM*, which keeps the control connection between requests

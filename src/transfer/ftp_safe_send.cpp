@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The session's PUT: to a temporary name, renamed over the target once every byte has arrived, and sent in place
+// where the server allows no other way.
+#include "transfer/ftp_request.h"
+#include "transfer/ftp_session.h"
+#include "transfer/upload_temporary.h"
+
+#include <utility>
+
+namespace lumaport {
+
+using namespace Qt::StringLiterals;
+
+FtpOutcome FtpSession::put(const QString& remoteName, Request& request)
+{
+    // The bar follows the data only, not the renames and removals around it.
+    const ProgressSink* const progress = std::exchange(request.progress, nullptr);
+    if (m_safeSend == SafeSend::InPlace)
+        return store(remoteName, progress, request);
+    const QString temporary = uploadTemporaryName();
+    const FtpOutcome sent = storeTemporary(temporary, progress, request);
+    if (sent.error != FtpError::None) {
+        // The server does not let the temporary be made there.
+        if (refusedBeforeAByte(sent))
+            return storeInPlace(remoteName, progress, u"the server refused its temporary file"_s, request);
+        dropTemporary(temporary, request);
+        return sent;
+    }
+    FtpOutcome renamed = renameFile(temporary, remoteName, request);
+    // Some servers rename only onto a free name. A refused RNFR means no renames at all: the old file stays.
+    if (renamed.error == FtpError::ServerRefused && request.refusedVerb != "RNFR" && m_connected) {
+        removeFile(m_folder, remoteName, request);
+        renamed = renameFile(temporary, remoteName, request);
+    }
+    if (renamed.error == FtpError::None) {
+        m_safeSend = SafeSend::Works;
+        return {};
+    }
+    dropTemporary(temporary, request);
+    if (renamed.error != FtpError::ServerRefused || !m_connected)
+        return renamed;
+    return storeInPlace(remoteName, progress, u"the server refuses renames"_s, request);
+}
+
+// A server that truncates the file a STOR names may see it written out to disk at its close (ext4 does so for
+// a file truncated and written again), and the rename after waits for that: about half a second a GiB. A new
+// file appended to is never truncated.
+FtpOutcome FtpSession::storeTemporary(const QString& temporary, const ProgressSink* progress, Request& request)
+{
+    if (sftp() || m_appendRefused)
+        return store(temporary, progress, request);
+    const FtpOutcome sent = store(temporary, progress, request, Store::Append);
+    if (!refusedBeforeAByte(sent) || request.lastVerb != "APPE")
+        return sent;
+    m_appendRefused = true;
+    request.startAgain();
+    return store(temporary, progress, request);
+}
+
+FtpOutcome FtpSession::store(const QString& remoteName, const ProgressSink* progress, Request& request, Store how)
+{
+    request.progress = progress;
+    prepare(urlPath(m_folder, remoteName), request);
+    prepareUpload(m_curl, request, how == Store::Append);
+    request.mainVerb = how == Store::Append ? "APPE" : "STOR";
+    const int code = perform(request);
+    request.showProgress(true);
+    request.progress = nullptr;
+    if (code != CURLE_OK)
+        return failure(code, request);
+    return {};
+}
+
+// Nothing of the file reached the server and the connection is still there: another way may be tried.
+bool FtpSession::refusedBeforeAByte(const FtpOutcome& sent) const
+{
+    curl_off_t bytes = 0;
+    curl_easy_getinfo(m_curl, CURLINFO_SIZE_UPLOAD_T, &bytes);
+    return sent.error == FtpError::ServerRefused && bytes == 0 && m_connected;
+}
+
+FtpOutcome FtpSession::storeInPlace(const QString& remoteName, const ProgressSink* progress, const QString& why,
+                                    Request& request)
+{
+    request.startAgain();
+    FtpOutcome outcome = store(remoteName, progress, request);
+    if (outcome.error == FtpError::None) {
+        m_safeSend = SafeSend::InPlace;
+        outcome.info = u"Sent in place, as %1: a send that breaks now leaves a cut file."_s.arg(why);
+    }
+    return outcome;
+}
+
+void FtpSession::dropTemporary(const QString& temporary, Request& request)
+{
+    if (m_connected && !request.cancelled())
+        removeFile(m_folder, temporary, request);
+    if (!m_connected || request.cancelled())
+        m_leftovers.append({m_folder, temporary});
+}
+
+std::optional<FtpOutcome> FtpSession::removeLeftovers(Request& request)
+{
+    while (!m_leftovers.isEmpty()) {
+        const Leftover leftover = m_leftovers.first();
+        const FtpOutcome removed = removeFile(leftover.folder, leftover.name, request);
+        // A refusal means it is gone or never was; anything else is the log on failing, which is the request's.
+        if (removed.error != FtpError::None && removed.error != FtpError::ServerRefused)
+            return removed;
+        m_leftovers.removeFirst();
+    }
+    return std::nullopt;
+}
+
+} // namespace lumaport
