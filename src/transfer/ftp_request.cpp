@@ -293,6 +293,22 @@ void prepareUpload(CURL* curl, FtpRequest& request, bool append)
     curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(request.source->size()));
 }
 
+void quoteOwnCommands(CURL* curl, CURLoption when, const QStringList& commands, FtpRequest& request)
+{
+    request.ownVerbs.clear();
+    request.ownCommandFailure.clear();
+    request.refusedVerb.clear();
+    CurlList list;
+    for (const QString& command : commands) {
+        const QByteArray line = command.toUtf8();
+        // The "*" keeps libcurl from failing the request and closing the connection when the server refuses.
+        list.reset(curl_slist_append(list.release(), ('*' + line).constData()));
+        request.ownVerbs.append(verbOf(line));
+    }
+    curl_easy_setopt(curl, when, list.get());
+    request.ownCommands = std::move(list);
+}
+
 bool peerHungUp(int socket)
 {
     char byte = 0;

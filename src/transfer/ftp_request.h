@@ -23,6 +23,12 @@ class DirReplyBuilder;
 // How long the transfer loop sleeps at most before it looks whether the request was cancelled.
 inline constexpr int kCancelCheckMs = 100;
 
+struct SlistDeleter
+{
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using CurlList = std::unique_ptr<curl_slist, SlistDeleter>;
+
 struct FtpRequest
 {
     FtpRequest(const FtpSession::StateSink& sink, const FtpSession::CancelCheck& cancelled)
@@ -41,6 +47,7 @@ struct FtpRequest
     bool changedServer = false; // a command that changes the server has been sent
     int firstReplyCode = 0;     // in the current perform
     qint64 bytesMoved = 0;      // of the request's data, either way, since it began
+    CurlList ownCommands;       // see quoteOwnCommands
     QList<QByteArray> ownVerbs; // commands of ours whose refusal curl is told to ignore
     QByteArray lastVerb;
     int lastReplyCode = 0;
@@ -88,6 +95,11 @@ void prepareRequest(CURL* curl, const FtpLogOn& logOn, const QString& urlPath, F
 
 /// Makes the prepared request send the source file (appending to the remote file where append says so).
 void prepareUpload(CURL* curl, FtpRequest& request, bool append);
+
+/// Makes the prepared FTP request send these commands of ours before its own command (CURLOPT_PREQUOTE) or after
+/// its data (CURLOPT_POSTQUOTE, only when the transfer succeeded). A refusal neither fails the request nor closes
+/// the connection: the first one is kept in request.ownCommandFailure, with its verb in request.refusedVerb.
+void quoteOwnCommands(CURL* curl, CURLoption when, const QStringList& commands, FtpRequest& request);
 
 struct Performed
 {

@@ -18,7 +18,9 @@ FtpOutcome FtpSession::put(const QString& remoteName, Request& request)
     if (m_safeSend == SafeSend::InPlace)
         return store(remoteName, progress, request);
     const QString temporary = uploadTemporaryName();
-    const FtpOutcome sent = storeTemporary(temporary, progress, request);
+    // Over FTP the rename goes out in the send's own request, right after the server has confirmed the last byte:
+    // a set of many files saves a round of the transfer loop on each.
+    const FtpOutcome sent = storeTemporary(temporary, sftp() ? QString() : remoteName, progress, request);
     if (sent.error != FtpError::None) {
         // The server does not let the temporary be made there.
         if (refusedBeforeAByte(sent))
@@ -26,7 +28,7 @@ FtpOutcome FtpSession::put(const QString& remoteName, Request& request)
         dropTemporary(temporary, request);
         return sent;
     }
-    FtpOutcome renamed = renameFile(temporary, remoteName, request);
+    FtpOutcome renamed = sftp() ? renameFile(temporary, remoteName, request) : ownCommandsOutcome(request);
     // Some servers rename only onto a free name. A refused RNFR means no renames at all: the old file stays.
     if (renamed.error == FtpError::ServerRefused && request.refusedVerb != "RNFR" && m_connected) {
         removeFile(m_folder, remoteName, request);
@@ -45,23 +47,27 @@ FtpOutcome FtpSession::put(const QString& remoteName, Request& request)
 // A server that truncates the file a STOR names may see it written out to disk at its close (ext4 does so for
 // a file truncated and written again), and the rename after waits for that: about half a second a GiB. A new
 // file appended to is never truncated.
-FtpOutcome FtpSession::storeTemporary(const QString& temporary, const ProgressSink* progress, Request& request)
+FtpOutcome FtpSession::storeTemporary(const QString& temporary, const QString& renameTo, const ProgressSink* progress,
+                                      Request& request)
 {
     if (sftp() || m_appendRefused)
-        return store(temporary, progress, request);
-    const FtpOutcome sent = store(temporary, progress, request, Store::Append);
+        return store(temporary, progress, request, Store::Replace, renameTo);
+    const FtpOutcome sent = store(temporary, progress, request, Store::Append, renameTo);
     if (!refusedBeforeAByte(sent) || request.lastVerb != "APPE")
         return sent;
     m_appendRefused = true;
     request.startAgain();
-    return store(temporary, progress, request);
+    return store(temporary, progress, request, Store::Replace, renameTo);
 }
 
-FtpOutcome FtpSession::store(const QString& remoteName, const ProgressSink* progress, Request& request, Store how)
+FtpOutcome FtpSession::store(const QString& remoteName, const ProgressSink* progress, Request& request, Store how,
+                             const QString& renameTo)
 {
     request.progress = progress;
     prepare(urlPath(m_folder, remoteName), request);
     prepareUpload(m_curl, request, how == Store::Append);
+    quoteOwnCommands(m_curl, CURLOPT_POSTQUOTE,
+                     renameTo.isEmpty() ? QStringList() : renameCommands(remoteName, renameTo), request);
     request.mainVerb = how == Store::Append ? "APPE" : "STOR";
     const int code = perform(request);
     request.showProgress(true);

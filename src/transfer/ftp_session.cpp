@@ -23,11 +23,6 @@ namespace {
 // Logging off waits this long for the server's goodbye.
 constexpr auto kQuitWait = std::chrono::seconds(2);
 
-struct SlistDeleter
-{
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
-
 // A path in an SFTP command, quoted the way libcurl reads it back.
 QString sshName(const RemoteFolder& folder, const QString& name)
 {
@@ -224,7 +219,7 @@ FtpOutcome FtpSession::changeFolder(const RemoteFolder& target, Request& request
         curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L);
     // The server, not the name asked for, says where the change led: one that keeps the user inside the
     // log-on folder answers CDUP there with success and stays put.
-    std::unique_ptr<curl_slist, SlistDeleter> askFolder;
+    CurlList askFolder;
     if (!sftp()) {
         askFolder.reset(curl_slist_append(nullptr, "*PWD"));
         curl_easy_setopt(m_curl, CURLOPT_PREQUOTE, askFolder.get());
@@ -239,25 +234,20 @@ FtpOutcome FtpSession::changeFolder(const RemoteFolder& target, Request& request
     return {};
 }
 
-// Sent after the CWD into the current folder. The "*" keeps libcurl from closing the connection when the
-// server refuses; the refusal is taken from the reply instead.
+// Sent after the CWD into the current folder.
 FtpOutcome FtpSession::sendCommands(const RemoteFolder& folder, const QStringList& commands, Request& request)
 {
     prepare(folder.urlPath(), request);
     curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L);
-    request.ownVerbs.clear();
-    request.ownCommandFailure.clear();
-    request.refusedVerb.clear();
-    std::unique_ptr<curl_slist, SlistDeleter> list;
-    for (const QString& command : commands) {
-        const QByteArray line = command.toUtf8();
-        list.reset(curl_slist_append(list.release(), ('*' + line).constData()));
-        request.ownVerbs.append(verbOf(line));
-    }
-    curl_easy_setopt(m_curl, CURLOPT_PREQUOTE, list.get());
+    quoteOwnCommands(m_curl, CURLOPT_PREQUOTE, commands, request);
     request.mainVerb = request.ownVerbs.first();
     if (const int code = perform(request); code != CURLE_OK)
         return failure(code, request);
+    return ownCommandsOutcome(request);
+}
+
+FtpOutcome FtpSession::ownCommandsOutcome(const Request& request)
+{
     if (!request.ownCommandFailure.isEmpty())
         return {FtpError::ServerRefused, request.ownCommandFailure, {}};
     return {};
@@ -267,7 +257,7 @@ FtpOutcome FtpSession::sendSshCommands(const RemoteFolder& folder, const QString
 {
     prepare(urlPath(folder), request);
     curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L); // the folder is not listed after the commands
-    std::unique_ptr<curl_slist, SlistDeleter> list;
+    CurlList list;
     for (const QString& command : commands)
         list.reset(curl_slist_append(list.release(), command.toUtf8().constData()));
     curl_easy_setopt(m_curl, CURLOPT_QUOTE, list.get());
@@ -288,7 +278,12 @@ FtpOutcome FtpSession::renameFile(const QString& from, const QString& to, Reques
     if (sftp())
         return sendSshCommands(m_folder, {u"rename "_s + sshName(m_folder, from) + u' ' + sshName(m_folder, to)},
                                request);
-    return sendCommands(m_folder, {u"RNFR "_s + withoutFolderMark(from), u"RNTO "_s + withoutFolderMark(to)}, request);
+    return sendCommands(m_folder, renameCommands(from, to), request);
+}
+
+QStringList FtpSession::renameCommands(const QString& from, const QString& to)
+{
+    return {u"RNFR "_s + withoutFolderMark(from), u"RNTO "_s + withoutFolderMark(to)};
 }
 
 FtpOutcome FtpSession::size(const QString& name, Request& request)

@@ -86,16 +86,21 @@ private:
     FtpOutcome listed(DirReplyBuilder& listing, Request& request);
     FtpOutcome changeFolder(const RemoteFolder& target, Request& request);
     FtpOutcome sendCommands(const RemoteFolder& folder, const QStringList& commands, Request& request);
+    // Refused where the server refused one of the commands quoted with quoteOwnCommands.
+    static FtpOutcome ownCommandsOutcome(const Request& request);
     FtpOutcome sendSshCommands(const RemoteFolder& folder, const QStringList& commands, Request& request);
     FtpOutcome removeFile(const RemoteFolder& folder, const QString& name, Request& request);
     FtpOutcome renameFile(const QString& from, const QString& to, Request& request);
+    static QStringList renameCommands(const QString& from, const QString& to);
     FtpOutcome size(const QString& name, Request& request);
     FtpOutcome get(const QString& remoteName, Request& request);
     FtpOutcome put(const QString& remoteName, Request& request);
     enum class Store { Replace, Append };
+    // With renameTo, the FTP file is renamed to it in the same request once the server has it all.
     FtpOutcome store(const QString& remoteName, const ProgressSink* progress, Request& request,
-                     Store how = Store::Replace);
-    FtpOutcome storeTemporary(const QString& temporary, const ProgressSink* progress, Request& request);
+                     Store how = Store::Replace, const QString& renameTo = {});
+    FtpOutcome storeTemporary(const QString& temporary, const QString& renameTo, const ProgressSink* progress,
+                              Request& request);
     bool refusedBeforeAByte(const FtpOutcome& sent) const;
     FtpOutcome storeInPlace(const QString& remoteName, const ProgressSink* progress, const QString& why,
                             Request& request);
