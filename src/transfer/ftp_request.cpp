@@ -324,6 +324,7 @@ Performed performRequest(CURLM* multi, CURL* curl, FtpRequest& request)
 {
     curl_multi_add_handle(multi, curl);
     CURLcode code = CURLE_OK;
+    bool parked = false;
     for (;;) {
         int running = 0;
         if (curl_multi_perform(multi, &running) != CURLM_OK) {
@@ -352,8 +353,10 @@ Performed performRequest(CURLM* multi, CURL* curl, FtpRequest& request)
         FD_ZERO(&error);
         int highest = -1;
         curl_multi_fdset(multi, &read, &write, &error, &highest);
-        // Without a socket to wait for, the transfer is parked (or a name lookup runs): look again soon.
-        const long waitMs = highest < 0     ? 1
+        // Without a socket to wait for, the transfer is parked (or a name lookup runs): a parked one goes on at
+        // the next call, so the first look is at once; after that, every millisecond.
+        const bool parkedBefore = std::exchange(parked, highest < 0);
+        const long waitMs = highest < 0     ? (parkedBefore ? 1 : 0)
                             : timeoutMs < 0 ? kCancelCheckMs
                                             : std::min<long>(timeoutMs, kCancelCheckMs);
         if (waitMs > 0)
