@@ -22,6 +22,8 @@ namespace {
 
 // Logging off waits this long for the server's goodbye.
 constexpr auto kQuitWait = std::chrono::seconds(2);
+// Logging off gives the removal of what a broken send left this long.
+constexpr auto kLeftoversWait = std::chrono::seconds(3);
 
 // A path in an SFTP command, quoted the way libcurl reads it back.
 QString sshName(const RemoteFolder& folder, const QString& name)
@@ -106,18 +108,23 @@ void FtpSession::disconnect()
 
 FtpOutcome FtpSession::start(const FtpCommand& command, Request& request)
 {
-    if (!m_curl)
-        m_curl = curl_easy_init();
-    if (!m_multi)
-        m_multi = curl_multi_init();
-    if (!m_curl || !m_multi)
+    if (!handlesReady(request))
         return {FtpError::Internal, QStringLiteral("The FTP library could not be started."), {}};
-    request.curl = m_curl;
     if (!m_connected && !m_leftovers.isEmpty()) {
         if (auto failed = removeLeftovers(request))
             return *failed;
     }
     return dispatch(command, request);
+}
+
+bool FtpSession::handlesReady(Request& request)
+{
+    if (!m_curl)
+        m_curl = curl_easy_init();
+    if (!m_multi)
+        m_multi = curl_multi_init();
+    request.curl = m_curl;
+    return m_curl && m_multi;
 }
 
 FtpOutcome FtpSession::dispatch(const FtpCommand& command, Request& request)
@@ -341,12 +348,29 @@ FtpOutcome FtpSession::get(const QString& remoteName, Request& request)
 FtpOutcome FtpSession::close(const StateSink& sink, const CancelCheck& cancelled)
 {
     sink(InternetTransfer::icDisconnecting);
+    if (!m_leftovers.isEmpty())
+        removeLeftoversBeforeClosing(cancelled);
     // Over TLS or SSH a goodbye in plain text would only be noise to the server.
     if (m_connected && m_logOn.server.scheme == FtpServerAddress::Scheme::Ftp)
         sayGoodbye(cancelled);
     drop();
     sink(InternetTransfer::icDisconnected);
     return {};
+}
+
+// Nothing of a send that Log Off broke stays on the server: its temporary goes now, over a new connection when the
+// cancel dropped the old one, without a word of it in the states. The user who logs off does not wait long for a
+// server that keeps silent; what is left then goes at the next log on.
+void FtpSession::removeLeftoversBeforeClosing(const CancelCheck& cancelled)
+{
+    const auto deadline = std::chrono::steady_clock::now() + kLeftoversWait;
+    const CancelCheck late = [&] { return cancelled() || std::chrono::steady_clock::now() >= deadline; };
+    const StateSink quiet = [](int) {};
+    Request request{quiet, late};
+    request.identity.server = m_logOn.server;
+    request.identity.trustedFingerprint = m_logOn.trustedFingerprint;
+    if (handlesReady(request))
+        removeLeftovers(request);
 }
 
 // libcurl would wait for the answer to QUIT as long as for any reply, and the user who logs off or leaves the

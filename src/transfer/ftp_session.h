@@ -60,7 +60,8 @@ public:
     /// PUT sends to a temporary name in the same folder (see uploadTemporaryName) and renames it over the target
     /// once every byte has arrived; where the rename over an existing file is refused, the target is deleted
     /// first. A send that fails removes its temporary while the connection allows; one left by a lost connection
-    /// is removed at the next log on, and a DIR removes those its listing dates more than a day back. Where the server
+    /// or a cancel is removed at the next log on, or by CLOSE, which logs on again for it for three seconds at most
+    /// before it says goodbye; a DIR removes those its listing dates more than a day back. Where the server
     /// refuses renames or the temporary, the file is sent in place, and the first such send of a log on says so in the
     /// outcome's info.
     FtpOutcome run(const FtpCommand& command, const FtpLogOn& logOn, const StateSink& sink,
@@ -80,6 +81,8 @@ public:
 private:
     using Request = FtpRequest;
 
+    // Makes the libcurl handles once; false when the library could not.
+    bool handlesReady(Request& request);
     FtpOutcome start(const FtpCommand& command, Request& request);
     FtpOutcome dispatch(const FtpCommand& command, Request& request);
     FtpOutcome list(Request& request);
@@ -109,6 +112,7 @@ private:
     // At a new log on, before the request: the failure of the log on itself, if that is how it ended.
     std::optional<FtpOutcome> removeLeftovers(Request& request);
     FtpOutcome close(const StateSink& sink, const CancelCheck& cancelled);
+    void removeLeftoversBeforeClosing(const CancelCheck& cancelled);
     void sayGoodbye(const CancelCheck& cancelled);
     void disconnect();
 
