@@ -8,6 +8,9 @@
 
 #include <memory>
 
+#include <pthread.h>
+#include <sched.h>
+
 namespace lumaport {
 
 using namespace Qt::StringLiterals;
@@ -60,6 +63,10 @@ void PublishedRecorder::record(PublishedRecord record, const QString& sentFile)
 
 void PublishedRecorder::run()
 {
+    // Hashing what was sent takes as much processor time as sending it: the history waits for time the sends of
+    // a set don't need, and catches up once they are done.
+    const sched_param idle{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
     // The connection belongs to this thread; it is opened at the first row and again after a failed one.
     PublishedStore store(m_path);
     for (;;) {
