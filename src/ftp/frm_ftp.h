@@ -49,6 +49,8 @@ class FtpWindowProbe;
 
 /// What the FTP window's status line says while logged on and no request runs.
 inline const QString kConnected = QStringLiteral("Connected");
+/// What it says while logged off.
+inline const QString kNotConnected = QStringLiteral("Not Connected");
 
 /// "FTP": logs on to the user's server, walks its folders, sends and receives files, and builds the
 /// published file's web address.
@@ -132,6 +134,7 @@ private:
 private:
     friend class test::FtpWindowProbe;
 
+    // The window's own controls (frm_ftp_layout.cpp).
     void buildLoginOptions();
     void buildRemoteFiles();
     void buildLocalFiles();

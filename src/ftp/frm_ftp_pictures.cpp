@@ -23,32 +23,6 @@ namespace {
 // Four digits: the boxes are narrow, and no forum limit needs more.
 constexpr int kLargest = 9999;
 
-QCheckBox* addCheckBox(QWidget* parent, const char* name, const QString& caption, const Twips& twips,
-                       const QString& accessibleName)
-{
-    auto* box = addControl<QCheckBox>(parent, name, twips);
-    box->setText(caption);
-    box->setToolTip(accessibleName);
-    box->setAccessibleName(accessibleName);
-    return box;
-}
-
-QSpinBox* addNumberBox(QWidget* parent, const char* name, const Twips& twips, int smallest, int largest,
-                       const QString& unit, const QString& accessibleName)
-{
-    auto* box = addControl<QSpinBox>(parent, name, twips);
-    box->setRange(smallest, largest);
-    box->setSuffix(QLatin1Char(' ') + unit);
-    // Zero is no limit.
-    if (smallest == 0)
-        box->setSpecialValueText(QStringLiteral("any"));
-    box->setToolTip(accessibleName);
-    box->setAccessibleName(accessibleName);
-    // Its text box is what takes the typing and what a screen reader lands on.
-    box->findChild<QLineEdit*>()->setAccessibleName(accessibleName);
-    return box;
-}
-
 } // namespace
 
 void frmftp::buildPictureChoices()

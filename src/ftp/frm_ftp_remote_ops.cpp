@@ -2,13 +2,13 @@
 // The FTP window's commands on remote entries: new folder, rename, delete and size, from their buttons, their
 // keys on the remote list and its context menu.
 #include "ftp/frm_ftp.h"
+
+#include "platform/button_action.h"
 #include "platform/services.h"
 #include "platform/timer.h"
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
 
-#include <QAction>
-#include <QEvent>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -26,35 +26,6 @@ bool onlySpaces(const QString& name)
     return std::all_of(name.begin(), name.end(), [](QChar c) { return c == u' '; });
 }
 
-// A menu entry and key of the remote list that presses a button: same handler, and off whenever the button is
-// (Delete's button rests for a while after each use).
-class ButtonAction : public QAction
-{
-public:
-    ButtonAction(QPushButton* button, const QKeySequence& key, QWidget* list)
-        : QAction(button->toolTip(), list), m_button(button)
-    {
-        setObjectName(button->objectName() + QStringLiteral("Action"));
-        setShortcut(key);
-        setShortcutContext(Qt::WidgetShortcut);
-        setEnabled(button->isEnabled());
-        connect(this, &QAction::triggered, button, &QPushButton::click);
-        button->installEventFilter(this);
-        list->addAction(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::EnabledChange)
-            setEnabled(m_button->isEnabled());
-        return QAction::eventFilter(watched, event);
-    }
-
-private:
-    QPushButton* m_button;
-};
-
 } // namespace
 
 void frmftp::buildRemoteCommands()
@@ -64,7 +35,8 @@ void frmftp::buildRemoteCommands()
     connect(cmdDelete, &QPushButton::clicked, this, &frmftp::cmdDelete_Click);
     connect(cmdSize, &QPushButton::clicked, this, &frmftp::cmdSize_Click);
 
-    // Three of the buttons lie outside their frame; the list's keys and menu let the user find them.
+    // Three of the buttons lie outside their frame; the list's keys and menu let the user find them. Each entry is
+    // off while its button is (Delete's button rests for a while after each use).
     new ButtonAction(cmdNewFolder, Qt::Key_F7, lstRemoteFile);
     new ButtonAction(cmdRename, Qt::Key_F2, lstRemoteFile);
     new ButtonAction(cmdDelete, Qt::Key_Delete, lstRemoteFile);
