@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Sends over a real FTP server with a web server showing the same folder are kept in the history, and the
 // "Published" window shows them, checks their links again, copies them and forgets them.
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 #include "history/published_recorder.h"
 #include "history/published_store.h"
 #include "main_window/frm_load.h"

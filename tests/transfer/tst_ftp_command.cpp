@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command strings, server texts and folder moves of the transfer component: what reaches the server,
 // and what never does.
-#include "ftp/transfer_rules.h"
+#include "ftp_window/transfer_rules.h"
 #include "transfer/ftp_command.h"
 #include "transfer/ftp_server_address.h"
 #include "transfer/remote_folder.h"

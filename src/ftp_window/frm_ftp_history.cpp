@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The FTP window's part in the history of sends: every file sent is kept as a row, written on a thread of its
 // own so a send never waits for it, and "Published..." opens the history.
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 
 #include "history/published_recorder.h"
 #include "platform/services.h"

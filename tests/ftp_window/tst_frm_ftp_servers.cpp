@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the FTP window shows when it logs on and off through the real transfer component, against pyftpdlib
 // and vsftpd on loopback, a port that never answers, a port nobody listens on, and a server that dies.
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 #include "ftp_window_probe.h"
 #include "platform/file_list.h"
 #include "platform/folder_list.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The FTP window's lower panel: the published file's web address, bare or in forum tags, and the clipboard;
 // the server profiles of its "Login Options"; and the ways out of the window.
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 #include "main_window/frm_load.h"
 #include "platform/address_box.h"
 #include "platform/paths.h"

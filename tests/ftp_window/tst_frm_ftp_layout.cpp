@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The FTP window as the user first sees it: every control in its place, captions, colours, fonts
 // and the controls that start disabled.
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 #include "ftp_window_probe.h"
 #include "platform/address_box.h"
 #include "platform/form.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file as the windows apply it, failed saves, server profiles and the FTP window's link builders.
-#include "ftp/frm_ftp.h"
-#include "ftp/ftp_window_probe.h"
+#include "ftp_window/frm_ftp.h"
+#include "ftp_window_probe.h"
 #include "main_window/frm_load.h"
 #include "platform/address_box.h"
 #include "platform/folder_list.h"

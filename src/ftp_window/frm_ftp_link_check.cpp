@@ -2,7 +2,7 @@
 // The FTP window's link check: after every send and every built address, the address is fetched from the web
 // side in the background and the outcome shown under it, in plain words. It can be turned off from the label's
 // context menu; that choice lives in the program's own settings file beside the directory settings.
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 
 #include "platform/file_list.h"
 #include "platform/options_file.h"

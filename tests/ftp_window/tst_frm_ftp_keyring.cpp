@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "Keep passwords in the keyring" from the user's side, against a real keyring on a private session bus.
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 #include "main_window/frm_load.h"
 #include "platform/settings_text.h"
 #include "support/keyring_session.h"

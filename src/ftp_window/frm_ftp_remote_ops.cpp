@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The FTP window's commands on remote entries: new folder, rename, delete and size, from their buttons, their
 // keys on the remote list and its context menu.
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 
 #include "platform/button_action.h"
 #include "platform/services.h"

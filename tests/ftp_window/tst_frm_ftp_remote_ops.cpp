@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The FTP window's new folder, rename, delete and size against pyftpdlib on loopback.
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 #include "ftp_window_probe.h"
 #include "support/ftp_servers.h"
 #include "support/test_files.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The FTP window's own controls and where they sit. The picture choices, the keyring choice, the progress bar,
 // the link check's line and "Published..." are built with their handlers, in the files named after them.
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 
 #include "platform/address_box.h"
 #include "platform/drive_list.h"

@@ -3,7 +3,7 @@
 // profile, when the user chooses so beside the password box. The files then keep an empty password line; a file
 // read with one gets its password from the keyring. Where no keyring answers, the files keep the passwords as
 // before, so none is ever lost on the way.
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 
 #include "main_window/directory_settings.h"
 #include "main_window/frm_load.h"

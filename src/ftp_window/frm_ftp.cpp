@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 
-#include "ftp/listing_entries.h"
+#include "ftp_window/listing_entries.h"
 #include "history/published_recorder.h"
 #include "main_window/frm_load.h"
 #include "platform/drive_list.h"

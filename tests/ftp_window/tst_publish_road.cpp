@@ -2,7 +2,7 @@
 // The whole road against a real FTP server and a web server showing the same folder: a picture is chosen,
 // sent into a nested folder, checked from the web side, its address built with tags and copied, and the address
 // fetched back; and a sent file the web server may not read, made readable from the check's question.
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 #include "main_window/frm_load.h"
 #include "platform/address_box.h"
 #include "platform/file_list.h"

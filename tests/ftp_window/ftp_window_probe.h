@@ -2,7 +2,7 @@
 // What the FTP window shows, read through its controls' names, for the window's test suites.
 #pragma once
 
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 #include "support/window_fixture.h"
 #include "transfer/internet_transfer.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The FTP window's picture choices beside "Send": location and camera data removed, fitted within a forum's
 // limits, a thumbnail sent beside the picture. What is sent is made from the local file, never changed.
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 
 #include "picture_prep/picture_choices.h"
 #include "picture_prep/prepared_picture.h"

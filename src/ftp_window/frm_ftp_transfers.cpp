@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The FTP window's remote navigation (click, double-click, "Preview", "Move Up One Folder") and its sends and
 // receives, with the progress bar shown while a file moves.
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 
-#include "ftp/transfer_rules.h"
+#include "ftp_window/transfer_rules.h"
 #include "platform/file_list.h"
 #include "platform/paths.h"
 #include "platform/picture_box.h"

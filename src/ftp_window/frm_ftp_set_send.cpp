@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Several files at once: a set handed over from the other windows, sent by one "Send" over the one connection,
 // one block of addresses for it, and every address of the block checked from the web side.
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 
 #include "main_window/frm_load.h"
 #include "platform/address_box.h"

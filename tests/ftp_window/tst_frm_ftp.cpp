@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The FTP window's log on and off, status line, error boxes and timers, with a transfer component scripted
 // by the test.
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 #include "ftp_window_probe.h"
 #include "main_window/frm_load.h"
 #include "platform/drive_list.h"
