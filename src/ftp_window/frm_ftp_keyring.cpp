@@ -5,8 +5,8 @@
 // before, so none is ever lost on the way.
 #include "ftp_window/frm_ftp.h"
 
-#include "main_window/directory_settings.h"
 #include "main_window/frm_load.h"
+#include "platform/directory_settings.h"
 #include "platform/options_file.h"
 #include "platform/password_keyring.h"
 #include "platform/services.h"

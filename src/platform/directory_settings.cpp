@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "main_window/directory_settings.h"
+#include "platform/directory_settings.h"
 
 #include "platform/settings_text.h"
 

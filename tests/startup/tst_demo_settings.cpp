@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "./run --demo" opens on the settings file and profile its servers write: the program's own readers must find
 // this run's servers and sample pictures there, on the lines they read them from.
-#include "main_window/directory_settings.h"
+#include "platform/directory_settings.h"
 #include "platform/settings_text.h"
 #include "platform/volumes.h"
 #include "publish/server_profile.h"
