@@ -9,7 +9,7 @@
 // With --web (the web server showing the FTP server's starting folder) a send also waits for the link check's
 // outcome under the address, the road from "Send" to "Link works"; with --tags, "URL with Tags" is pressed after
 // it and its check waited for too. Several --send files of one folder are handed over and sent as a set.
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 #include "main_window/frm_load.h"
 #include "platform/picture_box.h"
 #include "platform/qt_services.h"

@@ -30,7 +30,7 @@ PROFILE = "oof.lbr"
 PROFILE_HASH = ".demo-oof.lbr.sha256"
 SETTINGS = "ooo.lbr"
 SETTINGS_LINES = 19
-# Line numbers of ooo.lbr (from 0); tests/main_window/tst_demo_settings.cpp reads what the demo writes back with
+# Line numbers of ooo.lbr (from 0); tests/startup/tst_demo_settings.cpp reads what the demo writes back with
 # the program's own readers.
 # Lines holding the six fields a profile holds, in the profile's order.
 SETTINGS_SERVER_LINES = (4, 5, 6, 9, 15, 16)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "main_window/frm_load.h"
 
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 #include "main_window/file_kind.h"
 #include "platform/drive_list.h"
 #include "platform/file_list.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "main_window/directory_settings.h"
+#include "platform/directory_settings.h"
 #include "platform/form.h"
 
 #include <QPixmap>

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/form.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -129,10 +132,30 @@ void setForeColor(QWidget* widget, const QColor& color)
     widget->setPalette(palette);
 }
 
+void makeBold(QWidget* widget)
+{
+    QFont font = widget->font();
+    font.setBold(true);
+    widget->setFont(font);
+}
+
+void setPicture(QPushButton* button, const QString& resource)
+{
+    button->setIcon(QIcon(resource));
+    button->setIconSize(QSize(16, 16));
+}
+
 QLabel* addLabel(QWidget* parent, const char* name, const QString& caption, const Twips& twips)
 {
     auto* label = addControl<QLabel>(parent, name, twips);
     label->setText(caption);
+    return label;
+}
+
+QLabel* addFittedLabel(QWidget* parent, const char* name, const QString& caption, const Twips& twips)
+{
+    QLabel* label = addLabel(parent, name, caption, twips);
+    fitCaption(label);
     return label;
 }
 
@@ -143,12 +166,53 @@ QLineEdit* addTextBox(QWidget* parent, const char* name, const Twips& twips, con
     return box;
 }
 
+QLineEdit* addNamedTextBox(QWidget* parent, const char* name, const Twips& twips, const QString& accessibleName,
+                           const QString& text)
+{
+    QLineEdit* box = addTextBox(parent, name, twips, text);
+    box->setAccessibleName(accessibleName);
+    return box;
+}
+
 QPushButton* addButton(QWidget* parent, const char* name, const QString& caption, const Twips& twips)
 {
     auto* button = addControl<QPushButton>(parent, name, twips);
     button->setText(caption);
     button->setAutoDefault(false);
     return button;
+}
+
+QPushButton* addTipButton(QWidget* parent, const char* name, const QString& caption, const Twips& twips,
+                          const QString& toolTip)
+{
+    QPushButton* button = addButton(parent, name, caption, twips);
+    button->setToolTip(toolTip);
+    return button;
+}
+
+QCheckBox* addCheckBox(QWidget* parent, const char* name, const QString& caption, const Twips& twips,
+                       const QString& accessibleName)
+{
+    auto* box = addControl<QCheckBox>(parent, name, twips);
+    box->setText(caption);
+    box->setToolTip(accessibleName);
+    box->setAccessibleName(accessibleName);
+    return box;
+}
+
+QSpinBox* addNumberBox(QWidget* parent, const char* name, const Twips& twips, int smallest, int largest,
+                       const QString& unit, const QString& accessibleName)
+{
+    auto* box = addControl<QSpinBox>(parent, name, twips);
+    box->setRange(smallest, largest);
+    box->setSuffix(QLatin1Char(' ') + unit);
+    if (smallest == 0)
+        box->setSpecialValueText(QStringLiteral("any"));
+    box->setToolTip(accessibleName);
+    box->setAccessibleName(accessibleName);
+    // Its text box is what takes the typing and what a screen reader lands on.
+    box->findChild<QLineEdit*>()->setAccessibleName(accessibleName);
+    return box;
 }
 
 OptionButton* addOption(QWidget* parent, const char* name, const QString& caption, const Twips& twips)

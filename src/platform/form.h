@@ -8,11 +8,13 @@
 #include <QWidget>
 #include <functional>
 
+class QCheckBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenuBar;
 class QPushButton;
+class QSpinBox;
 
 namespace lumaport {
 
@@ -86,6 +88,9 @@ inline const QColor kFormBackColor(185, 199, 204);
 void place(QWidget* widget, const Twips& twips);
 void setBackColor(QWidget* widget, const QColor& color);
 void setForeColor(QWidget* widget, const QColor& color);
+void makeBold(QWidget* widget);
+/// A button's small picture, from the program's resources.
+void setPicture(QPushButton* button, const QString& resource);
 
 /// Creates a control of type W with its name and places it at its twip position.
 template <class W> W* addControl(QWidget* parent, const char* name, const Twips& twips)
@@ -97,8 +102,22 @@ template <class W> W* addControl(QWidget* parent, const char* name, const Twips&
 }
 
 QLabel* addLabel(QWidget* parent, const char* name, const QString& caption, const Twips& twips);
+/// A label whose caption is set once, shrunk to fit its box (see fitCaption).
+QLabel* addFittedLabel(QWidget* parent, const char* name, const QString& caption, const Twips& twips);
 QLineEdit* addTextBox(QWidget* parent, const char* name, const Twips& twips, const QString& text = {});
+/// A text box with no label of its own to name it for screen readers.
+QLineEdit* addNamedTextBox(QWidget* parent, const char* name, const Twips& twips, const QString& accessibleName,
+                           const QString& text = {});
 QPushButton* addButton(QWidget* parent, const char* name, const QString& caption, const Twips& twips);
+QPushButton* addTipButton(QWidget* parent, const char* name, const QString& caption, const Twips& twips,
+                          const QString& toolTip);
+/// A check box whose tooltip and accessible name say what its short caption stands for.
+QCheckBox* addCheckBox(QWidget* parent, const char* name, const QString& caption, const Twips& twips,
+                       const QString& accessibleName);
+/// A number box from smallest to largest, the unit after the number; a smallest of 0 means no limit and
+/// reads "any".
+QSpinBox* addNumberBox(QWidget* parent, const char* name, const Twips& twips, int smallest, int largest,
+                       const QString& unit, const QString& accessibleName);
 OptionButton* addOption(QWidget* parent, const char* name, const QString& caption, const Twips& twips);
 QGroupBox* addFrame(QWidget* parent, const char* name, const QString& caption, const Twips& twips);
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/wrapping_button.h"
 
+#include "platform/form.h"
+
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -17,6 +19,14 @@ void WrappingButton::paintEvent(QPaintEvent*)
     const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
     painter.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic, option.palette, isEnabled(),
                          caption, QPalette::ButtonText);
+}
+
+QPushButton* addWrappingButton(QWidget* parent, const char* name, const QString& caption, const Twips& twips)
+{
+    auto* button = addControl<WrappingButton>(parent, name, twips);
+    button->setText(caption);
+    button->setAutoDefault(false);
+    return button;
 }
 
 } // namespace lumaport

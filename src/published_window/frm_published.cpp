@@ -2,7 +2,7 @@
 // The history window: the table of every file sent, a filter over it, and the commands on the chosen rows.
 #include "published_window/frm_published.h"
 
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 #include "history/published_model.h"
 #include "platform/options_file.h"
 #include "platform/services.h"

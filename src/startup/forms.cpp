@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "startup/forms.h"
 
-#include "ftp/frm_ftp.h"
+#include "ftp_window/frm_ftp.h"
 #include "main_window/frm_load.h"
 #include "platform/services.h"
 #include "preview/frm_preview.h"

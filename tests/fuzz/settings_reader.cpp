@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The reader of ooo.lbr (19 lines) and of server profiles (6 lines) on any file.
 #include "fuzz_check.h"
-#include "main_window/directory_settings.h"
+#include "platform/directory_settings.h"
 #include "platform/settings_text.h"
 #include "publish/server_profile.h"
 

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The addresses and tags the FTP window's lower panel builds, and the server profiles it keeps.
-#include "main_window/pasted_picture.h"
 #include "publish/link_address.h"
 #include "publish/link_block.h"
 #include "publish/server_profile.h"
@@ -151,9 +150,6 @@ private Q_SLOTS:
         QCOMPARE(fileSetText(four, 60), u"4 files: a.jpg, b.jpg, c.jpg, d.jpg"_s);
         QCOMPARE(fileSetText(four, 20), u"4 files: a.jpg, b.j\u2026"_s);
         QCOMPARE(fileSetText({u"a.jpg"_s}, 60), u"a.jpg"_s);
-        const QDateTime when(QDate(2026, 1, 2), QTime(3, 4, 5));
-        QCOMPARE(pastedPictureName(when), u"Pasted 2026-01-02 03-04-05.png"_s);
-        QCOMPARE(pastedPictureName(when, 2), u"Pasted 2026-01-02 03-04-05 (2).png"_s);
     }
 };
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The command strings, server texts and folder moves of the transfer component: what reaches the server,
 // and what never does.
-#include "ftp/transfer_rules.h"
 #include "transfer/ftp_command.h"
 #include "transfer/ftp_server_address.h"
 #include "transfer/remote_folder.h"
@@ -27,7 +26,6 @@ private Q_SLOTS:
     void folderMoves_data();
     void folderMoves();
     void namesInsideAFolder();
-    void progressTexts();
 };
 
 void TstFtpCommand::acceptsTheWindowsVocabulary_data()
@@ -215,15 +213,6 @@ void TstFtpCommand::namesInsideAFolder()
     QCOMPARE(withoutFolderMark(u"old/"_s), u"old"_s);
     QCOMPARE(withoutFolderMark(u"file"_s), u"file"_s);
     QCOMPARE(withoutFolderMark(u"/"_s), u"/"_s);
-}
-
-void TstFtpCommand::progressTexts()
-{
-    const QLocale c = QLocale::c();
-    QCOMPARE(transferProgressText(512LL << 20, 1LL << 30, 2000, c), u"50%, 512.0 MB of 1.0 GB, 256.0 MB/s"_s);
-    QCOMPARE(transferProgressText(2048, -1, 1000, c), u"2.0 kB, 2.0 kB/s"_s); // size unknown: no percent
-    QCOMPARE(transferProgressText(0, 10, 0, c), u"0%, 0 bytes of 10 bytes"_s);
-    QCOMPARE(transferProgressText(0, 0, 5, c), u"100%, 0 bytes of 0 bytes, 0 bytes/s"_s);
 }
 
 QTEST_GUILESS_MAIN(TstFtpCommand)

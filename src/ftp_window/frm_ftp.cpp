@@ -1,0 +1,385 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ftp_window/frm_ftp.h"
+
+#include "ftp_window/listing_entries.h"
+#include "history/published_recorder.h"
+#include "main_window/frm_load.h"
+#include "platform/drive_list.h"
+#include "platform/file_list.h"
+#include "platform/folder_list.h"
+#include "platform/picture_box.h"
+#include "platform/services.h"
+#include "platform/timer.h"
+#include "publish/link_check.h"
+#include "publish/link_set_check.h"
+#include "startup/forms.h"
+#include "transfer/ftp_error.h"
+#include "transfer/internet_transfer.h"
+#include "transfer/remote_folder.h"
+#include "transfer/trusted_servers.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace lumaport {
+
+namespace {
+
+const QString kServerStatus = QStringLiteral("Server Status");
+
+// The state texts shown in the status line; empty for states that leave it as it is.
+QString stateText(int state)
+{
+    switch (state) {
+    case InternetTransfer::icHostResolvingHost:
+        return QStringLiteral("Finding Host IP Address");
+    case InternetTransfer::icHostResolved:
+        return QStringLiteral("IP Address Found");
+    case InternetTransfer::icConnecting:
+        return QStringLiteral("Connecting To Host");
+    case InternetTransfer::icConnected:
+        return kConnected;
+    case InternetTransfer::icRequesting:
+        return QStringLiteral("Sending Request");
+    case InternetTransfer::icRequestSent:
+        return QStringLiteral("Request Sent");
+    case InternetTransfer::icReceivingResponse:
+        return QStringLiteral("Receiving Response");
+    case InternetTransfer::icResponseReceived:
+        return QStringLiteral("Response Received");
+    case InternetTransfer::icDisconnecting:
+        return QStringLiteral("Disconnecting");
+    case InternetTransfer::icDisconnected:
+        return kNotConnected;
+    default:
+        return {};
+    }
+}
+
+const int kChunkSize = 4096;
+const int kRequestTimeoutSeconds = 40;
+
+} // namespace
+
+frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FTP"), 9750, 7170), m_forms(forms)
+{
+    setFixedSingleBorder(true);
+    // Controls below the bottom edge hold state only; the window must never grow to show them.
+    setFixedSize(size());
+    setStartCentered();
+    setBackColor(this, kFormBackColor);
+
+    buildLoginOptions();
+    buildRemoteFiles();
+    buildLocalFiles();
+    buildLinkBuilder();
+
+    Timer1 = new Timer(this, 1000, true, m_forms.services().timerClock());
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer2 = new Timer(this, 4000, false, m_forms.services().timerClock());
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+
+    ITC = m_forms.makeTransfer();
+    if (ITC) {
+        connect(ITC.get(), &InternetTransfer::StateChanged, this, &frmftp::ITC_StateChanged);
+        connect(ITC.get(), &InternetTransfer::TrustAsked, this, &frmftp::ITC_TrustAsked);
+        connect(ITC.get(), &InternetTransfer::PassphraseAsked, this, &frmftp::ITC_PassphraseAsked);
+    }
+
+    connect(cmdLogOn, &QPushButton::clicked, this, &frmftp::cmdLogOn_Click);
+    connect(cmdLogOff, &QPushButton::clicked, this, &frmftp::cmdLogOff_Click);
+    connect(Timer1, &Timer::timer, this, &frmftp::Timer1_Timer);
+    connect(Timer2, &Timer::timer, this, &frmftp::Timer2_Timer);
+    connect(drvLocalDrive, &DriveList::changed, this, &frmftp::drvLocalDrive_Change);
+    connect(dirLocalDir, &FolderList::changed, this, &frmftp::dirLocalDir_Change);
+    setUpLinkCheck();
+    setUpTransfers();
+    setAcceptDrops(true);
+    buildPictureChoices();
+    buildKeyringChoice();
+    setUpHistory();
+    connectPublishing();
+}
+
+frmftp::~frmftp() = default;
+
+void frmftp::Form_Load()
+{
+    if (Text1->text() == QLatin1String("url")) {
+        Text2->setVisible(true);
+        Command6->setText(QStringLiteral("Select another File"));
+    }
+    SizeRequest = false;
+    setWindowTitle(QStringLiteral("FTP-") + txtname->text());
+    for (QWidget* control : std::initializer_list<QWidget*>{cmdsend, Command9, Command10, Command11})
+        control->setEnabled(false);
+}
+
+void frmftp::Form_Unload(bool& cancel)
+{
+    cancel = true;
+    if (ITC)
+        cancelRequest();
+    m_forms.frmload().Show();
+    hide();
+}
+
+void frmftp::setLocalFile(const QString& drive, const QString& folder, const QString& name)
+{
+    m_fileSet.clear();
+    txtsaveftp->setToolTip(QString());
+    drvLocalDrive->setDrive(drive);
+    const QString listed = filLocalFile->path();
+    dirLocalDir->setPath(folder);
+    if (!filLocalFile->setFileName(name) && filLocalFile->path() == listed && filLocalFile->refresh())
+        filLocalFile->setFileName(name);
+}
+
+void frmftp::setStatus(const QString& status)
+{
+    lblStatus->setText(status);
+    fraStatus->setTitle(kServerStatus);
+}
+
+void frmftp::enableConnectionControls(bool enabled)
+{
+    for (QWidget* control : std::initializer_list<QWidget*>{cmdNewFolder, cmdDelete, cmdRename, cmdSize, cmdUpFolder,
+                                                            imgSendFile, imgReceiveFile, lstRemoteFile, cmdLogOff})
+        control->setEnabled(enabled);
+    cmdLogOn->setEnabled(!enabled && m_waitDepth == 0);
+}
+
+void frmftp::showLoggedOn()
+{
+    setStatus(kConnected);
+    enableConnectionControls(true);
+    txtname->setText(txtpermurl->text());
+    for (QWidget* control : std::initializer_list<QWidget*>{cmdsend, Command9, Command10, Command11})
+        control->setEnabled(true);
+    setWindowTitle(QStringLiteral("FTP-") + txtServer->text());
+}
+
+void frmftp::showLogOnFailed()
+{
+    cancelRequest();
+    setStatus(kNotConnected);
+    enableConnectionControls(false);
+    // The preview button keeps its state here, unlike after a log off.
+    for (QWidget* control : std::initializer_list<QWidget*>{cmdsend, Command9, Command10})
+        control->setEnabled(false);
+}
+
+QString frmftp::selectedEntry() const
+{
+    // Of several selected, the one clicked last.
+    const QListWidgetItem* current = lstRemoteFile->currentItem();
+    if (current && current->isSelected())
+        return current->text();
+    const QList<QListWidgetItem*> selected = lstRemoteFile->selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+bool frmftp::listed(const QString& entry) const
+{
+    return !lstRemoteFile->findItems(entry, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty();
+}
+
+bool frmftp::loggedOn() const
+{
+    return cmdLogOff->isEnabled();
+}
+
+bool frmftp::FtpReady(bool ShowMessage)
+{
+    if (ITC->StillExecuting()) {
+        if (ShowMessage)
+            m_forms.services().messageBox(QStringLiteral("Please wait.  FTP is still executing"),
+                                          QStringLiteral("Busy"), MsgIcon::Information);
+        return false;
+    }
+    return true;
+}
+
+void frmftp::waitUntilIdle()
+{
+    // Log On has no busy guard: pressed now, it would cancel the request and log on inside this wait.
+    cmdLogOn->setEnabled(false);
+    ++m_waitDepth;
+    while (!FtpReady(false))
+        m_forms.services().waitForEvents();
+    if (--m_waitDepth == 0)
+        cmdLogOn->setEnabled(!loggedOn());
+}
+
+void frmftp::startRequest(const QString& command)
+{
+    ++m_request;
+    ITC->Execute(command);
+}
+
+void frmftp::cancelRequest()
+{
+    ++m_request;
+    // A cancelled size query is no longer outstanding: the next reply (a CLOSE's) is no size.
+    SizeRequest = false;
+    ITC->Cancel();
+    // The next request logs on afresh, in the log-on folder.
+    setRemoteFolder({});
+}
+
+void frmftp::abandonRequest()
+{
+    stopLinkCheck();
+    if (ITC)
+        cancelRequest();
+}
+
+bool frmftp::runRequest(const QString& command)
+{
+    startRequest(command);
+    const int request = m_request;
+    waitUntilIdle();
+    return m_completedRequest == request;
+}
+
+void frmftp::WaitAndRelist()
+{
+    waitUntilIdle();
+    if (!loggedOn())
+        return;
+    lstRemoteFile->clear();
+    startRequest(QStringLiteral("DIR"));
+    setStatus(kConnected);
+}
+
+void frmftp::cmdLogOn_Click()
+{
+    if (txtServer->text().isEmpty() || txtPassword->text().isEmpty()) {
+        m_forms.services().messageBox(QStringLiteral("You must specify a server and password."),
+                                      QStringLiteral("LogOn Failure"), MsgIcon::Information);
+        return;
+    }
+    setStatus(QStringLiteral("Connecting"));
+    ITC->setProtocol(InternetTransfer::icFTP);
+    ITC->setRemoteHost(txtServer->text());
+    ITC->setUserName(txtUserName->text().isEmpty() ? QStringLiteral("anonymous") : txtUserName->text());
+    cancelRequest();
+    cmdLogOn->setEnabled(false);
+    ITC->setPassword(txtPassword->text());
+    ITC->setRequestTimeout(kRequestTimeoutSeconds);
+
+    // The first request connects, logs on and lists the starting folder onto whatever the list holds. A
+    // refused log-on, a cancel or a time-out ends without a reply; the error box has already said why.
+    if (runRequest(QStringLiteral("DIR")))
+        showLoggedOn();
+    else
+        showLogOnFailed();
+}
+
+void frmftp::cmdLogOff_Click()
+{
+    lstRemoteFile->clear();
+    cancelRequest();
+    stopLinkCheck();
+    waitUntilIdle();
+    setStatus(QStringLiteral("Closing Connection"));
+    // Not waited for: its own states may still replace the status text.
+    startRequest(QStringLiteral("CLOSE"));
+    setStatus(kNotConnected);
+    enableConnectionControls(false);
+    for (QWidget* control : std::initializer_list<QWidget*>{cmdsend, Command9, Command10, Command11})
+        control->setEnabled(false);
+}
+
+void frmftp::ITC_StateChanged(int State)
+{
+    if (State == InternetTransfer::icError) {
+        // Read before the cancel below can touch them.
+        const auto code = FtpError(ITC->ResponseCode());
+        const QString info = ITC->ResponseInfo();
+        m_lastError = info;
+        if (code == FtpError::ConnectionAborted) {
+            setStatus(kNotConnected);
+            enableConnectionControls(false);
+            cancelRequest();
+        }
+        m_forms.services().messageBox(QString::number(int(code)) + QLatin1Char(' ') + info, QStringLiteral("Error"),
+                                      MsgIcon::Critical);
+        return;
+    }
+    if (State == InternetTransfer::icResponseCompleted) {
+        m_completedRequest = m_request;
+        readReply();
+        return;
+    }
+    const QString text = stateText(State);
+    if (!text.isEmpty())
+        setStatus(m_setStatus.isEmpty() ? text : m_setStatus);
+}
+
+// The request waits for the answer. Enter answers no: trusting takes a deliberate click.
+void frmftp::ITC_TrustAsked(const ServerIdentity& identity)
+{
+    const MsgAnswer answer = m_forms.services().messageBox(trustQuestion(identity), QStringLiteral("Security Warning"),
+                                                           MsgIcon::Exclamation, MsgButtons::YesNoDefaultNo);
+    ITC->AnswerTrust(answer == MsgAnswer::Yes);
+}
+
+// The component holds the passphrase for this log-on only; the window keeps nothing of it.
+void frmftp::ITC_PassphraseAsked(const QString& keyFile, bool again)
+{
+    const QString question = QStringLiteral("The SSH key \"%1\" is protected by a passphrase. Enter it to log on with "
+                                            "the key, or cancel to log on with the password.")
+                                 .arg(keyFile);
+    ITC->AnswerPassphrase(m_forms.services().passwordBox(
+        again ? QStringLiteral("The passphrase was not accepted.\n") + question : question,
+        QStringLiteral("SSH Key Passphrase")));
+}
+
+void frmftp::readReply()
+{
+    QString reply;
+    for (QString chunk = ITC->GetChunk(kChunkSize, InternetTransfer::icString); !chunk.isEmpty();
+         chunk = ITC->GetChunk(kChunkSize, InternetTransfer::icString)) {
+        m_forms.services().doEvents();
+        reply += chunk;
+    }
+    m_forms.services().beep();
+    if (SizeRequest) {
+        m_forms.services().messageBox(QStringLiteral("The size of file ") + m_sizeEntry + QStringLiteral(" is ") +
+                                          reply + QStringLiteral(" bytes"),
+                                      QStringLiteral("Size"), MsgIcon::Information);
+        return;
+    }
+    lstRemoteFile->addItems(listingEntries(reply));
+    if (!m_sendNote.isEmpty())
+        setStatus(std::exchange(m_sendNote, QString()));
+}
+
+void frmftp::Timer1_Timer()
+{
+    Label4->setText(m_forms.services().timeOfDay());
+}
+
+void frmftp::Timer2_Timer()
+{
+    cmdDelete->setEnabled(true);
+    Timer2->setEnabled(false);
+}
+
+void frmftp::drvLocalDrive_Change()
+{
+    if (!dirLocalDir->setDrive(drvLocalDrive->drive()))
+        m_forms.services().messageBox(QStringLiteral("Error accessing selected drive."), QStringLiteral("Error"),
+                                      MsgIcon::Critical);
+}
+
+void frmftp::dirLocalDir_Change()
+{
+    filLocalFile->setPath(dirLocalDir->path());
+}
+
+} // namespace lumaport

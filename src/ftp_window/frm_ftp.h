@@ -1,0 +1,394 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <optional>
+
+#include "platform/form.h"
+#include "publish/link_block.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QAction;
+class QDragEnterEvent;
+class QDropEvent;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+
+namespace lumaport {
+
+class AddressBox;
+class DriveList;
+class FileList;
+class FolderList;
+class Forms;
+class InternetTransfer;
+class LinkCheck;
+class LinkSetCheck;
+struct LinkCheckRequest;
+struct LinkCheckResult;
+class PictureBox;
+class PublishedRecorder;
+struct PictureChoices;
+class RemoteFolder;
+struct ServerIdentity;
+class Shape;
+class Timer;
+
+namespace test {
+class FtpWindowProbe;
+}
+
+/// What the FTP window's status line says while logged on and no request runs.
+inline const QString kConnected = QStringLiteral("Connected");
+/// What it says while logged off.
+inline const QString kNotConnected = QStringLiteral("Not Connected");
+
+/// "FTP": logs on to the user's server, walks its folders, sends and receives files, and builds the
+/// published file's web address.
+class frmftp : public Form
+{
+    Q_OBJECT
+public:
+    explicit frmftp(Forms& forms);
+    ~frmftp() override;
+
+    void Form_Load() override;
+    void Form_Unload(bool& cancel) override;
+
+    /// Points the local panes at a file: its drive, then its folder, then its name. A pane keeps its place
+    /// when the step before it failed; a drive that can't be read is reported in a box. The folder is read
+    /// again when it was listed already and the name is not in it, so a file made since can be chosen.
+    void setLocalFile(const QString& drive, const QString& folder, const QString& name);
+
+    // Written by the main window and the save-picture window.
+    QLineEdit* Text3;
+    QLineEdit* txtname;
+    QLineEdit* txtServer;
+    QLineEdit* txtUserName;
+    QLineEdit* txtPassword;
+    QLineEdit* txtsaveftp;
+    QPushButton* cmdsend;
+    QLineEdit* txturl1;
+    QLineEdit* txturl2;
+    QLabel* Label2;
+    QLineEdit* Text1;
+    QLabel* Label3;
+    QLineEdit* Text2;
+    QPushButton* Command6;
+    QLineEdit* txtpermurl;
+
+    /// Hands over files of one folder to send, in the order given: the first is shown in the local panes as
+    /// setLocalFile shows it; several make a set, which "Send" sends as a whole and txtsaveftp names.
+    void setFileSet(const QString& drive, const QString& folder, const QStringList& names);
+
+    /// Abandons a running request: the program is ending.
+    void abandonRequest();
+
+    /// The password line a settings file or profile is written with: empty once the keyring holds txtPassword
+    /// for txtServer and txtUserName ("Keep passwords in the keyring" on and a keyring answering), else the password.
+    QString passwordLine();
+    /// After a file with an empty password line was read: txtPassword from the keyring, when the choice is on and
+    /// the keyring keeps a password for txtServer and txtUserName.
+    void fillPasswordFromKeyring();
+
+private:
+    void connectPublishing();
+    void Text3_Change();
+    void Text1_Change();
+    void txturl1_Change();
+    void cmdURL_Click();
+    void Command3_Click();
+    void Command9_Click();
+    void Command10_Click();
+    // What both "Selected" builders do first: the selected remote entry becomes the file named.
+    QString takeSelectedEntry();
+    // txtURL := the tagged address of the file, and the opening tag the build settled on. With the thumbnail
+    // keyword, the thumbnail form when the file has a thumbnail, else the picture tag.
+    // Whether the thumbnail form was built, which links the thumbnail too.
+    bool buildTaggedAddress(const QString& fileName, bool hasThumbnail);
+    // The fields of a tagged address, without the file.
+    TagFields tagFields() const;
+    void Command5_Click();
+    void Command4_Click();
+    void Command6_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void setSystemStatus(const QString& status);
+    std::array<QLineEdit*, 6> profileBoxes() const;
+    void LoadServerInfo(const QString& Path);
+    void SaveServerInfo(const QString& Path);
+    void cmdopen_Click();
+    void cmdsave_Click();
+    void Command7_Click();
+    void Command8_Click();
+
+private:
+    friend class test::FtpWindowProbe;
+
+    // The window's own controls (frm_ftp_layout.cpp).
+    void buildLoginOptions();
+    void buildRemoteFiles();
+    void buildLocalFiles();
+    void buildLinkBuilder();
+
+    void setStatus(const QString& status);
+    // The controls that work only while logged on, all but the four that each reset path treats apart.
+    void enableConnectionControls(bool enabled);
+    void showLoggedOn();
+    void showLogOnFailed();
+    // The remote list's selected entry; empty when none is selected.
+    QString selectedEntry() const;
+    // Whether the remote list holds the entry, whole and exact.
+    bool listed(const QString& entry) const;
+    // The connection has no state of its own: Log Off is on exactly while the window shows it logged on.
+    bool loggedOn() const;
+
+    // Every command that sends a request begins with FtpReady(true) and stops when it says no; the "Busy"
+    // box has then told the user why.
+    bool FtpReady(bool ShowMessage);
+    // Sends one command string ("CD \"pics/\"", "SIZE \"a.jpg\"", ...) and sleeps in the event loop until
+    // the transfer component is idle again; its states (status line, listing, size, error box) are handled
+    // meanwhile. Log On is off for the wait; other commands turn themselves away through FtpReady, and Log
+    // Off or closing the window cancel the request. True when the request ended with its reply; false when
+    // it failed (the error box has said why) or was cancelled.
+    bool runRequest(const QString& command);
+    // Waits for the running request, then clears the remote list and sends "DIR" without waiting for it.
+    // Sends nothing once the connection was closed meanwhile: the component would log on again unasked.
+    void WaitAndRelist();
+    // The window's one nested event loop.
+    void waitUntilIdle();
+    // Every request goes through these two; only the re-list's "DIR" and Log Off's "CLOSE" are not waited for.
+    void startRequest(const QString& command);
+    void cancelRequest();
+
+    void cmdLogOn_Click();
+    void cmdLogOff_Click();
+    void ITC_StateChanged(int State);
+    void ITC_TrustAsked(const ServerIdentity& identity);
+    void ITC_PassphraseAsked(const QString& keyFile, bool again);
+    void readReply();
+    void Timer1_Timer();
+    void Timer2_Timer();
+
+    void drvLocalDrive_Change();
+    void dirLocalDir_Change();
+
+    // Commands on remote entries: their buttons, and the remote list's keys and context menu.
+    void buildRemoteCommands();
+    void cmdNewFolder_Click();
+    void cmdRename_Click();
+    void cmdDelete_Click();
+    void cmdSize_Click();
+
+    Forms& m_forms;
+    QGroupBox* fraLoginInfo;
+    QPushButton* Command8;
+    QPushButton* Command7;
+    QPushButton* cmdsave;
+    QPushButton* cmdopen;
+    QLabel* lblserver1;
+    QLabel* Label1;
+    Shape* Shape1;
+    QLabel* lblServer;
+    QLabel* lblUserName;
+    QPushButton* cmdLogOn;
+    QLabel* lblPassword;
+    QPushButton* cmdLogOff;
+
+    QGroupBox* fraRemoteFiles;
+    QListWidget* lstRemoteFile;
+    QLabel* Label4;
+    QPushButton* Command11;
+    QPushButton* Command10;
+    QPushButton* Command9;
+    QPushButton* cmdUpFolder;
+    QPushButton* cmdDelete;
+    QPushButton* cmdSize;
+    QPushButton* cmdRename;
+    QPushButton* cmdNewFolder;
+
+    QGroupBox* fraLocalFiles;
+    DriveList* drvLocalDrive;
+    FolderList* dirLocalDir;
+    FileList* filLocalFile;
+
+    QGroupBox* fraControls;
+    PictureBox* imgSendFile;
+    QLabel* lblSendFile;
+    PictureBox* imgReceiveFile;
+    QLabel* lblReceiveFile;
+
+    QPushButton* cmdURL;
+    QPushButton* Command3;
+    QPushButton* Command4;
+    AddressBox* txtURL;
+    QPushButton* Command5;
+    QPushButton* Command2;
+    QPushButton* Command1;
+    QGroupBox* fraStatus;
+    QLabel* lblStatus;
+    QLineEdit* Text4;
+    QLineEdit* txtserverurl;
+    QLineEdit* txtfolder;
+    QLineEdit* txtfile;
+    QLineEdit* Text78;
+    Timer* Timer1;
+    Timer* Timer2;
+    // Null only in tests of the other windows, which never go online but may open and close this one.
+    std::unique_ptr<InternetTransfer> ITC;
+    bool SizeRequest = false;
+    // The entry whose size was asked for; the reply names it, whatever is selected when it arrives.
+    QString m_sizeEntry;
+    // Every request sent or cancelled gets the next number, so runRequest tells its own reply from that of a
+    // request sent while it waited (the CLOSE of a Log Off).
+    int m_request = 0;
+    int m_completedRequest = 0;
+    // Nested waits: a Log Off pressed during a wait runs a wait of its own.
+    int m_waitDepth = 0;
+
+    // Remote navigation and file transfers.
+    void setUpTransfers();
+    void lstRemoteFile_Click();
+    void lstRemoteFile_DblClick();
+    void Command11_Click();
+    void cmdUpFolder_Click();
+    void cmdsend_Click();
+    void imgSendFile_Click();
+    void imgReceiveFile_Click();
+    // CD into a folder entry, then a new listing. The address texts follow only when the server let us in.
+    void openFolder(const QString& entry);
+    // After a change of folder: txtfolder, the path from the log-on folder ("2026/12/", empty there);
+    // txtserverurl, its web address.
+    void followFolder(const RemoteFolder& asked);
+    void setRemoteFolder(const RemoteFolder& folder);
+    // runRequest with the progress bar shown while the PUT or GET runs.
+    bool runTransfer(const QString& command);
+    void showTransferProgress(qint64 bytesDone, qint64 bytesTotal);
+    QProgressBar* prgTransfer;
+    QElapsedTimer m_transferClock;
+
+    // Pictures made ready for a forum as they are sent: the three choices beside "Send", kept in the program's
+    // options file.
+    void buildPictureChoices();
+    PictureChoices pictureChoices() const;
+    void pictureChoices_Change();
+    // PUTs the local file under its name, prepared as the choices ask, and its thumbnail beside it. True when
+    // the file was sent; sentSize is then the size of what was sent. With failure, a picture that can't be
+    // prepared is told there instead of in a box.
+    bool sendPicture(const QString& localPath, const QString& name, qint64* sentSize, qint64* thumbnailSize,
+                     QString* failure = nullptr);
+    // The size of what the last send PUT: a prepared picture's, not the local file's.
+    qint64 m_sentSize = -1;
+    qint64 m_sentThumbnailSize = -1; // -1: no thumbnail went with the last send
+    QCheckBox* chkRemoveMetadata;
+    QCheckBox* chkFitLimit;
+    QSpinBox* spnFitSide;
+    QSpinBox* spnFitKilobytes;
+    QCheckBox* chkThumbnail;
+    QSpinBox* spnThumbnailSide;
+    // How the last send went, when the component had something to say; shown once its re-list is in.
+    QString m_sendNote;
+
+    // The link check from the web side, shown under the address.
+    void setUpLinkCheck();
+    // After a send: the address the builders would give the file, checked without touching their boxes.
+    void checkSentLink(const QString& name);
+    // After a builder: the address it put into txtURL. The local file's size is compared where it is known.
+    void checkBuiltLink(const QString& name, bool localFile, bool withThumbnail = false);
+    void startLinkCheck(const QString& urlName, const QString& name, qint64 expectedSize, bool afterSend);
+    void LinkCheck_Finished(const LinkCheckResult& result);
+    // The label shows what fits of the text; the tooltip and screen readers get the details, or else the text.
+    void showLinkCheck(const QString& text, const QColor& colour, const QString& details = {});
+    void stopLinkCheck();
+    void mnuLinkCheck_Toggled(bool on);
+    QLabel* lblLinkCheck;
+    QAction* mnuLinkCheck;
+
+    // The history of sends: a row for every file sent, and the button that opens it.
+    void setUpHistory();
+    void cmdPublished_Click();
+    void PublishedRecorder_Failed();
+    QPushButton* cmdPublished;
+    std::unique_ptr<PublishedRecorder> m_recorder;
+    bool m_historyTroubleShown = false;
+    std::unique_ptr<LinkCheck> m_linkCheck;
+    QString m_checkedSend; // the name a running check follows the send of; empty after a builder
+    // The thumbnail is checked once the picture's check is done, its outcome shown behind the picture's.
+    struct ThumbnailCheck
+    {
+        QString urlName;
+        QString name;
+        qint64 expectedSize = -1;
+    };
+    std::optional<ThumbnailCheck> m_thumbnailCheck;
+    QString m_pictureOutcome;
+    bool m_pictureWorks = false;
+
+    // Passwords in the desktop's keyring: the choice, and where the password is kept, beside the password box.
+    void buildKeyringChoice();
+    void chkKeyring_Toggled(bool on);
+    // Moves the passwords of the settings file and the fixed profile into the keyring (after asking) or back out of
+    // it. False when the user said no or a step failed (a box has said which); nothing is lost either way.
+    bool movePasswords(bool intoKeyring);
+    // Shows where the password is kept; the first failure of the run is also told in a box.
+    void keyringAnswered(bool answered, const QString& error);
+    void showPasswordStore();
+    QCheckBox* chkKeyring;
+    QLabel* lblPasswordStore;
+    QString m_keyringError; // of the last call, empty when the keyring answered
+    bool m_keyringWarned = false;
+    QString m_lastError; // of the last request that ended in the error state
+
+    // Several files sent in one go (frm_ftp_set_send.cpp).
+    struct SentFile
+    {
+        QString localPath;
+        QString remoteFolder; // from the log-on folder, as txtfolder holds it
+        QString remoteName;
+        QString address;
+        QString thumbnailAddress; // empty: no thumbnail went with it
+        qint64 bytes = -1;        // as sent, after the picture choices
+        qint64 thumbnailBytes = -1;
+    };
+    // Every file that reached the server under its name passes here once, the one-file road's too.
+    void fileSent(const SentFile& file);
+    // Keeps a file sent in the history; sentFile is what went (the local file or a picture made from it).
+    void recordPublished(const QString& sentFile, const SentFile& file);
+    // Files dropped here are chosen in the main window as a drop there chooses them, then handed over.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    SentFile sentFile(const QString& localPath, const QString& name, qint64 bytes, qint64 thumbnailBytes) const;
+    void sendFileSet();
+    // The Overwrite questions, asked before anything is sent: the names to send, in order.
+    QStringList namesToSend();
+    // Sends one file of the set; false with why it failed.
+    bool sendSetFile(const QString& name, QString* why);
+    // "Request URL" and "URL with Tags" with a set handed over: one line per file. False without a set.
+    bool buildSetBlock(LinkForm form);
+    // The "Selected" builders with several remote entries selected. False with fewer.
+    bool buildSelectedBlock(LinkForm form);
+    // Shows the block and checks its links; sizes holds what each name's answer should measure, where known.
+    void showBlock(const QList<BlockFile>& files, LinkForm form, const QHash<QString, qint64>& sizes);
+    void checkLinkSet(const QList<LinkCheckRequest>& requests, const QStringList& names);
+    void LinkSetCheck_Checked(qint64 index, const LinkCheckResult& result);
+    void LinkSetCheck_Finished();
+    QStringList m_fileSet; // handed over, in order; fewer than two: the one-file road
+    QList<SentFile> m_sentSet;
+    QStringList m_checkedNames;              // the names of the links a set check asks for, in order
+    QList<LinkCheckResult> m_checkedResults; // in the same order, as the answers come
+    std::unique_ptr<LinkSetCheck> m_linkSetCheck;
+    QString m_setStatus; // shown instead of the component's states while a set is sent
+    qint64 m_setBytesDone = 0;
+    qint64 m_setBytesTotal = 0; // 0: no set is being sent
+};
+
+} // namespace lumaport

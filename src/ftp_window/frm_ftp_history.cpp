@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The FTP window's part in the history of sends: every file sent is kept as a row, written on a thread of its
+// own so a send never waits for it, and "Published..." opens the history.
+#include "ftp_window/frm_ftp.h"
+
+#include "history/published_recorder.h"
+#include "platform/services.h"
+#include "publish/link_address.h"
+#include "published_window/frm_published.h"
+#include "startup/forms.h"
+#include "transfer/ftp_server_address.h"
+#include "transfer/internet_transfer.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace lumaport {
+
+using namespace Qt::StringLiterals;
+
+void frmftp::setUpHistory()
+{
+    // The window is full: the top right corner, on the remote pane's frame line, is the one place left.
+    cmdPublished = addButton(this, "cmdPublished", u"Published..."_s, {8400, 30, 1215, 330});
+    cmdPublished->setToolTip(u"Every file sent, and whether its link still works"_s);
+    connect(cmdPublished, &QPushButton::clicked, this, &frmftp::cmdPublished_Click);
+}
+
+void frmftp::cmdPublished_Click()
+{
+    m_forms.frmPublished().Show();
+}
+
+void frmftp::recordPublished(const QString& sentFile, const SentFile& file)
+{
+    if (!m_recorder) {
+        m_recorder = std::make_unique<PublishedRecorder>(publishedHistoryPath(m_forms.services().programFolder()));
+        connect(m_recorder.get(), &PublishedRecorder::recorded, this, [this] {
+            if (m_forms.isLoaded(u"frmPublished"_s))
+                m_forms.frmPublished().reload();
+        });
+        connect(m_recorder.get(), &PublishedRecorder::failed, this, &frmftp::PublishedRecorder_Failed);
+        connect(m_recorder.get(), &PublishedRecorder::movedAside, this,
+                [this](const QString& path, const QString& movedTo) {
+                    m_forms.services().messageBox(damagedHistoryText(path, movedTo), QString(), MsgIcon::Exclamation);
+                });
+    }
+    PublishedRecord record;
+    record.sentAt = QDateTime::currentDateTimeUtc();
+    FtpServerAddress server;
+    QString ignored;
+    record.server = parseFtpServerAddress(txtServer->text(), &server, &ignored) ? server.name() : txtServer->text();
+    record.user = txtUserName->text().isEmpty() ? u"anonymous"_s : txtUserName->text();
+    record.remotePath = file.remoteFolder + file.remoteName;
+    record.address = file.address;
+    record.thumbnailAddress = file.thumbnailAddress;
+    record.localPath = file.localPath;
+    record.size = file.bytes;
+    // A picture made for the send goes with its folder; the local file itself is read on the writing thread.
+    if (sentFile != file.localPath)
+        record.sha256 = fileSha256(sentFile);
+    m_recorder->record(record, sentFile);
+}
+
+void frmftp::PublishedRecorder_Failed()
+{
+    if (std::exchange(m_historyTroubleShown, true))
+        return;
+    const QString text = u"Sent; not kept in the history"_s;
+    // The listing that follows a send ends by showing its note.
+    if (ITC && ITC->StillExecuting())
+        m_sendNote = m_sendNote.isEmpty() ? text : m_sendNote + u"; "_s + text;
+    else
+        setSystemStatus(text);
+}
+
+} // namespace lumaport

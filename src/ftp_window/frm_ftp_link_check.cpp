@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The FTP window's link check: after every send and every built address, the address is fetched from the web
+// side in the background and the outcome shown under it, in plain words. It can be turned off from the label's
+// context menu; that choice lives in the program's own settings file beside the directory settings.
+#include "ftp_window/frm_ftp.h"
+
+#include "platform/file_list.h"
+#include "platform/options_file.h"
+#include "platform/paths.h"
+#include "platform/services.h"
+#include "platform/settings_text.h"
+#include "publish/link_address.h"
+#include "publish/link_check.h"
+#include "publish/link_set_check.h"
+#include "startup/forms.h"
+#include "transfer/ftp_command.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <utility>
+
+namespace lumaport {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QColor kWorks(0, 112, 0);
+const QColor kBroken(192, 0, 0);
+const QString kLinkCheckKey = u"LinkCheck/Enabled"_s;
+
+} // namespace
+
+void frmftp::setUpLinkCheck()
+{
+    // Under the address, where the progress bar shows during a transfer.
+    lblLinkCheck = addLabel(this, "lblLinkCheck", QString(), {240, 6330, 9375, 255});
+    lblLinkCheck->setAccessibleName(u"Link check"_s);
+    mnuLinkCheck = new QAction(u"Check links from the web side"_s, lblLinkCheck);
+    mnuLinkCheck->setObjectName(u"mnuLinkCheck"_s);
+    mnuLinkCheck->setCheckable(true);
+    const QVariantMap options = readOptions(programOptionsPath(m_forms.services().programFolder()));
+    mnuLinkCheck->setChecked(options.value(kLinkCheckKey, true).toBool());
+    lblLinkCheck->addAction(mnuLinkCheck);
+    lblLinkCheck->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(mnuLinkCheck, &QAction::toggled, this, &frmftp::mnuLinkCheck_Toggled);
+}
+
+void frmftp::mnuLinkCheck_Toggled(bool on)
+{
+    QString error;
+    if (!writeOptions(programOptionsPath(m_forms.services().programFolder()), {{kLinkCheckKey, on}}, &error))
+        m_forms.services().messageBox(error, QString(), MsgIcon::Exclamation);
+    if (!on)
+        stopLinkCheck();
+}
+
+void frmftp::checkSentLink(const QString& name)
+{
+    const QString folderAddress = txtfolder->text().isEmpty() ? txtpermurl->text() : txtserverurl->text();
+    startLinkCheck(folderAddress, name, m_sentSize, true);
+    if (m_linkCheck && m_sentThumbnailSize >= 0)
+        m_thumbnailCheck = ThumbnailCheck{folderAddress, thumbnailName(name), m_sentThumbnailSize};
+}
+
+void frmftp::checkBuiltLink(const QString& name, bool localFile, bool withThumbnail)
+{
+    const QFileInfo file(joinPath(filLocalFile->path(), name));
+    startLinkCheck(txtname->text(), name, localFile && file.isFile() ? file.size() : -1, false);
+    // The thumbnail's size is known only right after it was sent.
+    if (m_linkCheck && withThumbnail)
+        m_thumbnailCheck = ThumbnailCheck{txtname->text(), thumbnailName(name), -1};
+}
+
+void frmftp::startLinkCheck(const QString& urlName, const QString& name, qint64 expectedSize, bool afterSend)
+{
+    stopLinkCheck();
+    // Without a web address there is nothing to ask; a folder or no file at all has no picture to check.
+    if (!mnuLinkCheck->isChecked() || urlName.isEmpty() || name.isEmpty() || name.endsWith(u'/'))
+        return;
+    const QString address = bareAddress(urlName, name, txtpermurl->text());
+    m_checkedSend = afterSend ? name : QString();
+    showLinkCheck(u"Checking "_s + address, palette().color(QPalette::WindowText));
+    m_linkCheck = std::make_unique<LinkCheck>(LinkCheckRequest{address, expectedSize, isPictureName(name)});
+    connect(m_linkCheck.get(), &LinkCheck::finished, this, &frmftp::LinkCheck_Finished);
+    connect(m_linkCheck.get(), &LinkCheck::alsoServedOverHttps, this, [this] {
+        showLinkCheck(lblLinkCheck->toolTip() + u"; also served over https: forum pages need it"_s,
+                      lblLinkCheck->palette().color(QPalette::WindowText));
+    });
+}
+
+void frmftp::stopLinkCheck()
+{
+    m_linkCheck.reset();
+    m_linkSetCheck.reset();
+    m_thumbnailCheck.reset();
+    m_pictureOutcome.clear();
+    showLinkCheck(QString(), palette().color(QPalette::WindowText));
+}
+
+void frmftp::LinkCheck_Finished(const LinkCheckResult& result)
+{
+    const bool thumbnailChecked = !m_pictureOutcome.isEmpty();
+    const QString text = thumbnailChecked ? m_pictureOutcome + u"; thumbnail: "_s + result.text : result.text;
+    const bool works = result.works && (!thumbnailChecked || m_pictureWorks);
+    showLinkCheck(text, works ? kWorks : kBroken);
+    if (const auto thumbnail = std::exchange(m_thumbnailCheck, std::nullopt); thumbnail && result.httpCode != 403) {
+        // Started from inside this check's signal: the finished check goes once the event loop is back.
+        m_linkCheck->cancel();
+        m_linkCheck.release()->deleteLater();
+        startLinkCheck(thumbnail->urlName, thumbnail->name, thumbnail->expectedSize, false);
+        m_pictureOutcome = text;
+        m_pictureWorks = result.works;
+        showLinkCheck(text + u"; checking the thumbnail"_s, lblLinkCheck->palette().color(QPalette::WindowText));
+        return;
+    }
+    const QString sent = std::exchange(m_checkedSend, QString());
+    if (result.httpCode != 403 || sent.isEmpty() || !loggedOn())
+        return;
+    // Nothing more is wanted of this check, and what follows may start another one or log off while still
+    // inside its signal: it goes once the event loop is back.
+    m_linkCheck->cancel();
+    m_linkCheck.release()->deleteLater();
+    const MsgAnswer answer = m_forms.services().messageBox(u"The web server may not read "_s + sent +
+                                                               u".\r\nMake it readable by everyone and check again?"_s,
+                                                           u"Link Check"_s, MsgIcon::Question, MsgButtons::YesNo);
+    if (answer != MsgAnswer::Yes)
+        return;
+    // The listing after the send may still be on its way.
+    waitUntilIdle();
+    if (loggedOn() && runRequest(u"CHMOD "_s + quotedName(sent)))
+        checkSentLink(sent);
+}
+
+void frmftp::showLinkCheck(const QString& text, const QColor& colour, const QString& details)
+{
+    lblLinkCheck->setText(lblLinkCheck->fontMetrics().elidedText(text, Qt::ElideRight, lblLinkCheck->width()));
+    lblLinkCheck->setToolTip(details.isEmpty() ? text : details);
+    lblLinkCheck->setAccessibleDescription(details.isEmpty() ? text : details);
+    QPalette palette = lblLinkCheck->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    lblLinkCheck->setPalette(palette);
+}
+
+} // namespace lumaport

@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The FTP window's picture choices beside "Send": location and camera data removed, fitted within a forum's
+// limits, a thumbnail sent beside the picture. What is sent is made from the local file, never changed.
+#include "ftp_window/frm_ftp.h"
+
+#include "picture_prep/picture_choices.h"
+#include "picture_prep/prepared_picture.h"
+#include "platform/services.h"
+#include "platform/settings_text.h"
+#include "publish/link_address.h"
+#include "startup/forms.h"
+#include "transfer/ftp_command.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QSpinBox>
+
+namespace lumaport {
+
+namespace {
+
+// Four digits: the boxes are narrow, and no forum limit needs more.
+constexpr int kLargest = 9999;
+
+} // namespace
+
+void frmftp::buildPictureChoices()
+{
+    QWidget* frame = txtsaveftp->parentWidget();
+    chkRemoveMetadata = addCheckBox(frame, "chkRemoveMetadata", QStringLiteral("No location"), {1830, 360, 1215, 285},
+                                    QStringLiteral("Remove location and camera data"));
+    chkFitLimit = addCheckBox(frame, "chkFitLimit", QStringLiteral("Fit"), {3090, 360, 600, 285},
+                              QStringLiteral("Fit within a limit"));
+    spnFitSide = addNumberBox(frame, "spnFitSide", {3690, 360, 1080, 285}, 0, kLargest, QStringLiteral("px"),
+                              QStringLiteral("Longest side limit in pixels"));
+    spnFitKilobytes = addNumberBox(frame, "spnFitKilobytes", {4815, 360, 1080, 285}, 0, kLargest, QStringLiteral("KB"),
+                                   QStringLiteral("Size limit in KB"));
+    chkThumbnail = addCheckBox(frame, "chkThumbnail", QStringLiteral("Thumb"), {5940, 360, 915, 285},
+                               QStringLiteral("Send a thumbnail beside the picture"));
+    spnThumbnailSide = addNumberBox(frame, "spnThumbnailSide", {6855, 360, 1080, 285}, 1, kLargest,
+                                    QStringLiteral("px"), QStringLiteral("Thumbnail longest side in pixels"));
+
+    const PictureChoices choices = readPictureChoices(programOptionsPath(m_forms.services().programFolder()));
+    chkRemoveMetadata->setChecked(choices.removeMetadata);
+    chkFitLimit->setChecked(choices.fit);
+    spnFitSide->setValue(choices.maxSide);
+    spnFitKilobytes->setValue(choices.maxKilobytes);
+    chkThumbnail->setChecked(choices.thumbnail);
+    spnThumbnailSide->setValue(choices.thumbnailSide);
+    pictureChoices_Change();
+    for (QCheckBox* box : {chkRemoveMetadata, chkFitLimit, chkThumbnail})
+        connect(box, &QCheckBox::toggled, this, &frmftp::pictureChoices_Change);
+    for (QSpinBox* box : {spnFitSide, spnFitKilobytes, spnThumbnailSide})
+        connect(box, &QSpinBox::valueChanged, this, &frmftp::pictureChoices_Change);
+}
+
+PictureChoices frmftp::pictureChoices() const
+{
+    return {chkRemoveMetadata->isChecked(), chkFitLimit->isChecked(),  spnFitSide->value(),
+            spnFitKilobytes->value(),       chkThumbnail->isChecked(), spnThumbnailSide->value()};
+}
+
+void frmftp::pictureChoices_Change()
+{
+    spnFitSide->setEnabled(chkFitLimit->isChecked());
+    spnFitKilobytes->setEnabled(chkFitLimit->isChecked());
+    spnThumbnailSide->setEnabled(chkThumbnail->isChecked());
+    const QString path = programOptionsPath(m_forms.services().programFolder());
+    if (readPictureChoices(path) == pictureChoices())
+        return;
+    QString error;
+    if (!writePictureChoices(path, pictureChoices(), &error))
+        setSystemStatus(error);
+}
+
+bool frmftp::sendPicture(const QString& localPath, const QString& name, qint64* sentSize, qint64* thumbnailSize,
+                         QString* failure)
+{
+    PreparedPicture prepared;
+    QString error;
+    if (!prepared.prepare(localPath, pictureChoices(), failure ? failure : &error)) {
+        if (failure)
+            return false;
+        m_forms.services().messageBox(error + QStringLiteral("\r\nNothing was sent."), QStringLiteral("Error"),
+                                      MsgIcon::Critical);
+        return false;
+    }
+    if (!prepared.note().isEmpty())
+        m_forms.services().messageBox(prepared.note(), QString(), MsgIcon::Information);
+    if (!runTransfer(QStringLiteral("PUT ") + quotedName(prepared.picture()) + QLatin1Char(' ') + quotedName(name)))
+        return false;
+    *sentSize = QFileInfo(prepared.picture()).size();
+    *thumbnailSize = -1;
+    if (!prepared.thumbnail().isEmpty() && runTransfer(QStringLiteral("PUT ") + quotedName(prepared.thumbnail()) +
+                                                       QLatin1Char(' ') + quotedName(thumbnailName(name))))
+        *thumbnailSize = QFileInfo(prepared.thumbnail()).size();
+    recordPublished(prepared.picture(), sentFile(localPath, name, *sentSize, *thumbnailSize));
+    return true;
+}
+
+} // namespace lumaport

@@ -1,0 +1,260 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The FTP window's lower panel: the published file's web address, bare or in forum tags, and the clipboard;
+// the server profiles of its "Login Options"; and the ways out of the window.
+#include "ftp_window/frm_ftp.h"
+#include "main_window/frm_load.h"
+#include "platform/address_box.h"
+#include "platform/paths.h"
+#include "platform/services.h"
+#include "platform/settings_text.h"
+#include "publish/link_address.h"
+#include "publish/server_profile.h"
+#include "startup/forms.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace lumaport {
+
+namespace {
+
+const QString kProfileFilter = QStringLiteral("Settings(*.lbx)|*.lbx");
+constexpr qsizetype kProfilePasswordLine = 2;
+
+QString profileFolder(Services& services)
+{
+    return settingsFolder(services.programFolder());
+}
+
+} // namespace
+
+void frmftp::connectPublishing()
+{
+    connect(Text3, &QLineEdit::textChanged, this, &frmftp::Text3_Change);
+    connect(Text1, &QLineEdit::textChanged, this, &frmftp::Text1_Change);
+    connect(txturl1, &QLineEdit::textChanged, this, &frmftp::txturl1_Change);
+    connect(cmdURL, &QPushButton::clicked, this, &frmftp::cmdURL_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmftp::Command3_Click);
+    connect(Command9, &QPushButton::clicked, this, &frmftp::Command9_Click);
+    connect(Command10, &QPushButton::clicked, this, &frmftp::Command10_Click);
+    connect(Command5, &QPushButton::clicked, this, &frmftp::Command5_Click);
+    connect(Command4, &QPushButton::clicked, this, &frmftp::Command4_Click);
+    connect(Command6, &QPushButton::clicked, this, &frmftp::Command6_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmftp::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmftp::Command2_Click);
+    connect(cmdopen, &QPushButton::clicked, this, &frmftp::cmdopen_Click);
+    connect(cmdsave, &QPushButton::clicked, this, &frmftp::cmdsave_Click);
+    connect(Command7, &QPushButton::clicked, this, &frmftp::Command7_Click);
+    connect(Command8, &QPushButton::clicked, this, &frmftp::Command8_Click);
+}
+
+void frmftp::Text3_Change()
+{
+    txtpermurl->setText(Text3->text() + Text4->text());
+}
+
+void frmftp::Text1_Change()
+{
+    const TagPair tags = tagPair(Text1->text());
+    txturl1->setText(tags.opening);
+    txturl2->setText(tags.closing);
+    // No other keyword hides them again.
+    if (Text1->text() == QLatin1String("url")) {
+        Text2->show();
+        Label3->show();
+    }
+}
+
+void frmftp::txturl1_Change()
+{
+    if (txturl1->text() == QLatin1String("[img]"))
+        Text2->clear();
+}
+
+void frmftp::cmdURL_Click()
+{
+    txtname->setText(txtserverurl->text());
+    if (txtfolder->text().isEmpty())
+        txtname->setText(txtpermurl->text());
+    if (buildSetBlock(LinkForm::Bare))
+        return;
+    txtURL->setText(bareAddress(txtname->text(), txtsaveftp->text(), txtpermurl->text()));
+    checkBuiltLink(txtsaveftp->text(), true);
+}
+
+void frmftp::Command3_Click()
+{
+    txtname->setText(txtserverurl->text());
+    // The settings file keeps the folder's address, written before the fall-back below.
+    m_forms.frmload().saveSettings();
+    if (txtfolder->text().isEmpty())
+        txtname->setText(txtpermurl->text());
+    if (buildSetBlock(LinkForm::Tagged)) {
+        setWindowTitle(QStringLiteral("FTP-") + txtname->text());
+        return;
+    }
+    const QString name = txtsaveftp->text();
+    const bool withThumbnail = buildTaggedAddress(name, chkThumbnail->isChecked() || listed(thumbnailName(name)));
+    setWindowTitle(QStringLiteral("FTP-") + txtname->text());
+    checkBuiltLink(txtsaveftp->text(), true, withThumbnail);
+}
+
+void frmftp::Command9_Click()
+{
+    if (buildSelectedBlock(LinkForm::Tagged))
+        return;
+    const QString entry = takeSelectedEntry();
+    checkBuiltLink(entry, false, buildTaggedAddress(entry, listed(thumbnailName(entry))));
+}
+
+void frmftp::Command10_Click()
+{
+    if (buildSelectedBlock(LinkForm::Bare))
+        return;
+    txtURL->setText(bareAddress(txtname->text(), takeSelectedEntry(), txtpermurl->text()));
+    checkBuiltLink(txtfile->text(), false);
+}
+
+QString frmftp::takeSelectedEntry()
+{
+    // The file is already on the server: nothing is left to send until another file is handed over.
+    txtsaveftp->clear();
+    txtsaveftp->setToolTip(QString());
+    m_fileSet.clear();
+    cmdsend->setEnabled(false);
+    txtfile->setText(selectedEntry());
+    return txtfile->text();
+}
+
+TagFields frmftp::tagFields() const
+{
+    TagFields fields{txtname->text(), txtpermurl->text(), {}, Text1->text(), Text2->text(),
+                     txturl1->text(), txturl2->text()};
+    fields.thumbnailChosen = chkThumbnail->isChecked();
+    return fields;
+}
+
+bool frmftp::buildTaggedAddress(const QString& fileName, bool hasThumbnail)
+{
+    TagFields fields = tagFields();
+    fields.fileName = fileName;
+    fields.hasThumbnail = hasThumbnail;
+    const TaggedAddress built = taggedAddress(fields);
+    txturl1->setText(built.openingTag);
+    txtURL->setText(built.text);
+    return usesThumbnailForm(fields);
+}
+
+void frmftp::Command5_Click()
+{
+    m_forms.services().setClipboardText(txtURL->text());
+    setSystemStatus(QStringLiteral("Copied"));
+}
+
+void frmftp::Command4_Click()
+{
+    if (m_forms.frmload().saveSettings())
+        setSystemStatus(QStringLiteral("Saved"));
+}
+
+void frmftp::setSystemStatus(const QString& status)
+{
+    lblStatus->setText(status);
+    fraStatus->setTitle(QStringLiteral("System Status"));
+}
+
+void frmftp::Command6_Click()
+{
+    txtsaveftp->show();
+    cmdsend->show();
+    cmdsend->setEnabled(true);
+    // This window stays open behind the main window, which hands the next file over.
+    m_forms.frmload().Show();
+}
+
+void frmftp::Command1_Click()
+{
+    m_forms.frmload().Show();
+    hide();
+}
+
+void frmftp::Command2_Click()
+{
+    // A failed save has said so in its box; the program ends all the same, as asked.
+    m_forms.frmload().saveSettings();
+    m_forms.endProgram();
+}
+
+std::array<QLineEdit*, 6> frmftp::profileBoxes() const
+{
+    return {txtServer, txtUserName, txtPassword, txtname, txtpermurl, Text3};
+}
+
+void frmftp::LoadServerInfo(const QString& Path)
+{
+    QStringList lines;
+    QString error;
+    // A profile that can't be read fills nothing; a short one fills what it has, without a word either way.
+    if (!readServerProfile(Path, &lines, &error))
+        return;
+    const std::array<QLineEdit*, 6> boxes = profileBoxes();
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        boxes[std::size_t(i)]->setText(lines[i]);
+    if (lines.size() > kProfilePasswordLine && lines[kProfilePasswordLine].isEmpty())
+        fillPasswordFromKeyring();
+    if (lines.size() < kServerProfileLines)
+        return;
+    Text78->setText(Path);
+    lblStatus->setText(QStringLiteral("Server Info Loaded"));
+}
+
+void frmftp::SaveServerInfo(const QString& Path)
+{
+    QString error;
+    if (!writeServerProfile(Path,
+                            {txtServer->text(), txtUserName->text(), passwordLine(), txtname->text(),
+                             txtpermurl->text(), Text3->text()},
+                            &error)) {
+        m_forms.services().messageBox(error, QString(), MsgIcon::Exclamation);
+        return;
+    }
+    setSystemStatus(QStringLiteral("Server Information Saved"));
+}
+
+void frmftp::cmdopen_Click()
+{
+    Services& services = m_forms.services();
+    // A cancelled dialog gives no name, which loads nothing.
+    LoadServerInfo(services.openFileDialog(kProfileFilter, profileFolder(services)));
+}
+
+void frmftp::cmdsave_Click()
+{
+    Services& services = m_forms.services();
+    Text78->setText(services.saveFileDialog(kProfileFilter, profileFolder(services)));
+    if (Text78->text().isEmpty()) {
+        services.messageBox(QStringLiteral("Please select a file first."));
+        return;
+    }
+    SaveServerInfo(Text78->text());
+}
+
+void frmftp::Command7_Click()
+{
+    Text78->setText(defaultProfilePath(m_forms.services().programFolder()));
+    // The settings file is read again first: it holds the same server fields, and the profile the user asked
+    // for is what must show.
+    m_forms.frmload().Command2->click();
+    LoadServerInfo(Text78->text());
+}
+
+void frmftp::Command8_Click()
+{
+    for (QLineEdit* box : {txtname, txtServer, txtUserName, txtPassword, txtpermurl, Text3})
+        box->clear();
+}
+
+} // namespace lumaport

@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The FTP window's commands on remote entries: new folder, rename, delete and size, from their buttons, their
+// keys on the remote list and its context menu.
+#include "ftp_window/frm_ftp.h"
+
+#include "platform/button_action.h"
+#include "platform/services.h"
+#include "platform/timer.h"
+#include "startup/forms.h"
+#include "transfer/ftp_command.h"
+
+#include <QListWidget>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace lumaport {
+
+namespace {
+
+const QString kNewFolder = QStringLiteral("New Folder");
+const QString kInvalidName = QStringLiteral("Invalid Name");
+
+bool onlySpaces(const QString& name)
+{
+    return std::all_of(name.begin(), name.end(), [](QChar c) { return c == u' '; });
+}
+
+} // namespace
+
+void frmftp::buildRemoteCommands()
+{
+    connect(cmdNewFolder, &QPushButton::clicked, this, &frmftp::cmdNewFolder_Click);
+    connect(cmdRename, &QPushButton::clicked, this, &frmftp::cmdRename_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmftp::cmdDelete_Click);
+    connect(cmdSize, &QPushButton::clicked, this, &frmftp::cmdSize_Click);
+
+    // Three of the buttons lie outside their frame; the list's keys and menu let the user find them. Each entry is
+    // off while its button is (Delete's button rests for a while after each use).
+    new ButtonAction(cmdNewFolder, Qt::Key_F7, lstRemoteFile);
+    new ButtonAction(cmdRename, Qt::Key_F2, lstRemoteFile);
+    new ButtonAction(cmdDelete, Qt::Key_Delete, lstRemoteFile);
+    new ButtonAction(cmdSize, QKeySequence(Qt::ALT | Qt::Key_Return), lstRemoteFile);
+    lstRemoteFile->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void frmftp::cmdNewFolder_Click()
+{
+    if (!FtpReady(true))
+        return;
+    Services& services = m_forms.services();
+    const QString name = services.inputBox(QStringLiteral("Enter new folder name"), kNewFolder);
+    // An empty answer, a cancelled box included, is no folder to make.
+    if (name.isEmpty())
+        return;
+    if (holdsControlCharacter(name)) {
+        services.messageBox(kInvalidName, kNewFolder, MsgIcon::Information);
+        return;
+    }
+    // Only a folder of the very same name stops it; the server judges the rest.
+    if (listed(name + QLatin1Char('/'))) {
+        services.messageBox(QStringLiteral("Folder ") + name + QStringLiteral(" already exists."), kNewFolder,
+                            MsgIcon::Information);
+        return;
+    }
+    runRequest(QStringLiteral("MKDIR ") + quotedName(name));
+    WaitAndRelist();
+}
+
+void frmftp::cmdRename_Click()
+{
+    if (!FtpReady(true))
+        return;
+    const QString entry = selectedEntry();
+    const QString name =
+        m_forms.services().inputBox(QStringLiteral("Enter new file name for ") + entry, QStringLiteral("Rename"));
+    if (onlySpaces(name) || holdsControlCharacter(name)) {
+        m_forms.services().messageBox(kInvalidName, QStringLiteral("Rename"), MsgIcon::Information);
+        return;
+    }
+    // Many servers let a rename replace an entry of that name, losing what it held.
+    const bool folderExists = listed(name + QLatin1Char('/'));
+    if (folderExists || listed(name)) {
+        m_forms.services().messageBox((folderExists ? QStringLiteral("Folder ") : QStringLiteral("File ")) + name +
+                                          QStringLiteral(" already exists."),
+                                      QStringLiteral("Rename"), MsgIcon::Information);
+        return;
+    }
+    // The new name goes in as typed, blanks around it included.
+    runRequest(QStringLiteral("RENAME ") + quotedName(entry) + QLatin1Char(' ') + quotedName(name));
+    WaitAndRelist();
+}
+
+void frmftp::cmdDelete_Click()
+{
+    // Off before anything else, so a second press can't ask again; Timer2 or the next list click brings it back.
+    cmdDelete->setEnabled(false);
+    if (!FtpReady(true))
+        return;
+    const QString entry = selectedEntry();
+    if (m_forms.services().messageBox(QStringLiteral("Delete ") + entry + QStringLiteral(" ?"),
+                                      QStringLiteral("Delete"), MsgIcon::Question,
+                                      MsgButtons::OkCancel) != MsgAnswer::Ok)
+        return;
+    runRequest((entry.endsWith(QLatin1Char('/')) ? QStringLiteral("RMDIR ") : QStringLiteral("DELETE ")) +
+               quotedName(entry));
+    WaitAndRelist();
+    Timer2->setEnabled(true);
+}
+
+void frmftp::cmdSize_Click()
+{
+    if (!FtpReady(true))
+        return;
+    // The reply names the entry asked about, even if the user picks another one meanwhile.
+    m_sizeEntry = selectedEntry();
+    SizeRequest = true;
+    runRequest(QStringLiteral("SIZE ") + quotedName(m_sizeEntry));
+    SizeRequest = false;
+    // A log off or a lost connection during the wait has said so already.
+    if (loggedOn())
+        setStatus(kConnected);
+}
+
+} // namespace lumaport

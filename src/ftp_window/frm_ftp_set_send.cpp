@@ -1,0 +1,307 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Several files at once: a set handed over from the other windows, sent by one "Send" over the one connection,
+// one block of addresses for it, and every address of the block checked from the web side.
+#include "ftp_window/frm_ftp.h"
+
+#include "main_window/frm_load.h"
+#include "platform/address_box.h"
+#include "platform/drive_list.h"
+#include "platform/file_list.h"
+#include "platform/paths.h"
+#include "platform/services.h"
+#include "publish/link_check.h"
+#include "publish/link_set_check.h"
+#include "startup/forms.h"
+
+#include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QUrl>
+
+namespace lumaport {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QColor kWorks(0, 112, 0);
+const QColor kBroken(192, 0, 0);
+
+} // namespace
+
+void frmftp::setFileSet(const QString& drive, const QString& folder, const QStringList& names)
+{
+    setLocalFile(drive, folder, names.value(0));
+    if (names.size() < 2)
+        return;
+    m_fileSet = names;
+    m_sentSet.clear();
+    // As much of the list as the box shows.
+    const int room = txtsaveftp->contentsRect().width() - 2 * txtsaveftp->fontMetrics().averageCharWidth();
+    QString shown;
+    for (qsizetype length = names.join(u", "_s).size() + 20; length > 10; length -= 2) {
+        shown = fileSetText(names, length);
+        if (txtsaveftp->fontMetrics().horizontalAdvance(shown) <= room)
+            break;
+    }
+    txtsaveftp->setText(shown);
+    txtsaveftp->setToolTip(names.join(u'\n'));
+}
+
+void frmftp::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void frmftp::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+            paths.append(url.toLocalFile());
+    }
+    frmload& load = m_forms.frmload();
+    if (paths.isEmpty() || !load.chooseFiles(paths))
+        return;
+    event->acceptProposedAction();
+    const QStringList chosen = load.chosenNames();
+    if (chosen.size() > 1) {
+        setFileSet(load.Drive1->drive(), load.File1->path(), chosen);
+    } else {
+        setLocalFile(load.Drive1->drive(), load.File1->path(), chosen.value(0));
+        txtsaveftp->setText(chosen.value(0));
+        txtsaveftp->setToolTip(QString());
+    }
+    if (chosen.size() < paths.size())
+        setSystemStatus(load.lblStatus->text());
+}
+
+frmftp::SentFile frmftp::sentFile(const QString& localPath, const QString& name, qint64 bytes,
+                                  qint64 thumbnailBytes) const
+{
+    const QString folderAddress = txtfolder->text().isEmpty() ? txtpermurl->text() : txtserverurl->text();
+    const QString thumbnail =
+        thumbnailBytes >= 0 ? bareAddress(folderAddress, thumbnailName(name), txtpermurl->text()) : QString();
+    return {localPath, txtfolder->text(), name, bareAddress(folderAddress, name, txtpermurl->text()), thumbnail,
+            bytes,     thumbnailBytes};
+}
+
+void frmftp::fileSent(const SentFile& file)
+{
+    m_sentSet.append(file);
+}
+
+QStringList frmftp::namesToSend()
+{
+    QStringList names;
+    std::optional<bool> toAll;
+    for (const QString& name : std::as_const(m_fileSet)) {
+        if (listed(name) && !toAll) {
+            const MsgAnswer answer = m_forms.services().messageBox(
+                QStringLiteral("File ") + name + QStringLiteral(" already exists.\r\nOverwrite?"),
+                QStringLiteral("Overwrite"), MsgIcon::Question, MsgButtons::YesNoToAll);
+            if (answer == MsgAnswer::YesToAll || answer == MsgAnswer::NoToAll)
+                toAll = answer == MsgAnswer::YesToAll;
+            else if (answer != MsgAnswer::Yes)
+                continue;
+        }
+        if (!listed(name) || toAll.value_or(true))
+            names.append(name);
+    }
+    return names;
+}
+
+bool frmftp::sendSetFile(const QString& name, QString* why)
+{
+    // The component would log on again unasked.
+    if (!loggedOn()) {
+        *why = u"the connection was closed"_s;
+        return false;
+    }
+    const QString localPath = joinPath(filLocalFile->path(), name);
+    qint64 bytes = -1;
+    qint64 thumbnailBytes = -1;
+    m_lastError.clear();
+    if (!sendPicture(localPath, name, &bytes, &thumbnailBytes, why)) {
+        if (why->isEmpty())
+            *why = !m_lastError.isEmpty() ? m_lastError
+                   : loggedOn()           ? u"the server did not take it"_s
+                                          : u"Log Off was pressed"_s;
+        return false;
+    }
+    m_setBytesDone += QFileInfo(localPath).size();
+    fileSent(sentFile(localPath, name, bytes, thumbnailBytes));
+    return true;
+}
+
+void frmftp::sendFileSet()
+{
+    if (!FtpReady(true))
+        return;
+    const QStringList names = namesToSend();
+    if (names.isEmpty())
+        return;
+    stopLinkCheck();
+    m_sentSet.clear();
+    m_setBytesDone = 0;
+    m_setBytesTotal = 1;
+    for (const QString& name : names)
+        m_setBytesTotal += QFileInfo(joinPath(filLocalFile->path(), name)).size();
+    prgTransfer->setValue(0);
+    prgTransfer->setFormat(QString());
+    prgTransfer->show();
+    m_transferClock.start();
+    QString failed;
+    QString why;
+    for (qsizetype i = 0; i < names.size() && failed.isEmpty(); ++i) {
+        m_setStatus = u"Sending %1 of %2: %3"_s.arg(i + 1).arg(names.size()).arg(names[i]);
+        setStatus(m_setStatus);
+        if (!sendSetFile(names[i], &why))
+            failed = names[i];
+    }
+    m_setStatus.clear();
+    m_setBytesTotal = 0;
+    prgTransfer->hide();
+    if (!failed.isEmpty()) {
+        const QString sent = u"%1 of %2 sent"_s.arg(m_sentSet.size()).arg(names.size());
+        setStatus(sent);
+        // Shown again once the re-list is in, which reports its own states meanwhile.
+        if (loggedOn())
+            m_sendNote = sent;
+        m_forms.services().messageBox(sent + u".\r\n"_s + failed + u" was not sent: "_s + why +
+                                          (why.endsWith(u'.') ? QString() : u"."_s),
+                                      u"Send"_s, MsgIcon::Exclamation);
+    }
+    if (!m_sentSet.isEmpty()) {
+        QList<LinkCheckRequest> requests;
+        QStringList checked;
+        for (const SentFile& file : std::as_const(m_sentSet)) {
+            requests.append({file.address, file.bytes, isPictureName(file.remoteName)});
+            checked.append(file.remoteName);
+            if (!file.thumbnailAddress.isEmpty()) {
+                requests.append({file.thumbnailAddress, file.thumbnailBytes, true});
+                checked.append(thumbnailName(file.remoteName));
+            }
+        }
+        checkLinkSet(requests, checked);
+    }
+    WaitAndRelist();
+}
+
+bool frmftp::buildSetBlock(LinkForm form)
+{
+    if (m_fileSet.size() < 2)
+        return false;
+    QList<BlockFile> files;
+    QHash<QString, qint64> sizes;
+    if (!m_sentSet.isEmpty()) {
+        // What was sent, after the picture choices, is what the web server should give back.
+        for (const SentFile& file : std::as_const(m_sentSet)) {
+            files.append({file.remoteName, !file.thumbnailAddress.isEmpty()});
+            sizes.insert(file.remoteName, file.bytes);
+            sizes.insert(thumbnailName(file.remoteName), file.thumbnailBytes);
+        }
+    } else {
+        for (const QString& name : std::as_const(m_fileSet)) {
+            files.append({name, chkThumbnail->isChecked() || listed(thumbnailName(name))});
+            if (const QFileInfo local(joinPath(filLocalFile->path(), name)); local.isFile())
+                sizes.insert(name, local.size());
+        }
+    }
+    showBlock(files, form, sizes);
+    return true;
+}
+
+bool frmftp::buildSelectedBlock(LinkForm form)
+{
+    QList<BlockFile> files;
+    for (int i = 0; i < lstRemoteFile->count(); ++i) {
+        const QListWidgetItem* item = lstRemoteFile->item(i);
+        if (item->isSelected())
+            files.append({item->text(), listed(thumbnailName(item->text()))});
+    }
+    if (files.size() < 2)
+        return false;
+    takeSelectedEntry();
+    showBlock(files, form, {});
+    return true;
+}
+
+void frmftp::showBlock(const QList<BlockFile>& files, LinkForm form, const QHash<QString, qint64>& sizes)
+{
+    TagFields fields = tagFields();
+    const TaggedAddress built = linkBlock(fields, files, form);
+    if (form == LinkForm::Tagged)
+        txturl1->setText(built.openingTag);
+    txtURL->setText(built.text);
+
+    QList<LinkCheckRequest> requests;
+    QStringList names;
+    for (const BlockFile& file : files) {
+        // A folder has no picture to check.
+        if (file.name.endsWith(u'/'))
+            continue;
+        requests.append({bareAddress(fields.urlName, file.name, fields.typedBase), sizes.value(file.name, -1),
+                         isPictureName(file.name)});
+        names.append(file.name);
+        fields.fileName = file.name;
+        fields.hasThumbnail = file.hasThumbnail;
+        if (form == LinkForm::Tagged && usesThumbnailForm(fields)) {
+            requests.append({bareAddress(fields.urlName, thumbnailName(file.name), fields.typedBase),
+                             sizes.value(thumbnailName(file.name), -1), true});
+            names.append(thumbnailName(file.name));
+        }
+    }
+    stopLinkCheck();
+    if (!fields.urlName.isEmpty())
+        checkLinkSet(requests, names);
+}
+
+void frmftp::checkLinkSet(const QList<LinkCheckRequest>& requests, const QStringList& names)
+{
+    stopLinkCheck();
+    if (!mnuLinkCheck->isChecked() || requests.isEmpty())
+        return;
+    m_checkedNames = names;
+    m_checkedResults = QList<LinkCheckResult>(requests.size());
+    showLinkCheck(u"Checking %1 links"_s.arg(requests.size()), palette().color(QPalette::WindowText));
+    QList<LinkSetItem> items;
+    for (qsizetype i = 0; i < requests.size(); ++i)
+        items.append({i, requests[i]});
+    m_linkSetCheck = std::make_unique<LinkSetCheck>(items);
+    connect(m_linkSetCheck.get(), &LinkSetCheck::checked, this, &frmftp::LinkSetCheck_Checked);
+    connect(m_linkSetCheck.get(), &LinkSetCheck::finished, this, &frmftp::LinkSetCheck_Finished);
+}
+
+void frmftp::LinkSetCheck_Checked(qint64 index, const LinkCheckResult& result)
+{
+    m_checkedResults[index] = result;
+}
+
+void frmftp::LinkSetCheck_Finished()
+{
+    const QList<LinkCheckResult>& results = m_checkedResults;
+    QStringList broken;
+    QStringList details;
+    for (qsizetype i = 0; i < results.size(); ++i) {
+        const QString name = m_checkedNames.value(i);
+        details.append(name + u": "_s + results[i].text);
+        if (!results[i].works)
+            broken.append(name + u": "_s + results[i].text.mid(QStringLiteral("Link broken: ").size()));
+    }
+    const QString summary =
+        broken.isEmpty()
+            ? u"Links work: %1 of %1"_s.arg(results.size())
+            : u"Links broken: %1 of %2 \u2014 "_s.arg(broken.size()).arg(results.size()) + broken.join(u"; "_s);
+    showLinkCheck(summary, broken.isEmpty() ? kWorks : kBroken, summary + u'\n' + details.join(u'\n'));
+}
+
+} // namespace lumaport

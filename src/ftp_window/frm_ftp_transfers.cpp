@@ -1,0 +1,247 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The FTP window's remote navigation (click, double-click, "Preview", "Move Up One Folder") and its sends and
+// receives, with the progress bar shown while a file moves.
+#include "ftp_window/frm_ftp.h"
+
+#include "ftp_window/transfer_rules.h"
+#include "platform/file_list.h"
+#include "platform/paths.h"
+#include "platform/picture_box.h"
+#include "platform/services.h"
+#include "platform/timer.h"
+#include "preview/frm_preview.h"
+#include "startup/forms.h"
+#include "transfer/ftp_command.h"
+#include "transfer/internet_transfer.h"
+#include "transfer/remote_folder.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace lumaport {
+
+namespace {
+
+const QString kError = QStringLiteral("Error");
+constexpr int kProgressSteps = 1000;
+
+} // namespace
+
+void frmftp::setUpTransfers()
+{
+    // Left of the status frame, between the address box and the buttons below it.
+    prgTransfer = addControl<QProgressBar>(this, "prgTransfer", {240, 6345, 2940, 240});
+    prgTransfer->setAccessibleName(QStringLiteral("Transfer progress"));
+    prgTransfer->setRange(0, kProgressSteps);
+    QFont small = prgTransfer->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    prgTransfer->setFont(small);
+    prgTransfer->hide();
+
+    if (ITC)
+        connect(ITC.get(), &InternetTransfer::TransferProgress, this, &frmftp::showTransferProgress);
+    // A click or an arrow key both choose an entry; emptying the list chooses none.
+    connect(lstRemoteFile, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!lstRemoteFile->selectedItems().isEmpty())
+            lstRemoteFile_Click();
+    });
+    // A click on the entry already chosen changes no selection, yet counts as a click.
+    connect(lstRemoteFile, &QListWidget::itemClicked, this, &frmftp::lstRemoteFile_Click);
+    connect(lstRemoteFile, &QListWidget::itemDoubleClicked, this, &frmftp::lstRemoteFile_DblClick);
+    connect(Command11, &QPushButton::clicked, this, &frmftp::Command11_Click);
+    connect(cmdUpFolder, &QPushButton::clicked, this, &frmftp::cmdUpFolder_Click);
+    connect(cmdsend, &QPushButton::clicked, this, &frmftp::cmdsend_Click);
+    connect(imgSendFile, &PictureBox::clicked, this, &frmftp::imgSendFile_Click);
+    connect(imgReceiveFile, &PictureBox::clicked, this, &frmftp::imgReceiveFile_Click);
+}
+
+void frmftp::lstRemoteFile_Click()
+{
+    txtfile->setText(selectedEntry());
+    Timer2->setEnabled(true);
+}
+
+void frmftp::lstRemoteFile_DblClick()
+{
+    m_forms.frmPreview().Timer1->setEnabled(true);
+    if (!FtpReady(true))
+        return;
+    const QString entry = selectedEntry();
+    if (entry.endsWith(QLatin1Char('/')))
+        openFolder(entry);
+    else
+        imgReceiveFile_Click();
+}
+
+void frmftp::Command11_Click()
+{
+    const QString entry = selectedEntry();
+    frmPreview& preview = m_forms.frmPreview();
+    preview.Timer1->setEnabled(true);
+    preview.Show();
+    preview.setWindowTitle(QStringLiteral("Preview - ") + entry);
+    // From here on the user may close the preview at any box or wait; each use references it afresh, which
+    // loads a new one as any reference does.
+    if (!FtpReady(true)) {
+        m_forms.frmPreview().Timer1->setEnabled(true);
+        return;
+    }
+    if (entry.endsWith(QLatin1Char('/'))) {
+        openFolder(entry);
+        m_forms.frmPreview().Timer1->setEnabled(true);
+    } else {
+        imgReceiveFile_Click();
+    }
+}
+
+void frmftp::openFolder(const QString& entry)
+{
+    if (runRequest(QStringLiteral("CD ") + quotedName(entry))) {
+        followFolder(RemoteFolder().entered(txtfolder->text()).entered(entry));
+        txtname->setText(txtserverurl->text());
+        setWindowTitle(txtname->text());
+    }
+    WaitAndRelist();
+}
+
+void frmftp::cmdUpFolder_Click()
+{
+    if (!FtpReady(true))
+        return;
+    // Only a request that goes out empties the address in use.
+    txtname->clear();
+    if (runRequest(QStringLiteral("CDUP")))
+        followFolder(RemoteFolder().entered(txtfolder->text()).parent());
+    WaitAndRelist();
+    txtname->setText(txtserverurl->text());
+    setWindowTitle(txtname->text());
+}
+
+void frmftp::followFolder(const RemoteFolder& asked)
+{
+    // Where the server says the change led; the name asked for when it can't say.
+    setRemoteFolder(RemoteFolder().entered(ITC->CurrentFolder().value_or(asked.path())));
+}
+
+void frmftp::setRemoteFolder(const RemoteFolder& folder)
+{
+    txtfolder->setText(folder.path());
+    // Outside the log-on folder no web address is known beyond the permanent one.
+    txtserverurl->setText(txtpermurl->text() + (folder.withinLogOnFolder() ? folder.path() : QString()));
+}
+
+void frmftp::cmdsend_Click()
+{
+    if (m_fileSet.size() > 1) {
+        sendFileSet();
+        return;
+    }
+    if (!FtpReady(true))
+        return;
+    const QString name = filLocalFile->fileName();
+    if (name.trimmed().isEmpty()) {
+        m_forms.services().messageBox(QStringLiteral("Please select a file to send."), kError, MsgIcon::Critical);
+        return;
+    }
+    // A name listed twice is asked about twice.
+    const QList<QListWidgetItem*> listed = lstRemoteFile->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    for (qsizetype i = 0; i < listed.size(); ++i) {
+        const MsgAnswer answer = m_forms.services().messageBox(
+            QStringLiteral("File ") + name + QStringLiteral(" already exists.\r\nOverwrite?"),
+            QStringLiteral("Overwrite"), MsgIcon::Question, MsgButtons::YesNo);
+        if (answer != MsgAnswer::Yes)
+            return;
+    }
+    stopLinkCheck();
+    // The link names the file that was sent, whatever the name box was made to say meanwhile.
+    const QString localPath = joinPath(filLocalFile->path(), name);
+    if (sendPicture(localPath, name, &m_sentSize, &m_sentThumbnailSize)) {
+        txtsaveftp->setText(name);
+        m_sendNote = ITC->ResponseInfo();
+        m_sentSet.clear();
+        fileSent(sentFile(localPath, name, m_sentSize, m_sentThumbnailSize));
+        checkSentLink(name);
+    }
+    WaitAndRelist();
+}
+
+void frmftp::imgSendFile_Click()
+{
+    cmdsend_Click();
+}
+
+void frmftp::imgReceiveFile_Click()
+{
+    if (!FtpReady(true))
+        return;
+    const QString entry = selectedEntry();
+    Services& services = m_forms.services();
+    if (entry.isEmpty()) {
+        services.messageBox(QStringLiteral("Please select a file to receive."), kError, MsgIcon::Critical);
+        return;
+    }
+    if (entry.endsWith(QLatin1Char('/'))) {
+        services.messageBox(entry + QStringLiteral(" is a folder and cannot be sent."), kError, MsgIcon::Critical);
+        return;
+    }
+    // The name becomes a local path: it must not lead out of the local folder.
+    if (!isPlainFileName(entry)) {
+        services.messageBox(QStringLiteral("The name ") + quotedName(entry) +
+                                QStringLiteral(" is not a plain file name and cannot be received."),
+                            kError, MsgIcon::Critical);
+        return;
+    }
+    for (int i = 0; i < filLocalFile->listCount(); ++i) {
+        if (filLocalFile->list(i) == entry) {
+            services.messageBox(QStringLiteral("File ") + entry + QStringLiteral(" already exists."),
+                                QStringLiteral("Recieve"), MsgIcon::Information);
+            return;
+        }
+    }
+    const QString target = joinPath(filLocalFile->path(), entry);
+    runTransfer(QStringLiteral("GET ") + quotedName(entry) + QLatin1Char(' ') + quotedName(target));
+    // The file is written beside its name and appears only when complete, so the preview loads it once, now.
+    frmPreview& preview = m_forms.frmPreview();
+    preview.txtimg->setText(target);
+    preview.Timer1->setEnabled(true);
+    // Re-reading the folder must not lose the file chosen for sending.
+    const QString chosen = filLocalFile->fileName();
+    filLocalFile->refresh();
+    if (!chosen.isEmpty())
+        filLocalFile->setFileName(chosen);
+    setStatus(kConnected);
+}
+
+bool frmftp::runTransfer(const QString& command)
+{
+    // A set shows one bar over all its files.
+    const bool alone = m_setBytesTotal == 0;
+    if (alone) {
+        prgTransfer->setValue(0);
+        prgTransfer->setFormat(QString());
+        m_transferClock.start();
+    }
+    prgTransfer->show();
+    const bool done = runRequest(command);
+    if (alone)
+        prgTransfer->hide();
+    return done;
+}
+
+void frmftp::showTransferProgress(qint64 bytesDone, qint64 bytesTotal)
+{
+    if (prgTransfer->isHidden())
+        return;
+    if (m_setBytesTotal > 0) {
+        // Prepared pictures may come out larger than the local files the total was taken from.
+        bytesDone = std::min(m_setBytesTotal, m_setBytesDone + std::max<qint64>(0, bytesDone));
+        bytesTotal = m_setBytesTotal;
+    }
+    // The bar reads "%p", "%v" and "%m" in its format as placeholders; the text holds no such pair.
+    prgTransfer->setFormat(transferProgressText(bytesDone, bytesTotal, m_transferClock.elapsed()));
+    prgTransfer->setValue(bytesTotal > 0 ? int(bytesDone * kProgressSteps / bytesTotal) : 0);
+}
+
+} // namespace lumaport

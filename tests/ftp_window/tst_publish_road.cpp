@@ -1,0 +1,242 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The whole road against a real FTP server and a web server showing the same folder: a picture is chosen,
+// sent into a nested folder, checked from the web side, its address built with tags and copied, and the address
+// fetched back; and a sent file the web server may not read, made readable from the check's question.
+#include "ftp_window/frm_ftp.h"
+#include "main_window/frm_load.h"
+#include "platform/address_box.h"
+#include "platform/file_list.h"
+#include "platform/folder_list.h"
+#include "save_picture/frm_savpic.h"
+#include "support/ftp_servers.h"
+#include "support/test_files.h"
+#include "support/window_fixture.h"
+#include "transfer/ftp_transfer.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStorageInfo>
+#include <QTest>
+
+using namespace lumaport;
+using namespace lumaport::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The windows over a pyftpdlib server and Python's web server showing the same folder.
+struct Road
+{
+    FtpServer server{FtpServer::Kind::Pyftpdlib};
+    quint16 webPort = unusedLoopbackPort();
+    QProcess web; // ended by its destructor
+    QTemporaryDir pictures;
+    ScriptedServices services;
+    FtpTransfer* transfer = nullptr;
+    Forms forms{services, [this] {
+                    auto made = std::make_unique<FtpTransfer>();
+                    transfer = made.get();
+                    return made;
+                }};
+
+    // Starts both servers, chooses the pictures in the main window, hands them to the FTP window and logs on.
+    void logOnWith(const QString& name, const QStringList& more = {})
+    {
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        web.start(u"/usr/bin/python3"_s, {u"-u"_s, u"-m"_s, u"http.server"_s, u"--bind"_s, u"127.0.0.1"_s,
+                                          u"--directory"_s, server.rootFolder(), QString::number(webPort)});
+        QVERIFY(web.waitForReadyRead(10000)); // "Serving HTTP on ...", said once it listens
+        QVERIFY(installPlaceholder(services));
+        services.answerEveryBox(MsgAnswer::Yes);
+        frmload& main = forms.frmload();
+        QVERIFY(main.Dir1->setPath(pictures.path()) && main.File1->setFileNames(QStringList{name} + more));
+        main.cmdload->click();
+        forms.frmsavpic().Command5->click();
+        frmftp& ftp = forms.frmftp();
+        ftp.txtServer->setText(server.serverText());
+        ftp.txtUserName->setText(server.userName());
+        ftp.txtPassword->setText(server.password());
+        ftp.Text3->setText(u"127.0.0.1:%1"_s.arg(webPort));
+        control<QPushButton>(ftp, "cmdLogOn")->click();
+    }
+
+    QByteArray fetch(const QString& address)
+    {
+        QNetworkAccessManager network;
+        std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(QUrl(address))));
+        if (!QTest::qWaitFor([&] { return reply->isFinished(); }))
+            return "<no answer>";
+        return reply->readAll();
+    }
+};
+
+} // namespace
+
+class TestPublishRoad : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void aSentPictureIsFetchedAtTheCopiedAddress()
+    {
+        Road road;
+        const QString name = u"mein Bild ü.jpg"_s;
+        const QByteArray picture = readFile(writePicture(road.pictures.filePath(name), Qt::red));
+        QVERIFY(QDir(road.server.rootFolder()).mkpath(u"a b/ü"_s));
+        road.logOnWith(name);
+        if (QTest::currentTestFailed())
+            return;
+        frmftp& ftp = road.forms.frmftp();
+        auto* list = control<QListWidget>(ftp, "lstRemoteFile");
+        // Each step waits, as the user would, until the listing before it has come.
+        for (const QString& folder : {u"a b/"_s, u"ü/"_s}) {
+            QTRY_VERIFY(!road.transfer->StillExecuting());
+            list->setCurrentItem(list->findItems(folder, Qt::MatchExactly).value(0));
+            Q_EMIT list->itemDoubleClicked(list->currentItem());
+        }
+        QTRY_VERIFY(!road.transfer->StillExecuting());
+        ftp.cmdsend->click();
+        // The web side is asked at once, in the background.
+        QTRY_COMPARE(
+            control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription(),
+            u"Link works: 200, %1 bytes, image/jpeg"_s.arg(QLocale(QLocale::English).toString(picture.size())));
+        control<QPushButton>(ftp, "Command3")->click();
+        control<QPushButton>(ftp, "Command5")->click();
+
+        const QString copied = road.services.clipboardText();
+        QCOMPARE(copied, u"[img]http://127.0.0.1:%1/a%20b/%C3%BC/mein%20Bild%20%C3%BC.jpg[/img]"_s.arg(road.webPort));
+        QCOMPARE(road.fetch(copied.mid(5, copied.size() - 11)), picture);
+        QCOMPARE(road.services.boxes().size(), std::size_t{0});
+    }
+
+    void aThumbnailLinkOpensTheFullPicture()
+    {
+        Road road;
+        const QString name = u"photo.jpg"_s;
+        const QByteArray picture = readFile(writePicture(road.pictures.filePath(name), Qt::blue));
+        road.logOnWith(name);
+        if (QTest::currentTestFailed())
+            return;
+        frmftp& ftp = road.forms.frmftp();
+        control<QCheckBox>(ftp, "chkThumbnail")->setChecked(true);
+        control<QSpinBox>(ftp, "spnThumbnailSide")->setValue(32);
+        ftp.Text1->setText(u"thumb"_s);
+        QTRY_VERIFY(!road.transfer->StillExecuting());
+        ftp.cmdsend->click();
+        control<QPushButton>(ftp, "Command3")->click();
+        const QString expected =
+            u"[url=http://127.0.0.1:%1/photo.jpg][img]http://127.0.0.1:%1/photo_thumb.jpg[/img][/url]"_s.arg(
+                road.webPort);
+        QCOMPARE(control<AddressBox>(ftp, "txtURL")->text(), expected);
+        // "Use Selected with Tags" finds the thumbnail listed beside the picture.
+        auto* list = control<QListWidget>(ftp, "lstRemoteFile");
+        QTRY_VERIFY(!list->findItems(u"photo_thumb.jpg"_s, Qt::MatchExactly).isEmpty());
+        list->setCurrentItem(list->findItems(name, Qt::MatchExactly).value(0));
+        control<QPushButton>(ftp, "Command9")->click();
+        QCOMPARE(control<AddressBox>(ftp, "txtURL")->text(), expected);
+        // The check asks for the picture, then for its thumbnail.
+        QTRY_VERIFY(
+            control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription().contains(u"; thumbnail: Link works"_s));
+
+        QCOMPARE(road.fetch(u"http://127.0.0.1:%1/photo.jpg"_s.arg(road.webPort)), picture);
+        const QImage thumbnail =
+            QImage::fromData(road.fetch(u"http://127.0.0.1:%1/photo_thumb.jpg"_s.arg(road.webPort)));
+        QCOMPARE(thumbnail.size(), QSize(32, 24));
+        QCOMPARE(road.services.boxes().size(), std::size_t{0});
+    }
+
+    // A set of five: a listed file answered No, the next Yes to All, one the server refuses half-way. What was sent
+    // stays and is linked in one block; nothing of the rest reaches the server.
+    void aSetIsSentInOneGoAndStopsAtABreak()
+    {
+        Road road;
+        const QStringList names{u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s, u"d.jpg"_s, u"e.jpg"_s};
+        for (const QString& name : names)
+            writePicture(road.pictures.filePath(name), Qt::green);
+        const QString remote = road.server.rootFolder() + u'/';
+        QVERIFY(QDir().mkpath(remote));
+        for (const char* name : {"a.jpg", "b.jpg", "c.jpg"})
+            writeFile(remote + QLatin1String(name), "theirs");
+        // Where d.jpg would go, a folder: the server refuses the file.
+        QVERIFY(QDir(remote).mkdir(u"d.jpg"_s));
+        road.logOnWith(names.first(), names.mid(1));
+        if (QTest::currentTestFailed())
+            return;
+        frmftp& ftp = road.forms.frmftp();
+        QVERIFY(ftp.txtsaveftp->text().startsWith(u"5 files: a.jpg"_s));
+        QCOMPARE(ftp.txtsaveftp->toolTip(), names.join(u'\n'));
+        auto* list = control<QListWidget>(ftp, "lstRemoteFile");
+        QTRY_VERIFY(!road.transfer->StillExecuting() && list->count() == 4);
+        road.services.reset();
+        road.services.setWhileBoxShows([&road] {
+            const std::size_t shown = road.services.boxes().size();
+            road.services.answerEveryBox(shown == 1 ? MsgAnswer::No : shown == 2 ? MsgAnswer::YesToAll : MsgAnswer::Ok);
+        });
+        QStringList statuses;
+        connect(road.transfer, &InternetTransfer::StateChanged, this,
+                [&] { statuses.append(control<QLabel>(ftp, "lblStatus")->text()); });
+        ftp.cmdsend->click();
+
+        QStringList titles;
+        for (const BoxRecord& box : road.services.boxes())
+            titles.append(box.title);
+        QCOMPARE(titles, (QStringList{u"Overwrite"_s, u"Overwrite"_s, u"Error"_s, u"Send"_s}));
+        QCOMPARE(road.services.boxes().front().buttons, MsgButtons::YesNoToAll);
+        const QString summary = road.services.boxes().back().text;
+        QVERIFY2(summary.startsWith(u"2 of 4 sent.\r\nd.jpg was not sent: "_s), qPrintable(summary));
+        QVERIFY(statuses.contains(u"Sending 1 of 4: b.jpg"_s));
+        QVERIFY(statuses.contains(u"Sending 3 of 4: d.jpg"_s));
+        QCOMPARE(readFile(remote + u"a.jpg"_s), QByteArray("theirs"));
+        for (const QString& name : {u"b.jpg"_s, u"c.jpg"_s})
+            QCOMPARE(readFile(remote + name), readFile(road.pictures.filePath(name)));
+        const auto onServer = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+        QCOMPARE(QDir(remote).entryList(onServer), (QStringList{u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s, u"d.jpg"_s}));
+        QVERIFY(QDir(remote + u"d.jpg"_s).isEmpty());
+
+        auto* label = control<QLabel>(ftp, "lblLinkCheck");
+        QTRY_COMPARE(label->text(), u"Links work: 2 of 2"_s);
+        QVERIFY(label->toolTip().contains(u"\nc.jpg: Link works: 200"_s));
+        control<QPushButton>(ftp, "Command3")->click();
+        QCOMPARE(control<AddressBox>(ftp, "txtURL")->text(),
+                 u"[img]http://127.0.0.1:%1/b.jpg[/img]\n[img]http://127.0.0.1:%1/c.jpg[/img]"_s.arg(road.webPort));
+    }
+
+    void aSentFileTheWebServerMayNotReadIsMadeReadable()
+    {
+        FtpServer server(FtpServer::Kind::Pyftpdlib, {.privateFiles = true});
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        FtpServer web(FtpServer::Kind::Web, {.servedFolder = server.rootFolder()});
+        QVERIFY2(web.start(), qPrintable(web.errorString()));
+        QTemporaryDir pictures;
+        const qint64 size = readFile(writePicture(pictures.filePath(u"p.jpg"_s), Qt::blue)).size();
+        ScriptedServices services;
+        QVERIFY(installPlaceholder(services));
+        Forms forms(services, [] { return std::make_unique<FtpTransfer>(); });
+        frmftp& ftp = forms.frmftp();
+        ftp.setLocalFile(QStorageInfo(pictures.path()).rootPath(), pictures.path(), u"p.jpg"_s);
+        ftp.txtServer->setText(server.serverText());
+        ftp.txtUserName->setText(server.userName());
+        ftp.txtPassword->setText(server.password());
+        ftp.Text3->setText(web.serverText().mid(7)); // without "http://"
+        services.expectMessage(u"The web server may not read p.jpg.\r\nMake it readable by everyone and check again?"_s,
+                               MsgAnswer::Yes, u"Link Check"_s);
+        control<QPushButton>(ftp, "cmdLogOn")->click();
+        ftp.cmdsend->click();
+        QTRY_COMPARE(control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription(),
+                     u"Link works: 200, %1 bytes, image/jpeg"_s.arg(QLocale(QLocale::English).toString(size)));
+        QVERIFY(server.receivedCommands().contains(u"SITE CHMOD 644 p.jpg"_s));
+        QCOMPARE(services.pendingExpectations(), 0);
+    }
+};
+
+QTEST_MAIN(TestPublishRoad)
+#include "tst_publish_road.moc"
