@@ -12,7 +12,7 @@ deb=$(echo "$out"/lumaport_*_"$(dpkg --print-architecture)".deb)
 echo "built $(basename "$deb")"
 
 depends=$(dpkg-deb --field "$deb" Depends)
-for library in libqt6widgets6 libcurl4 libc6; do
+for library in libqt6widgets6 libcurl4 libc6 libqt6sql6-sqlite; do
     [[ $depends == *"$library"* ]] || { echo "Depends lacks $library: $depends"; exit 1; }
 done
 contents=$(dpkg-deb --contents "$deb")
