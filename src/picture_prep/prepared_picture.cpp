@@ -104,8 +104,11 @@ bool PreparedPicture::prepare(const QString& source, const PictureChoices& choic
     m_picture = source;
     m_thumbnail.clear();
     m_note.clear();
+    // Telling the kind reads the file; with no choice made it would not change what is sent.
+    if (!(choices.removeMetadata || choices.fit || choices.thumbnail))
+        return true;
     const PictureKind kind = pictureKind(source);
-    if (kind == PictureKind::Other || !(choices.removeMetadata || choices.fit || choices.thumbnail))
+    if (kind == PictureKind::Other)
         return true;
     m_folder = std::make_unique<QTemporaryDir>();
     if (!m_folder->isValid()) {
