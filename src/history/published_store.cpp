@@ -123,6 +123,30 @@ PublishedRecord readRecord(const QSqlQuery& query)
     return record;
 }
 
+// One statement run for each item, all in one transaction: a failure keeps none of them.
+template <typename Item, typename Bind>
+bool execEach(QSqlDatabase db, const QString& sql, const QList<Item>& items, Bind bind, QString* error)
+{
+    QSqlQuery query(db);
+    if (!db.transaction() || !query.prepare(sql)) {
+        *error = why(db.lastError());
+        return false;
+    }
+    for (const Item& item : items) {
+        bind(query, item);
+        if (!query.exec()) {
+            *error = why(query.lastError());
+            db.rollback();
+            return false;
+        }
+    }
+    if (db.commit())
+        return true;
+    *error = why(db.lastError());
+    db.rollback();
+    return false;
+}
+
 } // namespace
 
 QString publishedHistoryPath(const QString& programFolder)
@@ -274,52 +298,23 @@ bool PublishedStore::add(PublishedRecord* record, QString* error)
 
 bool PublishedStore::forget(const QList<qint64>& ids, QString* error)
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    QSqlQuery query(db);
-    if (!db.transaction() || !query.prepare(u"DELETE FROM published WHERE id = ?"_s)) {
-        *error = why(db.lastError());
-        return false;
-    }
-    for (const qint64 id : ids) {
-        query.bindValue(0, id);
-        if (!query.exec()) {
-            *error = why(query.lastError());
-            db.rollback();
-            return false;
-        }
-    }
-    if (db.commit())
-        return true;
-    *error = why(db.lastError());
-    db.rollback();
-    return false;
+    return execEach(
+        QSqlDatabase::database(m_connection, false), u"DELETE FROM published WHERE id = ?"_s, ids,
+        [](QSqlQuery& query, qint64 id) { query.addBindValue(id); }, error);
 }
 
 bool PublishedStore::setChecks(const QList<PublishedCheck>& checks, QString* error)
 {
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    QSqlQuery query(db);
-    if (!db.transaction() ||
-        !query.prepare(u"UPDATE published SET check_status = ?, checked_at = ?, check_note = ? WHERE id = ?"_s)) {
-        *error = why(db.lastError());
-        return false;
-    }
-    for (const PublishedCheck& check : checks) {
-        query.addBindValue(check.status);
-        query.addBindValue(isoUtc(check.checkedAt));
-        query.addBindValue(check.note);
-        query.addBindValue(check.id);
-        if (!query.exec()) {
-            *error = why(query.lastError());
-            db.rollback();
-            return false;
-        }
-    }
-    if (db.commit())
-        return true;
-    *error = why(db.lastError());
-    db.rollback();
-    return false;
+    return execEach(
+        QSqlDatabase::database(m_connection, false),
+        u"UPDATE published SET check_status = ?, checked_at = ?, check_note = ? WHERE id = ?"_s, checks,
+        [](QSqlQuery& query, const PublishedCheck& check) {
+            query.addBindValue(check.status);
+            query.addBindValue(isoUtc(check.checkedAt));
+            query.addBindValue(check.note);
+            query.addBindValue(check.id);
+        },
+        error);
 }
 
 QList<PublishedRecord> PublishedStore::page(const QString& filter, qint64 beforeId, int limit) const
