@@ -40,7 +40,8 @@ int AddressBox::heightForText(int maxLines) const
     int rows = 0;
     for (const QString& line : text().split(u'\n'))
         rows += std::max(1, (metrics.horizontalAdvance(line) + lineWidth - 1) / lineWidth);
-    return std::min(rows, maxLines) * metrics.lineSpacing() + margins + 2;
+    // Half a line to spare: the box scrolls by whole lines, and a last line short of a pixel brings a scroll bar.
+    return std::min(rows, maxLines) * metrics.lineSpacing() + margins + metrics.lineSpacing() / 2;
 }
 
 } // namespace lumaport
