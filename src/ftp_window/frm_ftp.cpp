@@ -102,6 +102,7 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     buildPictureChoices();
     buildKeyringChoice();
     setUpHistory();
+    buildLinkForms();
     connectPublishing();
 }
 

@@ -12,6 +12,7 @@
 #include <memory>
 
 class QCheckBox;
+class QComboBox;
 class QAction;
 class QDragEnterEvent;
 class QDropEvent;
@@ -320,15 +321,28 @@ private:
     QLabel* lblLinkCheck;
     QAction* mnuLinkCheck;
 
+    // The form "URL with Tags" builds: the tags, Markdown or HTML, and the alt text of the last two; the choice is
+    // kept in the program's options file.
+    void buildLinkForms();
+    void cboLinkForm_Change();
+    QComboBox* cboLinkForm;
+    QLineEdit* txtAltText;
+
     // The history of sends: a row for every file sent, and the button that opens it.
     void setUpHistory();
     void cmdPublished_Click();
     void PublishedRecorder_Failed();
+    // Before a file is sent: when the history holds the same bytes with a link that worked, asks whether to use
+    // that link. True when nothing is to be sent: the link is shown, or the user cancelled.
+    bool usePublishedLink(const QString& localPath, const QString& name);
+    // Keeps the outcome of the check that followed a send with the history's row of that address.
+    void keepLinkVerdict(const QString& address, bool works, bool sizeDiffers, const QString& note);
     QPushButton* cmdPublished;
     std::unique_ptr<PublishedRecorder> m_recorder;
     bool m_historyTroubleShown = false;
     std::unique_ptr<LinkCheck> m_linkCheck;
-    QString m_checkedSend; // the name a running check follows the send of; empty after a builder
+    QString m_checkedSend;    // the name a running check follows the send of; empty after a builder
+    QString m_verdictAddress; // the history row's address a running check after a send is kept for
     // The thumbnail is checked once the picture's check is done, its outcome shown behind the picture's.
     struct ThumbnailCheck
     {
@@ -365,6 +379,7 @@ private:
         QString thumbnailAddress; // empty: no thumbnail went with it, or no address
         qint64 bytes = -1;        // as sent, after the picture choices
         qint64 thumbnailBytes = -1;
+        QString link; // as "URL with Tags" would build it for this file alone
     };
     // Every file that reached the server under its name passes here once, the one-file road's too.
     void fileSent(const SentFile& file);
@@ -385,13 +400,15 @@ private:
     bool buildSelectedBlock(LinkForm form);
     // Shows the block and checks its links; sizes holds what each name's answer should measure, where known.
     void showBlock(const QList<BlockFile>& files, LinkForm form, const QHash<QString, qint64>& sizes);
-    void checkLinkSet(const QList<LinkCheckRequest>& requests, const QStringList& names);
+    // After a send, rows holds the address of the history's row each request's outcome counts for.
+    void checkLinkSet(const QList<LinkCheckRequest>& requests, const QStringList& names, const QStringList& rows = {});
     void LinkSetCheck_Checked(qint64 index, const LinkCheckResult& result);
     void LinkSetCheck_Finished();
     QStringList m_fileSet; // handed over, in order; fewer than two: the one-file road
     QList<SentFile> m_sentSet;
     QStringList m_checkedNames;              // the names of the links a set check asks for, in order
     QList<LinkCheckResult> m_checkedResults; // in the same order, as the answers come
+    QStringList m_checkedRows;               // in the same order: the history's rows, after a send
     std::unique_ptr<LinkSetCheck> m_linkSetCheck;
     QString m_setStatus; // shown instead of the component's states while a set is sent
     qint64 m_setBytesDone = 0;

@@ -4,6 +4,7 @@
 #include "ftp_window/frm_ftp.h"
 
 #include "history/published_recorder.h"
+#include "platform/address_box.h"
 #include "platform/services.h"
 #include "publish/link_address.h"
 #include "published_window/frm_published.h"
@@ -11,6 +12,7 @@
 #include "transfer/ftp_server_address.h"
 #include "transfer/internet_transfer.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -55,12 +57,48 @@ void frmftp::recordPublished(const QString& sentFile, const SentFile& file)
     record.remotePath = file.remoteFolder + file.remoteName;
     record.address = file.address;
     record.thumbnailAddress = file.thumbnailAddress;
+    record.link = file.link;
     record.localPath = file.localPath;
     record.size = file.bytes;
     // A picture made for the send goes with its folder; the local file itself is read on the writing thread.
     if (sentFile != file.localPath)
         record.sha256 = fileSha256(sentFile);
     m_recorder->record(record, sentFile);
+}
+
+bool frmftp::usePublishedLink(const QString& localPath, const QString& name)
+{
+    PublishedStore store(publishedHistoryPath(m_forms.services().programFolder()));
+    QString ignored;
+    if (!store.open(&ignored))
+        return false;
+    const std::optional<PublishedRecord> published =
+        store.workingLinkOf(QFileInfo(localPath).size(), [&localPath] { return fileSha256(localPath); });
+    if (!published)
+        return false;
+    const MsgAnswer answer = m_forms.services().messageBox(
+        u"File %1 was published before, and its link worked:\r\n%2\r\nUse the link instead of sending it again?"_s.arg(
+            name, published->address),
+        u"Published"_s, MsgIcon::Question, MsgButtons::UseLinkSendAgain);
+    if (answer == MsgAnswer::No)
+        return false;
+    if (answer == MsgAnswer::Yes) {
+        TagFields fields = tagFields();
+        takeAddress(published->address, &fields);
+        fields.hasThumbnail = !published->thumbnailAddress.isEmpty();
+        const TaggedAddress built = taggedAddress(fields);
+        txturl1->setText(built.openingTag);
+        txtURL->setText(built.text);
+        setSystemStatus(u"Already published"_s);
+    }
+    return true;
+}
+
+void frmftp::keepLinkVerdict(const QString& address, bool works, bool sizeDiffers, const QString& note)
+{
+    if (address.isEmpty() || !m_recorder)
+        return;
+    m_recorder->recordCheck(address, {0, checkStatusWord(works, sizeDiffers), note, QDateTime::currentDateTimeUtc()});
 }
 
 void frmftp::PublishedRecorder_Failed()

@@ -62,6 +62,8 @@ void frmftp::checkSentLink(const QString& name)
 {
     const QString folderAddress = txtfolder->text().isEmpty() ? txtpermurl->text() : txtserverurl->text();
     startLinkCheck(folderAddress, name, m_sentSize, true);
+    if (m_linkCheck)
+        m_verdictAddress = bareAddress(folderAddress, name, txtpermurl->text());
     if (m_linkCheck && m_sentThumbnailSize >= 0)
         m_thumbnailCheck = ThumbnailCheck{folderAddress, thumbnailName(name), m_sentThumbnailSize};
 }
@@ -109,6 +111,8 @@ void frmftp::stopLinkCheck()
     m_linkSetCheck.reset();
     m_thumbnailCheck.reset();
     m_pictureOutcome.clear();
+    m_verdictAddress.clear();
+    m_checkedRows.clear();
     showLinkCheck(QString(), palette().color(QPalette::WindowText));
 }
 
@@ -118,16 +122,19 @@ void frmftp::LinkCheck_Finished(const LinkCheckResult& result)
     const QString text = thumbnailChecked ? m_pictureOutcome + u"; thumbnail: "_s + result.text : result.text;
     const bool works = result.works && (!thumbnailChecked || m_pictureWorks);
     showLinkCheck(text, works ? kWorks : kBroken);
+    const QString verdictAddress = std::exchange(m_verdictAddress, QString());
     if (const auto thumbnail = std::exchange(m_thumbnailCheck, std::nullopt); thumbnail && result.httpCode != 403) {
         // Started from inside this check's signal: the finished check goes once the event loop is back.
         m_linkCheck->cancel();
         m_linkCheck.release()->deleteLater();
         startLinkCheck(thumbnail->urlName, thumbnail->name, thumbnail->expectedSize, false);
+        m_verdictAddress = verdictAddress;
         m_pictureOutcome = text;
         m_pictureWorks = result.works;
         showLinkCheck(text + u"; checking the thumbnail"_s, lblLinkCheck->palette().color(QPalette::WindowText));
         return;
     }
+    keepLinkVerdict(verdictAddress, works, result.sizeDiffers, text);
     const QString sent = std::exchange(m_checkedSend, QString());
     if (result.httpCode != 403 || sent.isEmpty() || !loggedOn())
         return;

@@ -4,6 +4,7 @@
 #include "ftp_window/frm_ftp.h"
 #include "main_window/frm_load.h"
 #include "platform/address_box.h"
+#include "platform/options_file.h"
 #include "platform/paths.h"
 #include "platform/services.h"
 #include "platform/settings_text.h"
@@ -12,6 +13,7 @@
 #include "startup/forms.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +24,7 @@ namespace lumaport {
 namespace {
 
 const QString kProfileFilter = QStringLiteral("Settings(*.lbx)|*.lbx");
+const QString kLinkFormKey = QStringLiteral("Links/Form");
 constexpr qsizetype kProfilePasswordLine = 2;
 
 QString profileFolder(Services& services)
@@ -134,6 +137,8 @@ TagFields frmftp::tagFields() const
     TagFields fields{txtname->text(), txtpermurl->text(), {}, Text1->text(), Text2->text(),
                      txturl1->text(), txturl2->text()};
     fields.thumbnailChosen = chkThumbnail->isChecked();
+    fields.style = linkStyleFromKey(cboLinkForm->currentData().toString()).value_or(LinkStyle::Tags);
+    fields.altText = txtAltText->text();
     return fields;
 }
 
@@ -186,6 +191,34 @@ void frmftp::Command2_Click()
     // A failed save has said so in its box; the program ends all the same, as asked.
     m_forms.frmload().saveSettings();
     m_forms.endProgram();
+}
+
+void frmftp::buildLinkForms()
+{
+    // The window is full: on the remote pane's frame line, beside "Published...".
+    cboLinkForm = addControl<QComboBox>(this, "cboLinkForm", {5820, 30, 1140, 330});
+    cboLinkForm->setAccessibleName(QStringLiteral("Link form"));
+    cboLinkForm->setToolTip(QStringLiteral("What \"URL with Tags\" builds: forum tags, Markdown or HTML"));
+    cboLinkForm->addItem(QStringLiteral("Tags"), linkStyleKey(LinkStyle::Tags));
+    cboLinkForm->addItem(QStringLiteral("Markdown"), linkStyleKey(LinkStyle::Markdown));
+    cboLinkForm->addItem(QStringLiteral("HTML"), linkStyleKey(LinkStyle::Html));
+    txtAltText = addNamedTextBox(this, "txtAltText", {7020, 30, 1320, 330}, QStringLiteral("Alt text"));
+    txtAltText->setPlaceholderText(QStringLiteral("Alt text"));
+    txtAltText->setToolTip(QStringLiteral("The text a Markdown or HTML picture stands in for; empty: the file's name"));
+    const QVariantMap options = readOptions(programOptionsPath(m_forms.services().programFolder()));
+    const int chosen = cboLinkForm->findData(options.value(kLinkFormKey).toString());
+    cboLinkForm->setCurrentIndex(std::max(chosen, 0));
+    txtAltText->setEnabled(cboLinkForm->currentIndex() > 0);
+    connect(cboLinkForm, &QComboBox::currentIndexChanged, this, &frmftp::cboLinkForm_Change);
+}
+
+void frmftp::cboLinkForm_Change()
+{
+    txtAltText->setEnabled(cboLinkForm->currentIndex() > 0);
+    QString error;
+    if (!writeOptions(programOptionsPath(m_forms.services().programFolder()),
+                      {{kLinkFormKey, cboLinkForm->currentData()}}, &error))
+        setSystemStatus(error);
 }
 
 std::array<QLineEdit*, 6> frmftp::profileBoxes() const

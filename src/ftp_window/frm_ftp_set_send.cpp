@@ -90,11 +90,17 @@ frmftp::SentFile frmftp::sentFile(const QString& localPath, const QString& name,
     const QString folderAddress = txtfolder->text().isEmpty() ? txtpermurl->text() : txtserverurl->text();
     // Sent all the same, but with no address to check or keep.
     if (!namesTypedHost(folderAddress, txtpermurl->text()))
-        return {localPath, txtfolder->text(), name, QString(), QString(), bytes, thumbnailBytes};
+        return {localPath, txtfolder->text(), name, QString(), QString(), bytes, thumbnailBytes, QString()};
     const QString thumbnail =
         thumbnailBytes >= 0 ? bareAddress(folderAddress, thumbnailName(name), txtpermurl->text()) : QString();
-    return {localPath, txtfolder->text(), name, bareAddress(folderAddress, name, txtpermurl->text()), thumbnail,
-            bytes,     thumbnailBytes};
+    TagFields fields = tagFields();
+    fields.urlName = folderAddress;
+    fields.fileName = name;
+    fields.hasThumbnail = thumbnailBytes >= 0;
+    return {localPath,      txtfolder->text(),
+            name,           bareAddress(folderAddress, name, txtpermurl->text()),
+            thumbnail,      bytes,
+            thumbnailBytes, taggedAddress(fields).text};
 }
 
 void frmftp::fileSent(const SentFile& file)
@@ -189,15 +195,18 @@ void frmftp::sendFileSet()
     } else if (!m_sentSet.isEmpty()) {
         QList<LinkCheckRequest> requests;
         QStringList checked;
+        QStringList rows;
         for (const SentFile& file : std::as_const(m_sentSet)) {
             requests.append({file.address, file.bytes, isPictureName(file.remoteName)});
             checked.append(file.remoteName);
+            rows.append(file.address);
             if (!file.thumbnailAddress.isEmpty()) {
                 requests.append({file.thumbnailAddress, file.thumbnailBytes, true});
                 checked.append(thumbnailName(file.remoteName));
+                rows.append(file.address);
             }
         }
-        checkLinkSet(requests, checked);
+        checkLinkSet(requests, checked, rows);
     }
     WaitAndRelist();
 }
@@ -275,12 +284,13 @@ void frmftp::showBlock(const QList<BlockFile>& files, LinkForm form, const QHash
     checkLinkSet(requests, names);
 }
 
-void frmftp::checkLinkSet(const QList<LinkCheckRequest>& requests, const QStringList& names)
+void frmftp::checkLinkSet(const QList<LinkCheckRequest>& requests, const QStringList& names, const QStringList& rows)
 {
     stopLinkCheck();
     if (!mnuLinkCheck->isChecked() || requests.isEmpty())
         return;
     m_checkedNames = names;
+    m_checkedRows = rows;
     m_checkedResults = QList<LinkCheckResult>(requests.size());
     showLinkCheck(u"Checking %1 links"_s.arg(requests.size()), palette().color(QPalette::WindowText));
     QList<LinkSetItem> items;
@@ -312,6 +322,20 @@ void frmftp::LinkSetCheck_Finished()
     // The line names the broken ones; the tooltip lists every link once, under the count.
     const QString summary = broken.isEmpty() ? count : count + u" \u2014 "_s + broken.join(u"; "_s);
     showLinkCheck(summary, broken.isEmpty() ? kWorks : kBroken, count + u'\n' + details.join(u'\n'));
+    // A row's verdict is its picture's, unless its thumbnail's link is broken.
+    for (qsizetype i = 0; i < m_checkedRows.size() && i < results.size(); ++i) {
+        const bool thumbnail = i > 0 && m_checkedRows[i] == m_checkedRows[i - 1];
+        const bool thumbnailNext = i + 1 < m_checkedRows.size() && m_checkedRows[i + 1] == m_checkedRows[i];
+        if (thumbnail || !thumbnailNext) {
+            const LinkCheckResult& picture = results[thumbnail ? i - 1 : i];
+            const bool works = picture.works && results[i].works;
+            keepLinkVerdict(m_checkedRows[i], works, picture.sizeDiffers,
+                            picture.works && !works
+                                ? u"Link broken: thumbnail: "_s + results[i].text.section(u": "_s, 1)
+                                : picture.text);
+        }
+    }
+    m_checkedRows.clear();
 }
 
 } // namespace lumaport

@@ -154,9 +154,11 @@ void frmftp::cmdsend_Click()
         if (answer != MsgAnswer::Yes)
             return;
     }
-    stopLinkCheck();
     // The link names the file that was sent, whatever the name box was made to say meanwhile.
     const QString localPath = joinPath(filLocalFile->path(), name);
+    if (usePublishedLink(localPath, name))
+        return;
+    stopLinkCheck();
     if (sendPicture(localPath, name, &m_sentSize, &m_sentThumbnailSize)) {
         txtsaveftp->setText(name);
         m_sendNote = ITC->ResponseInfo();

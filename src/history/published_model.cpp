@@ -2,7 +2,10 @@
 #include "history/published_model.h"
 
 #include <QColor>
+#include <QImageReader>
 #include <QLocale>
+#include <QPainter>
+#include <QUrl>
 
 namespace lumaport {
 
@@ -34,7 +37,72 @@ QString checkText(const QString& status, const QString& note)
     return {};
 }
 
-PublishedModel::PublishedModel(PublishedStore& store, QObject* parent) : QAbstractTableModel(parent), m_store(store) {}
+QString readableAddress(const QString& address)
+{
+    return QUrl::fromPercentEncoding(address.toUtf8());
+}
+
+QImage readThumbnail(const QString& path, int side)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QSize size = reader.size();
+    if (size.isValid()) {
+        // JPEG decodes straight at the smaller size.
+        reader.setScaledSize(size.scaled(side, side, Qt::KeepAspectRatio).expandedTo({1, 1}));
+    }
+    QImage image = reader.read();
+    if (image.isNull())
+        return image;
+    if (image.width() > side || image.height() > side)
+        image = image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+PublishedModel::PublishedModel(PublishedStore& store, QObject* parent) : QAbstractTableModel(parent), m_store(store)
+{
+    // A frame with a cross: no picture to show.
+    m_placeholder = QImage(kThumbnailSide, kThumbnailSide, QImage::Format_ARGB32_Premultiplied);
+    m_placeholder.fill(Qt::transparent);
+    QPainter painter(&m_placeholder);
+    painter.setPen(QColor(160, 160, 160));
+    const QRect frame(4, 4, kThumbnailSide - 9, kThumbnailSide - 9);
+    painter.drawRect(frame);
+    painter.drawLine(frame.topLeft(), frame.bottomRight());
+    painter.drawLine(frame.topRight(), frame.bottomLeft());
+    m_readers.setMaxThreadCount(2);
+}
+
+PublishedModel::~PublishedModel()
+{
+    m_readers.clear();
+    m_readers.waitForDone();
+}
+
+QImage PublishedModel::thumbnail(const PublishedRecord& record) const
+{
+    if (const QImage* known = m_thumbnails.object(record.id))
+        return known->isNull() ? m_placeholder : *known;
+    if (!m_reading.contains(record.id)) {
+        m_reading.insert(record.id);
+        auto* self = const_cast<PublishedModel*>(this);
+        m_readers.start([self, id = record.id, path = record.localPath] {
+            const QImage image = readThumbnail(path, kThumbnailSide);
+            QMetaObject::invokeMethod(
+                self, [self, id, image] { self->thumbnailRead(id, image); }, Qt::QueuedConnection);
+        });
+    }
+    return m_placeholder;
+}
+
+void PublishedModel::thumbnailRead(qint64 id, const QImage& image)
+{
+    m_reading.remove(id);
+    m_thumbnails.insert(id, new QImage(image));
+    const auto found = m_rowOfId.constFind(id);
+    if (found != m_rowOfId.cend())
+        Q_EMIT dataChanged(index(*found, Name), index(*found, Name), {Qt::DecorationRole});
+}
 
 void PublishedModel::setFilter(const QString& filter)
 {
@@ -89,24 +157,30 @@ QVariant PublishedModel::data(const QModelIndex& index, int role) const
         case Name:
             return publishedName(record.remotePath);
         case Address:
-            return record.address;
+            return readableAddress(record.address);
         case Size:
             return QLocale().toString(record.size);
         case Check:
+            if (record.deletedAt.isValid())
+                return u"Deleted "_s + QLocale().toString(record.deletedAt.toLocalTime(), u"yyyy-MM-dd HH:mm"_s);
             return checkText(record.checkStatus, record.checkNote);
         }
+    } else if (role == Qt::DecorationRole && index.column() == Name) {
+        return thumbnail(record);
     } else if (role == Qt::ToolTipRole) {
         switch (index.column()) {
         case Name:
             return record.remotePath + u"\nfrom "_s + record.localPath;
         case Address:
-            return record.address;
+            return readableAddress(record.address);
         case Check:
             return record.checkedAt.isValid()
                        ? record.checkNote + u"\nchecked "_s +
                              QLocale().toString(record.checkedAt.toLocalTime(), QLocale::ShortFormat)
                        : QVariant();
         }
+    } else if (role == Qt::ForegroundRole && record.deletedAt.isValid()) {
+        return QColor(128, 128, 128);
     } else if (role == Qt::ForegroundRole && index.column() == Check) {
         if (record.checkStatus == u"works"_s)
             return QColor(0, 112, 0);

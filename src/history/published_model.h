@@ -7,7 +7,11 @@
 #include "history/short_filter_index.h"
 
 #include <QAbstractTableModel>
+#include <QCache>
 #include <QHash>
+#include <QImage>
+#include <QSet>
+#include <QThreadPool>
 
 namespace lumaport {
 
@@ -18,6 +22,11 @@ public:
     enum Column { Sent, Name, Address, Size, Check, ColumnCount };
 
     explicit PublishedModel(PublishedStore& store, QObject* parent = nullptr);
+    /// Waits for the thumbnails still being read.
+    ~PublishedModel() override;
+
+    /// The side of the square a row's thumbnail fits in, in pixels.
+    static constexpr int kThumbnailSide = 32;
 
     /// Reads the history again from the first page, showing only rows whose folder, name or address holds the
     /// filter.
@@ -41,6 +50,9 @@ public:
 
 private:
     QList<PublishedRecord> page(qint64 beforeId) const;
+    // The row's thumbnail when read already; else a placeholder, and it is read in the background.
+    QImage thumbnail(const PublishedRecord& record) const;
+    void thumbnailRead(qint64 id, const QImage& image);
 
     PublishedStore& m_store;
     std::shared_ptr<const ShortFilterIndex> m_shortIndex;
@@ -48,11 +60,22 @@ private:
     QList<PublishedRecord> m_rows;
     QHash<qint64, int> m_rowOfId;
     bool m_atEnd = false;
+    // Only the rows a view shows ask for their thumbnails, so a long history reads a screenful of pictures.
+    mutable QCache<qint64, QImage> m_thumbnails{2000};
+    mutable QSet<qint64> m_reading;
+    mutable QThreadPool m_readers;
+    QImage m_placeholder;
 };
+
+/// The picture at path made to fit a square of side pixels, read at that size where its format allows; a null
+/// image when it can't be read.
+QImage readThumbnail(const QString& path, int side);
 
 /// The name of the file in a remote path: what follows the last "/".
 QString publishedName(const QString& remotePath);
 /// The Check column's text: "Works", "Changed: ...", "Broken: ..."; empty before the first check.
 QString checkText(const QString& status, const QString& note);
+/// A web address as a person reads it: "%C3%A9" as "é", "%20" as a blank.
+QString readableAddress(const QString& address);
 
 } // namespace lumaport

@@ -56,7 +56,18 @@ void PublishedRecorder::record(PublishedRecord record, const QString& sentFile)
 {
     {
         const std::lock_guard lock(m_mutex);
-        m_jobs.push_back({std::move(record), sentFile});
+        m_jobs.push_back({std::move(record), sentFile, std::nullopt});
+    }
+    m_wake.notify_one();
+}
+
+void PublishedRecorder::recordCheck(const QString& address, const PublishedCheck& check)
+{
+    PublishedRecord record;
+    record.address = address;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_jobs.push_back({std::move(record), QString(), check});
     }
     m_wake.notify_one();
 }
@@ -83,7 +94,8 @@ void PublishedRecorder::run()
 
 void PublishedRecorder::write(PublishedStore& store, Job& job)
 {
-    if (job.record.sha256.isEmpty() && !job.sentFile.isEmpty() && QFileInfo(job.sentFile).size() == job.record.size)
+    if (!job.check && job.record.sha256.isEmpty() && !job.sentFile.isEmpty() &&
+        QFileInfo(job.sentFile).size() == job.record.size)
         job.record.sha256 = fileSha256(job.sentFile);
     QString error;
     QString movedTo;
@@ -95,6 +107,13 @@ void PublishedRecorder::write(PublishedStore& store, Job& job)
     if (!movedTo.isEmpty())
         QMetaObject::invokeMethod(
             this, [this, movedTo] { Q_EMIT movedAside(m_path, movedTo); }, Qt::QueuedConnection);
+    if (job.check) {
+        if (store.setLatestCheck(job.record.address, *job.check, &error))
+            QMetaObject::invokeMethod(
+                this, [this] { Q_EMIT recorded(0); }, Qt::QueuedConnection);
+        // A check that can't be kept is no trouble worth a word: the next "Check Links" finds it again.
+        return;
+    }
     if (!store.add(&job.record, &error)) {
         QMetaObject::invokeMethod(
             this, [this, error] { Q_EMIT failed(u"The history \"%1\" cannot be written: %2"_s.arg(m_path, error)); },

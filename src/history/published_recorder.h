@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace lumaport {
@@ -25,9 +26,12 @@ public:
     /// Queues the row and returns at once. When record.sha256 is empty, the sha256 of sentFile is taken on the
     /// writing thread, if the file still has the size sent.
     void record(PublishedRecord record, const QString& sentFile = {});
+    /// Queues the outcome of the check that followed a send, for the newest row of that address: after the
+    /// row itself, which is queued before it.
+    void recordCheck(const QString& address, const PublishedCheck& check);
 
 Q_SIGNALS:
-    /// On the thread that made the recorder, for every row written.
+    /// On the thread that made the recorder, for every row written, and for every check kept.
     void recorded(qint64 id);
     /// A row could not be written; why, for the user.
     void failed(const QString& why);
@@ -39,6 +43,7 @@ private:
     {
         PublishedRecord record;
         QString sentFile;
+        std::optional<PublishedCheck> check; // then only record.address is read
     };
     void run();
     void write(PublishedStore& store, Job& job);

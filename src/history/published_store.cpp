@@ -56,6 +56,10 @@ const std::vector<std::vector<const char*>> kMigrations{
      " INSERT INTO published_search (rowid, remote_path, address) VALUES (new.id, new.remote_path, new.address);"
      " END",
      "INSERT INTO published_search (published_search) VALUES ('rebuild')"},
+    // The link as the FTP window built it, so the history copies that form; when a file was deleted from the
+    // server; and an index to find what was sent before by its size, before its bytes are hashed.
+    {"ALTER TABLE published ADD COLUMN link TEXT", "ALTER TABLE published ADD COLUMN deleted_at TEXT",
+     "CREATE INDEX published_size ON published (size)"},
 };
 
 // The index knows runs of three letters; a shorter filter reads the rows themselves, or the short filter index.
@@ -102,7 +106,7 @@ QString matchPhrase(const QString& filter)
 const QString kLikeFilter = u"remote_path LIKE :filter ESCAPE '\\' OR address LIKE :filter ESCAPE '\\'"_s;
 
 const QString kColumns = u"id, sent_at, server, user, remote_path, address, thumbnail_address, local_path, size, "
-                         u"sha256, check_status, checked_at, check_note"_s;
+                         u"sha256, check_status, checked_at, check_note, link, deleted_at"_s;
 
 PublishedRecord readRecord(const QSqlQuery& query)
 {
@@ -120,6 +124,8 @@ PublishedRecord readRecord(const QSqlQuery& query)
     record.checkStatus = query.value(10).toString();
     record.checkedAt = QDateTime::fromString(query.value(11).toString(), Qt::ISODate);
     record.checkNote = query.value(12).toString();
+    record.link = query.value(13).toString();
+    record.deletedAt = QDateTime::fromString(query.value(14).toString(), Qt::ISODate);
     return record;
 }
 
@@ -278,7 +284,7 @@ bool PublishedStore::add(PublishedRecord* record, QString* error)
 {
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.prepare(u"INSERT INTO published (sent_at, server, user, remote_path, address, thumbnail_address, "
-                  u"local_path, size, sha256) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
+                  u"local_path, size, sha256, link) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
     query.addBindValue(isoUtc(record->sentAt));
     query.addBindValue(record->server);
     query.addBindValue(record->user);
@@ -289,6 +295,7 @@ bool PublishedStore::add(PublishedRecord* record, QString* error)
     query.addBindValue(record->localPath);
     query.addBindValue(record->size);
     query.addBindValue(textOrNull(record->sha256));
+    query.addBindValue(textOrNull(record->link));
     if (!query.exec()) {
         *error = why(query.lastError());
         return false;
@@ -316,6 +323,51 @@ bool PublishedStore::setChecks(const QList<PublishedCheck>& checks, QString* err
             query.addBindValue(check.id);
         },
         error);
+}
+
+bool PublishedStore::setLatestCheck(const QString& address, PublishedCheck check, QString* error)
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(u"SELECT max(id) FROM published WHERE address = ?"_s);
+    query.addBindValue(address);
+    if (!query.exec() || !query.next()) {
+        *error = why(query.lastError());
+        return false;
+    }
+    check.id = query.value(0).toLongLong();
+    return check.id == 0 || setChecks({check}, error);
+}
+
+bool PublishedStore::markDeleted(const QList<qint64>& ids, const QDateTime& deletedAt, QString* error)
+{
+    return execEach(
+        QSqlDatabase::database(m_connection, false), u"UPDATE published SET deleted_at = ? WHERE id = ?"_s, ids,
+        [&deletedAt](QSqlQuery& query, qint64 id) {
+            query.addBindValue(isoUtc(deletedAt));
+            query.addBindValue(id);
+        },
+        error);
+}
+
+std::optional<PublishedRecord> PublishedStore::workingLinkOf(qint64 size, const std::function<QString()>& sha256) const
+{
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.setForwardOnly(true);
+    query.prepare(u"SELECT "_s + kColumns +
+                  u" FROM published WHERE size = ? AND check_status = 'works' AND deleted_at IS NULL "
+                  u"ORDER BY id DESC"_s);
+    query.addBindValue(size);
+    if (!query.exec())
+        return std::nullopt;
+    QString bytes;
+    while (query.next()) {
+        PublishedRecord record = readRecord(query);
+        if (bytes.isEmpty())
+            bytes = sha256();
+        if (!bytes.isEmpty() && record.sha256 == bytes)
+            return record;
+    }
+    return std::nullopt;
 }
 
 QList<PublishedRecord> PublishedStore::page(const QString& filter, qint64 beforeId, int limit) const
@@ -380,12 +432,13 @@ bool PublishedStore::readTexts(
 
 QList<PublishedRecord> PublishedStore::checkTargets(const QString& filter) const
 {
-    QString sql = u"SELECT id, remote_path, address, size FROM published"_s;
+    // A file deleted from the server has no link left to check.
+    QString sql = u"SELECT id, remote_path, address, size FROM published WHERE deleted_at IS NULL"_s;
     const bool indexed = filter.size() >= kIndexedLength;
     if (indexed)
-        sql += u" WHERE id IN (SELECT rowid FROM published_search WHERE published_search MATCH :filter)"_s;
+        sql += u" AND id IN (SELECT rowid FROM published_search WHERE published_search MATCH :filter)"_s;
     else if (!filter.isEmpty())
-        sql += u" WHERE "_s + kLikeFilter;
+        sql += u" AND ("_s + kLikeFilter + u')';
     sql += u" ORDER BY id DESC"_s;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
@@ -410,13 +463,16 @@ PublishedSummary PublishedStore::summary() const
 {
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     PublishedSummary summary;
-    if (query.exec(u"SELECT count(*), total(check_status = 'works'), total(check_status = 'changed'), "
-                   u"total(check_status = 'broken') FROM published"_s) &&
+    const QString live = u" AND deleted_at IS NULL)"_s;
+    if (query.exec(u"SELECT count(*), total(check_status = 'works'"_s + live + u", total(check_status = 'changed'"_s +
+                   live + u", total(check_status = 'broken'"_s + live + u", total(deleted_at IS NOT NULL) "_s +
+                   u"FROM published"_s) &&
         query.next()) {
         summary.published = query.value(0).toLongLong();
         summary.works = qint64(query.value(1).toDouble());
         summary.changed = qint64(query.value(2).toDouble());
         summary.broken = qint64(query.value(3).toDouble());
+        summary.deleted = qint64(query.value(4).toDouble());
     }
     return summary;
 }

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace lumaport {
 
@@ -27,6 +28,8 @@ struct PublishedRecord
     QString checkStatus;      ///< "works", "changed", "broken"; null before the first check
     QDateTime checkedAt;      ///< UTC; null before the first check
     QString checkNote;        ///< what the last check found, in the user's words
+    QString link;             ///< the link as the FTP window built it for this file; null when not known
+    QDateTime deletedAt;      ///< UTC, when the file was deleted from the server; null while it is there
 };
 
 /// The outcome of checking one row's address again.
@@ -44,6 +47,7 @@ struct PublishedSummary
     qint64 works = 0;
     qint64 changed = 0;
     qint64 broken = 0;
+    qint64 deleted = 0; ///< deleted from the server; not counted in the three before
 };
 
 /// Where the history lives: beside the settings file when the program keeps its settings beside itself, else in
@@ -74,6 +78,13 @@ public:
     bool forget(const QList<qint64>& ids, QString* error);
     /// Keeps the outcomes of checks, all in one transaction.
     bool setChecks(const QList<PublishedCheck>& checks, QString* error);
+    /// Keeps a check's outcome in the newest row of that address (check.id is not read).
+    bool setLatestCheck(const QString& address, PublishedCheck check, QString* error);
+    /// Marks rows as deleted from the server; the rows stay.
+    bool markDeleted(const QList<qint64>& ids, const QDateTime& deletedAt, QString* error);
+    /// The newest row of bytes of this size and sha256 whose link worked at its last check and that is still on
+    /// the server. The sha256 is asked for only when a row of that size is found.
+    std::optional<PublishedRecord> workingLinkOf(qint64 size, const std::function<QString()>& sha256) const;
 
     /// Up to limit rows with an id below beforeId (0: from the newest), newest first, whose folder, name or
     /// address holds the filter (ASCII letters in any case).

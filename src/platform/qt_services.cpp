@@ -3,6 +3,7 @@
 
 #include "platform/service_texts.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -54,6 +55,12 @@ MsgAnswer QtServices::messageBox(const QString& text, const QString& title, MsgI
         break;
     case MsgButtons::YesNoToAll:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll | QMessageBox::NoToAll);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
+    case MsgButtons::UseLinkSendAgain:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("Use the Link"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("Send Again"));
         box.setDefaultButton(QMessageBox::Yes);
         break;
     }

@@ -12,7 +12,8 @@ class TimerClock;
 
 enum class MsgIcon { None, Critical, Question, Exclamation, Information };
 // YesNoToAll: "Yes", "No", "Yes to All" and "No to All", for a question asked of each file of several.
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoDefaultNo, YesNoToAll };
+// UseLinkSendAgain: "Use the Link" (answers Yes), "Send Again" (No) and "Cancel".
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoDefaultNo, YesNoToAll, UseLinkSendAgain };
 enum class MsgAnswer { Ok, Cancel, Yes, No, YesToAll, NoToAll };
 
 inline const QString kAppTitle = QStringLiteral("Lumaport");

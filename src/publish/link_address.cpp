@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "publish/link_address.h"
 
+#include "publish/link_check.h"
+
 #include <QByteArray>
 #include <QUrl>
 
@@ -87,15 +89,32 @@ QString thumbnailName(const QString& fileName)
     return fileName.left(dot) + QStringLiteral("_thumb") + fileName.mid(dot);
 }
 
+void takeAddress(const QString& address, TagFields* fields)
+{
+    const qsizetype slash = address.lastIndexOf(u'/');
+    fields->urlName = address.left(slash + 1);
+    fields->typedBase = fields->urlName;
+    fields->fileName = QUrl::fromPercentEncoding(address.mid(slash + 1).toUtf8());
+}
+
 bool usesThumbnailForm(const TagFields& fields)
 {
-    const bool pictureTags = fields.openingTag == u"[img]" && fields.closingTag == u"[/img]";
+    const bool markup = fields.style == LinkStyle::Markdown || fields.style == LinkStyle::Html;
+    const bool pictureTags = markup || (fields.openingTag == u"[img]" && fields.closingTag == u"[/img]");
     return fields.hasThumbnail && (fields.keyword == kThumbnailKeyword || (fields.thumbnailChosen && pictureTags));
 }
 
 TaggedAddress taggedAddress(const TagFields& fields)
 {
     const QString address = bareAddress(fields.urlName, fields.fileName, fields.typedBase);
+    if (fields.style == LinkStyle::Markdown || fields.style == LinkStyle::Html) {
+        const QString thumbnail = usesThumbnailForm(fields)
+                                      ? bareAddress(fields.urlName, thumbnailName(fields.fileName), fields.typedBase)
+                                      : QString();
+        return {markupLink(fields.style, {address, thumbnail, altText(fields.fileName, fields.altText),
+                                          isPictureName(fields.fileName)}),
+                fields.openingTag};
+    }
     if (usesThumbnailForm(fields))
         return {QStringLiteral("[url=") + address + QStringLiteral("][img]") +
                     bareAddress(fields.urlName, thumbnailName(fields.fileName), fields.typedBase) +

@@ -3,6 +3,8 @@
 // panel builds it.
 #pragma once
 
+#include "publish/link_forms.h"
+
 #include <QString>
 
 namespace lumaport {
@@ -57,6 +59,8 @@ struct TagFields
     bool hasThumbnail = false; ///< the file's thumbnail was sent or is listed beside it
     /// "Thumb" is on: with the picture tags "[img]" and "[/img]", a file with a thumbnail gets the thumbnail form
     bool thumbnailChosen = false;
+    LinkStyle style = LinkStyle::Tags; ///< Markdown or HTML instead of the tags
+    QString altText{};                 ///< typed for Markdown and HTML; empty: the file's name
 };
 
 struct TaggedAddress
@@ -69,8 +73,13 @@ struct TaggedAddress
 /// or, with a link text, the link form "[url=" + bare address + "]" + link text + closing tag. With the thumbnail
 /// keyword: "[url=" + bare address + "][img]" + the thumbnail's bare address + "[/img][/url]", the thumbnail
 /// shown in the post opening the full picture; without a thumbnail, the picture in "[img]" tags. The picture tags
-/// give the thumbnail form too when "Thumb" is on and the file has a thumbnail.
+/// give the thumbnail form too when "Thumb" is on and the file has a thumbnail. With the Markdown or HTML style,
+/// markupLink's form instead, the thumbnail shown where the tags would show it.
 TaggedAddress taggedAddress(const TagFields& fields);
+
+/// Fields for an address built before: its folder as the address in use, kept as it stands, and its file's name
+/// decoded, so the address builds again unchanged.
+void takeAddress(const QString& address, TagFields* fields);
 
 /// Whether taggedAddress gives the thumbnail form for these fields.
 bool usesThumbnailForm(const TagFields& fields);

@@ -5,13 +5,22 @@
 #include "ftp_window/frm_ftp.h"
 #include "history/published_model.h"
 #include "platform/options_file.h"
+#include "platform/password_keyring.h"
 #include "platform/services.h"
 #include "platform/settings_text.h"
 #include "publish/link_address.h"
+#include "publish/link_check.h"
 #include "publish/link_set_check.h"
+#include "publish/server_profile.h"
 #include "startup/forms.h"
+#include "transfer/ftp_command.h"
+#include "transfer/ftp_error.h"
+#include "transfer/ftp_server_address.h"
+#include "transfer/internet_transfer.h"
+#include "transfer/trusted_servers.h"
 
 #include <QBoxLayout>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -20,6 +29,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTableView>
 #include <QThread>
 #include <QUrl>
@@ -34,6 +44,11 @@ const QString kSizeKey = u"Published/Size"_s;
 const QString kColumnsKey = u"Published/Columns"_s;
 const QString kNoWebAddress = u"Sent with no web address set, so there is no link to open or check: type the web "
                               u"server's name under \"Permanente URL\" in the FTP window before sending."_s;
+const QString kCopyFormKey = u"Published/CopyForm"_s;
+const QString kBuiltForm = u"built"_s;
+const QString kDeleteTitle = u"Delete from Server"_s;
+// As the FTP window waits for its server.
+constexpr int kRequestTimeoutSeconds = 40;
 // Outcomes are written together at most this often.
 constexpr int kSaveEveryMs = 250;
 
@@ -83,6 +98,18 @@ frmPublished::frmPublished(Forms& forms) : Form(u"frmPublished"_s, u"Published"_
     cmdCheckLinks = addCommand(this, "cmdCheckLinks", u"Check Links"_s);
     cmdForget = addCommand(this, "cmdForget", u"Forget"_s);
     cmdForget->setToolTip(u"Removes the rows from the history; the files stay on the server"_s);
+    cmdDeleteRemote = addCommand(this, "cmdDeleteRemote", u"Delete from Server..."_s);
+    cmdDeleteRemote->setToolTip(u"Deletes the files and their thumbnails from the server; the rows stay, marked"_s);
+    cmdClose = addCommand(this, "cmdClose", u"Close"_s);
+    cboCopyForm = new QComboBox(this);
+    cboCopyForm->setObjectName(u"cboCopyForm"_s);
+    cboCopyForm->setAccessibleName(u"Copy links as"_s);
+    cboCopyForm->setToolTip(u"The form \"Copy Links\" copies"_s);
+    cboCopyForm->addItem(u"As Built"_s, kBuiltForm);
+    cboCopyForm->addItem(u"Address"_s, linkStyleKey(LinkStyle::Bare));
+    cboCopyForm->addItem(u"Tags"_s, linkStyleKey(LinkStyle::Tags));
+    cboCopyForm->addItem(u"Markdown"_s, linkStyleKey(LinkStyle::Markdown));
+    cboCopyForm->addItem(u"HTML"_s, linkStyleKey(LinkStyle::Html));
 
     auto* layout = new QVBoxLayout(this);
     auto* filterRow = new QHBoxLayout;
@@ -96,10 +123,14 @@ frmPublished::frmPublished(Forms& forms) : Form(u"frmPublished"_s, u"Published"_
     checkRow->addWidget(cmdCancelCheck);
     layout->addLayout(checkRow);
     auto* commandRow = new QHBoxLayout;
-    for (QPushButton* button : {cmdCopyLinks, cmdOpenLink, cmdCheckLinks})
+    commandRow->addWidget(cmdCopyLinks);
+    commandRow->addWidget(cboCopyForm);
+    for (QPushButton* button : {cmdOpenLink, cmdCheckLinks})
         commandRow->addWidget(button);
     commandRow->addStretch(1);
+    commandRow->addWidget(cmdDeleteRemote);
     commandRow->addWidget(cmdForget);
+    commandRow->addWidget(cmdClose);
     layout->addLayout(commandRow);
 
     m_saveTimer.setSingleShot(true);
@@ -111,7 +142,11 @@ frmPublished::frmPublished(Forms& forms) : Form(u"frmPublished"_s, u"Published"_
     connect(cmdCheckLinks, &QPushButton::clicked, this, &frmPublished::cmdCheckLinks_Click);
     connect(cmdCancelCheck, &QPushButton::clicked, this, &frmPublished::cmdCancelCheck_Click);
     connect(cmdForget, &QPushButton::clicked, this, &frmPublished::cmdForget_Click);
+    connect(cmdDeleteRemote, &QPushButton::clicked, this, &frmPublished::cmdDeleteRemote_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &frmPublished::cmdClose_Click);
     connect(tblPublished, &QTableView::doubleClicked, this, &frmPublished::cmdOpenLink_Click);
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &frmPublished::cmdClose_Click);
 }
 
 frmPublished::~frmPublished()
@@ -140,7 +175,9 @@ void frmPublished::Form_Load()
 
     m_model = new PublishedModel(*m_store, this);
     tblPublished->setModel(m_model);
-    tblPublished->verticalHeader()->setDefaultSectionSize(tblPublished->fontMetrics().height() + 6);
+    tblPublished->setIconSize({PublishedModel::kThumbnailSide, PublishedModel::kThumbnailSide});
+    tblPublished->verticalHeader()->setDefaultSectionSize(
+        std::max(tblPublished->fontMetrics().height(), int(PublishedModel::kThumbnailSide)) + 4);
     connect(tblPublished->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &frmPublished::selection_Change);
 
@@ -152,7 +189,10 @@ void frmPublished::Form_Load()
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
     const QStringList widths = options.value(kColumnsKey).toStringList();
-    const QList<int> defaults{125, 170, 330, 75};
+    const QList<int> defaults{125, 210, 330, 75};
+    const int form = cboCopyForm->findData(options.value(kCopyFormKey).toString());
+    cboCopyForm->setCurrentIndex(std::max(form, 0));
+    connect(cboCopyForm, &QComboBox::currentIndexChanged, this, &frmPublished::cboCopyForm_Change);
     for (int column = 0; column < PublishedModel::Check; ++column) {
         const int width = widths.value(column).toInt();
         tblPublished->setColumnWidth(column, width > 0 ? width : defaults.at(column));
@@ -162,7 +202,11 @@ void frmPublished::Form_Load()
 
 void frmPublished::Form_Unload(bool& cancel)
 {
-    Q_UNUSED(cancel);
+    // The delete waits for the server inside its own handler.
+    if (m_deleting) {
+        cancel = true;
+        return;
+    }
     cmdCancelCheck_Click();
     QStringList widths;
     for (int column = 0; column < PublishedModel::Check; ++column)
@@ -211,7 +255,8 @@ void frmPublished::selection_Change()
     const bool chosen = tblPublished->selectionModel()->hasSelection();
     cmdCopyLinks->setEnabled(chosen);
     cmdOpenLink->setEnabled(chosen);
-    cmdForget->setEnabled(chosen && !m_check);
+    cmdForget->setEnabled(chosen && !m_check && !m_deleting);
+    cmdDeleteRemote->setEnabled(chosen && !m_check && !m_deleting);
 }
 
 QList<int> frmPublished::selectedRows() const
@@ -223,22 +268,51 @@ QList<int> frmPublished::selectedRows() const
     return rows;
 }
 
+TagFields frmPublished::rowFields(const PublishedRecord& record) const
+{
+    TagFields fields;
+    takeAddress(record.address, &fields);
+    const TagPair pictureTags = tagPair(u"img"_s);
+    fields.keyword = u"img"_s;
+    fields.openingTag = pictureTags.opening;
+    fields.closingTag = pictureTags.closing;
+    if (m_forms.isLoaded(u"frmftp"_s)) {
+        const frmftp& ftp = m_forms.frmftp();
+        fields.keyword = ftp.Text1->text();
+        fields.linkText = ftp.Text2->text();
+        fields.openingTag = ftp.txturl1->text();
+        fields.closingTag = ftp.txturl2->text();
+    }
+    fields.hasThumbnail = !record.thumbnailAddress.isEmpty();
+    // A thumbnail sent with the file is what a post should show of it.
+    fields.thumbnailChosen = true;
+    return fields;
+}
+
 QString frmPublished::linkText(const PublishedRecord& record) const
 {
-    if (!m_forms.isLoaded(u"frmftp"_s) || !m_forms.frmftp().isVisible())
+    const QString form = cboCopyForm->currentData().toString();
+    if (form == kBuiltForm) {
+        if (!record.link.isEmpty())
+            return record.link;
+        if (!m_forms.isLoaded(u"frmftp"_s) || !m_forms.frmftp().isVisible())
+            return record.address;
+        return taggedAddress(rowFields(record)).text;
+    }
+    const LinkStyle style = linkStyleFromKey(form).value_or(LinkStyle::Bare);
+    if (style == LinkStyle::Bare)
         return record.address;
-    const frmftp& ftp = m_forms.frmftp();
-    const qsizetype slash = record.address.lastIndexOf(u'/');
-    TagFields fields;
-    fields.urlName = record.address.left(slash + 1);
-    fields.typedBase = fields.urlName;
-    fields.fileName = QUrl::fromPercentEncoding(record.address.mid(slash + 1).toUtf8());
-    fields.keyword = ftp.Text1->text();
-    fields.linkText = ftp.Text2->text();
-    fields.openingTag = ftp.txturl1->text();
-    fields.closingTag = ftp.txturl2->text();
-    fields.hasThumbnail = !record.thumbnailAddress.isEmpty();
+    TagFields fields = rowFields(record);
+    fields.style = style;
     return taggedAddress(fields).text;
+}
+
+void frmPublished::cboCopyForm_Change()
+{
+    QString error;
+    if (!writeOptions(programOptionsPath(m_forms.services().programFolder()),
+                      {{kCopyFormKey, cboCopyForm->currentData()}}, &error))
+        m_forms.services().messageBox(error, QString(), MsgIcon::Exclamation);
 }
 
 void frmPublished::cmdCopyLinks_Click()
@@ -365,6 +439,166 @@ void frmPublished::cmdForget_Click()
     reload();
 }
 
+void frmPublished::cmdClose_Click()
+{
+    close();
+}
+
+void frmPublished::cmdDeleteRemote_Click()
+{
+    // One log-on for each server and user, in the order the rows are shown.
+    QList<QList<PublishedRecord>> groups;
+    for (const int row : selectedRows()) {
+        const PublishedRecord& record = m_model->record(row);
+        if (record.deletedAt.isValid())
+            continue;
+        const auto group = std::find_if(groups.begin(), groups.end(), [&record](const QList<PublishedRecord>& rows) {
+            return rows.first().server == record.server && rows.first().user == record.user;
+        });
+        if (group == groups.end())
+            groups.append({record});
+        else
+            group->append(record);
+    }
+    m_deleting = true;
+    selection_Change();
+    for (const QList<PublishedRecord>& rows : std::as_const(groups))
+        deleteFromServer(rows);
+    m_deleting = false;
+    reload();
+}
+
+void frmPublished::deleteFromServer(const QList<PublishedRecord>& rows)
+{
+    Services& services = m_forms.services();
+    const PublishedRecord& first = rows.first();
+    QStringList names;
+    for (const PublishedRecord& record : rows) {
+        names << publishedName(record.remotePath);
+        if (!record.thumbnailAddress.isEmpty())
+            names << thumbnailName(publishedName(record.remotePath));
+    }
+    constexpr qsizetype kNamed = 10;
+    QString listed = names.mid(0, kNamed).join(u"\r\n"_s);
+    if (names.size() > kNamed)
+        listed += u"\r\nand %1 more"_s.arg(names.size() - kNamed);
+    const MsgAnswer answer = services.messageBox(
+        u"Delete from %1 as %2:\r\n%3\r\n\r\nThe files go from the server; the history keeps their rows, marked "
+        u"Deleted."_s.arg(first.server, first.user, listed),
+        kDeleteTitle, MsgIcon::Question, MsgButtons::YesNoDefaultNo);
+    if (answer != MsgAnswer::Yes)
+        return;
+    const QString password = passwordFor(first);
+    std::unique_ptr<InternetTransfer> transfer = m_forms.makeTransfer();
+    if (password.isEmpty() || !transfer)
+        return;
+    transfer->setProtocol(InternetTransfer::icFTP);
+    transfer->setRemoteHost(first.server);
+    transfer->setUserName(first.user);
+    transfer->setPassword(password);
+    transfer->setRequestTimeout(kRequestTimeoutSeconds);
+    connect(transfer.get(), &InternetTransfer::TrustAsked, this,
+            [&services, &transfer](const ServerIdentity& identity) {
+                const MsgAnswer trusted = services.messageBox(trustQuestion(identity), u"Security Warning"_s,
+                                                              MsgIcon::Exclamation, MsgButtons::YesNoDefaultNo);
+                transfer->AnswerTrust(trusted == MsgAnswer::Yes);
+            });
+
+    QList<qint64> deleted;
+    QStringList refused;
+    for (const PublishedRecord& record : rows) {
+        const QString name = publishedName(record.remotePath);
+        lblPublishedSummary->setText(u"Deleting %1 from %2"_s.arg(name, record.server));
+        QString why;
+        if (!deleteRemoteFile(*transfer, record.remotePath, &why)) {
+            refused << name + u": "_s + why;
+            continue;
+        }
+        const QString thumbnail = record.remotePath.left(record.remotePath.size() - name.size()) + thumbnailName(name);
+        if (!record.thumbnailAddress.isEmpty() && !deleteRemoteFile(*transfer, thumbnail, &why))
+            refused << thumbnailName(name) + u": "_s + why;
+        deleted << record.id;
+    }
+    transfer->Cancel();
+    QString error;
+    if (!deleted.isEmpty() && !m_store->markDeleted(deleted, QDateTime::currentDateTimeUtc(), &error))
+        refused << u"The history \"%1\" could not be changed: %2"_s.arg(m_store->path(), error);
+    if (!refused.isEmpty())
+        services.messageBox(u"%1 of %2 deleted from %3.\r\n"_s.arg(deleted.size()).arg(rows.size()).arg(first.server) +
+                                refused.join(u"\r\n"_s),
+                            kDeleteTitle, MsgIcon::Exclamation);
+}
+
+QString frmPublished::passwordFor(const PublishedRecord& record)
+{
+    Services& services = m_forms.services();
+    const auto names = [&record](const QString& server, const QString& user) {
+        FtpServerAddress address;
+        QString ignored;
+        return parseFtpServerAddress(server, &address, &ignored) && address.name() == record.server &&
+               (user.isEmpty() ? u"anonymous"_s : user) == record.user;
+    };
+    const bool inKeyring =
+        readOptions(programOptionsPath(services.programFolder())).value(u"Passwords/InKeyring"_s, false).toBool();
+    const auto keyring = [inKeyring](const QString& server, const QString& user) {
+        std::optional<QString> password;
+        QString ignored;
+        if (inKeyring)
+            lookupKeyringPassword(server, user, &password, &ignored);
+        return password.value_or(QString());
+    };
+    QList<QStringList> known;
+    if (m_forms.isLoaded(u"frmftp"_s)) {
+        const frmftp& ftp = m_forms.frmftp();
+        known << QStringList{ftp.txtServer->text(), ftp.txtUserName->text(), ftp.txtPassword->text()};
+    }
+    QStringList profile;
+    QString ignored;
+    if (readServerProfile(defaultProfilePath(services.programFolder()), &profile, &ignored) && profile.size() >= 3)
+        known << profile;
+    for (const QStringList& lines : std::as_const(known)) {
+        if (!names(lines[0], lines[1]))
+            continue;
+        const QString password = lines[2].isEmpty() ? keyring(lines[0], lines[1]) : lines[2];
+        if (!password.isEmpty())
+            return password;
+    }
+    return services.passwordBox(u"The password of %1 on %2:"_s.arg(record.user, record.server), kDeleteTitle);
+}
+
+bool frmPublished::deleteRemoteFile(InternetTransfer& transfer, const QString& path, QString* why)
+{
+    int code = 0;
+    if (runRequest(transfer, u"DELETE "_s + quotedName(path), &code, why))
+        return true;
+    if (FtpError(code) != FtpError::ServerRefused)
+        return false;
+    // Refused: where the server can't tell its size either, the file is no longer there.
+    int sizeCode = 0;
+    QString ignored;
+    return !runRequest(transfer, u"SIZE "_s + quotedName(path), &sizeCode, &ignored) &&
+           FtpError(sizeCode) == FtpError::ServerRefused;
+}
+
+bool frmPublished::runRequest(InternetTransfer& transfer, const QString& command, int* code, QString* why)
+{
+    bool completed = false;
+    const QMetaObject::Connection states = connect(&transfer, &InternetTransfer::StateChanged, this, [&](int state) {
+        if (state == InternetTransfer::icResponseCompleted)
+            completed = true;
+    });
+    transfer.Execute(command);
+    while (transfer.StillExecuting())
+        m_forms.services().waitForEvents();
+    disconnect(states);
+    // The reply (a size) is not wanted.
+    while (completed && !transfer.GetChunk(4096).isEmpty()) {
+    }
+    *code = transfer.ResponseCode();
+    *why = transfer.ResponseInfo();
+    return completed;
+}
+
 void frmPublished::showSummary()
 {
     const PublishedSummary summary = m_store->summary();
@@ -373,6 +607,8 @@ void frmPublished::showSummary()
         locale.toString(summary.published), locale.toString(summary.works), locale.toString(summary.broken));
     if (summary.changed > 0)
         text += u" \u00b7 %1 changed"_s.arg(locale.toString(summary.changed));
+    if (summary.deleted > 0)
+        text += u" \u00b7 %1 deleted"_s.arg(locale.toString(summary.deleted));
     lblPublishedSummary->setText(text);
 }
 

@@ -3,12 +3,14 @@
 
 #include "history/published_store.h"
 #include "platform/form.h"
+#include "publish/link_address.h"
 
 #include <QPointer>
 #include <QTimer>
 
 #include <memory>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -19,6 +21,7 @@ class QThread;
 namespace lumaport {
 
 class Forms;
+class InternetTransfer;
 class LinkSetCheck;
 class PublishedModel;
 struct LinkCheckResult;
@@ -44,6 +47,9 @@ private:
     void cmdCheckLinks_Click();
     void cmdCancelCheck_Click();
     void cmdForget_Click();
+    void cmdDeleteRemote_Click();
+    void cmdClose_Click();
+    void cboCopyForm_Change();
     void LinkSetCheck_Checked(qint64 id, const LinkCheckResult& result);
     void LinkSetCheck_Finished();
 
@@ -56,8 +62,22 @@ private:
     void showSummary();
     // Filters of one or two letters are found in memory, in a copy of the texts read in the background.
     void buildShortFilterIndex();
-    // The address of a row as "Copy Links" gives it: in the FTP window's tag form while that window is open.
+    // The address of a row as "Copy Links" gives it, in the form chosen beside it. "As Built" is the link the FTP
+    // window built for the send; for rows kept before links were, the FTP window's tag form while that window is
+    // open, else the address.
     QString linkText(const PublishedRecord& record) const;
+    // The tag fields of the FTP window while it is open, else the picture tags; for a row's address.
+    TagFields rowFields(const PublishedRecord& record) const;
+
+    // Deletes the rows' files, all of one server and user, over one log-on; marks the rows deleted.
+    void deleteFromServer(const QList<PublishedRecord>& rows);
+    // The password of the row's server and user: the FTP window's or the fixed profile's when either names them
+    // (or the keyring's for them), else asked for. Empty: the user cancelled.
+    QString passwordFor(const PublishedRecord& record);
+    // Deletes one remote file; a file no longer there counts as deleted. False with the server's reason.
+    bool deleteRemoteFile(InternetTransfer& transfer, const QString& path, QString* why);
+    // Runs one request and waits until it ended; false with the component's error.
+    bool runRequest(InternetTransfer& transfer, const QString& command, int* code, QString* why);
 
     Forms& m_forms;
     QLineEdit* txtPublishedFilter;
@@ -69,6 +89,9 @@ private:
     QPushButton* cmdOpenLink;
     QPushButton* cmdCheckLinks;
     QPushButton* cmdForget;
+    QPushButton* cmdDeleteRemote;
+    QPushButton* cmdClose;
+    QComboBox* cboCopyForm;
 
     std::unique_ptr<PublishedStore> m_store;
     PublishedModel* m_model = nullptr;
@@ -76,6 +99,7 @@ private:
     QList<PublishedCheck> m_unsaved;
     QTimer m_saveTimer;
     bool m_saveFailureShown = false;
+    bool m_deleting = false; // the window waits for the server: it stays open
     int m_indexGeneration = 0;
     std::vector<QPointer<QThread>> m_indexBuilds;
 };

@@ -72,6 +72,43 @@ private Q_SLOTS:
     }
 
     // What the user typed keeps its own encoding and scheme; folder and file names are encoded as names.
+    void markdownAndHtmlForms()
+    {
+        struct Case
+        {
+            LinkStyle style;
+            QString fileName, typedAlt;
+            bool thumbnail;
+            QString text;
+        };
+        // clang-format off
+        const Case cases[] = {
+            {LinkStyle::Markdown, u"Café terrace.jpg"_s, {}, false,
+             u"![Café terrace](http://ex.com/p/Caf%C3%A9%20terrace.jpg)"_s},
+            {LinkStyle::Markdown, u"a.png"_s, {}, true,
+             u"[![a](http://ex.com/p/a_thumb.png)](http://ex.com/p/a.png)"_s},
+            {LinkStyle::Markdown, u"x (1).jpg"_s, u"  [my] pic\\ "_s, false,
+             u"![\\[my\\] pic\\\\](http://ex.com/p/x%20%281%29.jpg)"_s},
+            {LinkStyle::Markdown, u"notes.zip"_s, {}, false, u"[notes](http://ex.com/p/notes.zip)"_s},
+            {LinkStyle::Html, u"a.jpg"_s, {}, false,
+             u"<a href=\"http://ex.com/p/a.jpg\"><img src=\"http://ex.com/p/a.jpg\" alt=\"a\"></a>"_s},
+            {LinkStyle::Html, u"a.jpg"_s, u"Tom & \"Jerry\" <3"_s, true,
+             u"<a href=\"http://ex.com/p/a.jpg\"><img src=\"http://ex.com/p/a_thumb.jpg\" "
+             u"alt=\"Tom &amp; &quot;Jerry&quot; &lt;3\"></a>"_s},
+            {LinkStyle::Html, u".profile"_s, {}, false, u"<a href=\"http://ex.com/p/.profile\">.profile</a>"_s},
+            // The tags stay as the keyword makes them.
+            {LinkStyle::Tags, u"a.jpg"_s, u"ignored"_s, false, u"[img]http://ex.com/p/a.jpg[/img]"_s},
+        };
+        // clang-format on
+        for (const Case& c : cases) {
+            TagFields fields{u"ex.com/p/"_s, {}, c.fileName, u"img"_s, {}, u"[img]"_s, u"[/img]"_s, c.thumbnail, true};
+            fields.style = c.style;
+            fields.altText = c.typedAlt;
+            QCOMPARE(taggedAddress(fields).text, c.text);
+            QCOMPARE(linkStyleFromKey(linkStyleKey(c.style)), c.style);
+        }
+    }
+
     void bareAddresses_data()
     {
         QTest::addColumn<QString>("urlName");

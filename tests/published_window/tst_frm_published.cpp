@@ -5,6 +5,7 @@
 #include "history/published_recorder.h"
 #include "history/published_store.h"
 #include "main_window/frm_load.h"
+#include "platform/address_box.h"
 #include "platform/file_list.h"
 #include "platform/folder_list.h"
 #include "published_window/frm_published.h"
@@ -15,8 +16,12 @@
 #include "transfer/ftp_transfer.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -55,11 +60,11 @@ struct Publishing
         ftp.Text3->setText(u"127.0.0.1:%1"_s.arg(webPort));
     }
 
-    // Chooses a new picture in the main window, hands it to the FTP window and sends it; waits for its link.
-    void send(const QString& name)
+    // Chooses a new picture in the main window and hands it to the FTP window, logged on.
+    void choose(const QString& name, Qt::GlobalColor colour)
     {
         frmload& main = forms.frmload();
-        writePicture(pictures.filePath(name), Qt::red);
+        writePicture(pictures.filePath(name), colour);
         main.File1->refresh();
         QVERIFY(main.File1->setFileName(name));
         main.cmdload->click();
@@ -69,9 +74,33 @@ struct Publishing
         if (logOn->isEnabled())
             logOn->click();
         QTRY_VERIFY(!logOn->isEnabled() && ftp.cmdsend->isEnabled());
+    }
+
+    // Sends a new picture; waits for its link.
+    void send(const QString& name, Qt::GlobalColor colour = Qt::red)
+    {
+        choose(name, colour);
+        if (QTest::currentTestFailed())
+            return;
+        frmftp& ftp = forms.frmftp();
         ftp.cmdsend->click();
         QTRY_COMPARE(control<QLabel>(ftp, "lblLinkCheck")->palette().color(QPalette::WindowText), QColor(0, 112, 0));
     }
+
+    // The history as another copy of the program would read it.
+    PublishedStore& store()
+    {
+        if (!m_store) {
+            m_store = std::make_unique<PublishedStore>(publishedHistoryPath(services.programFolder()));
+            QString error;
+            if (!m_store->open(&error))
+                qWarning("%s", qPrintable(error));
+        }
+        return *m_store;
+    }
+
+private:
+    std::unique_ptr<PublishedStore> m_store;
 };
 
 } // namespace
@@ -85,10 +114,9 @@ private Q_SLOTS:
     {
         Publishing publishing;
         publishing.start();
-        for (const QString& name : {u"kept.jpg"_s, u"gone.jpg"_s}) {
-            if (!QTest::currentTestFailed())
-                publishing.send(name);
-        }
+        publishing.send(u"kept.jpg"_s, Qt::red);
+        if (!QTest::currentTestFailed())
+            publishing.send(u"gone.jpg"_s, Qt::blue);
         if (QTest::currentTestFailed())
             return;
         const FtpServer& server = publishing.server;
@@ -98,11 +126,10 @@ private Q_SLOTS:
         Forms& forms = publishing.forms;
         frmload& main = forms.frmload();
 
-        // The rows hold what went, as a user of sqlite3 would read them.
-        PublishedStore store(publishedHistoryPath(services.programFolder()));
-        QString error;
-        QVERIFY2(store.open(&error), qPrintable(error));
+        // The rows hold what went, as a user of sqlite3 would read them, and the check after each send.
+        PublishedStore& store = publishing.store();
         QTRY_COMPARE(store.summary().published, 2);
+        QTRY_COMPARE(store.summary().works, 2);
         const PublishedRecord kept = store.page({}, 0, 10).last();
         QCOMPARE(kept.server, u"ftp://%1"_s.arg(server.serverText()));
         QCOMPARE(kept.user, server.userName());
@@ -125,6 +152,12 @@ private Q_SLOTS:
         auto* summary = control<QLabel>(window, "lblPublishedSummary");
         QTRY_COMPARE(summary->text(), u"2 published \u00b7 1 links work \u00b7 1 broken"_s);
         QVERIFY(table->model()->index(0, 4).data().toString().startsWith(u"Broken: 404 Not Found"_s));
+        // Each row shows its picture, read from the local file once the row is shown.
+        const auto redThumbnail = [table] {
+            const QImage image = table->model()->index(1, 1).data(Qt::DecorationRole).value<QImage>();
+            return image.pixelColor(image.width() / 2, image.height() / 2).red() > 200;
+        };
+        QTRY_VERIFY(redThumbnail());
         QCOMPARE(table->model()->index(1, 4).data().toString(), u"Works"_s);
 
         // The filter narrows as the user types; "Copy Links" uses the FTP window's tags while it is open.
@@ -133,6 +166,9 @@ private Q_SLOTS:
         table->selectRow(0);
         control<QPushButton>(window, "cmdCopyLinks")->click();
         QCOMPARE(services.clipboardText(), u"[img]http://127.0.0.1:%1/kept.jpg[/img]"_s.arg(webPort));
+        control<QComboBox>(window, "cboCopyForm")->setCurrentText(u"Markdown"_s);
+        control<QPushButton>(window, "cmdCopyLinks")->click();
+        QCOMPARE(services.clipboardText(), u"![kept](http://127.0.0.1:%1/kept.jpg)"_s.arg(webPort));
 
         services.expectMessage(u"Forget kept.jpg?\r\nThe history forgets them; nothing changes on the server."_s,
                                MsgAnswer::Yes, u"Forget"_s);
@@ -141,6 +177,72 @@ private Q_SLOTS:
         QCOMPARE(summary->text(), u"1 published \u00b7 0 links work \u00b7 1 broken"_s);
         QVERIFY(QFile::exists(QDir(server.rootFolder()).filePath(u"kept.jpg"_s)));
         QCOMPARE(services.pendingExpectations(), 0);
+    }
+
+    // The same bytes again, under another name: the link that works is offered instead of a second copy.
+    void aFileSentBeforeOffersItsLink()
+    {
+        Publishing publishing;
+        publishing.start();
+        publishing.send(u"first.jpg"_s, Qt::green);
+        if (QTest::currentTestFailed())
+            return;
+        QTRY_COMPARE(publishing.store().summary().works, 1);
+        publishing.choose(u"again.jpg"_s, Qt::green);
+        const QString address = u"http://127.0.0.1:%1/first.jpg"_s.arg(publishing.webPort);
+        publishing.services.expectMessage(
+            u"File again.jpg was published before, and its link worked:\r\n%1\r\nUse the link instead of sending it "
+            u"again?"_s.arg(address),
+            MsgAnswer::Yes, u"Published"_s);
+        frmftp& ftp = publishing.forms.frmftp();
+        ftp.cmdsend->click();
+        QCOMPARE(control<AddressBox>(ftp, "txtURL")->text(), u"[img]"_s + address + u"[/img]"_s);
+        QVERIFY(!QFile::exists(QDir(publishing.server.rootFolder()).filePath(u"again.jpg"_s)));
+        QCOMPARE(publishing.services.pendingExpectations(), 0);
+    }
+
+    // Asked for its password (nothing else holds it), the history deletes a picture and its thumbnail, and one
+    // no longer there; both rows stay, marked.
+    void filesAreDeletedFromTheServer()
+    {
+        Publishing publishing;
+        publishing.start();
+        control<QCheckBox>(publishing.forms.frmftp(), "chkThumbnail")->setChecked(true);
+        publishing.send(u"del.jpg"_s, Qt::red);
+        if (!QTest::currentTestFailed())
+            publishing.send(u"lost.jpg"_s, Qt::blue);
+        if (QTest::currentTestFailed())
+            return;
+        const QDir root(publishing.server.rootFolder());
+        QVERIFY(root.exists(u"del_thumb.jpg"_s));
+        QVERIFY(QFile::remove(root.filePath(u"lost.jpg"_s)));
+        const QString password = publishing.server.password();
+        publishing.forms.frmftp().txtPassword->clear();
+        QTRY_COMPARE(publishing.store().summary().published, 2);
+
+        ScriptedServices& services = publishing.services;
+        services.reset();
+        services.answerEveryBox(MsgAnswer::Yes, password);
+        control<QAction>(publishing.forms.frmload(), "mnuPublished")->trigger();
+        frmPublished& window = publishing.forms.frmPublished();
+        auto* table = control<QTableView>(window, "tblPublished");
+        table->selectAll();
+        control<QPushButton>(window, "cmdDeleteRemote")->click();
+
+        QCOMPARE(services.boxes().size(), std::size_t{2});
+        QCOMPARE(services.boxes()[0].title, u"Delete from Server"_s);
+        QVERIFY(services.boxes()[0].text.contains(u"\r\nlost_thumb.jpg\r\ndel.jpg\r\n"_s));
+        QVERIFY(services.boxes()[0].text.startsWith(u"Delete from ftp://%1"_s.arg(publishing.server.serverText())));
+        QCOMPARE(services.boxes()[1].kind, u"password"_s);
+        QCOMPARE(root.entryList(QDir::Files), QStringList());
+        for (int row = 0; row < 2; ++row)
+            QVERIFY(table->model()->index(row, 4).data().toString().startsWith(u"Deleted "_s));
+        QCOMPARE(control<QLabel>(window, "lblPublishedSummary")->text(),
+                 u"2 published \u00b7 0 links work \u00b7 0 broken \u00b7 2 deleted"_s);
+        // The password typed went to the server only.
+        QDirIterator files(services.programFolder(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (files.hasNext())
+            QVERIFY2(!readFile(files.next()).contains(password.toUtf8()), qPrintable(files.filePath()));
     }
 
     void aSendGoesOnWhenTheHistoryCannotBeWritten()
