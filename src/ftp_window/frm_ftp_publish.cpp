@@ -10,6 +10,7 @@
 #include "publish/link_address.h"
 #include "publish/server_profile.h"
 #include "startup/forms.h"
+#include "transfer/storage_request.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -34,6 +35,7 @@ QString profileFolder(Services& services)
 void frmftp::connectPublishing()
 {
     connect(Text3, &QLineEdit::textChanged, this, &frmftp::Text3_Change);
+    connect(txtServer, &QLineEdit::textChanged, this, &frmftp::Text3_Change);
     connect(Text1, &QLineEdit::textChanged, this, &frmftp::Text1_Change);
     connect(txturl1, &QLineEdit::textChanged, this, &frmftp::txturl1_Change);
     connect(cmdURL, &QPushButton::clicked, this, &frmftp::cmdURL_Click);
@@ -53,7 +55,9 @@ void frmftp::connectPublishing()
 
 void frmftp::Text3_Change()
 {
-    txtpermurl->setText(Text3->text() + Text4->text());
+    // A bucket or a share with no web address typed is published at its own address.
+    const QString ownAddress = Text3->text().isEmpty() ? storagePublicBase(txtServer->text()) : QString();
+    txtpermurl->setText(ownAddress.isEmpty() ? Text3->text() + Text4->text() : ownAddress);
 }
 
 void frmftp::Text1_Change()
