@@ -20,11 +20,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The default 16 KiB buffers halve the throughput of large transfers.
-constexpr long kBufferSize = 512 * 1024;
 // A server that never ends its listing must not eat the memory or the time.
 constexpr qint64 kMaxListingSize = 256 * 1024 * 1024;
-constexpr long kNoLimitSeconds = 24 * 60 * 60;
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
 int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
@@ -81,13 +78,6 @@ int onSocketOption(void* user, curl_socket_t, curlsocktype)
     return CURL_SOCKOPT_OK;
 }
 
-int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
-{
-    auto& request = *static_cast<FtpRequest*>(user);
-    request.showProgress(false);
-    return request.cancelled() ? 1 : 0;
-}
-
 size_t onData(char* data, size_t size, size_t count, void* user)
 {
     auto& request = *static_cast<FtpRequest*>(user);
@@ -141,6 +131,13 @@ std::optional<FtpOutcome> refuseExistingFile(const QString& path)
 }
 
 } // namespace
+
+int onRequestProgress(void* request, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    auto& running = *static_cast<FtpRequest*>(request);
+    running.showProgress(false);
+    return running.cancelled() ? 1 : 0;
+}
 
 void FtpRequest::advance(int state)
 {
@@ -272,7 +269,7 @@ void prepareRequest(CURL* curl, const FtpLogOn& logOn, const QString& urlPath, F
     curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kBufferSize);
 
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onRequestProgress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &request);
     // The command and reply lines drive the progress states and give the server's reply for errors.
     curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);

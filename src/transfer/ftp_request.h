@@ -22,6 +22,9 @@ class DirReplyBuilder;
 
 // How long the transfer loop sleeps at most before it looks whether the request was cancelled.
 inline constexpr int kCancelCheckMs = 100;
+// The default 16 KiB buffers halve the throughput of large transfers.
+inline constexpr long kBufferSize = 512 * 1024;
+inline constexpr long kNoLimitSeconds = 24 * 60 * 60;
 
 struct SlistDeleter
 {
@@ -92,6 +95,9 @@ FtpOutcome existingFileRefused(const QString& path);
 /// libcurl closes after the server had closed it sets *peerHungUpFlag, which outlives the request.
 void prepareRequest(CURL* curl, const FtpLogOn& logOn, const QString& urlPath, FtpRequest& request,
                     bool* peerHungUpFlag);
+
+/// libcurl's progress callback for a request (an FtpRequest*): the progress bar, and a cancel.
+int onRequestProgress(void* request, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 
 /// Makes the prepared request send the source file (appending to the remote file where append says so).
 void prepareUpload(CURL* curl, FtpRequest& request, bool append);

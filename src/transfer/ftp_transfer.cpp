@@ -5,6 +5,7 @@
 #include "platform/options_file.h"
 #include "transfer/ftp_command.h"
 #include "transfer/server_identity.h"
+#include "transfer/storage_request.h"
 #include "transfer/storage_session.h"
 
 #include <QFile>
@@ -131,7 +132,7 @@ void FtpTransfer::Execute(const QString& operation)
     job->logOn.password = m_password;
     job->logOn.timeoutSeconds = m_timeoutSeconds;
     if (job->logOn.server.isS3() && !m_optionsFile.isEmpty())
-        job->logOn.publicSends = readOptions(m_optionsFile).value(QStringLiteral("storage/publicSends")).toBool();
+        job->logOn.publicSends = readOptions(m_optionsFile).value(kPublicSendsOption.toString()).toBool();
     job->trustFile = m_trustFile;
     {
         std::lock_guard lock(m_mutex);

@@ -71,7 +71,7 @@ public:
     /// The file that remembers trusted certificates and host keys; without one they are remembered for the
     /// object's life only.
     void setTrustFile(const QString& path);
-    /// The options file whose "storage/publicSends" makes files sent to an S3 bucket readable by everyone;
+    /// The options file whose kPublicSendsOption makes files sent to an S3 bucket readable by everyone;
     /// read at each request.
     void setOptionsFile(const QString& path);
 

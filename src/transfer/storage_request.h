@@ -8,10 +8,14 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringView>
 
 #include <utility>
 
 namespace lumaport {
+
+/// The options file's choice that makes files sent to an S3 bucket readable by everyone.
+inline constexpr QStringView kPublicSendsOption = u"storage/publicSends";
 
 /// A path of names ("pics/a b.jpg") with each name percent-encoded as S3 signs it (everything but letters, digits
 /// and "-._~"), the "/" between them kept.

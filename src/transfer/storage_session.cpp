@@ -15,10 +15,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr long kBufferSize = 512 * 1024;
 // A listing page or an error answer; a share that lists a folder of many thousand files answers in megabytes.
 constexpr qsizetype kMaxAnswerSize = 64 * 1024 * 1024;
-constexpr long kNoLimitSeconds = 24 * 60 * 60;
 constexpr QByteArrayView kEmptySha256 = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
 constexpr QByteArrayView kPropfindBody =
     R"(<?xml version="1.0" encoding="utf-8"?>)"
@@ -75,31 +73,14 @@ size_t onData(char* data, size_t size, size_t count, void* user)
     return size_t(length);
 }
 
-size_t onRead(char* buffer, size_t size, size_t count, void* user)
+// A small body of ours; a file goes through the FTP request's own reader.
+size_t onReadBody(char* buffer, size_t size, size_t count, void* user)
 {
     auto& call = *static_cast<StorageSession::Call*>(user);
-    if (!call.sendingFile) {
-        const qsizetype length = std::min<qsizetype>(qsizetype(size * count), call.sendBody.size() - call.sendPosition);
-        std::memcpy(buffer, call.sendBody.constData() + call.sendPosition, size_t(length));
-        call.sendPosition += length;
-        return size_t(length);
-    }
-    const qint64 length = call.source->read(buffer, qint64(size * count));
-    if (length < 0) {
-        call.stoppedBecause = {
-            FtpError::LocalFile,
-            QStringLiteral("Cannot read \"%1\": %2").arg(call.source->fileName(), call.source->errorString())};
-        return CURL_READFUNC_ABORT;
-    }
-    call.bytesMoved += length;
+    const qsizetype length = std::min<qsizetype>(qsizetype(size * count), call.sendBody.size() - call.sendPosition);
+    std::memcpy(buffer, call.sendBody.constData() + call.sendPosition, size_t(length));
+    call.sendPosition += length;
     return size_t(length);
-}
-
-int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
-{
-    auto& call = *static_cast<StorageSession::Call*>(user);
-    call.showProgress(false);
-    return call.cancelled() ? 1 : 0;
 }
 
 int onSocketOption(void* user, curl_socket_t, curlsocktype)
@@ -159,10 +140,12 @@ FtpOutcome StorageSession::run(const FtpCommand& command, const FtpLogOn& logOn,
         return {};
     }
     m_refusedIdentity.reset();
-    if (logOn != m_logOn) {
+    // The public choice may change between requests without a new log-on.
+    FtpLogOn sameChoice = logOn;
+    sameChoice.publicSends = m_logOn.publicSends;
+    if (sameChoice != m_logOn)
         drop();
-        m_logOn = logOn;
-    }
+    m_logOn = logOn;
     if (!m_curl)
         m_curl = curl_easy_init();
     if (!m_multi)
@@ -280,12 +263,15 @@ StorageSession::Answer StorageSession::exchange(const char* method, const QStrin
         curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
     else if (verb != "GET")
         curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method);
-    if (verb == "PUT" || !call.sendBody.isEmpty()) {
+    if (call.sendingFile) {
+        prepareUpload(curl, call, false);
+    } else if (verb == "PUT" || !call.sendBody.isEmpty()) {
         curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-        curl_easy_setopt(curl, CURLOPT_READFUNCTION, onRead);
+        curl_easy_setopt(curl, CURLOPT_READFUNCTION, onReadBody);
         curl_easy_setopt(curl, CURLOPT_READDATA, &call);
-        curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE,
-                         curl_off_t(call.sendingFile ? call.source->size() : call.sendBody.size()));
+        curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, curl_off_t(call.sendBody.size()));
+    }
+    if (verb == "PUT" || !call.sendBody.isEmpty()) {
         // The body follows the request at once: a wait for "100 Continue" costs a round trip on every file, and
         // an empty "Expect:" header breaks the signature of libcurl 7.88.
         curl_easy_setopt(curl, CURLOPT_EXPECT_100_TIMEOUT_MS, 0L);
@@ -298,8 +284,8 @@ StorageSession::Answer StorageSession::exchange(const char* method, const QStrin
     curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kBufferSize);
     curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kBufferSize);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &call);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onRequestProgress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, static_cast<FtpRequest*>(&call));
     curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, onSocketOption);
     curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, &call);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onData);

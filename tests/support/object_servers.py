@@ -43,9 +43,16 @@ def make_certificate(folder):
     return cert, key
 
 
+def end_with_parent():
+    # A daemon outlives nothing of ours: when this script is killed outright, the kernel ends its daemons too.
+    import ctypes
+    ctypes.CDLL("libc.so.6", use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+
+
 def start(command, log):
     out = open(log, "ab")
-    process = subprocess.Popen(command, stdout=out, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+    process = subprocess.Popen(command, stdout=out, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL,
+                               preexec_fn=end_with_parent)
     children.append(process)
     return process
 
