@@ -20,8 +20,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// The default 16 KiB buffers halve the throughput of large transfers.
+constexpr long kBufferSize = 512 * 1024;
 // A server that never ends its listing must not eat the memory or the time.
 constexpr qint64 kMaxListingSize = 256 * 1024 * 1024;
+constexpr long kNoLimitSeconds = 24 * 60 * 60;
 constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 
 int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
@@ -132,12 +135,16 @@ std::optional<FtpOutcome> refuseExistingFile(const QString& path)
 
 } // namespace
 
+namespace {
+
 int onRequestProgress(void* request, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     auto& running = *static_cast<FtpRequest*>(request);
     running.showProgress(false);
     return running.cancelled() ? 1 : 0;
 }
+
+} // namespace
 
 void FtpRequest::advance(int state)
 {
@@ -258,6 +265,19 @@ void prepareRequest(CURL* curl, const FtpLogOn& logOn, const QString& urlPath, F
     curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
 
+    prepareLimitsAndProgress(curl, logOn, request);
+    // The command and reply lines drive the progress states and give the server's reply for errors.
+    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, onDebug);
+    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &request);
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, onSocketOption);
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, &request);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onData);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &request);
+}
+
+void prepareLimitsAndProgress(CURL* curl, const FtpLogOn& logOn, FtpRequest& request)
+{
     // A silent server ends the request; a transfer that keeps moving bytes is never cut off.
     const long timeout = logOn.timeoutSeconds > 0 ? logOn.timeoutSeconds : kNoLimitSeconds;
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, timeout);
@@ -271,14 +291,6 @@ void prepareRequest(CURL* curl, const FtpLogOn& logOn, const QString& urlPath, F
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onRequestProgress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &request);
-    // The command and reply lines drive the progress states and give the server's reply for errors.
-    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
-    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, onDebug);
-    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &request);
-    curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, onSocketOption);
-    curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, &request);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onData);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &request);
 }
 
 void prepareUpload(CURL* curl, FtpRequest& request, bool append)

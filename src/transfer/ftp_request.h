@@ -22,9 +22,6 @@ class DirReplyBuilder;
 
 // How long the transfer loop sleeps at most before it looks whether the request was cancelled.
 inline constexpr int kCancelCheckMs = 100;
-// The default 16 KiB buffers halve the throughput of large transfers.
-inline constexpr long kBufferSize = 512 * 1024;
-inline constexpr long kNoLimitSeconds = 24 * 60 * 60;
 
 struct SlistDeleter
 {
@@ -96,8 +93,9 @@ FtpOutcome existingFileRefused(const QString& path);
 void prepareRequest(CURL* curl, const FtpLogOn& logOn, const QString& urlPath, FtpRequest& request,
                     bool* peerHungUpFlag);
 
-/// libcurl's progress callback for a request (an FtpRequest*): the progress bar, and a cancel.
-int onRequestProgress(void* request, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+/// Sets the log-on's time limits, the buffers and the progress callback (the progress bar, and a cancel) on a
+/// request of any protocol.
+void prepareLimitsAndProgress(CURL* curl, const FtpLogOn& logOn, FtpRequest& request);
 
 /// Makes the prepared request send the source file (appending to the remote file where append says so).
 void prepareUpload(CURL* curl, FtpRequest& request, bool append);

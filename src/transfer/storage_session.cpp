@@ -277,15 +277,7 @@ StorageSession::Answer StorageSession::exchange(const char* method, const QStrin
         curl_easy_setopt(curl, CURLOPT_EXPECT_100_TIMEOUT_MS, 0L);
     }
 
-    const long timeout = logOn.timeoutSeconds > 0 ? logOn.timeoutSeconds : kNoLimitSeconds;
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, timeout);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, timeout);
-    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kBufferSize);
-    curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kBufferSize);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onRequestProgress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, static_cast<FtpRequest*>(&call));
+    prepareLimitsAndProgress(curl, logOn, call);
     curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, onSocketOption);
     curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, &call);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onData);
