@@ -11,6 +11,7 @@ packages=(
     libexiv2-dev libgif-dev libimage-exiftool-perl
     libsecret-1-dev gnome-keyring dbus
     python3 python3-pyftpdlib vsftpd lftp
+    ceph-mon ceph-osd radosgw ceph-common apache2 rclone
     openssl python3-openssl openssh-server openssh-client python3-paramiko
     xvfb xauth x11-utils imagemagick
     desktop-file-utils appstream

@@ -20,6 +20,7 @@ int main(int argc, char** argv)
     lumaport::Forms forms(services, [&services] {
         auto transfer = std::make_unique<lumaport::FtpTransfer>();
         transfer->setTrustFile(lumaport::trustFilePath(services.programFolder()));
+        transfer->setOptionsFile(lumaport::programOptionsPath(services.programFolder()));
         return transfer;
     });
     lumaport::startProgram(forms, files);

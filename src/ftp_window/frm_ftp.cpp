@@ -100,6 +100,7 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     setUpTransfers();
     setAcceptDrops(true);
     buildPictureChoices();
+    buildPublicSendsChoice();
     buildKeyringChoice();
     setUpHistory();
     buildLinkForms();

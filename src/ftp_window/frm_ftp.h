@@ -104,6 +104,9 @@ public:
 private:
     void connectPublishing();
     void Text3_Change();
+    void txtServer_Change();
+    QString m_ownAddress; // the bucket's or share's own address while it stands in for a typed one
+
     void Text1_Change();
     void txturl1_Change();
     void cmdURL_Click();
@@ -301,6 +304,10 @@ private:
     QSpinBox* spnFitKilobytes;
     QCheckBox* chkThumbnail;
     QSpinBox* spnThumbnailSide;
+    // "Make sent files public", in the context menu of "Send": files sent to a bucket get the public-read ACL.
+    void buildPublicSendsChoice();
+    void mnuPublicSends_Toggled(bool on);
+    QAction* mnuPublicSends;
     // How the last send went, when the component had something to say; shown once its re-list is in.
     QString m_sendNote;
 

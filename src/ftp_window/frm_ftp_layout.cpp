@@ -61,7 +61,12 @@ void frmftp::buildLoginOptions()
     Shape1 = addControl<Shape>(fraLoginInfo, "Shape1", {120, 1920, 3975, 1935});
     lblServer = addFittedLabel(fraLoginInfo, "lblServer", QStringLiteral("Server:"), {240, 2040, 510, 195});
     txtServer = addTextBox(fraLoginInfo, "txtServer", {240, 2280, 3765, 285});
-    txtServer->setToolTip(QStringLiteral("FTP Server Name"));
+    txtServer->setToolTip(QStringLiteral("FTP Server Name\n"
+                                         "host, ftp://, ftpes://, ftps:// or sftp://host[:port]\n"
+                                         "s3://host[:port]/bucket/folder/ (s3+http:// without TLS), the access key "
+                                         "as user name and the secret key as password; another region than the "
+                                         "host names: ?region=eu-west-3 at the end\n"
+                                         "davs://host[:port]/folder/ (dav:// without TLS)"));
     setBuddy(lblServer, txtServer);
     lblUserName = addFittedLabel(fraLoginInfo, "lblUserName", QStringLiteral("User Name:"), {240, 2640, 840, 195});
     txtUserName = addTextBox(fraLoginInfo, "txtUserName", {240, 2880, 2205, 285});

@@ -5,15 +5,19 @@
 
 #include "picture_prep/picture_choices.h"
 #include "picture_prep/prepared_picture.h"
+#include "platform/options_file.h"
 #include "platform/services.h"
 #include "platform/settings_text.h"
 #include "publish/link_address.h"
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
+#include "transfer/storage_request.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSpinBox>
 
 namespace lumaport {
@@ -53,6 +57,27 @@ void frmftp::buildPictureChoices()
         connect(box, &QCheckBox::toggled, this, &frmftp::pictureChoices_Change);
     for (QSpinBox* box : {spnFitSide, spnFitKilobytes, spnThumbnailSide})
         connect(box, &QSpinBox::valueChanged, this, &frmftp::pictureChoices_Change);
+}
+
+void frmftp::buildPublicSendsChoice()
+{
+    mnuPublicSends = new QAction(QStringLiteral("Make sent files public"), cmdsend);
+    mnuPublicSends->setObjectName(QStringLiteral("mnuPublicSends"));
+    mnuPublicSends->setCheckable(true);
+    mnuPublicSends->setToolTip(QStringLiteral("Files sent to an S3 bucket are readable by everyone (public-read)"));
+    const QVariantMap options = readOptions(programOptionsPath(m_forms.services().programFolder()));
+    mnuPublicSends->setChecked(options.value(kPublicSendsOption.toString(), false).toBool());
+    cmdsend->addAction(mnuPublicSends);
+    cmdsend->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(mnuPublicSends, &QAction::toggled, this, &frmftp::mnuPublicSends_Toggled);
+}
+
+void frmftp::mnuPublicSends_Toggled(bool on)
+{
+    QString error;
+    if (!writeOptions(programOptionsPath(m_forms.services().programFolder()), {{kPublicSendsOption.toString(), on}},
+                      &error))
+        m_forms.services().messageBox(error, QString(), MsgIcon::Exclamation);
 }
 
 PictureChoices frmftp::pictureChoices() const

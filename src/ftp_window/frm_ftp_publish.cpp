@@ -11,6 +11,7 @@
 #include "publish/link_address.h"
 #include "publish/server_profile.h"
 #include "startup/forms.h"
+#include "transfer/storage_request.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,6 +38,7 @@ QString profileFolder(Services& services)
 void frmftp::connectPublishing()
 {
     connect(Text3, &QLineEdit::textChanged, this, &frmftp::Text3_Change);
+    connect(txtServer, &QLineEdit::textChanged, this, &frmftp::txtServer_Change);
     connect(Text1, &QLineEdit::textChanged, this, &frmftp::Text1_Change);
     connect(txturl1, &QLineEdit::textChanged, this, &frmftp::txturl1_Change);
     connect(cmdURL, &QPushButton::clicked, this, &frmftp::cmdURL_Click);
@@ -57,6 +59,19 @@ void frmftp::connectPublishing()
 void frmftp::Text3_Change()
 {
     txtpermurl->setText(Text3->text() + Text4->text());
+    txtServer_Change();
+}
+
+// A bucket or a share with no web address typed is published at its own address; a permanent address loaded from a
+// profile stays as long as the server is not one of them.
+void frmftp::txtServer_Change()
+{
+    const QString ownAddress = Text3->text().isEmpty() ? storagePublicBase(txtServer->text()) : QString();
+    if (!ownAddress.isEmpty())
+        txtpermurl->setText(ownAddress);
+    else if (!m_ownAddress.isEmpty() && txtpermurl->text() == m_ownAddress)
+        txtpermurl->setText(Text3->text() + Text4->text());
+    m_ownAddress = ownAddress;
 }
 
 void frmftp::Text1_Change()

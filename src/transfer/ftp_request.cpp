@@ -81,13 +81,6 @@ int onSocketOption(void* user, curl_socket_t, curlsocktype)
     return CURL_SOCKOPT_OK;
 }
 
-int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
-{
-    auto& request = *static_cast<FtpRequest*>(user);
-    request.showProgress(false);
-    return request.cancelled() ? 1 : 0;
-}
-
 size_t onData(char* data, size_t size, size_t count, void* user)
 {
     auto& request = *static_cast<FtpRequest*>(user);
@@ -138,6 +131,17 @@ std::optional<FtpOutcome> refuseExistingFile(const QString& path)
     if (!file.exists() && !file.isSymLink())
         return std::nullopt;
     return existingFileRefused(path);
+}
+
+} // namespace
+
+namespace {
+
+int onRequestProgress(void* request, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    auto& running = *static_cast<FtpRequest*>(request);
+    running.showProgress(false);
+    return running.cancelled() ? 1 : 0;
 }
 
 } // namespace
@@ -261,6 +265,19 @@ void prepareRequest(CURL* curl, const FtpLogOn& logOn, const QString& urlPath, F
     curl_easy_setopt(curl, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_SINGLECWD));
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
 
+    prepareLimitsAndProgress(curl, logOn, request);
+    // The command and reply lines drive the progress states and give the server's reply for errors.
+    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, onDebug);
+    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &request);
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, onSocketOption);
+    curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, &request);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onData);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &request);
+}
+
+void prepareLimitsAndProgress(CURL* curl, const FtpLogOn& logOn, FtpRequest& request)
+{
     // A silent server ends the request; a transfer that keeps moving bytes is never cut off.
     const long timeout = logOn.timeoutSeconds > 0 ? logOn.timeoutSeconds : kNoLimitSeconds;
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, timeout);
@@ -272,16 +289,8 @@ void prepareRequest(CURL* curl, const FtpLogOn& logOn, const QString& urlPath, F
     curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kBufferSize);
 
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onRequestProgress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &request);
-    // The command and reply lines drive the progress states and give the server's reply for errors.
-    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
-    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, onDebug);
-    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &request);
-    curl_easy_setopt(curl, CURLOPT_SOCKOPTFUNCTION, onSocketOption);
-    curl_easy_setopt(curl, CURLOPT_SOCKOPTDATA, &request);
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, onData);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &request);
 }
 
 void prepareUpload(CURL* curl, FtpRequest& request, bool append)

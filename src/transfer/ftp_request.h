@@ -93,6 +93,10 @@ FtpOutcome existingFileRefused(const QString& path);
 void prepareRequest(CURL* curl, const FtpLogOn& logOn, const QString& urlPath, FtpRequest& request,
                     bool* peerHungUpFlag);
 
+/// Sets the log-on's time limits, the buffers and the progress callback (the progress bar, and a cancel) on a
+/// request of any protocol.
+void prepareLimitsAndProgress(CURL* curl, const FtpLogOn& logOn, FtpRequest& request);
+
 /// Makes the prepared request send the source file (appending to the remote file where append says so).
 void prepareUpload(CURL* curl, FtpRequest& request, bool append);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "transfer/ftp_server_address.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <arpa/inet.h>
@@ -36,6 +37,10 @@ constexpr std::array kSchemes{
     SchemeName{FtpServerAddress::Scheme::Ftpes, u"ftpes", 21},
     SchemeName{FtpServerAddress::Scheme::Ftps, u"ftps", 990},
     SchemeName{FtpServerAddress::Scheme::Sftp, u"sftp", 22},
+    SchemeName{FtpServerAddress::Scheme::S3, u"s3", 443},
+    SchemeName{FtpServerAddress::Scheme::S3Http, u"s3+http", 80},
+    SchemeName{FtpServerAddress::Scheme::Dav, u"dav", 80},
+    SchemeName{FtpServerAddress::Scheme::Davs, u"davs", 443},
 };
 
 const SchemeName& schemeName(FtpServerAddress::Scheme scheme)
@@ -43,12 +48,75 @@ const SchemeName& schemeName(FtpServerAddress::Scheme scheme)
     return *std::find_if(kSchemes.begin(), kSchemes.end(), [&](const SchemeName& s) { return s.scheme == scheme; });
 }
 
+bool isPlainName(QStringView name, bool bucket)
+{
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return false;
+    return std::all_of(name.begin(), name.end(), [bucket](QChar c) {
+        return bucket ? isHostCharacter(c) : c >= u' ' && c != u'\\' && c != QChar(0x7f);
+    });
+}
+
+// The part behind the host of an S3 or WebDAV server text: "bucket/folder/" and "?region=name".
+bool readStoragePath(QString path, const QString& text, FtpServerAddress* address, QString* error)
+{
+    const qsizetype query = path.indexOf(u'?');
+    if (query >= 0) {
+        static const QRegularExpression regionForm(QStringLiteral("^region=([a-z0-9-]{1,32})$"));
+        const QRegularExpressionMatch match = regionForm.match(path.mid(query + 1));
+        if (!address->isS3() || !match.hasMatch()) {
+            *error = QStringLiteral("\"%1\" ends in something other than \"?region=\" and a region such as "
+                                    "\"eu-west-3\".")
+                         .arg(text);
+            return false;
+        }
+        address->region = match.captured(1);
+        path.truncate(query);
+    }
+    QStringList names = path.split(u'/');
+    if (names.last().isEmpty())
+        names.removeLast();
+    if (address->isS3()) {
+        if (names.isEmpty() || names.first().size() < 3 || names.first().size() > 63 ||
+            !isPlainName(names.first(), true)) {
+            *error = QStringLiteral("\"%1\" names no bucket: give it behind the host, as in "
+                                    "\"s3://host/bucket/\" (3 to 63 letters, digits, dots and dashes).")
+                         .arg(text);
+            return false;
+        }
+        address->bucket = names.takeFirst();
+    }
+    for (const QString& name : names) {
+        if (!isPlainName(name, false)) {
+            *error = QStringLiteral("The folder of \"%1\" holds an empty name, \".\", \"..\", a backslash or a "
+                                    "control character.")
+                         .arg(text);
+            return false;
+        }
+        address->folder += name + u'/';
+    }
+    return true;
+}
+
 } // namespace
+
+QString regionOfHost(const QString& host)
+{
+    // "s3.REGION.amazonaws.com", "s3-REGION.amazonaws.com", "s3.REGION.backblazeb2.com", "s3.REGION.wasabisys.com"
+    static const QRegularExpression named(QStringLiteral("^s3[.-]([a-z]{2}(?:-[a-z0-9]+)+-\\d+)\\."),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = named.match(host);
+    return match.hasMatch() ? match.captured(1).toLower() : QStringLiteral("us-east-1");
+}
 
 QString FtpServerAddress::url() const
 {
     const QString shownHost = host.contains(u':') ? u'[' + host + u']' : host;
-    const QStringView urlScheme = scheme == Scheme::Ftpes ? u"ftp" : schemeName(scheme).name;
+    QStringView urlScheme = scheme == Scheme::Ftpes ? u"ftp" : schemeName(scheme).name;
+    if (scheme == Scheme::S3Http || scheme == Scheme::Dav)
+        urlScheme = u"http";
+    else if (scheme == Scheme::S3 || scheme == Scheme::Davs)
+        urlScheme = u"https";
     return QStringLiteral("%1://%2:%3/").arg(urlScheme, shownHost).arg(port);
 }
 
@@ -58,8 +126,18 @@ QString FtpServerAddress::name() const
     return QStringLiteral("%1://%2:%3").arg(schemeName(scheme).name, shownHost).arg(port);
 }
 
+QString FtpServerAddress::text() const
+{
+    if (!isS3() && !isWebDav())
+        return name();
+    const QString path = isS3() ? bucket + u'/' + folder : folder;
+    return name() + u'/' + path +
+           (isS3() && region != regionOfHost(host) ? QStringLiteral("?region=") + region : QString());
+}
+
 bool parseFtpServerAddress(const QString& text, FtpServerAddress* address, QString* error)
 {
+    FtpServerAddress read;
     QString rest = text.trimmed();
     if (rest.isEmpty()) {
         *error = QStringLiteral("No server was given.");
@@ -72,11 +150,22 @@ bool parseFtpServerAddress(const QString& text, FtpServerAddress* address, QStri
         scheme = std::find_if(kSchemes.begin(), kSchemes.end(),
                               [&](const SchemeName& s) { return given.compare(s.name, Qt::CaseInsensitive) == 0; });
         if (scheme == kSchemes.end()) {
-            *error = QStringLiteral("Only ftp://, ftpes://, ftps:// and sftp:// servers are supported, not \"%1\".")
+            *error = QStringLiteral("Only ftp://, ftpes://, ftps://, sftp://, s3://, s3+http://, dav:// and davs:// "
+                                    "servers are supported, not \"%1\".")
                          .arg(text.trimmed());
             return false;
         }
         rest = rest.mid(schemeEnd + 3);
+    }
+    read.scheme = scheme->scheme;
+    QString storagePath;
+    if (read.isS3() || read.isWebDav()) {
+        const qsizetype slash = rest.indexOf(u'/');
+        storagePath = slash < 0 ? QString() : rest.mid(slash + 1);
+        if (slash >= 0)
+            rest.truncate(slash);
+        if (!readStoragePath(storagePath, text.trimmed(), &read, error))
+            return false;
     }
     if (rest.endsWith(u'/'))
         rest.chop(1);
@@ -124,9 +213,11 @@ bool parseFtpServerAddress(const QString& text, FtpServerAddress* address, QStri
             return false;
         }
     }
-    address->scheme = scheme->scheme;
-    address->host = host;
-    address->port = portNumber;
+    read.host = host;
+    read.port = portNumber;
+    if (read.isS3() && read.region.isEmpty())
+        read.region = regionOfHost(host);
+    *address = read;
     return true;
 }
 

@@ -26,8 +26,9 @@ struct FtpLogOn
     int timeoutSeconds = 60; ///< 0 or less: no limit
     /// The fingerprint of the certificate or host key the user trusted for this server; empty when none.
     QString trustedFingerprint;
-    QByteArray keyFile;    ///< SFTP: the SSH key offered before the password; empty for none
-    QString keyPassphrase; ///< the key's passphrase, when it has one
+    QByteArray keyFile;       ///< SFTP: the SSH key offered before the password; empty for none
+    QString keyPassphrase;    ///< the key's passphrase, when it has one
+    bool publicSends = false; ///< S3: files sent, and CHMOD, are made readable by everyone (the public-read ACL)
 
     bool operator==(const FtpLogOn&) const = default;
 };
@@ -39,15 +40,27 @@ struct FtpOutcome
     QString reply; ///< the reply text of a completed DIR or SIZE
 };
 
-class FtpSession
+/// A session with a server, of whichever protocol, as the transfer component's worker thread drives it.
+class RemoteSession
 {
 public:
     using StateSink = std::function<void(int state)>;
     using ProgressSink = std::function<void(qint64 bytesDone, qint64 bytesTotal)>;
     using CancelCheck = std::function<bool()>;
 
+    virtual ~RemoteSession() = default;
+    virtual FtpOutcome run(const FtpCommand& command, const FtpLogOn& logOn, const StateSink& sink,
+                           const ProgressSink& progress, const CancelCheck& cancelled) = 0;
+    virtual void drop() = 0;
+    virtual QString folder() const = 0;
+    virtual std::optional<ServerIdentity> refusedIdentity() const = 0;
+};
+
+class FtpSession final : public RemoteSession
+{
+public:
     FtpSession();
-    ~FtpSession();
+    ~FtpSession() override;
     FtpSession(const FtpSession&) = delete;
     FtpSession& operator=(const FtpSession&) = delete;
 
@@ -65,18 +78,18 @@ public:
     /// refuses renames or the temporary, the file is sent in place, and the first such send of a log on says so in the
     /// outcome's info.
     FtpOutcome run(const FtpCommand& command, const FtpLogOn& logOn, const StateSink& sink,
-                   const ProgressSink& progress, const CancelCheck& cancelled);
+                   const ProgressSink& progress, const CancelCheck& cancelled) override;
 
     /// Closes the connection without a word to the server; the next request logs on in the log-on folder.
-    void drop();
+    void drop() override;
 
     /// The session's folder, from the log-on folder: "2026/12/", empty for the log-on folder, "../" or "/srv/"
     /// above or beside it. Over FTP the server's own word (PWD) after a change of folder, where it answers.
-    QString folder() const { return m_folder.path(); }
+    QString folder() const override { return m_folder.path(); }
 
     /// After a run that ended in FtpError::NotTrusted: the certificate or host key the server showed, and why
     /// it was refused.
-    std::optional<ServerIdentity> refusedIdentity() const { return m_refusedIdentity; }
+    std::optional<ServerIdentity> refusedIdentity() const override { return m_refusedIdentity; }
 
 private:
     using Request = FtpRequest;

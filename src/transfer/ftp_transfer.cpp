@@ -2,8 +2,11 @@
 #include "transfer/ftp_transfer.h"
 
 #include "platform/curl_library.h"
+#include "platform/options_file.h"
 #include "transfer/ftp_command.h"
 #include "transfer/server_identity.h"
+#include "transfer/storage_request.h"
+#include "transfer/storage_session.h"
 
 #include <QFile>
 #include <QMetaMethod>
@@ -74,6 +77,11 @@ void FtpTransfer::setTrustFile(const QString& path)
     m_trustFile = path;
 }
 
+void FtpTransfer::setOptionsFile(const QString& path)
+{
+    m_optionsFile = path;
+}
+
 void FtpTransfer::AnswerTrust(bool trusted)
 {
     {
@@ -123,6 +131,8 @@ void FtpTransfer::Execute(const QString& operation)
     job->logOn.userName = m_userName;
     job->logOn.password = m_password;
     job->logOn.timeoutSeconds = m_timeoutSeconds;
+    if (job->logOn.server.isS3() && !m_optionsFile.isEmpty())
+        job->logOn.publicSends = readOptions(m_optionsFile).value(kPublicSendsOption.toString()).toBool();
     job->trustFile = m_trustFile;
     {
         std::lock_guard lock(m_mutex);
@@ -189,7 +199,8 @@ void FtpTransfer::deliver(quint64 serial, int state, const FtpOutcome& outcome)
 
 void FtpTransfer::work()
 {
-    FtpSession session;
+    FtpSession ftp;
+    StorageSession storage;
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_stop || m_dropConnection || m_job; });
@@ -199,16 +210,20 @@ void FtpTransfer::work()
         const std::unique_ptr<Job> job = std::move(m_job);
         lock.unlock();
         if (drop) {
-            session.drop();
+            ftp.drop();
+            storage.drop();
             m_passphrase.reset();
         }
+        if (job && job->command.kind == FtpCommand::Kind::Close)
+            storage.drop();
+        const bool overHttp = job && (job->logOn.server.isS3() || job->logOn.server.isWebDav());
         if (job)
-            run(session, *job);
+            run(overHttp ? static_cast<RemoteSession&>(storage) : ftp, *job);
         lock.lock();
     }
 }
 
-void FtpTransfer::run(FtpSession& session, const Job& job)
+void FtpTransfer::run(RemoteSession& session, const Job& job)
 {
     const quint64 serial = job.serial;
     const auto cancelled = [this, serial] { return m_liveSerial != serial; };
@@ -239,7 +254,7 @@ void FtpTransfer::run(FtpSession& session, const Job& job)
     post(serial, outcome.error == FtpError::None ? icResponseCompleted : icError, outcome);
 }
 
-FtpOutcome FtpTransfer::runTrusting(FtpSession& session, const Job& job, const FtpSession::StateSink& sink,
+FtpOutcome FtpTransfer::runTrusting(RemoteSession& session, const Job& job, const FtpSession::StateSink& sink,
                                     const FtpSession::ProgressSink& progress, const FtpSession::CancelCheck& cancelled)
 {
     m_trusted.setPath(job.trustFile);

@@ -30,7 +30,8 @@ namespace lumaport {
 /// over the target when complete (see FtpSession::run); the listings never show such temporaries. Over SFTP a
 /// new file is readable by everyone (0644) unless the server forces otherwise.
 ///
-/// The scheme of the server text chooses the protocol. Over TLS the certificate must pass the system's
+/// The scheme of the server text chooses the protocol: FTP, FTPS and SFTP, an S3-compatible bucket or a WebDAV share
+/// (see StorageSession), behind the same commands and error numbers. Over TLS the certificate must pass the system's
 /// certificates and name the host; over SSH the host key is checked. One that fails (or an unknown host key)
 /// is put to the user through TrustAsked once; a yes is remembered in the trust file (see setTrustFile) and
 /// the request runs again. A server that shows another certificate or key than the one trusted for it is
@@ -70,6 +71,9 @@ public:
     /// The file that remembers trusted certificates and host keys; without one they are remembered for the
     /// object's life only.
     void setTrustFile(const QString& path);
+    /// The options file whose kPublicSendsOption makes files sent to an S3 bucket readable by everyone;
+    /// read at each request.
+    void setOptionsFile(const QString& path);
 
     /// Ignored, with a warning, while a request is still executing.
     void Execute(const QString& operation) override;
@@ -89,8 +93,8 @@ private:
     void post(quint64 serial, int state, const FtpOutcome& outcome);
     void deliver(quint64 serial, int state, const FtpOutcome& outcome);
     void work();
-    void run(FtpSession& session, const Job& job);
-    FtpOutcome runTrusting(FtpSession& session, const Job& job, const FtpSession::StateSink& sink,
+    void run(RemoteSession& session, const Job& job);
+    FtpOutcome runTrusting(RemoteSession& session, const Job& job, const FtpSession::StateSink& sink,
                            const FtpSession::ProgressSink& progress, const FtpSession::CancelCheck& cancelled);
     void putQuestion(quint64 serial, const QMetaMethod& signal, const std::function<void()>& emitIt,
                      const std::function<void()>& answerWithoutReceiver);
@@ -106,6 +110,7 @@ private:
     QString m_password;
     int m_timeoutSeconds = 60;
     QString m_trustFile;
+    QString m_optionsFile;
     quint64 m_serial = 0; // of the newest request; events of older ones are dropped on arrival
     bool m_executing = false;
     QString m_reply;

@@ -50,7 +50,8 @@ public:
     /// Only icFTP is supported.
     virtual void setProtocol(int protocol) = 0;
     /// The server as typed: a host name or address, optionally "ftp://", "ftpes://" (TLS after AUTH TLS),
-    /// "ftps://" (TLS from the start) or "sftp://" in front and ":port" behind.
+    /// "ftps://" (TLS from the start) or "sftp://" in front and ":port" behind; or an S3 bucket
+    /// ("s3://host/bucket/folder/", "s3+http://...") or a WebDAV share ("davs://host/folder/", "dav://...").
     virtual void setRemoteHost(const QString& server) = 0;
     virtual void setUserName(const QString& userName) = 0;
     virtual void setPassword(const QString& password) = 0;

@@ -65,7 +65,11 @@ private Q_SLOTS:
         row("txtname", "fraLoginInfo", "", "current displayed URL", {240, 1680, 3735, 195});
         row("Shape1", "fraLoginInfo", "", "", {120, 1920, 3975, 1935});
         row("lblServer", "fraLoginInfo", "Server:", "", {240, 2040, 510, 195});
-        row("txtServer", "fraLoginInfo", "", "FTP Server Name", {240, 2280, 3765, 285});
+        row("txtServer", "fraLoginInfo", "",
+            "FTP Server Name\nhost, ftp://, ftpes://, ftps:// or sftp://host[:port]\ns3://host[:port]/bucket/folder/ "
+            "(s3+http:// without TLS), the access key as user name and the secret key as password; another region "
+            "than the host names: ?region=eu-west-3 at the end\ndavs://host[:port]/folder/ (dav:// without TLS)",
+            {240, 2280, 3765, 285});
         row("lblUserName", "fraLoginInfo", "User Name:", "", {240, 2640, 840, 195});
         row("txtUserName", "fraLoginInfo", "", "User Name", {240, 2880, 2205, 285});
         row("cmdLogOn", "fraLoginInfo", "Log On", "Log On", {2640, 2880, 1320, 420});

@@ -11,6 +11,7 @@
 #include "published_window/frm_published.h"
 #include "save_picture/frm_savpic.h"
 #include "support/ftp_servers.h"
+#include "support/storage_servers.h"
 #include "support/test_files.h"
 #include "support/window_fixture.h"
 #include "transfer/ftp_transfer.h"
@@ -327,6 +328,36 @@ private Q_SLOTS:
         QTRY_COMPARE(control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription(),
                      u"Link works: 200, %1 bytes, image/jpeg"_s.arg(QLocale(QLocale::English).toString(size)));
         QVERIFY(server.receivedCommands().contains(u"SITE CHMOD 644 p.jpg"_s));
+        QCOMPARE(services.pendingExpectations(), 0);
+    }
+
+    // A bucket with no web address typed: the link is the bucket's own path-style address, private until the
+    // check's question makes it public.
+    void aPictureSentToABucketIsLinkedAtTheBucketsAddress()
+    {
+        StorageServer gateway(StorageServer::Kind::Ceph);
+        QVERIFY2(gateway.start(), qPrintable(gateway.errorString()));
+        QTemporaryDir pictures;
+        const qint64 size = readFile(writePicture(pictures.filePath(u"p q.jpg"_s), Qt::blue)).size();
+        ScriptedServices services;
+        QVERIFY(installPlaceholder(services));
+        Forms forms(services, [] { return std::make_unique<FtpTransfer>(); });
+        frmftp& ftp = forms.frmftp();
+        ftp.setLocalFile(QStorageInfo(pictures.path()).rootPath(), pictures.path(), u"p q.jpg"_s);
+        ftp.txtServer->setText(gateway.serverText(u"pics/2026/"_s));
+        ftp.txtUserName->setText(gateway.userName());
+        ftp.txtPassword->setText(gateway.password());
+        services.expectMessage(
+            u"The web server may not read p q.jpg.\r\nMake it readable by everyone and check again?"_s, MsgAnswer::Yes,
+            u"Link Check"_s);
+        control<QPushButton>(ftp, "cmdLogOn")->click();
+        ftp.cmdsend->click();
+        QTRY_COMPARE_WITH_TIMEOUT(
+            control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription(),
+            u"Link works: 200, %1 bytes, image/jpeg"_s.arg(QLocale(QLocale::English).toString(size)), 20000);
+        control<QPushButton>(ftp, "Command3")->click();
+        QCOMPARE(control<AddressBox>(ftp, "txtURL")->text(),
+                 u"[img]http://127.0.0.1:%1/pics/2026/p%20q.jpg[/img]"_s.arg(gateway.port()));
         QCOMPARE(services.pendingExpectations(), 0);
     }
 };

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The folder listings of S3 (ListObjectsV2) and WebDAV (PROPFIND) read into the entries of the transfer
+// component's "DIR" reply. A reply that is not plain XML (a document type, entities of its own, nesting beyond
+// any real listing's) is refused; a name that could lead outside the folder is left out, as in an FTP listing.
+#pragma once
+
+#include "transfer/remote_listing.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+namespace lumaport {
+
+/// One page of a ListObjectsV2 reply for the keys under `prefix` ("pics/" or empty), listed with the delimiter "/".
+struct S3ListPage
+{
+    QList<RemoteEntry> entries; ///< common prefixes as folders, keys as files; the folder's own marker left out
+    QString nextToken;          ///< the continuation token of a truncated listing; empty on its last page
+};
+
+/// Reads one page. Fails with a text for the user when the reply is not a listing.
+bool readS3ListPage(const QByteArray& xml, const QString& prefix, S3ListPage* page, QString* error);
+
+/// Reads a PROPFIND (Depth 1) reply on the folder at `folderPath` (decoded, from the server's root, ending in
+/// "/"): its members, folders by their resource type. Fails with a text for the user when the reply is not one.
+bool readDavListing(const QByteArray& xml, const QString& folderPath, QList<RemoteEntry>* entries, QString* error);
+
+/// The code of an S3 error reply ("NoSuchBucket"); empty when the text is not one.
+QString s3ErrorCode(const QByteArray& xml);
+
+/// The "DIR" reply for these entries: folders first, each line ended by CR LF, folder names ending in "/".
+QString storageDirReply(const QList<RemoteEntry>& entries);
+
+} // namespace lumaport
