@@ -6,7 +6,9 @@
 # the relay's address comes back to it for the data connections too (EPSV answers with a port alone).
 #
 #   /usr/bin/python3 bench/delay_relay.py --listen 127.0.0.2 --target 127.0.0.1 --ports 2121,40000-40019
-#                                         [--delay-ms 20] [--kib-per-second 0]
+#                                         [--delay-ms 20] [--kib-per-second 0] [--trace FILE]
+# With --trace, the verb of every command a client sends to the first port (an FTP control port) is written to FILE,
+# one line each ("<seconds> <connection> <VERB>"), for counting the round trips a client takes. It
 # prints "ready" on a line of its own once every port listens. Only loopback addresses (127.0.0.0/8) are taken.
 # --self-test measures a round trip through it against an echo server and exits non-zero when it is not delayed.
 import argparse
@@ -37,13 +39,15 @@ def ports(text):
 class Pipe:
     """One direction of one connection: what is read leaves delay seconds later, paced to the rate cap."""
 
-    def __init__(self, reader, writer, delay, rate):
-        self.reader, self.writer, self.delay, self.rate = reader, writer, delay, rate
+    def __init__(self, reader, writer, delay, rate, trace=None):
+        self.reader, self.writer, self.delay, self.rate, self.trace = reader, writer, delay, rate, trace
         self.queue = asyncio.Queue(QUEUED_CHUNKS)
 
     async def read(self):
         try:
             while chunk := await self.reader.read(CHUNK):
+                if self.trace:
+                    self.trace(chunk)
                 await self.queue.put((time.monotonic() + self.delay, chunk))
         except OSError:
             pass
@@ -70,23 +74,49 @@ class Pipe:
             pass
 
 
-async def relay(client_reader, client_writer, target, port, delay, rate):
+class Trace:
+    """The verbs of the commands of every control connection, with when they passed."""
+
+    def __init__(self, path):
+        self.file = open(path, "a", buffering=1, encoding="utf-8") if path else None
+        self.connections = 0
+        self.started = time.monotonic()
+
+    def watcher(self):
+        if not self.file:
+            return None
+        self.connections += 1
+        number, pending = self.connections, bytearray()
+
+        def seen(chunk):
+            pending.extend(chunk)
+            while (end := pending.find(b"\n")) >= 0:
+                verb = bytes(pending[:end]).split(b" ", 1)[0].strip().decode("latin-1").upper()
+                del pending[:end + 1]
+                self.file.write(f"{time.monotonic() - self.started:.4f} {number} {verb}\n")
+
+        return seen
+
+
+async def relay(client_reader, client_writer, target, port, delay, rate, trace=None):
     try:
         server_reader, server_writer = await asyncio.open_connection(target, port)
     except OSError:
         client_writer.close()
         return
-    pipes = [Pipe(client_reader, server_writer, delay, rate), Pipe(server_reader, client_writer, delay, rate)]
+    pipes = [Pipe(client_reader, server_writer, delay, rate, trace), Pipe(server_reader, client_writer, delay, rate)]
     await asyncio.gather(*(task for pipe in pipes for task in (pipe.read(), pipe.write())))
     for writer in (client_writer, server_writer):
         writer.close()
 
 
-async def serve(listen, target, port_list, delay, rate, ready):
+async def serve(listen, target, port_list, delay, rate, ready, trace_path=None):
+    trace = Trace(trace_path)
     servers = []
     for port in port_list:
+        watch = trace.watcher if port == port_list[0] else lambda: None
         servers.append(await asyncio.start_server(
-            lambda r, w, p=port: relay(r, w, target, p, delay, rate), listen, port, reuse_address=True))
+            lambda r, w, p=port, t=watch: relay(r, w, target, p, delay, rate, t()), listen, port, reuse_address=True))
     ready()
     await asyncio.gather(*(server.serve_forever() for server in servers))
 
@@ -140,6 +170,7 @@ def main():
     parser.add_argument("--ports", type=ports)
     parser.add_argument("--delay-ms", type=float, default=20, help="each way")
     parser.add_argument("--kib-per-second", type=float, default=0, help="bandwidth cap each way; 0 for none")
+    parser.add_argument("--trace", help="file the control connections' verbs are written to")
     parser.add_argument("--self-test", action="store_true")
     args = parser.parse_args()
     if args.self_test:
@@ -150,7 +181,7 @@ def main():
         parser.error("--listen and --target must differ: the ports are the same on both")
     try:
         asyncio.run(serve(args.listen, args.target, args.ports, args.delay_ms / 1000, args.kib_per_second * 1024,
-                          lambda: print("ready", flush=True)))
+                          lambda: print("ready", flush=True), args.trace))
     except KeyboardInterrupt:
         pass
     return 0

@@ -69,6 +69,9 @@ public:
 
     /// Closes the connection without a word to the server; the next request logs on in the log-on folder.
     void drop();
+    /// The folder the next request works in, where another session of the same server already is: the log-on
+    /// reaches it without a change of folder of its own.
+    void startIn(const RemoteFolder& folder) { m_folder = m_startFolder = folder; }
 
     /// The session's folder, from the log-on folder: "2026/12/", empty for the log-on folder, "../" or "/srv/"
     /// above or beside it. Over FTP the server's own word (PWD) after a change of folder, where it answers.
@@ -130,6 +133,7 @@ private:
     bool m_peerHungUp = false; // in the last perform, libcurl closed a connection the server had closed
     FtpLogOn m_logOn;
     RemoteFolder m_folder;
+    RemoteFolder m_startFolder; // where a new log-on data's first request works
     enum class Mlsd { Unknown, Supported, Missing } m_mlsd = Mlsd::Unknown;
     std::optional<ServerIdentity> m_refusedIdentity;
     enum class SafeSend { Unknown, Works, InPlace } m_safeSend = SafeSend::Unknown;
