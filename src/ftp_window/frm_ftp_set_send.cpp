@@ -168,7 +168,7 @@ bool frmftp::sendSetAtOnce(const QStringList& names, QStringList* notSent)
         return false;
     if (!m_lanes)
         m_lanes = std::make_unique<SendLanes>(*ITC);
-    m_lanes->setCount(connections);
+    m_lanes->startSet(connections);
 
     std::deque<qsizetype> waiting(size_t(names.size()));
     std::iota(waiting.begin(), waiting.end(), qsizetype{0});

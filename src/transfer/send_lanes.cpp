@@ -34,9 +34,11 @@ SendLanes::SendLanes(InternetTransfer& first, QObject* parent) : QObject(parent)
 
 SendLanes::~SendLanes() = default;
 
-void SendLanes::setCount(int count)
+void SendLanes::startSet(int count)
 {
     m_count = std::max(1, count);
+    if (m_lanes.size() > 1 && m_first.CurrentFolder() != m_siblingsFolder)
+        closeSiblings();
 }
 
 SendLanes::Lane* SendLanes::idleLane() const
@@ -70,6 +72,8 @@ bool SendLanes::start(qsizetype file, const QStringList& commands)
             m_count = int(m_lanes.size()); // the component opens no second session
             return false;
         }
+        if (m_lanes.size() == 1)
+            m_siblingsFolder = m_first.CurrentFolder();
         auto made = std::make_unique<Lane>();
         made->transfer = sibling.get();
         made->sibling = std::move(sibling);
@@ -158,6 +162,15 @@ void SendLanes::drop()
         if (lane->file >= 0)
             cut.append(lane->file);
         finish(*lane);
+    }
+    closeSiblings();
+    for (const qsizetype file : std::as_const(cut))
+        Q_EMIT failed(file, {});
+}
+
+void SendLanes::closeSiblings()
+{
+    for (const auto& lane : m_lanes) {
         if (!lane->sibling)
             continue;
         // CLOSE removes the temporary a cut send left; the session goes once it has said goodbye.
@@ -172,8 +185,6 @@ void SendLanes::drop()
         closing->Execute(QStringLiteral("CLOSE"));
     }
     m_lanes.resize(1);
-    for (const qsizetype file : std::as_const(cut))
-        Q_EMIT failed(file, {});
 }
 
 } // namespace lumaport

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 namespace lumaport {
 
@@ -28,8 +29,9 @@ public:
     explicit SendLanes(InternetTransfer& first, QObject* parent = nullptr);
     ~SendLanes() override;
 
-    /// Sessions to use from now on, the first among them; 1 uses the first alone.
-    void setCount(int count);
+    /// Before a set: the sessions to use, the first among them (1 uses the first alone). Siblings kept from a set
+    /// sent in another folder than the first session's now are closed.
+    void startSet(int count);
     /// Starts the file's commands on an idle session; false when none is free.
     bool start(qsizetype file, const QStringList& commands);
     /// Whether a file could start now.
@@ -59,8 +61,11 @@ private:
     void laneProgress(Lane& lane, qint64 bytesDone);
     void finish(Lane& lane);
 
+    void closeSiblings();
+
     InternetTransfer& m_first;
     int m_count = 1;
+    std::optional<QString> m_siblingsFolder; // where the siblings work, the first's folder when they were made
     std::vector<std::unique_ptr<Lane>> m_lanes;
 };
 

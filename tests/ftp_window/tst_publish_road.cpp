@@ -222,6 +222,17 @@ private Q_SLOTS:
         for (const QString& name : std::as_const(sent))
             block.append(u"[img]http://127.0.0.1:%1/%2[/img]"_s.arg(road.webPort).arg(name));
         QCOMPARE(control<AddressBox>(ftp, "txtURL")->text(), block.join(u'\n'));
+
+        // The next set, after a change of folder, lands there over every connection.
+        QTRY_VERIFY(!road.transfer->StillExecuting() && !list->findItems(u"d.jpg/"_s, Qt::MatchExactly).isEmpty());
+        list->setCurrentItem(list->findItems(u"d.jpg/"_s, Qt::MatchExactly).value(0));
+        Q_EMIT list->itemDoubleClicked(list->currentItem());
+        QTRY_VERIFY(!road.transfer->StillExecuting() && list->count() == 0);
+        const QStringList again{u"b.jpg"_s, u"c.jpg"_s, u"e.jpg"_s};
+        ftp.setFileSet(QStorageInfo(road.pictures.path()).rootPath(), road.pictures.path(), again);
+        ftp.cmdsend->click();
+        for (const QString& name : again)
+            QCOMPARE(readFile(remote + u"d.jpg/"_s + name), readFile(road.pictures.filePath(name)));
     }
 
     void aSentFileTheWebServerMayNotReadIsMadeReadable()
