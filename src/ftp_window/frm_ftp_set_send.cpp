@@ -213,21 +213,25 @@ bool frmftp::sendSetAtOnce(const QStringList& names, QStringList* notSent)
         // A failure, Log Off or a lost connection starts nothing more; what is in flight ends on its own.
         while (notSent->isEmpty() && loggedOn() && !waiting.empty() && m_lanes->canStart()) {
             const qsizetype file = waiting.front();
-            PreparedPicture& picture = prepared[file];
+            waiting.pop_front();
+            // Made once: a file whose start waits for a free connection keeps what was made for it.
+            const auto [entry, fresh] = prepared.try_emplace(file);
+            PreparedPicture& picture = entry->second;
             QString why;
-            if (!picture.prepare(joinPath(filLocalFile->path(), names[file]), pictureChoices(), &why)) {
+            if (fresh && !picture.prepare(joinPath(filLocalFile->path(), names[file]), pictureChoices(), &why)) {
                 notSent->append(names[file] + u" was not sent: "_s + why);
                 break;
             }
-            if (!picture.note().isEmpty())
+            if (fresh && !picture.note().isEmpty())
                 m_forms.services().messageBox(picture.note(), QString(), MsgIcon::Information);
             QStringList commands{u"PUT "_s + quotedName(picture.picture()) + u' ' + quotedName(names[file])};
             if (!picture.thumbnail().isEmpty())
                 commands.append(u"PUT "_s + quotedName(picture.thumbnail()) + u' ' +
                                 quotedName(thumbnailName(names[file])));
-            if (!m_lanes->start(file, commands))
+            if (!m_lanes->start(file, commands)) {
+                waiting.push_front(file);
                 break;
-            waiting.pop_front();
+            }
             lastStarted = std::max(lastStarted, file);
             showSending();
         }

@@ -114,6 +114,9 @@ void LinkSetCheck::run()
             int active = 0;
             if (curl_multi_perform(m_multi, &active) != CURLM_OK)
                 break;
+            // The answers of one pass go over together: a thread hand-off and a repaint of the window for each
+            // would take the processor from the web server the check waits for, on the same machine.
+            QList<std::pair<qint64, LinkCheckResult>> answered;
             int left = 0;
             while (const CURLMsg* message = curl_multi_info_read(m_multi, &left)) {
                 if (message->msg != CURLMSG_DONE)
@@ -127,18 +130,22 @@ void LinkSetCheck::run()
                     start(m_multi, transfer, true);
                     continue;
                 }
-                const LinkCheckResult result = linkVerdict(transfer->answer, transfer->item->request);
-                const qint64 id = transfer->item->id;
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, id, result] {
-                        if (!m_cancelled)
-                            Q_EMIT checked(id, result);
-                    },
-                    Qt::QueuedConnection);
+                answered.append({transfer->item->id, linkVerdict(transfer->answer, transfer->item->request)});
                 queues.done(*transfer);
                 curl_easy_cleanup(transfer->curl);
                 running.erase(transfer);
+            }
+            if (!answered.isEmpty()) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, answered] {
+                        for (const auto& [id, result] : answered) {
+                            if (m_cancelled)
+                                return;
+                            Q_EMIT checked(id, result);
+                        }
+                    },
+                    Qt::QueuedConnection);
             }
             fill();
             if (!running.empty())
