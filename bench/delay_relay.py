@@ -15,12 +15,51 @@ import argparse
 import asyncio
 import ipaddress
 import os
+import random
 import signal
+import socket
+import subprocess
 import sys
 import time
 
 CHUNK = 64 << 10
 QUEUED_CHUNKS = 256  # about 16 MiB in flight per direction before the reading side waits
+
+
+# For the benchmarks that start it: the client's address, and how many passive ports the server is given.
+CLIENT_HOST = "127.0.0.2"
+PASSIVE_PORTS = 20
+
+
+def free_range(count):
+    """The first of count ports in a row that are free on both loopback addresses the relay uses."""
+    for _ in range(50):
+        first = random.randrange(20000, 60000 - count)
+        probes = []
+        try:
+            for port in range(first, first + count):
+                for host in ("127.0.0.1", CLIENT_HOST):
+                    probe = socket.socket()
+                    probes.append(probe)
+                    probe.bind((host, port))
+            return first
+        except OSError:
+            continue
+        finally:
+            for probe in probes:
+                probe.close()
+    sys.exit("no free range of passive ports")
+
+
+def start_relay(ports, delay_ms, trace=None):
+    """The relay as a process of its own from CLIENT_HOST to 127.0.0.1, once every port listens."""
+    relay = subprocess.Popen(["/usr/bin/python3", os.path.abspath(__file__), "--listen", CLIENT_HOST, "--target",
+                              "127.0.0.1", "--ports", ",".join(map(str, ports)), "--delay-ms", str(delay_ms),
+                              *(["--trace", trace] if trace else [])], stdout=subprocess.PIPE, text=True)
+    if relay.stdout.readline().strip() != "ready":
+        relay.kill()
+        sys.exit("the relay did not start")
+    return relay
 
 
 def loopback(text):

@@ -21,9 +21,7 @@ import argparse
 import collections
 import json
 import os
-import random
 import shutil
-import socket
 import statistics
 import subprocess
 import sys
@@ -33,39 +31,7 @@ sys.dont_write_bytecode = True  # no cache folder beside the sources
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from ftp_transfer import PASSWORD, RATIOS, SOURCE, USER, Client, digest, make_file, run_rounds, spread, start_server  # noqa
 
-RELAY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "delay_relay.py")
-PASSIVE_PORTS = 20
-CLIENT_HOST = "127.0.0.2"
-
-
-def free_range(count):
-    """The first of count ports in a row that are free on both loopback addresses the relay uses."""
-    for _ in range(50):
-        first = random.randrange(20000, 60000 - count)
-        probes = []
-        try:
-            for port in range(first, first + count):
-                for host in ("127.0.0.1", CLIENT_HOST):
-                    probe = socket.socket()
-                    probes.append(probe)
-                    probe.bind((host, port))
-            return first
-        except OSError:
-            continue
-        finally:
-            for probe in probes:
-                probe.close()
-    sys.exit("no free range of passive ports")
-
-
-def start_relay(ports, delay_ms, trace):
-    relay = subprocess.Popen(["/usr/bin/python3", RELAY, "--listen", CLIENT_HOST, "--target", "127.0.0.1", "--ports",
-                              ",".join(map(str, ports)), "--delay-ms", str(delay_ms), "--trace", trace],
-                             stdout=subprocess.PIPE, text=True)
-    if relay.stdout.readline().strip() != "ready":
-        relay.kill()
-        sys.exit("the relay did not start")
-    return relay
+from delay_relay import CLIENT_HOST, PASSIVE_PORTS, free_range, start_relay  # noqa
 
 
 def traced(command, trace):
