@@ -373,8 +373,8 @@ private:
     QStringList namesToSend();
     // Sends one file of the set; false with why it failed.
     bool sendSetFile(const QString& name, QString* why);
-    // The set over several connections at once, as many as the options file allows; false when the component opens
-    // no second one. Each file that failed is named in notSent with why.
+    // The set over several connections at once, as many as the options file allows; false, with nothing sent, when
+    // it asks for one at a time. Each file that failed is named in notSent with why.
     bool sendSetAtOnce(const QStringList& names, QStringList* notSent);
     // Why a file of the set was not sent, when the component did not say.
     QString unsentWhy() const;
