@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 folder=build
 options=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
-werror=OFF
+werror=
 for argument in "$@"; do
     case "$argument" in
     --sanitize)
@@ -25,7 +25,18 @@ done
 if [ -f "$folder/CMakeCache.txt" ] && ! grep -q '^CMAKE_GENERATOR:INTERNAL=Unix Makefiles$' "$folder/CMakeCache.txt"; then
     rm -rf "$folder"
 fi
-# A folder configured the other way round, by ./test or by ./run, is configured again.
+# Without --werror a folder is built as it was configured, so ./run after ./test, and ./test after ./run,
+# compile nothing that did not change. A new one takes warnings for errors only with the compiler ./test is run
+# with (Debian 12's GCC 12): a newer compiler's new warnings never stop ./run or a package.
+if [ -z "$werror" ]; then
+    if [ -f "$folder/CMakeCache.txt" ]; then
+        werror=$(sed -n 's/^LUMAPORT_WERROR:BOOL=//p' "$folder/CMakeCache.txt")
+    elif c++ -dumpfullversion 2>/dev/null | grep -q '^12\.'; then
+        werror=ON
+    else
+        werror=OFF
+    fi
+fi
 if [ ! -f "$folder/CMakeCache.txt" ] || ! grep -q "^LUMAPORT_WERROR:BOOL=$werror\$" "$folder/CMakeCache.txt"; then
     cmake -S . -B "$folder" -G "Unix Makefiles" "${options[@]}" -DLUMAPORT_WERROR="$werror"
 fi

@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 namespace lumaport {
 
@@ -276,7 +277,11 @@ void frmftp::cmdLogOn_Click()
 
     // The first request connects, logs on and lists the starting folder onto whatever the list holds. A
     // refused log-on, a cancel or a time-out ends without a reply; the error box has already said why.
-    if (runRequest(QStringLiteral("DIR")))
+    const bool accepted = [this] {
+        const QScopedValueRollback loggingOn(m_loggingOn, true);
+        return runRequest(QStringLiteral("DIR"));
+    }();
+    if (accepted)
         showLoggedOn();
     else
         showLogOnFailed();
@@ -319,7 +324,9 @@ void frmftp::ITC_StateChanged(int State)
         readReply();
         return;
     }
-    const QString text = stateText(State);
+    // Reached the server, but the password is not taken yet: a refusal may take seconds to come.
+    const QString text =
+        m_loggingOn && State == InternetTransfer::icConnected ? QStringLiteral("Logging On") : stateText(State);
     if (!text.isEmpty())
         setStatus(m_setStatus.isEmpty() ? text : m_setStatus);
 }

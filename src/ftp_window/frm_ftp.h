@@ -140,6 +140,10 @@ private:
     void buildRemoteFiles();
     void buildLocalFiles();
     void buildLinkBuilder();
+    // A block of links shows whole: the address box grows with it, and what lies below moves down with the
+    // window's bottom edge; one address gives the box its first size back.
+    void fitAddressBox();
+    int m_addressBoxHeight = 0;
 
     void setStatus(const QString& status);
     // The controls that work only while logged on, all but the four that each reset path treats apart.
@@ -255,6 +259,7 @@ private:
     int m_completedRequest = 0;
     // Nested waits: a Log Off pressed during a wait runs a wait of its own.
     int m_waitDepth = 0;
+    bool m_loggingOn = false; // the log-on's first request runs
 
     // Remote navigation and file transfers.
     void setUpTransfers();
@@ -310,6 +315,8 @@ private:
     // The label shows what fits of the text; the tooltip and screen readers get the details, or else the text.
     void showLinkCheck(const QString& text, const QColor& colour, const QString& details = {});
     void stopLinkCheck();
+    // Says that no address is checked, and where to type the web address that would make one.
+    void showNoWebAddress();
     void mnuLinkCheck_Toggled(bool on);
     QLabel* lblLinkCheck;
     QAction* mnuLinkCheck;
@@ -355,8 +362,8 @@ private:
         QString localPath;
         QString remoteFolder; // from the log-on folder, as txtfolder holds it
         QString remoteName;
-        QString address;
-        QString thumbnailAddress; // empty: no thumbnail went with it
+        QString address;          // empty: no web address was typed to build it on
+        QString thumbnailAddress; // empty: no thumbnail went with it, or no address
         qint64 bytes = -1;        // as sent, after the picture choices
         qint64 thumbnailBytes = -1;
     };

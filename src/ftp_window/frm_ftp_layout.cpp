@@ -11,11 +11,16 @@
 #include "platform/shape.h"
 #include "platform/wrapping_button.h"
 
+#include <algorithm>
+
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace lumaport {
 
@@ -164,6 +169,8 @@ void frmftp::buildLinkBuilder()
     setBuddy(Label3, Text2);
     txtURL = addControl<AddressBox>(this, "txtURL", {240, 5880, 9375, 435});
     txtURL->setAccessibleName(QStringLiteral("Address"));
+    m_addressBoxHeight = txtURL->height();
+    connect(txtURL, &QPlainTextEdit::textChanged, this, &frmftp::fitAddressBox);
     Command5 = addButton(this, "Command5", QStringLiteral("Copy"), {240, 6600, 855, 375});
     Command2 = addButton(this, "Command2", QStringLiteral("EXIT"), {1200, 6600, 735, 375});
     Command1 = addButton(this, "Command1", QStringLiteral("Back"), {2040, 6600, 855, 375});
@@ -184,6 +191,22 @@ void frmftp::buildLinkBuilder()
     txtfile = addNamedTextBox(this, "txtfile", {6120, 8160, 1455, 285}, QStringLiteral("Remote file"));
     Text78 = addNamedTextBox(this, "Text78", {1680, 8640, 5415, 285}, QStringLiteral("Server profile"));
     Text78->hide();
+}
+
+void frmftp::fitAddressBox()
+{
+    constexpr int kMostLines = 12;
+    const int wanted = std::max(m_addressBoxHeight, txtURL->heightForText(kMostLines));
+    const int grown = wanted - txtURL->height();
+    if (grown == 0)
+        return;
+    const int below = txtURL->geometry().bottom();
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (control->y() > below)
+            control->move(control->x(), control->y() + grown);
+    }
+    txtURL->resize(txtURL->width(), wanted);
+    setFixedSize(width(), height() + grown);
 }
 
 } // namespace lumaport

@@ -78,9 +78,13 @@ void frmftp::checkBuiltLink(const QString& name, bool localFile, bool withThumbn
 void frmftp::startLinkCheck(const QString& urlName, const QString& name, qint64 expectedSize, bool afterSend)
 {
     stopLinkCheck();
-    // Without a web address there is nothing to ask; a folder or no file at all has no picture to check.
-    if (!mnuLinkCheck->isChecked() || urlName.isEmpty() || name.isEmpty() || name.endsWith(u'/'))
+    // A folder or no file at all has no picture to check.
+    if (!mnuLinkCheck->isChecked() || name.isEmpty() || name.endsWith(u'/'))
         return;
+    if (!namesTypedHost(urlName, txtpermurl->text())) {
+        showNoWebAddress();
+        return;
+    }
     const QString address = bareAddress(urlName, name, txtpermurl->text());
     m_checkedSend = afterSend ? name : QString();
     showLinkCheck(u"Checking "_s + address, palette().color(QPalette::WindowText));
@@ -90,6 +94,13 @@ void frmftp::startLinkCheck(const QString& urlName, const QString& name, qint64 
         showLinkCheck(lblLinkCheck->toolTip() + u"; also served over https: forum pages need it"_s,
                       lblLinkCheck->palette().color(QPalette::WindowText));
     });
+}
+
+void frmftp::showNoWebAddress()
+{
+    showLinkCheck(u"No web address is set, so no link is checked: type the web server's name under "
+                  u"\"Permanente URL\"."_s,
+                  palette().color(QPalette::WindowText));
 }
 
 void frmftp::stopLinkCheck()

@@ -100,6 +100,9 @@ frmftp::SentFile frmftp::sentFile(const QString& localPath, const QString& name,
                                   qint64 thumbnailBytes) const
 {
     const QString folderAddress = txtfolder->text().isEmpty() ? txtpermurl->text() : txtserverurl->text();
+    // Sent all the same, but with no address to check or keep.
+    if (!namesTypedHost(folderAddress, txtpermurl->text()))
+        return {localPath, txtfolder->text(), name, QString(), QString(), bytes, thumbnailBytes};
     const QString thumbnail =
         thumbnailBytes >= 0 ? bareAddress(folderAddress, thumbnailName(name), txtpermurl->text()) : QString();
     return {localPath, txtfolder->text(), name, bareAddress(folderAddress, name, txtpermurl->text()), thumbnail,
@@ -292,7 +295,10 @@ void frmftp::sendFileSet()
         }
         m_forms.services().messageBox(sent + u".\r\n"_s + notSent.join(u"\r\n"_s), u"Send"_s, MsgIcon::Exclamation);
     }
-    if (!m_sentSet.isEmpty()) {
+    if (!m_sentSet.isEmpty() && m_sentSet.first().address.isEmpty()) {
+        if (mnuLinkCheck->isChecked())
+            showNoWebAddress();
+    } else if (!m_sentSet.isEmpty()) {
         QList<LinkCheckRequest> requests;
         QStringList checked;
         for (const SentFile& file : std::as_const(m_sentSet)) {
@@ -317,7 +323,7 @@ bool frmftp::buildSetBlock(LinkForm form)
     if (!m_sentSet.isEmpty()) {
         // What was sent, after the picture choices, is what the web server should give back.
         for (const SentFile& file : std::as_const(m_sentSet)) {
-            files.append({file.remoteName, !file.thumbnailAddress.isEmpty()});
+            files.append({file.remoteName, file.thumbnailBytes >= 0});
             sizes.insert(file.remoteName, file.bytes);
             sizes.insert(thumbnailName(file.remoteName), file.thumbnailBytes);
         }
@@ -373,8 +379,12 @@ void frmftp::showBlock(const QList<BlockFile>& files, LinkForm form, const QHash
         }
     }
     stopLinkCheck();
-    if (!fields.urlName.isEmpty())
-        checkLinkSet(requests, names);
+    if (!namesTypedHost(fields.urlName, fields.typedBase)) {
+        if (mnuLinkCheck->isChecked() && !requests.isEmpty())
+            showNoWebAddress();
+        return;
+    }
+    checkLinkSet(requests, names);
 }
 
 void frmftp::checkLinkSet(const QList<LinkCheckRequest>& requests, const QStringList& names)
@@ -409,11 +419,11 @@ void frmftp::LinkSetCheck_Finished()
         if (!results[i].works)
             broken.append(name + u": "_s + results[i].text.mid(QStringLiteral("Link broken: ").size()));
     }
-    const QString summary =
-        broken.isEmpty()
-            ? u"Links work: %1 of %1"_s.arg(results.size())
-            : u"Links broken: %1 of %2 \u2014 "_s.arg(broken.size()).arg(results.size()) + broken.join(u"; "_s);
-    showLinkCheck(summary, broken.isEmpty() ? kWorks : kBroken, summary + u'\n' + details.join(u'\n'));
+    const QString count = broken.isEmpty() ? u"Links work: %1 of %1"_s.arg(results.size())
+                                           : u"Links broken: %1 of %2"_s.arg(broken.size()).arg(results.size());
+    // The line names the broken ones; the tooltip lists every link once, under the count.
+    const QString summary = broken.isEmpty() ? count : count + u" \u2014 "_s + broken.join(u"; "_s);
+    showLinkCheck(summary, broken.isEmpty() ? kWorks : kBroken, count + u'\n' + details.join(u'\n'));
 }
 
 } // namespace lumaport

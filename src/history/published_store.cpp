@@ -283,7 +283,8 @@ bool PublishedStore::add(PublishedRecord* record, QString* error)
     query.addBindValue(record->server);
     query.addBindValue(record->user);
     query.addBindValue(record->remotePath);
-    query.addBindValue(record->address);
+    // Sent with no web address: kept without one.
+    query.addBindValue(record->address.isNull() ? u""_s : record->address);
     query.addBindValue(textOrNull(record->thumbnailAddress));
     query.addBindValue(record->localPath);
     query.addBindValue(record->size);

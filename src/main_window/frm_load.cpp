@@ -431,6 +431,7 @@ void frmload::cmdload_Click()
         return;
     }
     frmsavpic& savpic = m_forms.frmsavpic();
+    savpic.showChosen(QFileInfo(txtimg->text()).fileName(), chosenNames().size());
     setBackColor(savpic.Command2, kYellow);
     savpic.Image1->setPicture(Image1->picture());
     savpic.Show();

@@ -6,7 +6,7 @@
 namespace lumaport {
 
 /// A text box for one address or a block of them, one per line: one line reads large, as a single-line box; a
-/// block reads smaller, scrolls, and shows whole in its tooltip.
+/// block reads smaller, wraps a line too long for the box rather than cut it, and shows whole in its tooltip.
 class AddressBox : public QPlainTextEdit
 {
     Q_OBJECT
@@ -15,6 +15,8 @@ public:
 
     QString text() const { return toPlainText(); }
     void setText(const QString& text);
+    /// The height that shows every line of the text whole at the box's width, as wrapped, at most maxLines rows.
+    int heightForText(int maxLines) const;
 };
 
 } // namespace lumaport

@@ -2,6 +2,7 @@
 #include "publish/link_address.h"
 
 #include <QByteArray>
+#include <QUrl>
 
 namespace lumaport {
 
@@ -54,6 +55,28 @@ QString bareAddress(const QString& urlName, const QString& fileName, const QStri
     const QString host = hostEnd < 0 ? typed : typed.left(hostEnd);
     const QString typedPath = hostEnd < 0 ? QString() : encoded(typed.mid(hostEnd), mustBeEncoded);
     return (hasScheme ? QString() : QStringLiteral("http://")) + host + typedPath + encoded(names, nameMustBeEncoded);
+}
+
+QString addressHost(const QString& address)
+{
+    const qsizetype start = startsWithScheme(address) ? address.indexOf(u"//") + 2 : 0;
+    const qsizetype end = address.indexOf(u'/', start);
+    return address.mid(start, end < 0 ? -1 : end - start).toLower();
+}
+
+bool namesTypedHost(const QString& urlName, const QString& typedBase)
+{
+    const QString typedHost = addressHost(typedBase);
+    return !typedHost.isEmpty() && addressHost(urlName) == typedHost;
+}
+
+bool namesWebHost(const QString& address, const QString& remotePath)
+{
+    if (addressHost(address).isEmpty())
+        return false;
+    const QString path = remotePath.startsWith(u'/') ? remotePath.mid(1) : remotePath;
+    const qsizetype start = startsWithScheme(address) ? address.indexOf(u"//") + 2 : 0;
+    return QUrl::fromPercentEncoding(address.mid(start).toUtf8()) != path;
 }
 
 QString thumbnailName(const QString& fileName)

@@ -24,6 +24,19 @@ TagPair tagPair(const QString& keyword);
 /// "%", "#", "?", "[" and "]" are encoded too, so decoding the path gives the names back.
 QString bareAddress(const QString& urlName, const QString& fileName, const QString& typedBase = {});
 
+/// The host (and port) an address names: what lies between "http://" or "https://" (or the start) and the next
+/// "/", in lower case; empty when nothing does.
+QString addressHost(const QString& address);
+
+/// Whether an address built on urlName names the host of the web address the user typed (typedBase, the
+/// permanent address). Without one the address is made of folder names, whose first would be read as a host:
+/// such an address is never fetched nor kept.
+bool namesTypedHost(const QString& urlName, const QString& typedBase);
+
+/// Whether a kept address names a web server: a host, and not merely the remote path behind "http://", as one
+/// built with no web address typed was.
+bool namesWebHost(const QString& address, const QString& remotePath);
+
 /// The tag keyword that asks for a thumbnail linked to its full picture.
 inline constexpr QStringView kThumbnailKeyword = u"thumb";
 

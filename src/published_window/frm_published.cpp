@@ -32,6 +32,8 @@ namespace {
 
 const QString kSizeKey = u"Published/Size"_s;
 const QString kColumnsKey = u"Published/Columns"_s;
+const QString kNoWebAddress = u"Sent with no web address set, so there is no link to open or check: type the web "
+                              u"server's name under \"Permanente URL\" in the FTP window before sending."_s;
 // Outcomes are written together at most this often.
 constexpr int kSaveEveryMs = 250;
 
@@ -242,8 +244,10 @@ QString frmPublished::linkText(const PublishedRecord& record) const
 void frmPublished::cmdCopyLinks_Click()
 {
     QStringList links;
-    for (const int row : selectedRows())
-        links << linkText(m_model->record(row));
+    for (const int row : selectedRows()) {
+        if (const PublishedRecord record = m_model->record(row); namesWebHost(record.address, record.remotePath))
+            links << linkText(record);
+    }
     if (!links.isEmpty())
         m_forms.services().setClipboardText(links.join(u'\n'));
 }
@@ -251,8 +255,13 @@ void frmPublished::cmdCopyLinks_Click()
 void frmPublished::cmdOpenLink_Click()
 {
     const QModelIndex current = tblPublished->currentIndex();
-    if (current.isValid() && !m_model->record(current.row()).address.isEmpty())
-        m_forms.services().openUrl(m_model->record(current.row()).address);
+    if (!current.isValid())
+        return;
+    const PublishedRecord record = m_model->record(current.row());
+    if (namesWebHost(record.address, record.remotePath))
+        m_forms.services().openUrl(record.address);
+    else
+        lblPublishedSummary->setText(kNoWebAddress);
 }
 
 void frmPublished::cmdCheckLinks_Click()
@@ -266,10 +275,15 @@ void frmPublished::cmdCheckLinks_Click()
             targets << m_model->record(row);
     }
     QList<LinkSetItem> items;
-    for (const PublishedRecord& record : targets)
-        items << LinkSetItem{record.id, {record.address, record.size, isPictureName(record.remotePath)}};
-    if (items.isEmpty())
+    for (const PublishedRecord& record : targets) {
+        if (namesWebHost(record.address, record.remotePath))
+            items << LinkSetItem{record.id, {record.address, record.size, isPictureName(record.remotePath)}};
+    }
+    if (items.isEmpty()) {
+        if (!targets.isEmpty())
+            lblPublishedSummary->setText(kNoWebAddress);
         return;
+    }
     prgCheckLinks->setRange(0, int(items.size()));
     prgCheckLinks->setValue(0);
     prgCheckLinks->show();

@@ -60,6 +60,7 @@ frmsavpic::frmsavpic(Forms& forms)
         fitCaption(label);
     lblnotice = addLabel(this, "lblnotice", QString(), {3000, 6720, 2175, 255});
     lblnotice->setAlignment(Qt::AlignCenter);
+    lblChosen = addLabel(this, "lblChosen", QString(), {3000, 6420, 2895, 255});
     Command3 = addButton(this, "Command3", QStringLiteral("Exit"), {360, 6600, 1095, 375});
     Command3->setToolTip(QStringLiteral("Exit Program"));
     Command5 = addButton(this, "Command5", QStringLiteral("FTP"), {1560, 6600, 1095, 375});
@@ -121,6 +122,18 @@ void frmsavpic::cmdsavepic_Click()
         // An earlier save's notice must not pass for this one.
         lblnotice->clear();
     }
+}
+
+void frmsavpic::showChosen(const QString& name, qsizetype chosen)
+{
+    // A path made for another picture would have this one saved under that picture's name.
+    const QFileInfo path(txtsave->text());
+    if (!txtsave->text().isEmpty() && !m_handedName.isEmpty() && path.fileName() == m_handedName)
+        txtsave->setText(joinPath(path.path(), name));
+    m_handedName = name;
+    lblChosen->setText(chosen > 1 ? QStringLiteral("%1 files chosen: \"FTP\" sends them all").arg(chosen) : QString());
+    lblChosen->setToolTip(chosen > 1 ? QStringLiteral("\"Save picture\" copies the one shown") : QString());
+    fitCaption(lblChosen);
 }
 
 void frmsavpic::Command2_Click()

@@ -22,6 +22,9 @@ public:
     explicit frmsavpic(Forms& forms);
 
     void Form_Unload(bool& cancel) override;
+    /// The main window hands a picture over: a save path made for the last picture handed over follows its name,
+    /// and a line says when more files are chosen with it.
+    void showChosen(const QString& name, qsizetype chosen);
 
     QLabel* Label3;
     DriveList* Drive1;
@@ -34,6 +37,7 @@ public:
     PictureBox* Image1;
     QLabel* Label4;
     QLabel* lblnotice;
+    QLabel* lblChosen;
     QPushButton* Command3;
     QPushButton* Command5;
     QPushButton* Command4;
@@ -57,6 +61,7 @@ private:
     // file is still the one chosen.
     QString m_copySource;
     QString m_copy;
+    QString m_handedName;
 };
 
 } // namespace lumaport

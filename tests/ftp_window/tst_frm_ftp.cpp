@@ -151,7 +151,7 @@ private Q_SLOTS:
         control<QPushButton>(w, "cmdLogOn")->click();
 
         QCOMPARE(recorder.texts(),
-                 (QStringList{"1:Finding Host IP Address", "2:IP Address Found", "3:Connecting To Host", "4:Connected",
+                 (QStringList{"1:Finding Host IP Address", "2:IP Address Found", "3:Connecting To Host", "4:Logging On",
                               "5:Sending Request", "6:Request Sent", "7:Receiving Response", "8:Response Received",
                               "12:Response Received"}));
         QCOMPARE(statusText(w), QStringLiteral("Connected"));

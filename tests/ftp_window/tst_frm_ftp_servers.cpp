@@ -202,8 +202,9 @@ private Q_SLOTS:
         QCOMPARE(ftp().windowTitle(), QStringLiteral("FTP-") + server.serverText());
         QCOMPARE(ftp().txtname->text(), QStringLiteral("www.example.org/"));
         QCOMPARE(m_services->beeps(), 1);
-        // The status line walked through the request; the completed reply came last.
-        QVERIFY2(recorder.texts().contains(QStringLiteral("4:Connected")), qPrintable(recorder.texts().join(", ")));
+        // The status line walked through the request, saying nothing of "Connected" until the password was taken;
+        // the completed reply came last.
+        QVERIFY2(recorder.texts().contains(QStringLiteral("4:Logging On")), qPrintable(recorder.texts().join(", ")));
         QVERIFY2(recorder.texts().size() >= 3, qPrintable(recorder.texts().join(", ")));
         QCOMPARE(recorder.states().last(), int(InternetTransfer::icResponseCompleted));
 

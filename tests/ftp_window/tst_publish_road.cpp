@@ -3,10 +3,12 @@
 // sent into a nested folder, checked from the web side, its address built with tags and copied, and the address
 // fetched back; and a sent file the web server may not read, made readable from the check's question.
 #include "ftp_window/frm_ftp.h"
+#include "history/published_store.h"
 #include "main_window/frm_load.h"
 #include "platform/address_box.h"
 #include "platform/file_list.h"
 #include "platform/folder_list.h"
+#include "published_window/frm_published.h"
 #include "save_picture/frm_savpic.h"
 #include "support/ftp_servers.h"
 #include "support/test_files.h"
@@ -26,6 +28,9 @@
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QStorageInfo>
+#include <QTableView>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 using namespace lumaport;
@@ -233,6 +238,94 @@ private Q_SLOTS:
         ftp.cmdsend->click();
         for (const QString& name : again)
             QCOMPARE(readFile(remote + u"d.jpg/"_s + name), readFile(road.pictures.filePath(name)));
+    }
+
+    // With no web address typed, the first folder's name would be read as the host. Named like a loopback server
+    // that counts connections, it must never be asked on any road that checks, keeps or opens an address.
+    void noAddressIsFetchedWithoutAWebAddress()
+    {
+        QTcpServer recorder;
+        QVERIFY(recorder.listen(QHostAddress::LocalHost));
+        bool armed = false;
+        int early = 0;
+        int asked = 0;
+        connect(&recorder, &QTcpServer::newConnection, this, [&] {
+            while (QTcpSocket* socket = recorder.nextPendingConnection()) {
+                ++(armed ? asked : early);
+                socket->close();
+            }
+        });
+        const QString host = u"127.0.0.1:%1"_s.arg(recorder.serverPort());
+        Road road;
+        QVERIFY(QDir(road.server.rootFolder()).mkpath(host));
+        for (const char* name : {"a.jpg", "b.jpg"})
+            writePicture(road.pictures.filePath(QLatin1String(name)), Qt::gray);
+        road.logOnWith(u"a.jpg"_s, {u"b.jpg"_s});
+        if (QTest::currentTestFailed())
+            return;
+        frmftp& ftp = road.forms.frmftp();
+        ftp.Text3->clear();
+        ftp.txtpermurl->clear();
+        auto* list = control<QListWidget>(ftp, "lstRemoteFile");
+        QTRY_VERIFY(!road.transfer->StillExecuting());
+        list->setCurrentItem(list->findItems(host + u'/', Qt::MatchExactly).value(0));
+        Q_EMIT list->itemDoubleClicked(list->currentItem());
+        QTRY_VERIFY(!road.transfer->StillExecuting());
+
+        auto* label = control<QLabel>(ftp, "lblLinkCheck");
+        const auto saysNoWebAddress = [&] { return label->text().startsWith(u"No web address is set"_s); };
+        ftp.cmdsend->click(); // the set, then its block
+        QVERIFY(saysNoWebAddress());
+        QTRY_VERIFY(!road.transfer->StillExecuting());
+        for (const char* builder : {"cmdURL", "Command3"}) {
+            label->clear();
+            control<QPushButton>(ftp, builder)->click();
+            QVERIFY2(saysNoWebAddress(), builder);
+        }
+        for (const char* builder : {"Command9", "Command10"}) {
+            list->setCurrentItem(list->findItems(u"a.jpg"_s, Qt::MatchExactly).value(0));
+            label->clear();
+            control<QPushButton>(ftp, builder)->click();
+            QVERIFY2(saysNoWebAddress(), builder);
+        }
+        control<QPushButton>(ftp, "Command6")->click();
+        ftp.setLocalFile(QStorageInfo(road.pictures.path()).rootPath(), road.pictures.path(), u"b.jpg"_s);
+        ftp.cmdsend->click(); // one file
+        QVERIFY(saysNoWebAddress());
+        QTRY_VERIFY(!road.transfer->StillExecuting());
+
+        // A row kept by a copy that made its address of the folder's name.
+        PublishedStore store(publishedHistoryPath(road.services.programFolder()));
+        QString error;
+        PublishedRecord old;
+        old.sentAt = QDateTime::currentDateTimeUtc();
+        old.server = u"127.0.0.1"_s;
+        old.user = road.server.userName();
+        old.localPath = road.pictures.filePath(u"a.jpg"_s);
+        old.remotePath = host + u"/a.jpg"_s;
+        old.address = u"http://"_s + old.remotePath;
+        QVERIFY(store.open(&error) && store.add(&old, &error));
+        frmPublished& history = road.forms.frmPublished();
+        history.Show();
+        auto* table = control<QTableView>(history, "tblPublished");
+        QTRY_COMPARE(table->model()->rowCount(), 4);
+        table->selectAll();
+        table->setCurrentIndex(table->model()->index(0, 0));
+        road.services.setClipboardText(u"before"_s);
+        for (const char* command : {"cmdCheckLinks", "cmdOpenLink", "cmdCopyLinks"})
+            control<QPushButton>(history, command)->click();
+        QVERIFY(control<QLabel>(history, "lblPublishedSummary")->text().startsWith(u"Sent with no web address set"_s));
+        QCOMPARE(road.services.openedUrls(), QStringList());
+        QCOMPARE(road.services.clipboardText(), u"before"_s);
+        history.hide();
+
+        // Typed, the same folder's address is asked for: the counter would have seen the roads above.
+        QTest::qWait(100);
+        armed = true;
+        ftp.Text3->setText(host);
+        control<QPushButton>(ftp, "cmdURL")->click();
+        QTRY_VERIFY(asked > 0);
+        QCOMPARE(early, 0);
     }
 
     void aSentFileTheWebServerMayNotReadIsMadeReadable()

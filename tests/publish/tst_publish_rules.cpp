@@ -98,6 +98,37 @@ private Q_SLOTS:
         QCOMPARE(bareAddress(urlName, fileName, typedBase), address);
     }
 
+    // An address is only asked for, or kept, where its host is one the user typed as a web address.
+    void typedHosts_data()
+    {
+        QTest::addColumn<QString>("urlName");
+        QTest::addColumn<QString>("typedBase");
+        QTest::addColumn<bool>("typed");
+        QTest::newRow("folder of the typed host") << u"ex.com/2026/12/"_s << u"ex.com/"_s << true;
+        QTest::newRow("scheme and case differ") << u"https://EX.com/a/"_s << u"ex.com/"_s << true;
+        QTest::newRow("folder names only") << u"2026/12/"_s << u""_s << false;
+        QTest::newRow("emptied server name") << u"/2026/"_s << u"/"_s << false;
+        QTest::newRow("another host") << u"other.com/"_s << u"ex.com/"_s << false;
+        QTest::newRow("port differs") << u"ex.com:81/"_s << u"ex.com/"_s << false;
+    }
+
+    void typedHosts()
+    {
+        QFETCH(QString, urlName);
+        QFETCH(QString, typedBase);
+        QFETCH(bool, typed);
+        QCOMPARE(namesTypedHost(urlName, typedBase), typed);
+    }
+
+    void keptAddressesThatNameAWebHost()
+    {
+        QVERIFY(namesWebHost(u"http://ex.com/2026/a.jpg"_s, u"2026/a.jpg"_s));
+        QVERIFY(!namesWebHost(u"http://2026/12/my%20pic.jpg"_s, u"2026/12/my pic.jpg"_s));
+        QVERIFY(!namesWebHost(u"http://2026/a.jpg"_s, u"/2026/a.jpg"_s));
+        QVERIFY(!namesWebHost(u"http:///2026/a.jpg"_s, u"x/a.jpg"_s));
+        QVERIFY(!namesWebHost(QString(), u"a.jpg"_s));
+    }
+
     void profileLinesInOrderAndAShortProfile()
     {
         QTemporaryDir folder;
