@@ -18,7 +18,7 @@
 # presses "URL with Tags", and takes a picture of the screen once the links are checked.
 #
 #   /usr/bin/python3 bench/ftp_set_send.py [--build-dir build] [--folder DIR] [--rounds 5] [--files 20]
-#                                          [--size-mib 2] [--screenshot PATH]
+#                                          [--size-mib 2] [--connections 3] [--screenshot PATH]
 import argparse
 import json
 import os
@@ -56,6 +56,7 @@ def main():
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--files", type=int, default=20)
     parser.add_argument("--size-mib", type=int, default=2)
+    parser.add_argument("--connections", type=int, default=3, help="the window's sends at once")
     parser.add_argument("--screenshot", help="take a picture of a set of four sent instead of measuring")
     args = parser.parse_args()
 
@@ -89,7 +90,7 @@ def main():
         def window(*arguments):
             sending = [argument for path in paths for argument in ("--send", path)]
             return [driver, "--server", f"127.0.0.1:{port}", "--user", USER, "--password", PASSWORD,
-                    "--enter", "pub/", *sending, *arguments]
+                    "--enter", "pub/", *sending, "--connections", str(args.connections), *arguments]
 
         if args.screenshot:
             web, web_port = start_web_server(root)

@@ -18,11 +18,13 @@
 #   - DIR of a folder of 50,000 entries, log-on to the full reply read through GetChunk, against curl
 #     listing the same folder (target >= 1.0).
 # Exits non-zero when a target is missed. Needs root (vsftpd, sshd), curl, lftp, sftp (scripts/install-deps.sh).
-# --parts picks what runs: "ftp" (large files), "ftps", "sftp", "small", "dir"; all by default.
+# --parts picks what runs: "ftp" (large files), "ftps", "sftp", "small", "dir"; all by default. With --delay-ms the
+# small files and the listing go through bench/delay_relay.py, which delays each direction by that much (a distant
+# server: 20 gives a 40 ms round trip).
 #
 #   /usr/bin/python3 bench/ftp_transfer.py [--build-dir build] [--folder DIR] [--rounds 7] [--size-mib 1024]
 #                                          [--small-rounds 30] [--small-pairs 3] [--entries 50000]
-#                                          [--parts ftp,ftps,sftp,small,dir]
+#                                          [--parts ftp,ftps,sftp,small,dir] [--delay-ms 0]
 import argparse
 import hashlib
 import json
@@ -162,6 +164,7 @@ def main():
     parser.add_argument("--small-pairs", type=int, default=3, help="1 MiB GET and PUT pairs a round")
     parser.add_argument("--entries", type=int, default=50000)
     parser.add_argument("--parts", default="ftp,ftps,sftp,small,dir")
+    parser.add_argument("--delay-ms", type=float, default=0, help="small files and listing: each way, via a relay")
     args = parser.parse_args()
     if args.rounds < 7 or args.small_rounds < 1:
         sys.exit("at least 7 rounds")
@@ -269,15 +272,25 @@ def main():
                     large_files(protocol, source, expected)
             os.remove(source)
 
-        server, port, _ = start_server(os.path.join(folder, "other"), "vsftpd")
-        servers.append(server)
+        host = "127.0.0.1"
+        if args.delay_ms > 0:
+            from delay_relay import CLIENT_HOST, PASSIVE_PORTS, free_range, start_relay
+            passive = free_range(PASSIVE_PORTS)
+            server, port, _ = start_server(os.path.join(folder, "other"), "vsftpd", "--pasv-ports",
+                                           f"{passive}-{passive + PASSIVE_PORTS - 1}")
+            servers.append(server)
+            servers.append(start_relay([port, *range(passive, passive + PASSIVE_PORTS)], args.delay_ms))
+            host = CLIENT_HOST
+        else:
+            server, port, _ = start_server(os.path.join(folder, "other"), "vsftpd")
+            servers.append(server)
         pub = os.path.join(folder, "other", "root", "pub")
-        url = f"ftp://127.0.0.1:{port}/pub/"
+        url = f"ftp://{host}:{port}/pub/"
         local = os.path.join(folder, "other", "local")
         os.makedirs(local)
 
         def component(*commands):
-            arguments = [driver, "--server", f"127.0.0.1:{port}", "--user", USER, "--password", PASSWORD]
+            arguments = [driver, "--server", f"{host}:{port}", "--user", USER, "--password", PASSWORD]
             for command in commands:
                 arguments += ["--command", command]
             return arguments
@@ -371,8 +384,9 @@ def report_small_and_dir(args, small_seconds, listing_seconds, failures):
         ours, theirs = small_seconds["component"], small_seconds["curl"]
         ratio = statistics.median(theirs) / statistics.median(ours)
         worst = max(ours) - max(theirs)
+        distant = f", {args.delay_ms:g} ms each way through the relay" if args.delay_ms > 0 else ""
         print(f"  small files: log-on, then {args.small_pairs} x (1 MiB GET + 1 MiB PUT) on the kept connection, "
-              f"{args.small_rounds} rounds")
+              f"{args.small_rounds} rounds{distant}")
         print(f"    component  {spread(ours)}")
         print(f"    curl       {spread(theirs)}")
         print(f"    ratio to curl {ratio:.2f} (target >= 1.00); slowest round {worst:+.3f} s against curl's slowest "

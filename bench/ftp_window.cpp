@@ -5,14 +5,17 @@
 //
 //   bench_ftp_window --server 127.0.0.1:PORT --user NAME --password WORD [--enter pub/ ...]
 //                    (--send PATH... [--web HOST:PORT [--tags]] | --receive NAME --into FOLDER | --list ENTRIES)
-//                    [--show [--stay]] [--started FILE]
+//                    [--show [--stay]] [--started FILE] [--connections N]
 // With --web (the web server showing the FTP server's starting folder) a send also waits for the link check's
 // outcome under the address, the road from "Send" to "Link works"; with --tags, "URL with Tags" is pressed after
-// it and its check waited for too. Several --send files of one folder are handed over and sent as a set.
+// it and its check waited for too. Several --send files of one folder are handed over and sent as a set, over
+// --connections at once when given (kept in the options file beside the program, as a user would set it).
 #include "ftp_window/frm_ftp.h"
 #include "main_window/frm_load.h"
+#include "platform/options_file.h"
 #include "platform/picture_box.h"
 #include "platform/qt_services.h"
+#include "platform/settings_text.h"
 #include "startup/app.h"
 #include "startup/forms.h"
 #include "transfer/ftp_transfer.h"
@@ -94,10 +97,19 @@ int main(int argc, char* argv[])
                         {u"tags"_s, u"press \"URL with Tags\" after the send"_s},
                         {u"show"_s, u"show the window"_s},
                         {u"stay"_s, u"keep the shown window after the action, until the program is ended"_s},
-                        {u"started"_s, u"file written when the action starts"_s, u"path"_s}});
+                        {u"started"_s, u"file written when the action starts"_s, u"path"_s},
+                        {u"connections"_s, u"connections a set goes over at once"_s, u"count"_s}});
     options.process(app);
 
     BenchServices services;
+    if (options.isSet(u"connections"_s)) {
+        QString error;
+        if (!writeOptions(programOptionsPath(services.programFolder()),
+                          {{u"sending/connections"_s, options.value(u"connections"_s).toInt()}}, &error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 1;
+        }
+    }
     Forms forms(services, [] { return std::make_unique<FtpTransfer>(); });
     // Loaded first, as the program does: its settings file ("URL with Tags" writes one) fills the FTP window's
     // fields, which the options below then set.

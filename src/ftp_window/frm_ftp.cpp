@@ -16,6 +16,7 @@
 #include "transfer/ftp_error.h"
 #include "transfer/internet_transfer.h"
 #include "transfer/remote_folder.h"
+#include "transfer/send_lanes.h"
 #include "transfer/trusted_servers.h"
 
 #include <QGroupBox>
@@ -197,7 +198,7 @@ bool frmftp::loggedOn() const
 
 bool frmftp::FtpReady(bool ShowMessage)
 {
-    if (ITC->StillExecuting()) {
+    if (ITC->StillExecuting() || (m_lanes && m_lanes->running() > 0)) {
         if (ShowMessage)
             m_forms.services().messageBox(QStringLiteral("Please wait.  FTP is still executing"),
                                           QStringLiteral("Busy"), MsgIcon::Information);
@@ -229,6 +230,8 @@ void frmftp::cancelRequest()
     // A cancelled size query is no longer outstanding: the next reply (a CLOSE's) is no size.
     SizeRequest = false;
     ITC->Cancel();
+    if (m_lanes)
+        m_lanes->drop();
     // The next request logs on afresh, in the log-on folder.
     setRemoteFolder({});
 }
@@ -313,8 +316,9 @@ void frmftp::ITC_StateChanged(int State)
             enableConnectionControls(false);
             cancelRequest();
         }
-        m_forms.services().messageBox(QString::number(int(code)) + QLatin1Char(' ') + info, QStringLiteral("Error"),
-                                      MsgIcon::Critical);
+        if (!m_sendingAtOnce)
+            m_forms.services().messageBox(QString::number(int(code)) + QLatin1Char(' ') + info, QStringLiteral("Error"),
+                                          MsgIcon::Critical);
         return;
     }
     if (State == InternetTransfer::icResponseCompleted) {

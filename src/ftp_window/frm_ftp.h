@@ -40,6 +40,7 @@ class PictureBox;
 class PublishedRecorder;
 struct PictureChoices;
 class RemoteFolder;
+class SendLanes;
 struct ServerIdentity;
 class Shape;
 class Timer;
@@ -401,6 +402,13 @@ private:
     QStringList namesToSend();
     // Sends one file of the set; false with why it failed.
     bool sendSetFile(const QString& name, QString* why);
+    // The set over several connections at once, as many as the options file allows; false, with nothing sent, when
+    // it asks for one at a time. Each file that failed is named in notSent with why.
+    bool sendSetAtOnce(const QStringList& names, QStringList* notSent);
+    // Why a file of the set was not sent, when the component did not say.
+    QString unsentWhy() const;
+    std::unique_ptr<SendLanes> m_lanes; // made at the first set, the connections kept until the next log on or off
+    bool m_sendingAtOnce = false;       // the set's box tells every failure, and its bar counts every connection
     // "Request URL" and "URL with Tags" with a set handed over: one line per file. False without a set.
     bool buildSetBlock(LinkForm form);
     // The "Selected" builders with several remote entries selected. False with fewer.

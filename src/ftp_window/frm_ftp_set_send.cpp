@@ -4,14 +4,20 @@
 #include "ftp_window/frm_ftp.h"
 
 #include "main_window/frm_load.h"
+#include "picture_prep/picture_choices.h"
+#include "picture_prep/prepared_picture.h"
 #include "platform/address_box.h"
 #include "platform/drive_list.h"
 #include "platform/file_list.h"
+#include "platform/options_file.h"
 #include "platform/paths.h"
 #include "platform/services.h"
+#include "platform/settings_text.h"
 #include "publish/link_check.h"
 #include "publish/link_set_check.h"
 #include "startup/forms.h"
+#include "transfer/ftp_command.h"
+#include "transfer/send_lanes.h"
 
 #include <QCheckBox>
 #include <QDragEnterEvent>
@@ -25,6 +31,10 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include <deque>
+#include <map>
+#include <numeric>
+
 namespace lumaport {
 
 using namespace Qt::StringLiterals;
@@ -33,6 +43,8 @@ namespace {
 
 const QColor kWorks(0, 112, 0);
 const QColor kBroken(192, 0, 0);
+// More than a few connections only queue at the server's limit, and many servers allow two to five.
+constexpr int kMostConnections = 10;
 
 } // namespace
 
@@ -141,13 +153,109 @@ bool frmftp::sendSetFile(const QString& name, QString* why)
     m_lastError.clear();
     if (!sendPicture(localPath, name, &bytes, &thumbnailBytes, why)) {
         if (why->isEmpty())
-            *why = !m_lastError.isEmpty() ? m_lastError
-                   : loggedOn()           ? u"the server did not take it"_s
-                                          : u"Log Off was pressed"_s;
+            *why = unsentWhy();
         return false;
     }
     m_setBytesDone += QFileInfo(localPath).size();
     fileSent(sentFile(localPath, name, bytes, thumbnailBytes));
+    return true;
+}
+
+QString frmftp::unsentWhy() const
+{
+    return !m_lastError.isEmpty() ? m_lastError
+           : loggedOn()           ? u"the server did not take it"_s
+                                  : u"Log Off was pressed"_s;
+}
+
+bool frmftp::sendSetAtOnce(const QStringList& names, QStringList* notSent)
+{
+    const int connections = std::clamp(
+        readOptions(programOptionsPath(m_forms.services().programFolder())).value(u"sending/connections"_s, 3).toInt(),
+        1, kMostConnections);
+    if (connections < 2)
+        return false;
+    if (!m_lanes)
+        m_lanes = std::make_unique<SendLanes>(*ITC);
+    m_lanes->startSet(connections);
+
+    std::deque<qsizetype> waiting(size_t(names.size()));
+    std::iota(waiting.begin(), waiting.end(), qsizetype{0});
+    std::map<qsizetype, PreparedPicture> prepared;
+    std::map<qsizetype, SentFile> sent; // by place in the set: the block keeps the order chosen
+    qsizetype lastStarted = -1;
+    const auto showSending = [&] {
+        const int atOnce = m_lanes->running();
+        m_setStatus = atOnce > 1
+                          ? u"Sending %1 of %2 (%3 at once): %4"_s.arg(lastStarted + 1)
+                                .arg(names.size())
+                                .arg(atOnce)
+                                .arg(names[lastStarted])
+                          : u"Sending %1 of %2: %3"_s.arg(lastStarted + 1).arg(names.size()).arg(names[lastStarted]);
+        setStatus(m_setStatus);
+    };
+    QObject guard; // the lanes' signals reach this set only
+    connect(m_lanes.get(), &SendLanes::sent, &guard, [&](qsizetype file, const QString&) {
+        const PreparedPicture& picture = prepared[file];
+        const QString localPath = joinPath(filLocalFile->path(), names[file]);
+        const qint64 thumbnailBytes = picture.thumbnail().isEmpty() ? -1 : QFileInfo(picture.thumbnail()).size();
+        const SentFile record = sentFile(localPath, names[file], QFileInfo(picture.picture()).size(), thumbnailBytes);
+        recordPublished(picture.picture(), record);
+        sent.emplace(file, record);
+        m_setBytesDone += QFileInfo(localPath).size();
+        prepared.erase(file);
+        showSending();
+    });
+    connect(m_lanes.get(), &SendLanes::failed, &guard, [&](qsizetype file, const QString& why) {
+        notSent->append(names[file] + u" was not sent: "_s + (why.isEmpty() ? unsentWhy() : why));
+        prepared.erase(file);
+    });
+    connect(m_lanes.get(), &SendLanes::refused, &guard, [&](qsizetype file) { waiting.push_front(file); });
+    connect(m_lanes.get(), &SendLanes::progress, &guard,
+            [this](qint64 bytesInFlight) { showTransferProgress(bytesInFlight, -1); });
+
+    cmdLogOn->setEnabled(false);
+    ++m_waitDepth;
+    m_sendingAtOnce = true;
+    m_lastError.clear();
+    for (;;) {
+        // A failure, Log Off or a lost connection starts nothing more; what is in flight ends on its own.
+        while (notSent->isEmpty() && loggedOn() && !waiting.empty() && m_lanes->canStart()) {
+            const qsizetype file = waiting.front();
+            waiting.pop_front();
+            // Made once: a file whose start waits for a free connection keeps what was made for it.
+            const auto [entry, fresh] = prepared.try_emplace(file);
+            PreparedPicture& picture = entry->second;
+            QString why;
+            if (fresh && !picture.prepare(joinPath(filLocalFile->path(), names[file]), pictureChoices(), &why)) {
+                notSent->append(names[file] + u" was not sent: "_s + why);
+                break;
+            }
+            if (fresh && !picture.note().isEmpty())
+                m_forms.services().messageBox(picture.note(), QString(), MsgIcon::Information);
+            QStringList commands{u"PUT "_s + quotedName(picture.picture()) + u' ' + quotedName(names[file])};
+            if (!picture.thumbnail().isEmpty())
+                commands.append(u"PUT "_s + quotedName(picture.thumbnail()) + u' ' +
+                                quotedName(thumbnailName(names[file])));
+            if (!m_lanes->start(file, commands)) {
+                waiting.push_front(file);
+                break;
+            }
+            lastStarted = std::max(lastStarted, file);
+            showSending();
+        }
+        if (m_lanes->running() == 0)
+            break;
+        m_forms.services().waitForEvents();
+    }
+    m_sendingAtOnce = false;
+    if (--m_waitDepth == 0)
+        cmdLogOn->setEnabled(!loggedOn());
+    // Files never started after a failure go unnamed, as with one connection; with none, the first is named.
+    if (notSent->isEmpty() && !waiting.empty())
+        notSent->append(names[waiting.front()] + u" was not sent: "_s + unsentWhy());
+    for (const auto& [file, done] : sent)
+        fileSent(done);
     return true;
 }
 
@@ -168,26 +276,30 @@ void frmftp::sendFileSet()
     prgTransfer->setFormat(QString());
     prgTransfer->show();
     m_transferClock.start();
-    QString failed;
-    QString why;
-    for (qsizetype i = 0; i < names.size() && failed.isEmpty(); ++i) {
-        m_setStatus = u"Sending %1 of %2: %3"_s.arg(i + 1).arg(names.size()).arg(names[i]);
-        setStatus(m_setStatus);
-        if (!sendSetFile(names[i], &why))
-            failed = names[i];
+    QStringList notSent;
+    if (!sendSetAtOnce(names, &notSent)) {
+        QString why;
+        for (qsizetype i = 0; i < names.size() && notSent.isEmpty(); ++i) {
+            m_setStatus = u"Sending %1 of %2: %3"_s.arg(i + 1).arg(names.size()).arg(names[i]);
+            setStatus(m_setStatus);
+            if (!sendSetFile(names[i], &why))
+                notSent.append(names[i] + u" was not sent: "_s + why);
+        }
     }
     m_setStatus.clear();
     m_setBytesTotal = 0;
     prgTransfer->hide();
-    if (!failed.isEmpty()) {
+    if (!notSent.isEmpty()) {
         const QString sent = u"%1 of %2 sent"_s.arg(m_sentSet.size()).arg(names.size());
         setStatus(sent);
         // Shown again once the re-list is in, which reports its own states meanwhile.
         if (loggedOn())
             m_sendNote = sent;
-        m_forms.services().messageBox(sent + u".\r\n"_s + failed + u" was not sent: "_s + why +
-                                          (why.endsWith(u'.') ? QString() : u"."_s),
-                                      u"Send"_s, MsgIcon::Exclamation);
+        for (QString& line : notSent) {
+            if (!line.endsWith(u'.'))
+                line += u'.';
+        }
+        m_forms.services().messageBox(sent + u".\r\n"_s + notSent.join(u"\r\n"_s), u"Send"_s, MsgIcon::Exclamation);
     }
     if (!m_sentSet.isEmpty() && m_sentSet.first().address.isEmpty()) {
         if (mnuLinkCheck->isChecked())

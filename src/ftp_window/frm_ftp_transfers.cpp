@@ -41,7 +41,10 @@ void frmftp::setUpTransfers()
     prgTransfer->hide();
 
     if (ITC)
-        connect(ITC.get(), &InternetTransfer::TransferProgress, this, &frmftp::showTransferProgress);
+        connect(ITC.get(), &InternetTransfer::TransferProgress, this, [this](qint64 done, qint64 total) {
+            if (!m_sendingAtOnce)
+                showTransferProgress(done, total);
+        });
     // A click or an arrow key both choose an entry; emptying the list chooses none.
     connect(lstRemoteFile, &QListWidget::itemSelectionChanged, this, [this] {
         if (!lstRemoteFile->selectedItems().isEmpty())

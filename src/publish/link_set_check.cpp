@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QUrl>
 
+#include <chrono>
 #include <deque>
 #include <map>
 #include <memory>
@@ -16,6 +17,9 @@ namespace {
 
 // How long the loop sleeps at most; a cancel wakes it at once.
 constexpr int kPollMs = 1000;
+// Answers go to the window together, this often at most: a thread hand-off and a repaint for each would take the
+// processor from the web server the check waits for, when it runs on the same machine.
+constexpr auto kHandOverEvery = std::chrono::milliseconds(50);
 
 struct Transfer
 {
@@ -110,6 +114,21 @@ void LinkSetCheck::run()
             }
         };
         fill();
+        QList<std::pair<qint64, LinkCheckResult>> answered;
+        auto handedOver = std::chrono::steady_clock::now();
+        const auto handOver = [&] {
+            QMetaObject::invokeMethod(
+                this,
+                [this, answers = std::exchange(answered, {})] {
+                    for (const auto& [id, result] : answers) {
+                        if (m_cancelled)
+                            return;
+                        Q_EMIT checked(id, result);
+                    }
+                },
+                Qt::QueuedConnection);
+            handedOver = std::chrono::steady_clock::now();
+        };
         while (!running.empty() && !m_cancelled) {
             int active = 0;
             if (curl_multi_perform(m_multi, &active) != CURLM_OK)
@@ -127,23 +146,25 @@ void LinkSetCheck::run()
                     start(m_multi, transfer, true);
                     continue;
                 }
-                const LinkCheckResult result = linkVerdict(transfer->answer, transfer->item->request);
-                const qint64 id = transfer->item->id;
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, id, result] {
-                        if (!m_cancelled)
-                            Q_EMIT checked(id, result);
-                    },
-                    Qt::QueuedConnection);
+                answered.append({transfer->item->id, linkVerdict(transfer->answer, transfer->item->request)});
                 queues.done(*transfer);
                 curl_easy_cleanup(transfer->curl);
                 running.erase(transfer);
             }
+            const auto due = handedOver + kHandOverEvery - std::chrono::steady_clock::now();
+            if (!answered.isEmpty() && due <= std::chrono::steady_clock::duration::zero())
+                handOver();
             fill();
-            if (!running.empty())
-                curl_multi_poll(m_multi, nullptr, 0, kPollMs, nullptr);
+            if (!running.empty()) {
+                const auto wait =
+                    answered.isEmpty()
+                        ? kPollMs
+                        : std::clamp(int(std::chrono::ceil<std::chrono::milliseconds>(due).count()), 0, kPollMs);
+                curl_multi_poll(m_multi, nullptr, 0, wait, nullptr);
+            }
         }
+        if (!answered.isEmpty() && !m_cancelled)
+            handOver();
     }
     for (auto& [transfer, owned] : running) {
         curl_multi_remove_handle(m_multi, transfer->curl);

@@ -58,6 +58,7 @@ FtpOutcome FtpSession::run(const FtpCommand& command, const FtpLogOn& logOn, con
         request.progress = &progress;
     if (!(logOn == m_logOn)) {
         drop();
+        m_folder = m_startFolder;
         m_logOn = logOn;
         m_mlsd = Mlsd::Unknown; // perhaps another server
         m_safeSend = SafeSend::Unknown;

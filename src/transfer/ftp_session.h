@@ -52,6 +52,9 @@ public:
     virtual FtpOutcome run(const FtpCommand& command, const FtpLogOn& logOn, const StateSink& sink,
                            const ProgressSink& progress, const CancelCheck& cancelled) = 0;
     virtual void drop() = 0;
+    /// The folder the next request works in, where another session of the same server already is: the log-on
+    /// reaches it without a change of folder of its own.
+    virtual void startIn(const RemoteFolder& folder) = 0;
     virtual QString folder() const = 0;
     virtual std::optional<ServerIdentity> refusedIdentity() const = 0;
 };
@@ -82,6 +85,7 @@ public:
 
     /// Closes the connection without a word to the server; the next request logs on in the log-on folder.
     void drop() override;
+    void startIn(const RemoteFolder& folder) override { m_folder = m_startFolder = folder; }
 
     /// The session's folder, from the log-on folder: "2026/12/", empty for the log-on folder, "../" or "/srv/"
     /// above or beside it. Over FTP the server's own word (PWD) after a change of folder, where it answers.
@@ -143,6 +147,7 @@ private:
     bool m_peerHungUp = false; // in the last perform, libcurl closed a connection the server had closed
     FtpLogOn m_logOn;
     RemoteFolder m_folder;
+    RemoteFolder m_startFolder; // where a new log-on data's first request works
     enum class Mlsd { Unknown, Supported, Missing } m_mlsd = Mlsd::Unknown;
     std::optional<ServerIdentity> m_refusedIdentity;
     enum class SafeSend { Unknown, Works, InPlace } m_safeSend = SafeSend::Unknown;

@@ -26,6 +26,7 @@ struct FtpTransfer::Job
     FtpCommand command;
     FtpLogOn logOn;
     QString trustFile;
+    std::optional<QString> startFolder;
 };
 
 FtpTransfer::FtpTransfer(QObject* parent) : InternetTransfer(parent)
@@ -100,6 +101,22 @@ void FtpTransfer::AnswerPassphrase(const QString& passphrase)
     m_wake.notify_one();
 }
 
+std::unique_ptr<InternetTransfer> FtpTransfer::makeSibling() const
+{
+    auto sibling = std::make_unique<FtpTransfer>();
+    sibling->m_protocol = m_protocol;
+    sibling->m_server = m_server;
+    sibling->m_userName = m_userName;
+    sibling->m_password = m_password;
+    sibling->m_timeoutSeconds = m_timeoutSeconds;
+    sibling->m_trustFile = m_trustFile;
+    sibling->m_optionsFile = m_optionsFile;
+    sibling->m_startFolder = m_folder;
+    std::scoped_lock lock(m_mutex, sibling->m_mutex);
+    sibling->m_passphrase = m_passphrase;
+    return sibling;
+}
+
 void FtpTransfer::Execute(const QString& operation)
 {
     if (m_executing) {
@@ -134,6 +151,8 @@ void FtpTransfer::Execute(const QString& operation)
     if (job->logOn.server.isS3() && !m_optionsFile.isEmpty())
         job->logOn.publicSends = readOptions(m_optionsFile).value(kPublicSendsOption.toString()).toBool();
     job->trustFile = m_trustFile;
+    if (job->command.kind != FtpCommand::Kind::Close)
+        job->startFolder = std::exchange(m_startFolder, std::nullopt);
     {
         std::lock_guard lock(m_mutex);
         m_job = std::move(job);
@@ -212,6 +231,7 @@ void FtpTransfer::work()
         if (drop) {
             ftp.drop();
             storage.drop();
+            std::lock_guard passphraseLock(m_mutex);
             m_passphrase.reset();
         }
         if (job && job->command.kind == FtpCommand::Kind::Close)
@@ -237,8 +257,12 @@ void FtpTransfer::run(RemoteSession& session, const Job& job)
             },
             Qt::QueuedConnection);
     };
-    if (job.command.kind == FtpCommand::Kind::Close)
+    if (job.command.kind == FtpCommand::Kind::Close) {
+        std::lock_guard lock(m_mutex);
         m_passphrase.reset();
+    }
+    if (job.startFolder)
+        session.startIn(RemoteFolder().entered(*job.startFolder));
     const FtpOutcome outcome = runTrusting(session, job, sink, progress, cancelled);
     if (cancelled())
         return;
@@ -314,7 +338,12 @@ void FtpTransfer::offerKey(quint64 serial, FtpLogOn& logOn)
         return;
     const QString keyFile = QFile::decodeName(logOn.keyFile);
     const QStringList keyUse{logOn.server.name(), logOn.userName, keyFile};
-    if (!m_passphrase || m_passphrase->first != keyUse) {
+    std::optional<std::pair<QStringList, QString>> known;
+    {
+        std::lock_guard lock(m_mutex);
+        known = m_passphrase;
+    }
+    if (!known || known->first != keyUse) {
         QString opening;
         for (int attempt = 0; attempt < kPassphraseTries; ++attempt) {
             putQuestion(
@@ -329,12 +358,14 @@ void FtpTransfer::offerKey(quint64 serial, FtpLogOn& logOn)
                 break;
             }
         }
-        m_passphrase = {keyUse, opening};
+        known = {keyUse, opening};
+        std::lock_guard lock(m_mutex);
+        m_passphrase = known;
     }
-    if (m_passphrase->second.isEmpty())
+    if (known->second.isEmpty())
         logOn.keyFile.clear();
     else
-        logOn.keyPassphrase = m_passphrase->second;
+        logOn.keyPassphrase = known->second;
 }
 
 // Waits for the answer to the question of the request with this serial, a cancel or the end of the component.

@@ -85,6 +85,7 @@ public:
     std::optional<QString> CurrentFolder() const override { return m_folder; }
     void AnswerTrust(bool trusted) override;
     void AnswerPassphrase(const QString& passphrase) override;
+    std::unique_ptr<InternetTransfer> makeSibling() const override;
 
 private:
     struct Job;
@@ -118,9 +119,10 @@ private:
     int m_code = 0;
     QString m_info;
     std::optional<QString> m_folder;
+    std::optional<QString> m_startFolder; // a sibling's first request starts there
 
     // Shared with the worker thread.
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::unique_ptr<Job> m_job;
     bool m_dropConnection = false;
@@ -128,10 +130,10 @@ private:
     std::atomic<quint64> m_liveSerial{0};                  // the request the worker may go on with
     std::optional<std::pair<quint64, bool>> m_trustAnswer; // for the request of that serial
     std::optional<std::pair<quint64, QString>> m_passphraseAnswer;
+    std::optional<std::pair<QStringList, QString>> m_passphrase; // the answer given for that server, user and key
 
     // Owned by the worker thread.
     TrustedServers m_trusted;
-    std::optional<std::pair<QStringList, QString>> m_passphrase; // the answer given for that server, user and key
     std::thread m_worker;
 };
 

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace lumaport {
@@ -82,6 +83,10 @@ public:
     /// The answer to the running request's PassphraseAsked: the key's passphrase, or empty to log on without
     /// the key. A component that never asks ignores it.
     virtual void AnswerPassphrase(const QString& passphrase) { Q_UNUSED(passphrase); }
+    /// Another session of the same server with the same log-on, the answers already given (a passphrase) and the
+    /// current folder, for requests at the same time as this one's; idle until its first request logs it on.
+    /// Nothing when the component opens no second session.
+    virtual std::unique_ptr<InternetTransfer> makeSibling() const { return nullptr; }
 
 Q_SIGNALS:
     void StateChanged(int state);

@@ -35,6 +35,7 @@ public:
                    const ProgressSink& progress, const CancelCheck& cancelled) override;
     void drop() override;
     QString folder() const override { return m_folder.path(); }
+    void startIn(const RemoteFolder& folder) override { m_folder = folder; }
     std::optional<ServerIdentity> refusedIdentity() const override { return m_refusedIdentity; }
 
     /// What one run gathers, shared with libcurl's callbacks.

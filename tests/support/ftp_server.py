@@ -118,6 +118,8 @@ def run_pyftpdlib(args):
         Handler.dtp_handler = Throttled
 
     server = FTPServer(("127.0.0.1", 0), Handler)
+    if args.max_per_address > 0:
+        server.max_cons_per_ip = args.max_per_address
     print(server.address[1], flush=True)
     # Without a poll time-out this pyftpdlib misses an idle timer that was reset by a command.
     server.serve_forever(timeout=0.2 if args.idle_timeout > 0 else None)
@@ -145,6 +147,9 @@ def run_vsftpd(args):
             f"secure_chroot_dir={empty}", "pasv_enable=YES", "seccomp_sandbox=NO", "isolate=NO",
             "isolate_network=NO", "xferlog_enable=NO", "syslog_enable=NO", f"anon_max_rate={args.throttle}", "",
         ]))
+        if args.pasv_ports:
+            first, last = args.pasv_ports.split("-")
+            f.write(f"pasv_min_port={first}\npasv_max_port={last}\n")
         if args.tls:
             cert = make_certificate(state)
             f.write("\n".join([
@@ -398,6 +403,7 @@ def main():
     py.add_argument("--private-files", action="store_true")
     py.add_argument("--no-renames", action="store_true")
     py.add_argument("--no-appends", action="store_true")
+    py.add_argument("--max-per-address", type=int, default=0)
     py.add_argument("--tls", choices=["explicit", "implicit"])
     py.add_argument("--state")
     vs = kinds.add_parser("vsftpd")
@@ -405,6 +411,7 @@ def main():
     vs.add_argument("--state", required=True)
     vs.add_argument("--tls", action="store_true")
     vs.add_argument("--throttle", type=int, default=0)
+    vs.add_argument("--pasv-ports", help="first-last: the passive range, for a relay in front of it")
     ssh = kinds.add_parser("sshd")
     pm = kinds.add_parser("paramiko")
     for p in (ssh, pm):

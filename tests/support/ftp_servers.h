@@ -23,6 +23,8 @@ struct FtpServerOptions
     bool noRenames = false;     ///< pyftpdlib refuses renames
     bool noAppends = false;     ///< pyftpdlib refuses APPE
     QString servedFolder = {};  ///< the web server shows this folder (an FTP server's) instead of its own
+    /// pyftpdlib answers 421 to more connections than this from one address; 0: no limit
+    int connectionsPerAddress = 0;
 };
 
 class FtpServer
