@@ -40,6 +40,12 @@ bool startsWithScheme(const QString& address)
     return address.startsWith(u"http://", Qt::CaseInsensitive) || address.startsWith(u"https://", Qt::CaseInsensitive);
 }
 
+// Where the host begins: behind "http://" or "https://", else at the start.
+qsizetype hostStart(const QString& address)
+{
+    return startsWithScheme(address) ? address.indexOf(u"//") + 2 : 0;
+}
+
 } // namespace
 
 TagPair tagPair(const QString& keyword)
@@ -53,7 +59,7 @@ QString bareAddress(const QString& urlName, const QString& fileName, const QStri
     const QString typed = typedFirst ? typedBase : urlName;
     const QString names = (typedFirst ? urlName.mid(typedBase.size()) : QString()) + fileName;
     const bool hasScheme = startsWithScheme(typed);
-    const qsizetype hostEnd = typed.indexOf(u'/', hasScheme ? typed.indexOf(u"//") + 2 : 0);
+    const qsizetype hostEnd = typed.indexOf(u'/', hostStart(typed));
     const QString host = hostEnd < 0 ? typed : typed.left(hostEnd);
     const QString typedPath = hostEnd < 0 ? QString() : encoded(typed.mid(hostEnd), mustBeEncoded);
     return (hasScheme ? QString() : QStringLiteral("http://")) + host + typedPath + encoded(names, nameMustBeEncoded);
@@ -61,7 +67,7 @@ QString bareAddress(const QString& urlName, const QString& fileName, const QStri
 
 QString addressHost(const QString& address)
 {
-    const qsizetype start = startsWithScheme(address) ? address.indexOf(u"//") + 2 : 0;
+    const qsizetype start = hostStart(address);
     const qsizetype end = address.indexOf(u'/', start);
     return address.mid(start, end < 0 ? -1 : end - start).toLower();
 }
@@ -77,7 +83,7 @@ bool namesWebHost(const QString& address, const QString& remotePath)
     if (addressHost(address).isEmpty())
         return false;
     const QString path = remotePath.startsWith(u'/') ? remotePath.mid(1) : remotePath;
-    const qsizetype start = startsWithScheme(address) ? address.indexOf(u"//") + 2 : 0;
+    const qsizetype start = hostStart(address);
     return QUrl::fromPercentEncoding(address.mid(start).toUtf8()) != path;
 }
 
