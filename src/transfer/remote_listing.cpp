@@ -533,10 +533,6 @@ QStringView takeLine(QStringView& rest, QStringView separator)
     return line;
 }
 
-// Our temporaries are left alone for a day: another copy of the program may be sending one. One being written is
-// never a day old, whatever the server's zone, which moves a listed time by 14 hours at most.
-constexpr qint64 kStaleTemporarySeconds = 24 * 60 * 60;
-
 // "modify=20261207093000" among MLSD's facts, in UTC.
 QDateTime mlsdTime(QStringView line)
 {
@@ -587,7 +583,7 @@ QDateTime unixTime(QStringView line, const QDateTime& now)
 bool isStaleTemporary(QStringView line, ListingFormat format, const QDateTime& now)
 {
     const QDateTime written = format == ListingFormat::Mlsd ? mlsdTime(line) : unixTime(line, now);
-    return written.isValid() && written.secsTo(now) > kStaleTemporarySeconds;
+    return isStaleTemporaryTime(written, now);
 }
 
 // A long VMS name puts the rest of its line on the next one.

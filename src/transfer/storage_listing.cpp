@@ -3,6 +3,8 @@
 
 #include "transfer/upload_temporary.h"
 
+#include <QDateTime>
+#include <QLocale>
 #include <QUrl>
 #include <QXmlStreamReader>
 
@@ -65,6 +67,15 @@ void addEntry(QList<RemoteEntry>& entries, const QString& name, bool isFolder)
         entries.append({name, isFolder});
 }
 
+// "Tue, 08 Dec 2026 06:00:00 GMT", as WebDAV servers give a member's last change; Qt's RFC 2822 reading refuses
+// the zone's name.
+QDateTime httpDate(const QString& text)
+{
+    QDateTime time = QLocale::c().toDateTime(text, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
+    time.setTimeSpec(Qt::UTC);
+    return time;
+}
+
 } // namespace
 
 bool readS3ListPage(const QByteArray& xml, const QString& prefix, S3ListPage* page, QString* error)
@@ -105,11 +116,14 @@ bool readS3ListPage(const QByteArray& xml, const QString& prefix, S3ListPage* pa
     return true;
 }
 
-bool readDavListing(const QByteArray& xml, const QString& folderPath, QList<RemoteEntry>* entries, QString* error)
+bool readDavListing(const QByteArray& xml, const QString& folderPath, QList<RemoteEntry>* entries, QString* error,
+                    QStringList* staleTemporaries)
 {
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     QList<RemoteEntry> read;
     bool isListing = false;
     QString href;
+    QString modified;
     bool collection = false;
     const auto visit = [&](const QStringList& path, const QString& text) {
         if (path.size() == 1)
@@ -118,6 +132,8 @@ bool readDavListing(const QByteArray& xml, const QString& folderPath, QList<Remo
             href = text.trimmed();
         else if (path.size() >= 2 && path.last() == u"collection" && path[path.size() - 2] == u"resourcetype")
             collection = true;
+        else if (path.size() >= 2 && path.last() == u"getlastmodified")
+            modified = text.trimmed();
     };
     const auto leave = [&](const QStringList& path) {
         if (path.size() != 2 || path[1] != u"response")
@@ -127,9 +143,14 @@ bool readDavListing(const QByteArray& xml, const QString& folderPath, QList<Remo
         const bool endsInSlash = memberPath.endsWith(u'/');
         if (endsInSlash)
             memberPath.chop(1);
-        if (memberPath.startsWith(folderPath) && memberPath.size() > folderPath.size())
-            addEntry(read, memberPath.mid(folderPath.size()), collection || endsInSlash);
+        if (memberPath.startsWith(folderPath) && memberPath.size() > folderPath.size()) {
+            const QString name = memberPath.mid(folderPath.size());
+            addEntry(read, name, collection || endsInSlash);
+            if (staleTemporaries && isUploadTemporary(name) && isStaleTemporaryTime(httpDate(modified), now))
+                staleTemporaries->append(name);
+        }
         href.clear();
+        modified.clear();
         collection = false;
     };
     if (!walk(xml, visit, leave, error))

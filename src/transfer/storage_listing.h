@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace lumaport {
 
@@ -23,8 +24,10 @@ struct S3ListPage
 bool readS3ListPage(const QByteArray& xml, const QString& prefix, S3ListPage* page, QString* error);
 
 /// Reads a PROPFIND (Depth 1) reply on the folder at `folderPath` (decoded, from the server's root, ending in
-/// "/"): its members, folders by their resource type. Fails with a text for the user when the reply is not one.
-bool readDavListing(const QByteArray& xml, const QString& folderPath, QList<RemoteEntry>* entries, QString* error);
+/// "/"): its members, folders by their resource type, and in `staleTemporaries` our upload temporaries last
+/// modified more than a day ago. Fails with a text for the user when the reply is not one.
+bool readDavListing(const QByteArray& xml, const QString& folderPath, QList<RemoteEntry>* entries, QString* error,
+                    QStringList* staleTemporaries = nullptr);
 
 /// The code of an S3 error reply ("NoSuchBucket"); empty when the text is not one.
 QString s3ErrorCode(const QByteArray& xml);

@@ -20,7 +20,7 @@ constexpr qsizetype kMaxAnswerSize = 64 * 1024 * 1024;
 constexpr QByteArrayView kEmptySha256 = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
 constexpr QByteArrayView kPropfindBody =
     R"(<?xml version="1.0" encoding="utf-8"?>)"
-    R"(<D:propfind xmlns:D="DAV:"><D:prop><D:resourcetype/></D:prop></D:propfind>)";
+    R"(<D:propfind xmlns:D="DAV:"><D:prop><D:resourcetype/><D:getlastmodified/></D:prop></D:propfind>)";
 
 bool succeeded(long status)
 {
@@ -311,11 +311,16 @@ FtpOutcome StorageSession::failed(const Answer& answer, const QString& what, Cal
 FtpOutcome StorageSession::list(Call& call)
 {
     QList<RemoteEntry> entries;
+    QStringList stale;
     const FtpOutcome listed = m_logOn.server.isS3()
                                   ? s3List(m_logOn.server.folder + m_folder.path(), 0, &entries, nullptr, call)
-                                  : davList(u'/' + pathOf({}), "1", &entries, call);
+                                  : davList(u'/' + pathOf({}), "1", &entries, call, &stale);
     if (listed.error != FtpError::None)
         return listed;
+    // Temporaries a send stopped long ago left on the share go as the folder is listed; the listing stands
+    // whatever comes of that. A bucket never holds one.
+    for (const QString& name : std::as_const(stale))
+        exchange("DELETE", pathOf(name), call);
     return {FtpError::None, {}, storageDirReply(entries)};
 }
 
@@ -350,7 +355,7 @@ FtpOutcome StorageSession::s3List(const QString& prefix, int maxKeys, QList<Remo
 }
 
 FtpOutcome StorageSession::davList(const QString& folderPath, const char* depth, QList<RemoteEntry>* entries,
-                                   Call& call)
+                                   Call& call, QStringList* staleTemporaries)
 {
     addHeader(call.headers, "Depth: "_ba + depth);
     addHeader(call.headers, "Content-Type: application/xml; charset=utf-8");
@@ -359,7 +364,7 @@ FtpOutcome StorageSession::davList(const QString& folderPath, const char* depth,
     if (answer.curlCode != CURLE_OK || answer.status != 207)
         return failed(answer, folderPath, call);
     QString error;
-    if (!readDavListing(call.answer, folderPath, entries, &error))
+    if (!readDavListing(call.answer, folderPath, entries, &error, staleTemporaries))
         return {FtpError::ServerRefused, error, {}};
     return {};
 }

@@ -49,7 +49,8 @@ private:
 
     FtpOutcome list(Call& call);
     FtpOutcome s3List(const QString& prefix, int maxKeys, QList<RemoteEntry>* entries, bool* anyKey, Call& call);
-    FtpOutcome davList(const QString& folderPath, const char* depth, QList<RemoteEntry>* entries, Call& call);
+    FtpOutcome davList(const QString& folderPath, const char* depth, QList<RemoteEntry>* entries, Call& call,
+                       QStringList* staleTemporaries = nullptr);
     FtpOutcome changeFolder(const RemoteFolder& target, Call& call);
     FtpOutcome makeFolder(const QString& name, Call& call);
     FtpOutcome removeFile(const QString& name, Call& call);

@@ -3,6 +3,7 @@
 // file at the published address.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringView>
 
@@ -13,5 +14,9 @@ QString uploadTemporaryName();
 
 /// Whether a listed name is such a temporary, which the remote list never shows.
 bool isUploadTemporary(QStringView name);
+
+/// Whether a temporary last written then is one a send stopped long ago, which may go: not one another copy of the
+/// program may still be writing. An unknown time is never stale.
+bool isStaleTemporaryTime(const QDateTime& written, const QDateTime& now);
 
 } // namespace lumaport

@@ -6,6 +6,7 @@
 #include "transfer/ftp_transfer.h"
 #include "transfer/storage_request.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -132,8 +133,22 @@ void TstStorageTransfer::road()
     const QString local = m_local.filePath(row + u".jpg"_s);
     QVERIFY(writeFile(local, picture));
 
+    // A temporary a send stopped two days ago goes as the share is listed; one of a send going on stays.
+    const QString stale = u".lumaport-upload-00000000000000aa.part"_s;
+    const QString fresh = u".lumaport-upload-00000000000000bb.part"_s;
+    if (!s3) {
+        for (const QString& name : {stale, fresh})
+            QVERIFY(writeFile(host.rootFolder() + u'/' + name, "cut"));
+        QFile old(host.rootFolder() + u'/' + stale);
+        QVERIFY(old.open(QIODevice::ReadWrite) &&
+                old.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime));
+    }
     RUNS(session, u"DIR"_s, FtpError::None);
     QCOMPARE(session.questions.size(), tls || host.serverText({}).startsWith(u"davs"_s) ? 1 : 0);
+    if (!s3) {
+        QVERIFY(!QFile::exists(host.rootFolder() + u'/' + stale));
+        QVERIFY(QFile::remove(host.rootFolder() + u'/' + fresh));
+    }
     RUNS(session, u"MKDIR \"new folder\""_s, FtpError::None);
     RUNS(session, u"PUT \"%1\" \"a b+c.jpg\""_s.arg(local), FtpError::None);
     RUNS(session, u"PUT \"%1\" \"a b+c.jpg\""_s.arg(local), FtpError::None); // over itself: "Yes to All"
