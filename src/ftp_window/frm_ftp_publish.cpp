@@ -58,7 +58,7 @@ void frmftp::connectPublishing()
 
 void frmftp::Text3_Change()
 {
-    txtpermurl->setText(Text3->text() + Text4->text());
+    txtpermurl->setText(permanentAddress(Text3->text(), Text4->text()));
     txtServer_Change();
 }
 
@@ -70,7 +70,7 @@ void frmftp::txtServer_Change()
     if (!ownAddress.isEmpty())
         txtpermurl->setText(ownAddress);
     else if (!m_ownAddress.isEmpty() && txtpermurl->text() == m_ownAddress)
-        txtpermurl->setText(Text3->text() + Text4->text());
+        txtpermurl->setText(permanentAddress(Text3->text(), Text4->text()));
     m_ownAddress = ownAddress;
 }
 

@@ -65,6 +65,11 @@ QString bareAddress(const QString& urlName, const QString& fileName, const QStri
     return (hasScheme ? QString() : QStringLiteral("http://")) + host + typedPath + encoded(names, nameMustBeEncoded);
 }
 
+QString permanentAddress(const QString& typed, const QString& ending)
+{
+    return typed.endsWith(u'/') && ending.startsWith(u'/') ? typed + ending.mid(1) : typed + ending;
+}
+
 QString addressHost(const QString& address)
 {
     const qsizetype start = hostStart(address);

@@ -26,6 +26,10 @@ TagPair tagPair(const QString& keyword);
 /// "%", "#", "?", "[" and "]" are encoded too, so decoding the path gives the names back.
 QString bareAddress(const QString& urlName, const QString& fileName, const QString& typedBase = {});
 
+/// The permanent address from the web address typed and the ending put behind it ("/"): one "/" between them
+/// when the typed address already ends in one.
+QString permanentAddress(const QString& typed, const QString& ending);
+
 /// The host (and port) an address names: what lies between "http://" or "https://" (or the start) and the next
 /// "/", in lower case; empty when nothing does.
 QString addressHost(const QString& address);

@@ -8,6 +8,7 @@
 #include "platform/address_box.h"
 #include "platform/file_list.h"
 #include "platform/folder_list.h"
+#include "platform/settings_text.h"
 #include "published_window/frm_published.h"
 #include "save_picture/frm_savpic.h"
 #include "support/ftp_servers.h"
@@ -15,6 +16,7 @@
 #include "support/test_files.h"
 #include "support/window_fixture.h"
 #include "transfer/ftp_transfer.h"
+#include "transfer/storage_request.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -78,7 +80,7 @@ struct Road
         control<QPushButton>(ftp, "cmdLogOn")->click();
     }
 
-    QByteArray fetch(const QString& address)
+    static QByteArray fetch(const QString& address)
     {
         QNetworkAccessManager network;
         std::unique_ptr<QNetworkReply> reply(network.get(QNetworkRequest(QUrl(address))));
@@ -360,8 +362,8 @@ private Q_SLOTS:
     // check's question makes it public.
     void aPictureSentToABucketIsLinkedAtTheBucketsAddress()
     {
-        StorageServer gateway(StorageServer::Kind::Ceph);
-        QVERIFY2(gateway.start(), qPrintable(gateway.errorString()));
+        QVERIFY(startGateway());
+        const StorageServer& gateway = *m_gateway;
         QTemporaryDir pictures;
         const qint64 size = readFile(writePicture(pictures.filePath(u"p q.jpg"_s), Qt::blue)).size();
         ScriptedServices services;
@@ -385,6 +387,98 @@ private Q_SLOTS:
                  u"[img]http://127.0.0.1:%1/pics/2026/p%20q.jpg[/img]"_s.arg(gateway.port()));
         QCOMPARE(services.pendingExpectations(), 0);
     }
+
+    void aSetReachesABucketAndAShare_data()
+    {
+        QTest::addColumn<bool>("s3");
+        QTest::newRow("bucket") << true;
+        QTest::newRow("share") << false;
+    }
+
+    // A set sent, then sent again with a No and a "Yes to All": what was kept and what was replaced is what the web
+    // side serves, every link is proven, and each file sent is a row of the history.
+    void aSetReachesABucketAndAShare()
+    {
+        QFETCH(bool, s3);
+        StorageServer share(StorageServer::Kind::Apache);
+        if (s3)
+            QVERIFY(startGateway());
+        else
+            QVERIFY2(share.start(), qPrintable(share.errorString()));
+        const StorageServer& server = s3 ? *m_gateway : share;
+        QTemporaryDir pictures;
+        const QStringList names{u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s};
+        QList<QByteArray> first;
+        for (const QString& name : names)
+            first.append(readFile(writePicture(pictures.filePath(name), Qt::red)));
+        ScriptedServices services;
+        QVERIFY(installPlaceholder(services));
+        writeFile(programOptionsPath(services.programFolder()), "[storage]\npublicSends=true\n");
+        FtpTransfer* transfer = nullptr;
+        Forms forms(services, [&services, &transfer] {
+            auto made = std::make_unique<FtpTransfer>();
+            made->setOptionsFile(programOptionsPath(services.programFolder()));
+            transfer = made.get();
+            return made;
+        });
+        frmftp& ftp = forms.frmftp();
+        ftp.setFileSet(QStorageInfo(pictures.path()).rootPath(), pictures.path(), names);
+        ftp.txtServer->setText(server.serverText(s3 ? u"pics/set/"_s : QString()));
+        ftp.txtUserName->setText(server.userName());
+        ftp.txtPassword->setText(server.password());
+        const QString web = s3 ? storagePublicBase(ftp.txtServer->text()) : server.webAddress();
+        if (!s3)
+            ftp.Text3->setText(web);
+        control<QPushButton>(ftp, "cmdLogOn")->click();
+        auto* label = control<QLabel>(ftp, "lblLinkCheck");
+        ftp.cmdsend->click();
+        QTRY_COMPARE_WITH_TIMEOUT(label->text(), u"Links work: 3 of 3"_s, 20000);
+
+        QTRY_VERIFY(!transfer->StillExecuting());
+        for (const QString& name : names)
+            writePicture(pictures.filePath(name), Qt::blue);
+        services.setWhileBoxShows([&services] {
+            services.answerEveryBox(services.boxes().size() == 1 ? MsgAnswer::No : MsgAnswer::YesToAll);
+        });
+        ftp.cmdsend->click();
+        QStringList boxes;
+        for (const BoxRecord& box : services.boxes())
+            boxes.append(box.title + u": "_s + box.text);
+        QVERIFY2(boxes.size() == 2 && boxes.filter(u"Overwrite: "_s).size() == 2, qPrintable(boxes.join(u'\n')));
+        QTRY_COMPARE_WITH_TIMEOUT(label->text(), u"Links work: 2 of 2"_s, 20000);
+        QCOMPARE(Road::fetch(web + u"a.jpg"_s), first.front());
+        for (const QString& name : {u"b.jpg"_s, u"c.jpg"_s})
+            QCOMPARE(Road::fetch(web + name), readFile(pictures.filePath(name)));
+        control<QPushButton>(ftp, "Command3")->click();
+        QCOMPARE(control<AddressBox>(ftp, "txtURL")->text(), u"[img]%1b.jpg[/img]\n[img]%1c.jpg[/img]"_s.arg(web));
+
+        PublishedStore store(publishedHistoryPath(services.programFolder()));
+        QString error;
+        QVERIFY2(store.open(&error), qPrintable(error));
+        QTRY_COMPARE(store.summary().works, 5);
+        QStringList latest;
+        for (const PublishedRecord& row : store.page({}, 0, 2))
+            latest.append(row.address);
+        latest.sort();
+        QCOMPARE(latest, (QStringList{web + u"b.jpg"_s, web + u"c.jpg"_s}));
+    }
+
+private:
+    // The gateway takes some 15 seconds to start: once for the suite.
+    bool startGateway()
+    {
+        if (!m_gateway) {
+            m_gateway = std::make_unique<StorageServer>(StorageServer::Kind::Ceph);
+            if (!m_gateway->start()) {
+                qWarning("%s", qPrintable(m_gateway->errorString()));
+                m_gateway.reset();
+                return false;
+            }
+        }
+        return true;
+    }
+
+    std::unique_ptr<StorageServer> m_gateway;
 };
 
 QTEST_MAIN(TestPublishRoad)

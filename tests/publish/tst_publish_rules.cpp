@@ -126,6 +126,13 @@ private Q_SLOTS:
             << u"other.com/[x]/"_s << u"ex.com/"_s << u"a.jpg"_s << u"http://other.com/[x]/a.jpg"_s;
     }
 
+    void permanentAddressHasOneSlashBetween()
+    {
+        for (const auto& [typed, address] :
+             {std::pair{u"ex.com"_s, u"ex.com/"_s}, {u"http://ex.com/p/"_s, u"http://ex.com/p/"_s}, {u""_s, u"/"_s}})
+            QCOMPARE(permanentAddress(typed, u"/"_s), address);
+    }
+
     void bareAddresses()
     {
         QFETCH(QString, urlName);
