@@ -7,6 +7,7 @@
 #include "history/published_recorder.h"
 #include "history/published_store.h"
 #include "history/short_filter_index.h"
+#include "platform/file_digest.h"
 #include "platform/qt_services.h"
 #include "publish/link_set_check.h"
 #include "published_window/frm_published.h"

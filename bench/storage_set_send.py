@@ -5,15 +5,15 @@
 # 127.0.0.1 in one run. Every client is a process of its own, timed from its start to its exit; the order of the
 # clients turns every round and the first round only warms up. Every ratio is the peer's time / ours: above 1 we
 # are faster.
-#   - 20 pictures of 2 MiB, log-on to the last object in place: the component (bench_ftp_transfer, one DIR to log
-#     on, then a PUT a file, as the FTP window's "Send" of a set) against `rclone copy` with one transfer at a time
-#     and with four, and one `curl --aws-sigv4` process per file (targets: >= 1.0 against rclone with one at a
-#     time, > 1.0 against curl);
+#   - 20 pictures of 2 MiB, log-on to the last object in place: the FTP window's "Send" of the set over
+#     --connections at once (bench_ftp_window, driven as a user would) against `rclone copy` with the same number of
+#     transfers at once (target >= 1.0) and one `curl --aws-sigv4` process per file (target > 1.0); beside them the
+#     component sending one file at a time (bench_ftp_transfer) and `rclone copy --transfers 1`;
 #   - a bucket folder of 10,000 objects listed, log-on to the whole reply, against `rclone lsf` (target >= 1.0);
-#   - the same set to the WebDAV share against `rclone copy` (shown, no target); ours makes its folder first.
+#   - the same set to the WebDAV share against `rclone copy` with as many at once (shown, no target).
 # Needs the servers of scripts/install-deps.sh; exits non-zero when a target is missed.
 #
-#   /usr/bin/python3 bench/storage_set_send.py [--build-dir build] [--rounds 5] [--entries 10000]
+#   /usr/bin/python3 bench/storage_set_send.py [--build-dir build] [--rounds 5] [--entries 10000] [--connections 3]
 import argparse
 import os
 import signal
@@ -56,6 +56,21 @@ def ours(build, server, user, password, commands):
     return timed(arguments)
 
 
+def shared_folder(path):
+    """A folder of the share the web server (www-data) may write."""
+    os.makedirs(path)
+    os.chmod(path, 0o777)
+
+
+def window(build, server, user, password, paths, connections, prepare=None):
+    """The FTP window's "Send" of the set, its whole process, log-on included."""
+    if prepare:
+        prepare()
+    sending = [argument for path in paths for argument in ("--send", path)]
+    return timed([os.path.join(build, "bench", "bench_ftp_window"), "--server", server, "--user", user, "--password",
+                  password, *sending, "--connections", str(connections)], dict(os.environ, QT_QPA_PLATFORM="offscreen"))
+
+
 def rounds_of(clients, rounds):
     """Each client's median over the rounds after the first, the order turned every round."""
     times = {name: [] for name in clients}
@@ -91,7 +106,11 @@ def main():
     parser.add_argument("--build-dir", default=os.path.join(SOURCE, "build"))
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--entries", type=int, default=10000)
+    parser.add_argument("--connections", type=int, default=3)
     args = parser.parse_args()
+    n = args.connections
+    subprocess.run(["cmake", "--build", args.build_dir, "--target", "bench_ftp_window", "bench_ftp_transfer"],
+                   check=True, stdout=subprocess.DEVNULL)
     with open("/proc/loadavg") as f:
         print(f"load average: {' '.join(f.read().split()[:3])} on {os.cpu_count()} processors")
     folder = tempfile.mkdtemp(prefix="lumaport-bench-")
@@ -125,19 +144,23 @@ def main():
                        f"{endpoint}/pics/{prefix}/{name}"])
             return time.monotonic() - began
 
+        paths = [os.path.join(pictures, name) for name in names]
+        ours_name = f"Lumaport, the window's set, {n} at once"
         s3 = rounds_of({
-            "Lumaport (bench_ftp_transfer)":
+            ours_name:
+                lambda r: window(args.build_dir, f"s3+http://127.0.0.1:{ceph_port}/pics/window{r}/", KEY, SECRET, paths,
+                                 n),
+            "Lumaport, the component, one at a time":
                 lambda r: ours(args.build_dir, f"s3+http://127.0.0.1:{ceph_port}/pics/ours{r}/", KEY, SECRET,
                                ["DIR"] + puts),
+            f"rclone copy --transfers {n}":
+                lambda r: timed(["rclone", "copy", "--transfers", str(n), pictures, f":s3:pics/rclone{n}-{r}"], s3_env),
             "rclone copy --transfers 1":
                 lambda r: timed(["rclone", "copy", "--transfers", "1", pictures, f":s3:pics/rclone1-{r}"], s3_env),
-            "rclone copy --transfers 4":
-                lambda r: timed(["rclone", "copy", "--transfers", "4", pictures, f":s3:pics/rclone4-{r}"], s3_env),
             "curl --aws-sigv4, one per file": lambda r: curl_each(f"curl{r}"),
         }, args.rounds)
-        missed = report("20 pictures of 2 MiB to the bucket, log-on to the last object:", s3,
-                        "Lumaport (bench_ftp_transfer)",
-                        {"rclone copy --transfers 1": (1.0, False), "curl --aws-sigv4, one per file": (1.0, True)})
+        missed = report("20 pictures of 2 MiB to the bucket, log-on to the last object:", s3, ours_name,
+                        {f"rclone copy --transfers {n}": (1.0, False), "curl --aws-sigv4, one per file": (1.0, True)})
 
         many = os.path.join(folder, "many")
         os.makedirs(many)
@@ -156,16 +179,20 @@ def main():
         obscured = subprocess.run(["rclone", "obscure", SECRET], capture_output=True, text=True).stdout.strip()
         dav_env = dict(os.environ, RCLONE_CONFIG="/dev/null", RCLONE_WEBDAV_URL=f"http://127.0.0.1:{apache_port}/dav",
                        RCLONE_WEBDAV_USER=KEY, RCLONE_WEBDAV_PASS=obscured)
+        dav_root = os.path.join(folder, "apache", "root")
         dav = rounds_of({
-            "Lumaport (bench_ftp_transfer)":
+            ours_name:
+                lambda r: window(args.build_dir, f"dav://127.0.0.1:{apache_port}/dav/window{r}/", KEY, SECRET, paths,
+                                 n, lambda: shared_folder(os.path.join(dav_root, f"window{r}"))),
+            "Lumaport, the component, one at a time":
                 lambda r: ours(args.build_dir, f"dav://127.0.0.1:{apache_port}/dav/", KEY, SECRET,
                                ["DIR", f'MKDIR "ours{r}"', f'CD "ours{r}"'] + puts),
+            f"rclone copy --transfers {n}":
+                lambda r: timed(["rclone", "copy", "--transfers", str(n), pictures, f":webdav:rclone{n}-{r}"], dav_env),
             "rclone copy --transfers 1":
                 lambda r: timed(["rclone", "copy", "--transfers", "1", pictures, f":webdav:rclone1-{r}"], dav_env),
-            "rclone copy --transfers 4":
-                lambda r: timed(["rclone", "copy", "--transfers", "4", pictures, f":webdav:rclone4-{r}"], dav_env),
         }, args.rounds)
-        report("the same set to the WebDAV share (Apache):", dav, "Lumaport (bench_ftp_transfer)", {})
+        report("the same set to the WebDAV share (Apache):", dav, ours_name, {})
         return 1 if missed else 0
     finally:
         for server in servers:

@@ -5,6 +5,7 @@
 
 #include "history/published_recorder.h"
 #include "platform/address_box.h"
+#include "platform/file_digest.h"
 #include "platform/services.h"
 #include "publish/link_address.h"
 #include "published_window/frm_published.h"

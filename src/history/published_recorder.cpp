@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/published_recorder.h"
 
+#include "platform/file_digest.h"
+
 #include <QFile>
 #include <QFileInfo>
-
-#include <openssl/evp.h>
 
 #include <memory>
 
@@ -14,29 +14,6 @@
 namespace lumaport {
 
 using namespace Qt::StringLiterals;
-
-QString fileSha256(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
-    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
-        return {};
-    QByteArray buffer(1 << 20, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = file.read(buffer.data(), buffer.size());
-        if (got < 0)
-            return {};
-        if (got == 0)
-            break;
-        EVP_DigestUpdate(context.get(), buffer.constData(), size_t(got));
-    }
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_DigestFinal_ex(context.get(), digest, &length);
-    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex());
-}
 
 PublishedRecorder::PublishedRecorder(QString path, QObject* parent)
     : QObject(parent), m_path(std::move(path)), m_thread([this] { run(); })

@@ -56,7 +56,4 @@ private:
     std::thread m_thread;
 };
 
-/// The sha256 of a file's bytes in lower-case hex; empty when it can't be read.
-QString fileSha256(const QString& path);
-
 } // namespace lumaport

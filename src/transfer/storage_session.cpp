@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "transfer/storage_session.h"
 
+#include "platform/file_digest.h"
 #include "transfer/ftp_request.h"
 #include "transfer/storage_error.h"
 #include "transfer/storage_listing.h"
 #include "transfer/storage_request.h"
 #include "transfer/upload_temporary.h"
-
-#include <QCryptographicHash>
 
 namespace lumaport {
 
@@ -518,12 +517,11 @@ FtpOutcome StorageSession::get(const QString& name, Call& call)
 // One PUT: S3 stores an object whole or not at all, so no temporary is needed.
 FtpOutcome StorageSession::put(const QString& name, Call& call)
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    if (!hash.addData(call.source.get()) || !call.source->seek(0))
+    call.sha256 = sha256Hex(*call.source);
+    if (call.sha256.isEmpty() || !call.source->seek(0))
         return {FtpError::LocalFile,
                 QStringLiteral("Cannot read \"%1\": %2").arg(call.source->fileName(), call.source->errorString()),
                 {}};
-    call.sha256 = hash.result().toHex();
     addHeader(call.headers, "Content-Type: " + contentTypeOf(name));
     if (m_logOn.publicSends)
         addHeader(call.headers, "x-amz-acl: public-read");

@@ -6,6 +6,7 @@
 #include "history/published_store.h"
 #include "main_window/frm_load.h"
 #include "platform/address_box.h"
+#include "platform/file_digest.h"
 #include "platform/file_list.h"
 #include "platform/folder_list.h"
 #include "published_window/frm_published.h"
