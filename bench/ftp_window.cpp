@@ -110,7 +110,7 @@ int main(int argc, char* argv[])
             return 1;
         }
     }
-    Forms forms(services, [] { return std::make_unique<FtpTransfer>(); });
+    Forms forms(services, programTransfers(services));
     // Loaded first, as the program does: its settings file ("URL with Tags" writes one) fills the FTP window's
     // fields, which the options below then set.
     forms.frmload();

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/qt_services.h"
-#include "platform/settings_text.h"
 #include "startup/app.h"
 #include "startup/command_line.h"
-#include "transfer/ftp_transfer.h"
 
 #include <QApplication>
 
@@ -17,12 +15,7 @@ int main(int argc, char** argv)
     lumaport::setUpApplication(app);
     const QStringList files = lumaport::readCommandLine(app);
     lumaport::QtServices services;
-    lumaport::Forms forms(services, [&services] {
-        auto transfer = std::make_unique<lumaport::FtpTransfer>();
-        transfer->setTrustFile(lumaport::trustFilePath(services.programFolder()));
-        transfer->setOptionsFile(lumaport::programOptionsPath(services.programFolder()));
-        return transfer;
-    });
+    lumaport::Forms forms(services, lumaport::programTransfers(services));
     lumaport::startProgram(forms, files);
     return QApplication::exec();
 }

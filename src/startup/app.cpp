@@ -2,7 +2,9 @@
 #include "startup/app.h"
 
 #include "platform/qt_services.h"
+#include "platform/settings_text.h"
 #include "startup/frm_splash.h"
+#include "transfer/ftp_transfer.h"
 
 #include <QApplication>
 #include <QFont>
@@ -23,6 +25,16 @@ void setUpApplication(QApplication& app)
     QApplication::setFont(font);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/lumaport/icon.png")));
     app.installEventFilter(new ObjectNameAccessibility(&app));
+}
+
+Forms::TransferFactory programTransfers(Services& services)
+{
+    return [&services] {
+        auto transfer = std::make_unique<FtpTransfer>();
+        transfer->setTrustFile(trustFilePath(services.programFolder()));
+        transfer->setOptionsFile(programOptionsPath(services.programFolder()));
+        return transfer;
+    };
 }
 
 void startProgram(Forms& forms, const QStringList& files)

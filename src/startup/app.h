@@ -12,6 +12,9 @@ namespace lumaport {
 /// Application-wide look: style, the common window icon, and names for automation tools.
 void setUpApplication(QApplication& app);
 
+/// The transfer component as the program makes it: its trust file and options file beside the program.
+Forms::TransferFactory programTransfers(Services& services);
+
 /// Program start: the splash window is created (its load runs) and shown; nothing else. Files given are chosen
 /// in the main window once the splash has opened it.
 void startProgram(Forms& forms, const QStringList& files = {});
