@@ -145,19 +145,31 @@ def main():
             return time.monotonic() - began
 
         paths = [os.path.join(pictures, name) for name in names]
+
+        def purged(send, prefix):
+            """The send timed, then what it left in the bucket removed: the gateway's store lives in memory."""
+            def run(r):
+                seconds = send(r)
+                subprocess.run(["rclone", "purge", f":s3:pics/{prefix(r)}"], env=s3_env, check=True,
+                               capture_output=True)
+                return seconds
+            return run
+
         ours_name = f"Lumaport, the window's set, {n} at once"
         s3 = rounds_of({
-            ours_name:
-                lambda r: window(args.build_dir, f"s3+http://127.0.0.1:{ceph_port}/pics/window{r}/", KEY, SECRET, paths,
-                                 n),
-            "Lumaport, the component, one at a time":
+            ours_name: purged(
+                lambda r: window(args.build_dir, f"s3+http://127.0.0.1:{ceph_port}/pics/window{r}/", KEY, SECRET,
+                                 paths, n), lambda r: f"window{r}"),
+            "Lumaport, the component, one at a time": purged(
                 lambda r: ours(args.build_dir, f"s3+http://127.0.0.1:{ceph_port}/pics/ours{r}/", KEY, SECRET,
-                               ["DIR"] + puts),
-            f"rclone copy --transfers {n}":
+                               ["DIR"] + puts), lambda r: f"ours{r}"),
+            f"rclone copy --transfers {n}": purged(
                 lambda r: timed(["rclone", "copy", "--transfers", str(n), pictures, f":s3:pics/rclone{n}-{r}"], s3_env),
-            "rclone copy --transfers 1":
+                lambda r: f"rclone{n}-{r}"),
+            "rclone copy --transfers 1": purged(
                 lambda r: timed(["rclone", "copy", "--transfers", "1", pictures, f":s3:pics/rclone1-{r}"], s3_env),
-            "curl --aws-sigv4, one per file": lambda r: curl_each(f"curl{r}"),
+                lambda r: f"rclone1-{r}"),
+            "curl --aws-sigv4, one per file": purged(lambda r: curl_each(f"curl{r}"), lambda r: f"curl{r}"),
         }, args.rounds)
         missed = report("20 pictures of 2 MiB to the bucket, log-on to the last object:", s3, ours_name,
                         {f"rclone copy --transfers {n}": (1.0, False), "curl --aws-sigv4, one per file": (1.0, True)})
