@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "publish/link_check.h"
 
-#include "platform/curl_library.h"
-
 #include <QDeadlineTimer>
 #include <QLocale>
 #include <QUrl>
@@ -139,7 +137,6 @@ QString mismatch(const LinkAnswer& answer, const LinkCheckRequest& request)
 
 LinkCheck::LinkCheck(LinkCheckRequest request, QObject* parent) : QObject(parent), m_request(std::move(request))
 {
-    m_multi = curlReady() ? curl_multi_init() : nullptr;
     m_thread = std::thread([this] { run(); });
 }
 
@@ -147,14 +144,12 @@ LinkCheck::~LinkCheck()
 {
     cancel();
     m_thread.join();
-    curl_multi_cleanup(static_cast<CURLM*>(m_multi));
 }
 
 void LinkCheck::cancel()
 {
     m_cancelled = true;
-    if (m_multi)
-        curl_multi_wakeup(static_cast<CURLM*>(m_multi));
+    m_multi.wakeUp();
 }
 
 namespace {
@@ -162,7 +157,7 @@ namespace {
 class Fetcher
 {
 public:
-    Fetcher(CURLM* multi, const std::atomic<bool>& cancelled, QDeadlineTimer deadline)
+    Fetcher(CurlMulti& multi, const std::atomic<bool>& cancelled, QDeadlineTimer deadline)
         : m_multi(multi), m_cancelled(cancelled), m_deadline(deadline)
     {}
 
@@ -195,25 +190,13 @@ private:
 
     CURLcode perform(CURL* curl)
     {
-        curl_multi_add_handle(m_multi, curl);
-        CURLcode code = CURLE_ABORTED_BY_CALLBACK;
-        for (;;) {
-            int running = 0;
-            if (m_cancelled || curl_multi_perform(m_multi, &running) != CURLM_OK)
-                break;
-            if (running == 0) {
-                int left = 0;
-                const CURLMsg* message = curl_multi_info_read(m_multi, &left);
-                code = message && message->msg == CURLMSG_DONE ? message->data.result : CURLE_OK;
-                break;
-            }
-            curl_multi_poll(m_multi, nullptr, 0, kPollMs, nullptr);
-        }
-        curl_multi_remove_handle(m_multi, curl);
-        return code;
+        return m_multi
+            .perform(
+                curl, [this] { return bool(m_cancelled); }, kPollMs)
+            .code;
     }
 
-    CURLM* m_multi;
+    CurlMulti& m_multi;
     const std::atomic<bool>& m_cancelled;
     QDeadlineTimer m_deadline;
 };
@@ -222,9 +205,9 @@ private:
 
 void LinkCheck::run()
 {
-    if (!m_multi)
+    if (!m_multi.usable())
         return;
-    Fetcher fetcher(static_cast<CURLM*>(m_multi), m_cancelled, QDeadlineTimer(m_request.timeoutMs));
+    Fetcher fetcher(m_multi, m_cancelled, QDeadlineTimer(m_request.timeoutMs));
     const LinkAnswer answer = fetcher.check(m_request.address);
     const LinkCheckResult result = linkVerdict(answer, m_request);
     post([this, result] { Q_EMIT finished(result); });

@@ -3,6 +3,8 @@
 // with libcurl in the background, as a reader of the forum post would fetch it.
 #pragma once
 
+#include "platform/curl_multi.h"
+
 #include <QObject>
 #include <QString>
 
@@ -60,7 +62,7 @@ private:
 
     const LinkCheckRequest m_request;
     std::atomic<bool> m_cancelled{false};
-    void* m_multi = nullptr; // CURLM*, woken by cancel
+    CurlMulti m_multi; // woken by cancel
     std::thread m_thread;
 };
 

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "publish/link_set_check.h"
 
-#include "platform/curl_library.h"
-
 #include <QHash>
 #include <QUrl>
 
@@ -65,23 +63,21 @@ private:
     QHash<QString, int> m_running;
 };
 
-void start(CURLM* multi, Transfer* transfer, bool rangedGet)
+void start(CurlMulti& multi, Transfer* transfer, bool rangedGet)
 {
     transfer->answer = LinkAnswer();
     transfer->url = transfer->item->request.address.toUtf8();
     curl_easy_reset(transfer->curl);
     setUpLinkRequest(transfer->curl, transfer->url, rangedGet, transfer->item->request.timeoutMs, &transfer->answer);
     curl_easy_setopt(transfer->curl, CURLOPT_PRIVATE, transfer);
-    curl_multi_add_handle(multi, transfer->curl);
+    multi.add(transfer->curl);
 }
 
 } // namespace
 
 LinkSetCheck::LinkSetCheck(QList<LinkSetItem> items, QObject* parent) : QObject(parent), m_items(std::move(items))
 {
-    m_multi = curlReady() ? curl_multi_init() : nullptr;
-    if (m_multi)
-        curl_multi_setopt(m_multi, CURLMOPT_MAX_HOST_CONNECTIONS, long(kPerServer));
+    m_multi.limitPerServer(kPerServer);
     m_thread = std::thread([this] { run(); });
 }
 
@@ -89,20 +85,18 @@ LinkSetCheck::~LinkSetCheck()
 {
     cancel();
     m_thread.join();
-    curl_multi_cleanup(m_multi);
 }
 
 void LinkSetCheck::cancel()
 {
     m_cancelled = true;
-    if (m_multi)
-        curl_multi_wakeup(m_multi);
+    m_multi.wakeUp();
 }
 
 void LinkSetCheck::run()
 {
     std::map<Transfer*, std::unique_ptr<Transfer>> running;
-    if (m_multi) {
+    if (m_multi.usable()) {
         Queues queues(m_items);
         const auto fill = [&] {
             while (auto transfer = queues.next()) {
@@ -129,45 +123,36 @@ void LinkSetCheck::run()
                 Qt::QueuedConnection);
             handedOver = std::chrono::steady_clock::now();
         };
-        while (!running.empty() && !m_cancelled) {
-            int active = 0;
-            if (curl_multi_perform(m_multi, &active) != CURLM_OK)
-                break;
-            int left = 0;
-            while (const CURLMsg* message = curl_multi_info_read(m_multi, &left)) {
-                if (message->msg != CURLMSG_DONE)
-                    continue;
-                Transfer* transfer = nullptr;
-                curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &transfer);
-                const CURLcode code = message->data.result;
-                curl_multi_remove_handle(m_multi, transfer->curl);
-                finishLinkRequest(transfer->curl, code, &transfer->answer);
-                if (wantsRangedGet(transfer->answer)) {
-                    start(m_multi, transfer, true);
-                    continue;
-                }
-                answered.append({transfer->item->id, linkVerdict(transfer->answer, transfer->item->request)});
-                queues.done(*transfer);
-                curl_easy_cleanup(transfer->curl);
-                running.erase(transfer);
+        const auto done = [&](CURL* curl, CURLcode code) {
+            Transfer* transfer = nullptr;
+            curl_easy_getinfo(curl, CURLINFO_PRIVATE, &transfer);
+            finishLinkRequest(curl, code, &transfer->answer);
+            if (wantsRangedGet(transfer->answer)) {
+                start(m_multi, transfer, true);
+                return;
             }
-            const auto due = handedOver + kHandOverEvery - std::chrono::steady_clock::now();
-            if (!answered.isEmpty() && due <= std::chrono::steady_clock::duration::zero())
-                handOver();
+            answered.append({transfer->item->id, linkVerdict(transfer->answer, transfer->item->request)});
+            queues.done(*transfer);
+            curl_easy_cleanup(transfer->curl);
+            running.erase(transfer);
             fill();
-            if (!running.empty()) {
-                const auto wait =
-                    answered.isEmpty()
-                        ? kPollMs
-                        : std::clamp(int(std::chrono::ceil<std::chrono::milliseconds>(due).count()), 0, kPollMs);
-                curl_multi_poll(m_multi, nullptr, 0, wait, nullptr);
-            }
-        }
+        };
+        const auto nextWaitMs = [&] {
+            const auto due = handedOver + kHandOverEvery - std::chrono::steady_clock::now();
+            if (answered.isEmpty())
+                return kPollMs;
+            if (due > std::chrono::steady_clock::duration::zero())
+                return std::clamp(int(std::chrono::ceil<std::chrono::milliseconds>(due).count()), 0, kPollMs);
+            handOver();
+            return kPollMs;
+        };
+        m_multi.run(
+            done, [this] { return bool(m_cancelled); }, nextWaitMs);
         if (!answered.isEmpty() && !m_cancelled)
             handOver();
     }
     for (auto& [transfer, owned] : running) {
-        curl_multi_remove_handle(m_multi, transfer->curl);
+        m_multi.remove(transfer->curl);
         curl_easy_cleanup(transfer->curl);
     }
     QMetaObject::invokeMethod(

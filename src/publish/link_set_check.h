@@ -3,6 +3,7 @@
 // server, each judged as the link check after a send judges it (without the try over https).
 #pragma once
 
+#include "platform/curl_multi.h"
 #include "publish/link_check.h"
 
 #include <QList>
@@ -43,7 +44,7 @@ private:
 
     const QList<LinkSetItem> m_items;
     std::atomic<bool> m_cancelled{false};
-    CURLM* m_multi = nullptr;
+    CurlMulti m_multi;
     std::thread m_thread;
 };
 

@@ -325,61 +325,6 @@ bool peerHungUp(int socket)
     return peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
 }
 
-// curl_easy_perform would do, but libcurl 7.88 now and then leaves a transfer with nothing to wait for right
-// after a quick passive-mode reply (parked until the data connection is to be opened, with no socket to watch
-// and only far timers), and curl_easy_perform then sleeps a full second before it looks again. This loop goes
-// on at once instead, and looks for a cancel between its waits.
-Performed performRequest(CURLM* multi, CURL* curl, FtpRequest& request)
-{
-    curl_multi_add_handle(multi, curl);
-    CURLcode code = CURLE_OK;
-    bool parked = false;
-    for (;;) {
-        int running = 0;
-        if (curl_multi_perform(multi, &running) != CURLM_OK) {
-            code = CURLE_OUT_OF_MEMORY;
-            break;
-        }
-        if (running == 0) {
-            int left = 0;
-            const CURLMsg* message = curl_multi_info_read(multi, &left);
-            code = message && message->msg == CURLMSG_DONE ? message->data.result : CURLE_OK;
-            break;
-        }
-        if (request.cancelled()) {
-            // Nothing is to wait for the server on the way out.
-            curl_socket_t socket = CURL_SOCKET_BAD;
-            if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK && socket != CURL_SOCKET_BAD)
-                ::shutdown(socket, SHUT_RDWR);
-            code = CURLE_ABORTED_BY_CALLBACK;
-            break;
-        }
-        long timeoutMs = -1;
-        curl_multi_timeout(multi, &timeoutMs);
-        fd_set read, write, error;
-        FD_ZERO(&read);
-        FD_ZERO(&write);
-        FD_ZERO(&error);
-        int highest = -1;
-        curl_multi_fdset(multi, &read, &write, &error, &highest);
-        // Without a socket to wait for, the transfer is parked (or a name lookup runs): a parked one goes on at
-        // the next call, so the first look is at once; after that, every millisecond.
-        const bool parkedBefore = std::exchange(parked, highest < 0);
-        const long waitMs = highest < 0     ? (parkedBefore ? 1 : 0)
-                            : timeoutMs < 0 ? kCancelCheckMs
-                                            : std::min<long>(timeoutMs, kCancelCheckMs);
-        if (waitMs > 0)
-            curl_multi_poll(multi, nullptr, 0, int(waitMs), nullptr);
-    }
-    // Only a finished transfer leaves a connection for the next request.
-    curl_socket_t socket = CURL_SOCKET_BAD;
-    const bool connected = code != CURLE_ABORTED_BY_CALLBACK && code != CURLE_OUT_OF_MEMORY &&
-                           curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK &&
-                           socket != CURL_SOCKET_BAD;
-    curl_multi_remove_handle(multi, curl);
-    return {code, connected ? int(socket) : -1};
-}
-
 FtpOutcome requestFailure(int curlCode, const FtpRequest& request, const FtpLogOn& logOn, bool sshLost)
 {
     const bool sftp = logOn.server.scheme == FtpServerAddress::Scheme::Sftp;

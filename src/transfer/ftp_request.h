@@ -105,15 +105,6 @@ void prepareUpload(CURL* curl, FtpRequest& request, bool append);
 /// the connection: the first one is kept in request.ownCommandFailure, with its verb in request.refusedVerb.
 void quoteOwnCommands(CURL* curl, CURLoption when, const QStringList& commands, FtpRequest& request);
 
-struct Performed
-{
-    int code = CURLE_OK; ///< the CURLcode
-    int socket = -1;     ///< the control connection left for the next request; -1 when none is
-};
-
-/// Runs the prepared request to its end, or until request.cancelled().
-Performed performRequest(CURLM* multi, CURL* curl, FtpRequest& request);
-
 /// The outcome of a request that failed with this CURLcode: the kind and the text for the user. sshLost tells
 /// that the server closed the SFTP connection, which libssh2 reports as just an error of its own.
 FtpOutcome requestFailure(int curlCode, const FtpRequest& request, const FtpLogOn& logOn, bool sshLost);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "transfer/ftp_session.h"
 
+#include "platform/curl_multi.h"
 #include "transfer/ftp_reply.h"
 #include "transfer/ftp_request.h"
 #include "transfer/internet_transfer.h"
@@ -98,11 +99,9 @@ void FtpSession::disconnect()
     // that may never come.
     if (m_connected)
         ::shutdown(m_socket, SHUT_RDWR);
-    if (m_multi)
-        curl_multi_cleanup(m_multi);
+    m_multi.reset();
     if (m_curl)
         curl_easy_cleanup(m_curl);
-    m_multi = nullptr;
     m_curl = nullptr;
     m_connected = false;
 }
@@ -123,9 +122,9 @@ bool FtpSession::handlesReady(Request& request)
     if (!m_curl)
         m_curl = curl_easy_init();
     if (!m_multi)
-        m_multi = curl_multi_init();
+        m_multi = std::make_unique<CurlMulti>();
     request.curl = m_curl;
-    return m_curl && m_multi;
+    return m_curl && m_multi->usable();
 }
 
 FtpOutcome FtpSession::dispatch(const FtpCommand& command, Request& request)
@@ -404,7 +403,8 @@ void FtpSession::prepare(const QString& urlPath, Request& request)
 int FtpSession::perform(Request& request)
 {
     m_peerHungUp = false;
-    const Performed performed = performRequest(m_multi, m_curl, request);
+    const CurlMulti::Performed performed = m_multi->perform(
+        m_curl, [&request] { return request.cancelled(); }, kCancelCheckMs);
     m_connected = performed.socket >= 0;
     m_socket = performed.socket;
     return performed.code;

@@ -11,10 +11,12 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace lumaport {
 
+class CurlMulti;
 class DirReplyBuilder;
 struct FtpRequest;
 
@@ -140,8 +142,8 @@ private:
     int perform(Request& request);
     FtpOutcome failure(int curlCode, const Request& request) const;
 
-    void* m_curl = nullptr;  // CURL*
-    void* m_multi = nullptr; // CURLM*, which keeps the control connection between requests
+    void* m_curl = nullptr;             // CURL*
+    std::unique_ptr<CurlMulti> m_multi; // keeps the control connection between requests
     bool m_connected = false;
     int m_socket = -1;         // the control connection's, while m_connected
     bool m_peerHungUp = false; // in the last perform, libcurl closed a connection the server had closed

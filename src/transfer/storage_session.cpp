@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "transfer/storage_session.h"
 
+#include "platform/curl_multi.h"
 #include "platform/file_digest.h"
 #include "transfer/ftp_request.h"
 #include "transfer/storage_error.h"
@@ -120,10 +121,8 @@ void StorageSession::drop()
 {
     if (m_curl)
         curl_easy_cleanup(static_cast<CURL*>(m_curl));
-    if (m_multi)
-        curl_multi_cleanup(static_cast<CURLM*>(m_multi));
+    m_multi.reset();
     m_curl = nullptr;
-    m_multi = nullptr;
     m_logOn = {};
     m_folder = {};
     m_sendsInPlace = false;
@@ -148,12 +147,12 @@ FtpOutcome StorageSession::run(const FtpCommand& command, const FtpLogOn& logOn,
     if (!m_curl)
         m_curl = curl_easy_init();
     if (!m_multi)
-        m_multi = curl_multi_init();
+        m_multi = std::make_unique<CurlMulti>();
     Call call{sink, cancelled};
     call.curl = static_cast<CURL*>(m_curl);
     call.identity.server = logOn.server;
     call.identity.trustedFingerprint = logOn.trustedFingerprint;
-    if (!m_curl || !m_multi)
+    if (!m_curl || !m_multi->usable())
         return {FtpError::Internal, u"The HTTP library could not be started."_s, {}};
     if (auto failed = openLocalFile(command, call))
         return *failed;
@@ -285,7 +284,10 @@ StorageSession::Answer StorageSession::exchange(const char* method, const QStrin
     call.mainSent = true; // for the progress bar: there is nothing before the request itself
     call.advance(InternetTransfer::icRequestSent);
     Answer answer;
-    answer.curlCode = performRequest(static_cast<CURLM*>(m_multi), curl, call).code;
+    answer.curlCode = m_multi
+                          ->perform(
+                              curl, [&call] { return call.cancelled(); }, kCancelCheckMs)
+                          .code;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &answer.status);
     const char* type = nullptr;
     curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type);

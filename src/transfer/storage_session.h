@@ -68,8 +68,8 @@ private:
     QString pathOf(const QString& name) const;
     FtpOutcome failed(const Answer& answer, const QString& what, Call& call) const;
 
-    void* m_curl = nullptr;  // CURL*
-    void* m_multi = nullptr; // CURLM*, which keeps the connection between requests
+    void* m_curl = nullptr;             // CURL*
+    std::unique_ptr<CurlMulti> m_multi; // keeps the connection between requests
     FtpLogOn m_logOn;
     RemoteFolder m_folder;
     std::optional<ServerIdentity> m_refusedIdentity;
