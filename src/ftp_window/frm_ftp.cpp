@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ftp_window/frm_ftp.h"
 
-#include "ftp_window/listing_entries.h"
 #include "history/published_recorder.h"
 #include "main_window/frm_load.h"
 #include "platform/drive_list.h"
@@ -15,6 +14,7 @@
 #include "startup/forms.h"
 #include "transfer/ftp_error.h"
 #include "transfer/internet_transfer.h"
+#include "transfer/listing_entries.h"
 #include "transfer/remote_folder.h"
 #include "transfer/send_lanes.h"
 #include "transfer/trusted_servers.h"

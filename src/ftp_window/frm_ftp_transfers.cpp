@@ -3,7 +3,6 @@
 // receives, with the progress bar shown while a file moves.
 #include "ftp_window/frm_ftp.h"
 
-#include "ftp_window/transfer_rules.h"
 #include "platform/file_list.h"
 #include "platform/paths.h"
 #include "platform/picture_box.h"
@@ -14,6 +13,7 @@
 #include "transfer/ftp_command.h"
 #include "transfer/internet_transfer.h"
 #include "transfer/remote_folder.h"
+#include "transfer/transfer_rules.h"
 
 #include <QLineEdit>
 #include <QListWidget>
