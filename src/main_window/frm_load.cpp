@@ -2,7 +2,7 @@
 #include "main_window/frm_load.h"
 
 #include "ftp_window/frm_ftp.h"
-#include "main_window/file_kind.h"
+#include "local_choice/file_kind.h"
 #include "platform/drive_list.h"
 #include "platform/file_list.h"
 #include "platform/folder_list.h"
