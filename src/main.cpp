@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt_services.h"
 #include "platform/settings_text.h"
 #include "startup/app.h"
 #include "startup/command_line.h"
 #include "transfer/ftp_transfer.h"
+#include "widgets/qt_services.h"
 
 #include <QApplication>
 

@@ -3,10 +3,6 @@
 
 #include "history/published_recorder.h"
 #include "main_window/frm_load.h"
-#include "platform/drive_list.h"
-#include "platform/file_list.h"
-#include "platform/folder_list.h"
-#include "platform/picture_box.h"
 #include "platform/services.h"
 #include "platform/timer.h"
 #include "publish/link_check.h"
@@ -18,6 +14,10 @@
 #include "transfer/remote_folder.h"
 #include "transfer/send_lanes.h"
 #include "transfer/trusted_servers.h"
+#include "widgets/drive_list.h"
+#include "widgets/file_list.h"
+#include "widgets/folder_list.h"
+#include "widgets/picture_box.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -3,8 +3,8 @@
 
 #include <optional>
 
-#include "platform/form.h"
 #include "publish/link_block.h"
+#include "widgets/form.h"
 
 #include <QElapsedTimer>
 #include <QHash>

@@ -4,13 +4,13 @@
 #include "ftp_window/frm_ftp.h"
 
 #include "history/published_recorder.h"
-#include "platform/address_box.h"
 #include "platform/services.h"
 #include "publish/link_address.h"
 #include "published_window/frm_published.h"
 #include "startup/forms.h"
 #include "transfer/ftp_server_address.h"
 #include "transfer/internet_transfer.h"
+#include "widgets/address_box.h"
 
 #include <QFileInfo>
 #include <QLabel>

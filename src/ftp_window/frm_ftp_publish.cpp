@@ -3,7 +3,6 @@
 // the server profiles of its "Login Options"; and the ways out of the window.
 #include "ftp_window/frm_ftp.h"
 #include "main_window/frm_load.h"
-#include "platform/address_box.h"
 #include "platform/options_file.h"
 #include "platform/paths.h"
 #include "platform/services.h"
@@ -12,6 +11,7 @@
 #include "publish/server_profile.h"
 #include "startup/forms.h"
 #include "transfer/storage_request.h"
+#include "widgets/address_box.h"
 
 #include <QCheckBox>
 #include <QComboBox>

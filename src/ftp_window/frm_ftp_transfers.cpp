@@ -3,9 +3,7 @@
 // receives, with the progress bar shown while a file moves.
 #include "ftp_window/frm_ftp.h"
 
-#include "platform/file_list.h"
 #include "platform/paths.h"
-#include "platform/picture_box.h"
 #include "platform/services.h"
 #include "platform/timer.h"
 #include "preview/frm_preview.h"
@@ -14,6 +12,8 @@
 #include "transfer/internet_transfer.h"
 #include "transfer/remote_folder.h"
 #include "transfer/transfer_rules.h"
+#include "widgets/file_list.h"
+#include "widgets/picture_box.h"
 
 #include <QLineEdit>
 #include <QListWidget>

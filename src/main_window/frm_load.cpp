@@ -3,11 +3,7 @@
 
 #include "ftp_window/frm_ftp.h"
 #include "local_choice/file_kind.h"
-#include "platform/drive_list.h"
-#include "platform/file_list.h"
-#include "platform/folder_list.h"
 #include "platform/paths.h"
-#include "platform/picture_box.h"
 #include "platform/picture_file.h"
 #include "platform/program_files.h"
 #include "platform/services.h"
@@ -17,6 +13,10 @@
 #include "save_picture/frm_savpic.h"
 #include "startup/forms.h"
 #include "startup/frm_about.h"
+#include "widgets/drive_list.h"
+#include "widgets/file_list.h"
+#include "widgets/folder_list.h"
+#include "widgets/picture_box.h"
 
 #include <QAction>
 #include <QDir>

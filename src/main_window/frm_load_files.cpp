@@ -4,11 +4,11 @@
 #include "main_window/frm_load.h"
 
 #include "local_choice/pasted_picture.h"
-#include "platform/file_list.h"
 #include "platform/paths.h"
 #include "platform/replacing_file.h"
 #include "platform/services.h"
 #include "startup/forms.h"
+#include "widgets/file_list.h"
 
 #include <QBuffer>
 #include <QDateTime>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "startup/app.h"
 
-#include "platform/qt_services.h"
 #include "startup/frm_splash.h"
+#include "widgets/qt_services.h"
 
 #include <QApplication>
 #include <QFont>

@@ -4,16 +4,16 @@
 #include "ftp_window/frm_ftp.h"
 #include "ftp_window_probe.h"
 #include "main_window/frm_load.h"
-#include "platform/drive_list.h"
-#include "platform/file_list.h"
-#include "platform/folder_list.h"
-#include "platform/picture_box.h"
 #include "platform/timer.h"
 #include "platform/volumes.h"
 #include "startup/forms.h"
 #include "support/fake_transfer.h"
 #include "support/scripted_services.h"
 #include "support/test_files.h"
+#include "widgets/drive_list.h"
+#include "widgets/file_list.h"
+#include "widgets/folder_list.h"
+#include "widgets/picture_box.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -3,15 +3,15 @@
 // and the controls that start disabled.
 #include "ftp_window/frm_ftp.h"
 #include "ftp_window_probe.h"
-#include "platform/address_box.h"
-#include "platform/form.h"
-#include "platform/picture_box.h"
 #include "platform/timer.h"
-#include "platform/wrapping_button.h"
 #include "startup/app.h"
 #include "startup/forms.h"
 #include "support/scripted_services.h"
 #include "support/window_fixture.h"
+#include "widgets/address_box.h"
+#include "widgets/form.h"
+#include "widgets/picture_box.h"
+#include "widgets/wrapping_button.h"
 
 #include <QApplication>
 #include <QGroupBox>
