@@ -117,7 +117,7 @@ void frmftp::Form_Load()
         Command6->setText(QStringLiteral("Select another File"));
     }
     SizeRequest = false;
-    setWindowTitle(QStringLiteral("FTP-") + txtname->text());
+    showAddressTitle();
     for (QWidget* control : std::initializer_list<QWidget*>{cmdsend, Command9, Command10, Command11})
         control->setEnabled(false);
 }
@@ -142,6 +142,16 @@ void frmftp::setLocalFile(const QString& drive, const QString& folder, const QSt
         filLocalFile->setFileName(name);
 }
 
+void frmftp::showTitle(const QString& shown, bool prefixed)
+{
+    setWindowTitle(prefixed ? QStringLiteral("FTP-") + shown : shown);
+}
+
+void frmftp::showAddressTitle()
+{
+    showTitle(txtname->text());
+}
+
 void frmftp::setStatus(const QString& status)
 {
     lblStatus->setText(status);
@@ -163,7 +173,7 @@ void frmftp::showLoggedOn()
     txtname->setText(txtpermurl->text());
     for (QWidget* control : std::initializer_list<QWidget*>{cmdsend, Command9, Command10, Command11})
         control->setEnabled(true);
-    setWindowTitle(QStringLiteral("FTP-") + txtServer->text());
+    showTitle(txtServer->text());
 }
 
 void frmftp::showLogOnFailed()

@@ -92,6 +92,12 @@ public:
     /// setLocalFile shows it; several make a set, which "Send" sends as a whole and txtsaveftp names.
     void setFileSet(const QString& drive, const QString& folder, const QStringList& names);
 
+    /// The window's title: "FTP-" and what it works on (the address in use, or the server at log on), or while the
+    /// user walks the folders the address alone.
+    void showTitle(const QString& shown, bool prefixed = true);
+    /// "FTP-" and the address in use, as the window first shows it.
+    void showAddressTitle();
+
     /// Abandons a running request: the program is ending.
     void abandonRequest();
 

@@ -111,12 +111,12 @@ void frmftp::Command3_Click()
     if (txtfolder->text().isEmpty())
         txtname->setText(txtpermurl->text());
     if (buildSetBlock(LinkForm::Tagged)) {
-        setWindowTitle(QStringLiteral("FTP-") + txtname->text());
+        showAddressTitle();
         return;
     }
     const QString name = txtsaveftp->text();
     const bool withThumbnail = buildTaggedAddress(name, chkThumbnail->isChecked() || listed(thumbnailName(name)));
-    setWindowTitle(QStringLiteral("FTP-") + txtname->text());
+    showAddressTitle();
     checkBuiltLink(txtsaveftp->text(), true, withThumbnail);
 }
 

@@ -104,7 +104,7 @@ void frmftp::openFolder(const QString& entry)
     if (runRequest(QStringLiteral("CD ") + quotedName(entry))) {
         followFolder(RemoteFolder().entered(txtfolder->text()).entered(entry));
         txtname->setText(txtserverurl->text());
-        setWindowTitle(txtname->text());
+        showTitle(txtname->text(), false);
     }
     WaitAndRelist();
 }
@@ -119,7 +119,7 @@ void frmftp::cmdUpFolder_Click()
         followFolder(RemoteFolder().entered(txtfolder->text()).parent());
     WaitAndRelist();
     txtname->setText(txtserverurl->text());
-    setWindowTitle(txtname->text());
+    showTitle(txtname->text(), false);
 }
 
 void frmftp::followFolder(const RemoteFolder& asked)

@@ -191,8 +191,7 @@ void frmload::Form_Load()
 {
     Text78->setText(settingsPath());
     LoadDirectories(Text78->text());
-    frmftp& ftp = m_forms.frmftp();
-    ftp.setWindowTitle(QStringLiteral("FTP-") + ftp.txtname->text());
+    m_forms.frmftp().showAddressTitle();
     const QPixmap picture = placeholder();
     // Without it every empty preview stays blank; say once where it was looked for.
     if (picture.isNull())
