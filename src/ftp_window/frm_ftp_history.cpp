@@ -6,6 +6,7 @@
 #include "history/published_recorder.h"
 #include "platform/services.h"
 #include "publish/link_address.h"
+#include "publish/link_verdict.h"
 #include "published_window/frm_published.h"
 #include "startup/forms.h"
 #include "transfer/ftp_server_address.h"
@@ -98,7 +99,7 @@ void frmftp::keepLinkVerdict(const QString& address, bool works, bool sizeDiffer
 {
     if (address.isEmpty() || !m_recorder)
         return;
-    m_recorder->recordCheck(address, {0, checkStatusWord(works, sizeDiffers), note, QDateTime::currentDateTimeUtc()});
+    m_recorder->recordCheck(address, {0, linkVerdictOf(works, sizeDiffers), note, QDateTime::currentDateTimeUtc()});
 }
 
 void frmftp::PublishedRecorder_Failed()

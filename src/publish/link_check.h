@@ -3,6 +3,8 @@
 // with libcurl in the background, as a reader of the forum post would fetch it.
 #pragma once
 
+#include "publish/link_verdict.h"
+
 #include <QObject>
 #include <QString>
 
@@ -31,6 +33,8 @@ struct LinkCheckResult
     bool sizeDiffers = false; ///< the file answered, as a picture where one was asked for, but of another size
     /// For the user: "Link works: 200, 728,333 bytes, image/jpeg", or "Link broken: " and why.
     QString text;
+
+    LinkVerdict verdict() const { return linkVerdictOf(works, sizeDiffers); }
 };
 
 /// One check, started at once on a thread of its own: HEAD, and a one-byte ranged GET where HEAD is refused;

@@ -168,9 +168,8 @@ private Q_SLOTS:
             items << LinkSetItem{i, {cases.at(i).address, cases.at(i).size, true, 1000}};
         LinkSetCheck check(items);
         QMap<qint64, QString> statuses;
-        connect(&check, &LinkSetCheck::checked, this, [&](qint64 id, const LinkCheckResult& result) {
-            statuses.insert(id, checkStatusWord(result.works, result.sizeDiffers));
-        });
+        connect(&check, &LinkSetCheck::checked, this,
+                [&](qint64 id, const LinkCheckResult& result) { statuses.insert(id, verdictWord(result.verdict())); });
         QSignalSpy finished(&check, &LinkSetCheck::finished);
         QVERIFY(finished.wait(10000));
         for (int i = 0; i < cases.size(); ++i)
