@@ -134,7 +134,6 @@ private:
     void Command1_Click();
     void Command2_Click();
     void setSystemStatus(const QString& status);
-    std::array<QLineEdit*, 6> profileBoxes() const;
     void LoadServerInfo(const QString& Path);
     void SaveServerInfo(const QString& Path);
     void cmdopen_Click();
