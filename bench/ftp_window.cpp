@@ -13,12 +13,12 @@
 #include "ftp_window/frm_ftp.h"
 #include "main_window/frm_load.h"
 #include "platform/options_file.h"
-#include "platform/picture_box.h"
-#include "platform/qt_services.h"
 #include "platform/settings_text.h"
 #include "startup/app.h"
 #include "startup/forms.h"
 #include "transfer/ftp_transfer.h"
+#include "widgets/picture_box.h"
+#include "widgets/qt_services.h"
 
 #include "bench_support.h"
 

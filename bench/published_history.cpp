@@ -8,11 +8,11 @@
 #include "history/published_store.h"
 #include "history/short_filter_index.h"
 #include "platform/file_digest.h"
-#include "platform/qt_services.h"
 #include "publish/link_set_check.h"
 #include "published_window/frm_published.h"
 #include "startup/forms.h"
 #include "transfer/internet_transfer.h"
+#include "widgets/qt_services.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt_services.h"
 #include "startup/app.h"
 #include "startup/command_line.h"
+#include "widgets/qt_services.h"
 
 #include <QApplication>
 

@@ -1,13 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ftp_window/frm_ftp.h"
 
-#include "ftp_window/listing_entries.h"
 #include "history/published_recorder.h"
 #include "main_window/frm_load.h"
-#include "platform/drive_list.h"
-#include "platform/file_list.h"
-#include "platform/folder_list.h"
-#include "platform/picture_box.h"
 #include "platform/services.h"
 #include "platform/timer.h"
 #include "publish/link_check.h"
@@ -15,9 +10,14 @@
 #include "startup/forms.h"
 #include "transfer/ftp_error.h"
 #include "transfer/internet_transfer.h"
+#include "transfer/listing_entries.h"
 #include "transfer/remote_folder.h"
 #include "transfer/send_lanes.h"
 #include "transfer/trusted_servers.h"
+#include "widgets/drive_list.h"
+#include "widgets/file_list.h"
+#include "widgets/folder_list.h"
+#include "widgets/picture_box.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -117,7 +117,7 @@ void frmftp::Form_Load()
         Command6->setText(QStringLiteral("Select another File"));
     }
     SizeRequest = false;
-    setWindowTitle(QStringLiteral("FTP-") + txtname->text());
+    showAddressTitle();
     for (QWidget* control : std::initializer_list<QWidget*>{cmdsend, Command9, Command10, Command11})
         control->setEnabled(false);
 }
@@ -142,6 +142,16 @@ void frmftp::setLocalFile(const QString& drive, const QString& folder, const QSt
         filLocalFile->setFileName(name);
 }
 
+void frmftp::showTitle(const QString& shown, bool prefixed)
+{
+    setWindowTitle(prefixed ? QStringLiteral("FTP-") + shown : shown);
+}
+
+void frmftp::showAddressTitle()
+{
+    showTitle(txtname->text());
+}
+
 void frmftp::setStatus(const QString& status)
 {
     lblStatus->setText(status);
@@ -163,7 +173,7 @@ void frmftp::showLoggedOn()
     txtname->setText(txtpermurl->text());
     for (QWidget* control : std::initializer_list<QWidget*>{cmdsend, Command9, Command10, Command11})
         control->setEnabled(true);
-    setWindowTitle(QStringLiteral("FTP-") + txtServer->text());
+    showTitle(txtServer->text());
 }
 
 void frmftp::showLogOnFailed()

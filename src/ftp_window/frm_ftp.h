@@ -3,8 +3,8 @@
 
 #include <optional>
 
-#include "platform/form.h"
 #include "publish/link_block.h"
+#include "widgets/form.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -92,6 +92,12 @@ public:
     /// setLocalFile shows it; several make a set, which "Send" sends as a whole and txtsaveftp names.
     void setFileSet(const QString& drive, const QString& folder, const QStringList& names);
 
+    /// The window's title: "FTP-" and what it works on (the address in use, or the server at log on), or while the
+    /// user walks the folders the address alone.
+    void showTitle(const QString& shown, bool prefixed = true);
+    /// "FTP-" and the address in use, as the window first shows it.
+    void showAddressTitle();
+
     /// Abandons a running request: the program is ending.
     void abandonRequest();
 
@@ -128,7 +134,6 @@ private:
     void Command1_Click();
     void Command2_Click();
     void setSystemStatus(const QString& status);
-    std::array<QLineEdit*, 6> profileBoxes() const;
     void LoadServerInfo(const QString& Path);
     void SaveServerInfo(const QString& Path);
     void cmdopen_Click();

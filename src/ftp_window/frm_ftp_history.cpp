@@ -4,14 +4,15 @@
 #include "ftp_window/frm_ftp.h"
 
 #include "history/published_recorder.h"
-#include "platform/address_box.h"
 #include "platform/file_digest.h"
 #include "platform/services.h"
 #include "publish/link_address.h"
+#include "publish/link_verdict.h"
 #include "published_window/frm_published.h"
 #include "startup/forms.h"
 #include "transfer/ftp_server_address.h"
 #include "transfer/internet_transfer.h"
+#include "widgets/address_box.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -99,7 +100,7 @@ void frmftp::keepLinkVerdict(const QString& address, bool works, bool sizeDiffer
 {
     if (address.isEmpty() || !m_recorder)
         return;
-    m_recorder->recordCheck(address, {0, checkStatusWord(works, sizeDiffers), note, QDateTime::currentDateTimeUtc()});
+    m_recorder->recordCheck(address, {0, linkVerdictOf(works, sizeDiffers), note, QDateTime::currentDateTimeUtc()});
 }
 
 void frmftp::PublishedRecorder_Failed()

@@ -3,13 +3,13 @@
 // the link check's line and "Published..." are built with their handlers, in the files named after them.
 #include "ftp_window/frm_ftp.h"
 
-#include "platform/address_box.h"
-#include "platform/drive_list.h"
-#include "platform/file_list.h"
-#include "platform/folder_list.h"
-#include "platform/picture_box.h"
-#include "platform/shape.h"
-#include "platform/wrapping_button.h"
+#include "widgets/address_box.h"
+#include "widgets/drive_list.h"
+#include "widgets/file_list.h"
+#include "widgets/folder_list.h"
+#include "widgets/picture_box.h"
+#include "widgets/shape.h"
+#include "widgets/wrapping_button.h"
 
 #include <algorithm>
 

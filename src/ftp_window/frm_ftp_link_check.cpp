@@ -4,7 +4,6 @@
 // context menu; that choice lives in the program's own settings file beside the directory settings.
 #include "ftp_window/frm_ftp.h"
 
-#include "platform/file_list.h"
 #include "platform/options_file.h"
 #include "platform/paths.h"
 #include "platform/services.h"
@@ -14,6 +13,7 @@
 #include "publish/link_set_check.h"
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
+#include "widgets/file_list.h"
 
 #include <QAction>
 #include <QFileInfo>

@@ -3,7 +3,6 @@
 // the server profiles of its "Login Options"; and the ways out of the window.
 #include "ftp_window/frm_ftp.h"
 #include "main_window/frm_load.h"
-#include "platform/address_box.h"
 #include "platform/options_file.h"
 #include "platform/paths.h"
 #include "platform/services.h"
@@ -12,6 +11,7 @@
 #include "publish/server_profile.h"
 #include "startup/forms.h"
 #include "transfer/storage_request.h"
+#include "widgets/address_box.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,6 +27,19 @@ namespace {
 const QString kProfileFilter = QStringLiteral("Settings(*.lbx)|*.lbx");
 const QString kLinkFormKey = QStringLiteral("Links/Form");
 constexpr qsizetype kProfilePasswordLine = 2;
+
+// The boxes a profile keeps, in the file's order, read and written through this one table.
+struct ProfileBox
+{
+    QString ServerProfile::*field;
+    QLineEdit* frmftp::*box;
+};
+constexpr ProfileBox kProfileBoxes[] = {
+    {&ServerProfile::server, &frmftp::txtServer},        {&ServerProfile::userName, &frmftp::txtUserName},
+    {&ServerProfile::password, &frmftp::txtPassword},    {&ServerProfile::urlName, &frmftp::txtname},
+    {&ServerProfile::permanentUrl, &frmftp::txtpermurl}, {&ServerProfile::webServer, &frmftp::Text3},
+};
+static_assert(std::size(kProfileBoxes) == kServerProfileLines);
 
 QString profileFolder(Services& services)
 {
@@ -111,12 +124,12 @@ void frmftp::Command3_Click()
     if (txtfolder->text().isEmpty())
         txtname->setText(txtpermurl->text());
     if (buildSetBlock(LinkForm::Tagged)) {
-        setWindowTitle(QStringLiteral("FTP-") + txtname->text());
+        showAddressTitle();
         return;
     }
     const QString name = txtsaveftp->text();
     const bool withThumbnail = buildTaggedAddress(name, chkThumbnail->isChecked() || listed(thumbnailName(name)));
-    setWindowTitle(QStringLiteral("FTP-") + txtname->text());
+    showAddressTitle();
     checkBuiltLink(txtsaveftp->text(), true, withThumbnail);
 }
 
@@ -236,11 +249,6 @@ void frmftp::cboLinkForm_Change()
         setSystemStatus(error);
 }
 
-std::array<QLineEdit*, 6> frmftp::profileBoxes() const
-{
-    return {txtServer, txtUserName, txtPassword, txtname, txtpermurl, Text3};
-}
-
 void frmftp::LoadServerInfo(const QString& Path)
 {
     QStringList lines;
@@ -248,9 +256,8 @@ void frmftp::LoadServerInfo(const QString& Path)
     // A profile that can't be read fills nothing; a short one fills what it has, without a word either way.
     if (!readServerProfile(Path, &lines, &error))
         return;
-    const std::array<QLineEdit*, 6> boxes = profileBoxes();
     for (qsizetype i = 0; i < lines.size(); ++i)
-        boxes[std::size_t(i)]->setText(lines[i]);
+        (this->*kProfileBoxes[i].box)->setText(lines[i]);
     if (lines.size() > kProfilePasswordLine && lines[kProfilePasswordLine].isEmpty())
         fillPasswordFromKeyring();
     if (lines.size() < kServerProfileLines)
@@ -261,11 +268,13 @@ void frmftp::LoadServerInfo(const QString& Path)
 
 void frmftp::SaveServerInfo(const QString& Path)
 {
+    ServerProfile profile;
+    for (const ProfileBox& box : kProfileBoxes)
+        profile.*box.field = (this->*box.box)->text();
+    // Empty where the keyring now holds it.
+    profile.password = passwordLine();
     QString error;
-    if (!writeServerProfile(Path,
-                            {txtServer->text(), txtUserName->text(), passwordLine(), txtname->text(),
-                             txtpermurl->text(), Text3->text()},
-                            &error)) {
+    if (!writeServerProfile(Path, profile, &error)) {
         m_forms.services().messageBox(error, QString(), MsgIcon::Exclamation);
         return;
     }

@@ -3,11 +3,11 @@
 // keys on the remote list and its context menu.
 #include "ftp_window/frm_ftp.h"
 
-#include "platform/button_action.h"
 #include "platform/services.h"
 #include "platform/timer.h"
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
+#include "widgets/button_action.h"
 
 #include <QListWidget>
 #include <QPushButton>

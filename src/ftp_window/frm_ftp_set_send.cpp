@@ -6,9 +6,6 @@
 #include "main_window/frm_load.h"
 #include "picture_prep/picture_choices.h"
 #include "picture_prep/prepared_picture.h"
-#include "platform/address_box.h"
-#include "platform/drive_list.h"
-#include "platform/file_list.h"
 #include "platform/options_file.h"
 #include "platform/paths.h"
 #include "platform/services.h"
@@ -18,6 +15,9 @@
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
 #include "transfer/send_lanes.h"
+#include "widgets/address_box.h"
+#include "widgets/drive_list.h"
+#include "widgets/file_list.h"
 
 #include <QCheckBox>
 #include <QDragEnterEvent>

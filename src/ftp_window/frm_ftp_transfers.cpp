@@ -3,10 +3,7 @@
 // receives, with the progress bar shown while a file moves.
 #include "ftp_window/frm_ftp.h"
 
-#include "ftp_window/transfer_rules.h"
-#include "platform/file_list.h"
 #include "platform/paths.h"
-#include "platform/picture_box.h"
 #include "platform/services.h"
 #include "platform/timer.h"
 #include "preview/frm_preview.h"
@@ -14,6 +11,9 @@
 #include "transfer/ftp_command.h"
 #include "transfer/internet_transfer.h"
 #include "transfer/remote_folder.h"
+#include "transfer/transfer_rules.h"
+#include "widgets/file_list.h"
+#include "widgets/picture_box.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -104,7 +104,7 @@ void frmftp::openFolder(const QString& entry)
     if (runRequest(QStringLiteral("CD ") + quotedName(entry))) {
         followFolder(RemoteFolder().entered(txtfolder->text()).entered(entry));
         txtname->setText(txtserverurl->text());
-        setWindowTitle(txtname->text());
+        showTitle(txtname->text(), false);
     }
     WaitAndRelist();
 }
@@ -119,7 +119,7 @@ void frmftp::cmdUpFolder_Click()
         followFolder(RemoteFolder().entered(txtfolder->text()).parent());
     WaitAndRelist();
     txtname->setText(txtserverurl->text());
-    setWindowTitle(txtname->text());
+    showTitle(txtname->text(), false);
 }
 
 void frmftp::followFolder(const RemoteFolder& asked)

@@ -23,17 +23,21 @@ QString publishedName(const QString& remotePath)
     return remotePath.mid(remotePath.lastIndexOf(u'/') + 1);
 }
 
-QString checkText(const QString& status, const QString& note)
+QString checkText(std::optional<LinkVerdict> verdict, const QString& note)
 {
+    if (!verdict)
+        return {};
     // The check's own words follow its verdict, without the verdict it starts with.
     const qsizetype colon = note.indexOf(u": "_s);
     const QString why = colon < 0 ? QString() : note.mid(colon + 2);
-    if (status == u"works"_s)
+    switch (*verdict) {
+    case LinkVerdict::Works:
         return u"Works"_s;
-    if (status == u"changed"_s)
+    case LinkVerdict::Changed:
         return u"Changed: "_s + why;
-    if (status == u"broken"_s)
+    case LinkVerdict::Broken:
         return u"Broken: "_s + why;
+    }
     return {};
 }
 
@@ -129,7 +133,7 @@ void PublishedModel::setCheck(const PublishedCheck& check)
     if (found == m_rowOfId.cend())
         return;
     PublishedRecord& record = m_rows[*found];
-    record.checkStatus = check.status;
+    record.verdict = check.verdict;
     record.checkNote = check.note;
     record.checkedAt = check.checkedAt;
     Q_EMIT dataChanged(index(*found, Check), index(*found, Check));
@@ -163,7 +167,7 @@ QVariant PublishedModel::data(const QModelIndex& index, int role) const
         case Check:
             if (record.deletedAt.isValid())
                 return u"Deleted "_s + QLocale().toString(record.deletedAt.toLocalTime(), u"yyyy-MM-dd HH:mm"_s);
-            return checkText(record.checkStatus, record.checkNote);
+            return checkText(record.verdict, record.checkNote);
         }
     } else if (role == Qt::DecorationRole && index.column() == Name) {
         return thumbnail(record);
@@ -181,13 +185,15 @@ QVariant PublishedModel::data(const QModelIndex& index, int role) const
         }
     } else if (role == Qt::ForegroundRole && record.deletedAt.isValid()) {
         return QColor(128, 128, 128);
-    } else if (role == Qt::ForegroundRole && index.column() == Check) {
-        if (record.checkStatus == u"works"_s)
+    } else if (role == Qt::ForegroundRole && index.column() == Check && record.verdict) {
+        switch (*record.verdict) {
+        case LinkVerdict::Works:
             return QColor(0, 112, 0);
-        if (record.checkStatus == u"changed"_s)
+        case LinkVerdict::Changed:
             return QColor(160, 96, 0);
-        if (record.checkStatus == u"broken"_s)
+        case LinkVerdict::Broken:
             return QColor(192, 0, 0);
+        }
     } else if (role == Qt::TextAlignmentRole && index.column() == Size) {
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     }

@@ -74,7 +74,7 @@ QImage readThumbnail(const QString& path, int side);
 /// The name of the file in a remote path: what follows the last "/".
 QString publishedName(const QString& remotePath);
 /// The Check column's text: "Works", "Changed: ...", "Broken: ..."; empty before the first check.
-QString checkText(const QString& status, const QString& note);
+QString checkText(std::optional<LinkVerdict> verdict, const QString& note);
 /// A web address as a person reads it: "%C3%A9" as "é", "%20" as a blank.
 QString readableAddress(const QString& address);
 

@@ -121,7 +121,7 @@ PublishedRecord readRecord(const QSqlQuery& query)
     record.localPath = query.value(7).toString();
     record.size = query.value(8).toLongLong();
     record.sha256 = query.value(9).toString();
-    record.checkStatus = query.value(10).toString();
+    record.verdict = verdictOfWord(query.value(10).toString());
     record.checkedAt = QDateTime::fromString(query.value(11).toString(), Qt::ISODate);
     record.checkNote = query.value(12).toString();
     record.link = query.value(13).toString();
@@ -175,11 +175,6 @@ QString damagedHistoryText(const QString& path, const QString& movedTo)
 {
     return u"The history of sends \"%1\" was damaged. It was moved aside as \"%2\", and a new history was "
            u"started."_s.arg(path, movedTo);
-}
-
-QString checkStatusWord(bool works, bool sizeDiffers)
-{
-    return works ? u"works"_s : sizeDiffers ? u"changed"_s : u"broken"_s;
 }
 
 PublishedStore::PublishedStore(QString path)
@@ -317,7 +312,7 @@ bool PublishedStore::setChecks(const QList<PublishedCheck>& checks, QString* err
         QSqlDatabase::database(m_connection, false),
         u"UPDATE published SET check_status = ?, checked_at = ?, check_note = ? WHERE id = ?"_s, checks,
         [](QSqlQuery& query, const PublishedCheck& check) {
-            query.addBindValue(check.status);
+            query.addBindValue(verdictWord(check.verdict));
             query.addBindValue(isoUtc(check.checkedAt));
             query.addBindValue(check.note);
             query.addBindValue(check.id);
@@ -354,9 +349,9 @@ std::optional<PublishedRecord> PublishedStore::workingLinkOf(qint64 size, const 
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
     query.prepare(u"SELECT "_s + kColumns +
-                  u" FROM published WHERE size = ? AND check_status = 'works' AND deleted_at IS NULL "
-                  u"ORDER BY id DESC"_s);
+                  u" FROM published WHERE size = ? AND check_status = ? AND deleted_at IS NULL ORDER BY id DESC"_s);
     query.addBindValue(size);
+    query.addBindValue(verdictWord(LinkVerdict::Works));
     if (!query.exec())
         return std::nullopt;
     QString bytes;
@@ -463,10 +458,11 @@ PublishedSummary PublishedStore::summary() const
 {
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     PublishedSummary summary;
-    const QString live = u" AND deleted_at IS NULL)"_s;
-    if (query.exec(u"SELECT count(*), total(check_status = 'works'"_s + live + u", total(check_status = 'changed'"_s +
-                   live + u", total(check_status = 'broken'"_s + live + u", total(deleted_at IS NOT NULL) "_s +
-                   u"FROM published"_s) &&
+    const auto live = [](LinkVerdict verdict) {
+        return u", total(check_status = '"_s + verdictWord(verdict) + u"' AND deleted_at IS NULL)"_s;
+    };
+    if (query.exec(u"SELECT count(*)"_s + live(LinkVerdict::Works) + live(LinkVerdict::Changed) +
+                   live(LinkVerdict::Broken) + u", total(deleted_at IS NOT NULL) FROM published"_s) &&
         query.next()) {
         summary.published = query.value(0).toLongLong();
         summary.works = qint64(query.value(1).toDouble());

@@ -3,6 +3,8 @@
 // write at once. No widgets.
 #pragma once
 
+#include "publish/link_verdict.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -16,27 +18,27 @@ namespace lumaport {
 struct PublishedRecord
 {
     qint64 id = 0;
-    QDateTime sentAt;         ///< sent_at, UTC
-    QString server;           ///< "ftpes://host:port", never a password
-    QString user;             ///< the user logged on
-    QString remotePath;       ///< the folder and name on the server, "2026/12/photo.jpg"
-    QString address;          ///< the public web address, bare
-    QString thumbnailAddress; ///< null when no thumbnail went with it
-    QString localPath;        ///< the local file it was made from
-    qint64 size = 0;          ///< of the bytes sent, after the picture choices
-    QString sha256;           ///< of the bytes sent, lower-case hex; null when unknown
-    QString checkStatus;      ///< "works", "changed", "broken"; null before the first check
-    QDateTime checkedAt;      ///< UTC; null before the first check
-    QString checkNote;        ///< what the last check found, in the user's words
-    QString link;             ///< the link as the FTP window built it for this file; null when not known
-    QDateTime deletedAt;      ///< UTC, when the file was deleted from the server; null while it is there
+    QDateTime sentAt;                   ///< sent_at, UTC
+    QString server;                     ///< "ftpes://host:port", never a password
+    QString user;                       ///< the user logged on
+    QString remotePath;                 ///< the folder and name on the server, "2026/12/photo.jpg"
+    QString address;                    ///< the public web address, bare
+    QString thumbnailAddress;           ///< null when no thumbnail went with it
+    QString localPath;                  ///< the local file it was made from
+    qint64 size = 0;                    ///< of the bytes sent, after the picture choices
+    QString sha256;                     ///< of the bytes sent, lower-case hex; null when unknown
+    std::optional<LinkVerdict> verdict; ///< nullopt before the first check
+    QDateTime checkedAt;                ///< UTC; null before the first check
+    QString checkNote;                  ///< what the last check found, in the user's words
+    QString link;                       ///< the link as the FTP window built it for this file; null when not known
+    QDateTime deletedAt;                ///< UTC, when the file was deleted from the server; null while it is there
 };
 
 /// The outcome of checking one row's address again.
 struct PublishedCheck
 {
     qint64 id = 0;
-    QString status; ///< "works", "changed", "broken"
+    LinkVerdict verdict = LinkVerdict::Broken;
     QString note;
     QDateTime checkedAt;
 };
@@ -108,8 +110,5 @@ private:
 
 /// The box's text when a damaged history was moved aside and a new one started.
 QString damagedHistoryText(const QString& path, const QString& movedTo);
-
-/// The check word stored for a check's outcome: "works", "changed" (answers, but with another size) or "broken".
-QString checkStatusWord(bool works, bool sizeDiffers);
 
 } // namespace lumaport

@@ -2,12 +2,8 @@
 #include "main_window/frm_load.h"
 
 #include "ftp_window/frm_ftp.h"
-#include "main_window/file_kind.h"
-#include "platform/drive_list.h"
-#include "platform/file_list.h"
-#include "platform/folder_list.h"
+#include "local_choice/file_kind.h"
 #include "platform/paths.h"
-#include "platform/picture_box.h"
 #include "platform/picture_file.h"
 #include "platform/program_files.h"
 #include "platform/services.h"
@@ -17,6 +13,10 @@
 #include "save_picture/frm_savpic.h"
 #include "startup/forms.h"
 #include "startup/frm_about.h"
+#include "widgets/drive_list.h"
+#include "widgets/file_list.h"
+#include "widgets/folder_list.h"
+#include "widgets/picture_box.h"
 
 #include <QAction>
 #include <QDir>
@@ -36,6 +36,25 @@ namespace {
 
 const QColor kFtpButtonColor(255, 255, 128);
 const QColor kYellow(255, 255, 0);
+
+// The FTP window's boxes the settings file keeps, a line each, read and written through this one table.
+struct FtpBoxLine
+{
+    DirectoryLine line;
+    QString DirectorySettings::*field;
+    QLineEdit* frmftp::*box;
+};
+constexpr FtpBoxLine kFtpBoxLines[] = {
+    {DirectoryLine::Server, &DirectorySettings::server, &frmftp::txtServer},
+    {DirectoryLine::UserName, &DirectorySettings::userName, &frmftp::txtUserName},
+    {DirectoryLine::Password, &DirectorySettings::password, &frmftp::txtPassword},
+    {DirectoryLine::OpeningTag, &DirectorySettings::openingTag, &frmftp::txturl1},
+    {DirectoryLine::ClosingTag, &DirectorySettings::closingTag, &frmftp::txturl2},
+    {DirectoryLine::UrlName, &DirectorySettings::urlName, &frmftp::txtname},
+    {DirectoryLine::LinkText, &DirectorySettings::linkText, &frmftp::Text2},
+    {DirectoryLine::PermanentUrl, &DirectorySettings::permanentUrl, &frmftp::txtpermurl},
+    {DirectoryLine::WebServer, &DirectorySettings::webServer, &frmftp::Text3},
+};
 
 // A drive line moves the folder list to that drive's current folder; a folder restored on that same drive just
 // before is kept.
@@ -191,8 +210,7 @@ void frmload::Form_Load()
 {
     Text78->setText(settingsPath());
     LoadDirectories(Text78->text());
-    frmftp& ftp = m_forms.frmftp();
-    ftp.setWindowTitle(QStringLiteral("FTP-") + ftp.txtname->text());
+    m_forms.frmftp().showAddressTitle();
     const QPixmap picture = placeholder();
     // Without it every empty preview stays blank; say once where it was looked for.
     if (picture.isNull())
@@ -297,14 +315,9 @@ void frmload::applyDirectoryLine(DirectoryLine line, const QString& value)
         break;
     }
     const frmftp& ftp = m_forms.frmftp();
-    using enum DirectoryLine;
-    const std::pair<DirectoryLine, QLineEdit*> boxes[] = {
-        {Server, ftp.txtServer},   {UserName, ftp.txtUserName},    {Password, ftp.txtPassword},
-        {OpeningTag, ftp.txturl1}, {ClosingTag, ftp.txturl2},      {UrlName, ftp.txtname},
-        {LinkText, ftp.Text2},     {PermanentUrl, ftp.txtpermurl}, {WebServer, ftp.Text3}};
-    for (const auto& [boxLine, box] : boxes) {
-        if (boxLine == line)
-            box->setText(value);
+    for (const FtpBoxLine& box : kFtpBoxLines) {
+        if (box.line == line)
+            (ftp.*box.box)->setText(value);
     }
 }
 
@@ -312,11 +325,13 @@ bool frmload::SaveDirectories(const QString& path)
 {
     const frmsavpic& savpic = m_forms.frmsavpic();
     frmftp& ftp = m_forms.frmftp();
-    DirectorySettings settings{
-        Dir1->path(),          Drive1->drive(),         savpic.Dir1->path(),     savpic.Drive1->drive(),
-        ftp.txtServer->text(), ftp.txtUserName->text(), ftp.txtPassword->text(), ftp.txturl1->text(),
-        ftp.txturl2->text(),   ftp.txtname->text(),     ftp.Text2->text(),       ftp.txtpermurl->text(),
-        ftp.Text3->text()};
+    DirectorySettings settings;
+    settings.mainFolder = Dir1->path();
+    settings.mainDrive = Drive1->drive();
+    settings.savePictureFolder = savpic.Dir1->path();
+    settings.savePictureDrive = savpic.Drive1->drive();
+    for (const FtpBoxLine& box : kFtpBoxLines)
+        settings.*box.field = (ftp.*box.box)->text();
     // Empty where the keyring now holds it.
     settings.password = ftp.passwordLine();
     const std::array<OptionButton*, 6> options = kindOptions();

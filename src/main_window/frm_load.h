@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/directory_settings.h"
-#include "platform/form.h"
+#include "widgets/form.h"
 
 #include <QPixmap>
 #include <array>

@@ -3,12 +3,12 @@
 // as a file manager's copy or as a picture a screenshot tool left on the clipboard.
 #include "main_window/frm_load.h"
 
-#include "main_window/pasted_picture.h"
-#include "platform/file_list.h"
+#include "local_choice/pasted_picture.h"
 #include "platform/paths.h"
 #include "platform/replacing_file.h"
 #include "platform/services.h"
 #include "startup/forms.h"
+#include "widgets/file_list.h"
 
 #include <QBuffer>
 #include <QDateTime>

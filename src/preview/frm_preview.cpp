@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "preview/frm_preview.h"
 
-#include "platform/picture_box.h"
 #include "platform/picture_file.h"
 #include "platform/services.h"
 #include "platform/timer.h"
 #include "startup/forms.h"
+#include "widgets/picture_box.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/curl_multi.h"
+#include "publish/link_verdict.h"
 
 #include <QObject>
 #include <QString>
@@ -33,6 +34,8 @@ struct LinkCheckResult
     bool sizeDiffers = false; ///< the file answered, as a picture where one was asked for, but of another size
     /// For the user: "Link works: 200, 728,333 bytes, image/jpeg", or "Link broken: " and why.
     QString text;
+
+    LinkVerdict verdict() const { return linkVerdictOf(works, sizeDiffers); }
 };
 
 /// One check, started at once on a thread of its own: HEAD, and a one-byte ranged GET where HEAD is refused;

@@ -371,8 +371,7 @@ void frmPublished::cmdCheckLinks_Click()
 
 void frmPublished::LinkSetCheck_Checked(qint64 id, const LinkCheckResult& result)
 {
-    const PublishedCheck check{id, checkStatusWord(result.works, result.sizeDiffers), result.text,
-                               QDateTime::currentDateTimeUtc()};
+    const PublishedCheck check{id, result.verdict(), result.text, QDateTime::currentDateTimeUtc()};
     m_model->setCheck(check);
     m_unsaved << check;
     if (!m_saveTimer.isActive())

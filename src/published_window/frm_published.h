@@ -2,8 +2,8 @@
 #pragma once
 
 #include "history/published_store.h"
-#include "platform/form.h"
 #include "publish/link_address.h"
+#include "widgets/form.h"
 
 #include <QPointer>
 #include <QTimer>

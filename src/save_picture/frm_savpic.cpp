@@ -3,15 +3,15 @@
 
 #include "ftp_window/frm_ftp.h"
 #include "main_window/frm_load.h"
-#include "platform/drive_list.h"
-#include "platform/file_list.h"
-#include "platform/folder_list.h"
 #include "platform/paths.h"
-#include "platform/picture_box.h"
 #include "platform/services.h"
 #include "platform/volumes.h"
 #include "save_picture/safe_file_copy.h"
 #include "startup/forms.h"
+#include "widgets/drive_list.h"
+#include "widgets/file_list.h"
+#include "widgets/folder_list.h"
+#include "widgets/picture_box.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "platform/form.h"
+#include "widgets/form.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "startup/app.h"
 
-#include "platform/qt_services.h"
 #include "platform/settings_text.h"
 #include "startup/frm_splash.h"
 #include "transfer/ftp_transfer.h"
+#include "widgets/qt_services.h"
 
 #include <QApplication>
 #include <QFont>

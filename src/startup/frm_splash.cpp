@@ -2,13 +2,13 @@
 #include "startup/frm_splash.h"
 
 #include "main_window/frm_load.h"
-#include "platform/picture_box.h"
 #include "platform/services.h"
-#include "platform/shape.h"
 #include "platform/timer.h"
 #include "startup/forms.h"
 #include "startup/version_line.h"
 #include "version.h"
+#include "widgets/picture_box.h"
+#include "widgets/shape.h"
 
 #include <QLabel>
 

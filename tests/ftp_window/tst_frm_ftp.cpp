@@ -4,22 +4,24 @@
 #include "ftp_window/frm_ftp.h"
 #include "ftp_window_probe.h"
 #include "main_window/frm_load.h"
-#include "platform/drive_list.h"
-#include "platform/file_list.h"
-#include "platform/folder_list.h"
-#include "platform/picture_box.h"
 #include "platform/timer.h"
 #include "platform/volumes.h"
 #include "startup/forms.h"
 #include "support/fake_transfer.h"
 #include "support/scripted_services.h"
 #include "support/test_files.h"
+#include "widgets/address_box.h"
+#include "widgets/drive_list.h"
+#include "widgets/file_list.h"
+#include "widgets/folder_list.h"
+#include "widgets/picture_box.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -70,6 +72,43 @@ private Q_SLOTS:
     {
         WindowTest::init();
         ftp();
+    }
+
+    // The window as the user first sees it: its size, colours and fonts, and the controls that start disabled.
+    void sizeColoursAndFonts()
+    {
+        frmftp& w = ftp();
+        QCOMPARE(w.size(), QSize(650, 478));
+        QCOMPARE(w.minimumSize(), w.maximumSize());
+        QCOMPARE(w.palette().color(QPalette::Window), QColor(185, 199, 204));
+        QCOMPARE(w.windowTitle(), QStringLiteral("FTP-"));
+        QVERIFY(control<QPushButton>(w, "cmdLogOn")->font().bold());
+        QCOMPARE(control(w, "cmdLogOn")->palette().color(QPalette::Button), QColor(192, 255, 192));
+        QVERIFY(control<QPushButton>(w, "cmdLogOff")->font().bold());
+        QCOMPARE(control(w, "cmdLogOff")->palette().color(QPalette::Button), QColor(255, 192, 192));
+        QVERIFY(control<QLabel>(w, "lblStatus")->font().bold());
+        QCOMPARE(control<QLabel>(w, "lblStatus")->alignment(), Qt::AlignCenter);
+        QCOMPARE(control<AddressBox>(w, "txtURL")->font().pointSize(), 12);
+        QCOMPARE(w.txtPassword->echoMode(), QLineEdit::Password);
+        QCOMPARE(w.txtPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, w.txtPassword),
+                 int('*'));
+        QCOMPARE(w.txtname->palette().color(QPalette::Text), QColor(192, 0, 0));
+        QCOMPARE(w.txtname->palette().color(QPalette::Base), QColor(185, 199, 204));
+        for (QWidget* box :
+             {static_cast<QWidget*>(w.txtname), static_cast<QWidget*>(w.txturl1), static_cast<QWidget*>(w.txturl2)})
+            QVERIFY(!(box->focusPolicy() & Qt::TabFocus));
+        QVERIFY(control(w, "Text78")->isHidden());
+        for (const char* name : {"cmdUpFolder", "cmdDelete", "cmdNewFolder"})
+            QVERIFY2(!control<QPushButton>(w, name)->icon().isNull(), name);
+        for (const char* name : {"imgSendFile", "imgReceiveFile"})
+            QVERIFY2(!control<PictureBox>(w, name)->picture().isNull(), name);
+        // Clipped controls still take the keyboard focus by tabbing.
+        QVERIFY(control(w, "cmdSize")->focusPolicy() & Qt::TabFocus);
+        QCOMPARE(arrangement(w), kLoggedOff);
+        QCOMPARE(control<Timer>(w, "Timer1")->interval(), 1000);
+        QVERIFY(control<Timer>(w, "Timer1")->enabled());
+        QCOMPARE(control<Timer>(w, "Timer2")->interval(), 4000);
+        QVERIFY(!control<Timer>(w, "Timer2")->enabled());
     }
 
     void logOnNeedsServerAndPassword_data()

@@ -3,13 +3,13 @@
 // and vsftpd on loopback, a port that never answers, a port nobody listens on, and a server that dies.
 #include "ftp_window/frm_ftp.h"
 #include "ftp_window_probe.h"
-#include "platform/file_list.h"
-#include "platform/folder_list.h"
 #include "startup/forms.h"
 #include "support/ftp_servers.h"
 #include "support/scripted_services.h"
 #include "support/test_files.h"
 #include "transfer/ftp_transfer.h"
+#include "widgets/file_list.h"
+#include "widgets/folder_list.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -3,10 +3,10 @@
 #include "ftp_window/frm_ftp.h"
 #include "ftp_window_probe.h"
 #include "main_window/frm_load.h"
-#include "platform/address_box.h"
-#include "platform/folder_list.h"
 #include "save_picture/frm_savpic.h"
 #include "support/test_files.h"
+#include "widgets/address_box.h"
+#include "widgets/folder_list.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -5,9 +5,6 @@
 #include "ftp_window/frm_ftp.h"
 #include "history/published_store.h"
 #include "main_window/frm_load.h"
-#include "platform/address_box.h"
-#include "platform/file_list.h"
-#include "platform/folder_list.h"
 #include "platform/settings_text.h"
 #include "published_window/frm_published.h"
 #include "save_picture/frm_savpic.h"
@@ -17,6 +14,9 @@
 #include "support/window_fixture.h"
 #include "transfer/ftp_transfer.h"
 #include "transfer/storage_request.h"
+#include "widgets/address_box.h"
+#include "widgets/file_list.h"
+#include "widgets/folder_list.h"
 
 #include <QCheckBox>
 #include <QDir>

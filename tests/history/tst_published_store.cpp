@@ -86,6 +86,39 @@ private Q_SLOTS:
         QCOMPARE(found.first().sentAt, QDateTime(QDate(2025, 1, 2), QTime(3, 4, 5), Qt::UTC));
     }
 
+    // A verdict goes into the file as the word every copy of the program reads, and comes back as it went in.
+    void verdictsAreKeptAsTheirWords()
+    {
+        const QTemporaryDir folder;
+        PublishedStore store(folder.filePath(u"published.sqlite"_s));
+        QString error;
+        QVERIFY2(store.open(&error), qPrintable(error));
+        const QList<LinkVerdict> verdicts{LinkVerdict::Works, LinkVerdict::Changed, LinkVerdict::Broken};
+        QList<PublishedCheck> checks;
+        for (const LinkVerdict verdict : verdicts) {
+            PublishedRecord record = row(u"a.jpg"_s);
+            QVERIFY2(store.add(&record, &error), qPrintable(error));
+            checks << PublishedCheck{record.id, verdict, u"note"_s, QDateTime::currentDateTimeUtc()};
+        }
+        QVERIFY2(store.setChecks(checks, &error), qPrintable(error));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"words"_s);
+            db.setDatabaseName(store.path());
+            QVERIFY(db.open());
+            QSqlQuery query(u"SELECT check_status FROM published ORDER BY id"_s, db);
+            QStringList words;
+            while (query.next())
+                words << query.value(0).toString();
+            QCOMPARE(words, (QStringList{u"works"_s, u"changed"_s, u"broken"_s}));
+        }
+        QSqlDatabase::removeDatabase(u"words"_s);
+        const QList<PublishedRecord> read = store.page({}, 0, 10);
+        QCOMPARE(read.size(), verdicts.size());
+        for (qsizetype i = 0; i < read.size(); ++i)
+            QVERIFY(read.at(i).verdict == verdicts.at(verdicts.size() - 1 - i)); // newest first
+        QCOMPARE(store.summary().changed, 1);
+    }
+
     void shortFiltersFindInMemoryWhatTheTableHolds()
     {
         const QTemporaryDir folder;
@@ -168,9 +201,8 @@ private Q_SLOTS:
             items << LinkSetItem{i, {cases.at(i).address, cases.at(i).size, true, 1000}};
         LinkSetCheck check(items);
         QMap<qint64, QString> statuses;
-        connect(&check, &LinkSetCheck::checked, this, [&](qint64 id, const LinkCheckResult& result) {
-            statuses.insert(id, checkStatusWord(result.works, result.sizeDiffers));
-        });
+        connect(&check, &LinkSetCheck::checked, this,
+                [&](qint64 id, const LinkCheckResult& result) { statuses.insert(id, verdictWord(result.verdict())); });
         QSignalSpy finished(&check, &LinkSetCheck::finished);
         QVERIFY(finished.wait(10000));
         for (int i = 0; i < cases.size(); ++i)

@@ -2,16 +2,15 @@
 // The main window's commands and menus: going on to the save-picture, FTP and about windows, and ending.
 #include "ftp_window/frm_ftp.h"
 #include "main_window/frm_load.h"
-#include "main_window/pasted_picture.h"
-#include "platform/file_list.h"
-#include "platform/folder_list.h"
-#include "platform/picture_box.h"
 #include "save_picture/frm_savpic.h"
 #include "startup/forms.h"
 #include "startup/frm_about.h"
 #include "support/scripted_services.h"
 #include "support/test_files.h"
 #include "support/window_fixture.h"
+#include "widgets/file_list.h"
+#include "widgets/folder_list.h"
+#include "widgets/picture_box.h"
 
 #include <QAction>
 #include <QDir>
@@ -185,14 +184,6 @@ private Q_SLOTS:
         QCOMPARE(w.Text2->isVisible(), linkTextShown);
         QCOMPARE(w.Label3->isVisible(), linkTextShown);
         QCOMPARE(w.Command6->text(), QStringLiteral("Select another File"));
-    }
-
-    // The name a pasted picture is saved under, and the next one tried while a name is taken.
-    void pastedPictureNames()
-    {
-        const QDateTime when(QDate(2026, 1, 2), QTime(3, 4, 5));
-        QCOMPARE(pastedPictureName(when), QStringLiteral("Pasted 2026-01-02 03-04-05.png"));
-        QCOMPARE(pastedPictureName(when, 2), QStringLiteral("Pasted 2026-01-02 03-04-05 (2).png"));
     }
 
     // A picture on the clipboard becomes a PNG beside the files shown, listed and chosen; files on it are chosen

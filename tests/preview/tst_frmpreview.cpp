@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The preview window: one picture load per start of its timer, errors keep the picture shown.
-#include "platform/picture_box.h"
 #include "platform/timer.h"
 #include "preview/frm_preview.h"
 #include "startup/forms.h"
 #include "support/scripted_services.h"
 #include "support/test_files.h"
 #include "support/window_fixture.h"
+#include "widgets/picture_box.h"
 
 #include <QFile>
 #include <QImage>

@@ -5,16 +5,16 @@
 #include "history/published_recorder.h"
 #include "history/published_store.h"
 #include "main_window/frm_load.h"
-#include "platform/address_box.h"
 #include "platform/file_digest.h"
-#include "platform/file_list.h"
-#include "platform/folder_list.h"
 #include "published_window/frm_published.h"
 #include "save_picture/frm_savpic.h"
 #include "support/ftp_servers.h"
 #include "support/test_files.h"
 #include "support/window_fixture.h"
 #include "transfer/ftp_transfer.h"
+#include "widgets/address_box.h"
+#include "widgets/file_list.h"
+#include "widgets/folder_list.h"
 
 #include <QAction>
 #include <QCheckBox>

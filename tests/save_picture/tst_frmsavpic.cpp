@@ -2,15 +2,15 @@
 // The save-picture window: target path, saving, the hand-over to the FTP window, and leaving it.
 #include "ftp_window/frm_ftp.h"
 #include "main_window/frm_load.h"
-#include "platform/drive_list.h"
-#include "platform/file_list.h"
-#include "platform/folder_list.h"
-#include "platform/picture_box.h"
 #include "save_picture/frm_savpic.h"
 #include "startup/forms.h"
 #include "support/scripted_services.h"
 #include "support/test_files.h"
 #include "support/window_fixture.h"
+#include "widgets/drive_list.h"
+#include "widgets/file_list.h"
+#include "widgets/folder_list.h"
+#include "widgets/picture_box.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,7 +2,6 @@
 // Program start, the splash window and the window registry's life cycle.
 #include "ftp_window/frm_ftp.h"
 #include "main_window/frm_load.h"
-#include "platform/qt_services.h"
 #include "preview/frm_preview.h"
 #include "save_picture/frm_savpic.h"
 #include "startup/app.h"
@@ -14,6 +13,7 @@
 #include "support/test_files.h"
 #include "support/window_fixture.h"
 #include "version.h"
+#include "widgets/qt_services.h"
 
 #include <QLabel>
 #include <QLineEdit>

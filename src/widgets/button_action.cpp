@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/button_action.h"
+#include "widgets/button_action.h"
 
 #include <QEvent>
 #include <QPushButton>

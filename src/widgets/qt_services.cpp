@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/qt_services.h"
+#include "widgets/qt_services.h"
 
 #include "platform/service_texts.h"
 

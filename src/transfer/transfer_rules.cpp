@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ftp_window/transfer_rules.h"
+#include "transfer/transfer_rules.h"
 
 #include "transfer/ftp_command.h"
 

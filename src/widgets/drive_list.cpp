@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/drive_list.h"
+#include "widgets/drive_list.h"
 
 #include "platform/volumes.h"
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the FTP window's progress bar says while a file moves.
-#include "ftp_window/transfer_rules.h"
+#include "transfer/transfer_rules.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Listing replies to remote list entries.
-#include "ftp_window/listing_entries.h"
+#include "transfer/listing_entries.h"
 
 #include <QTest>
 

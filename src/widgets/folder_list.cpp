@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/folder_list.h"
+#include "widgets/folder_list.h"
 
 #include "platform/paths.h"
 #include "platform/volumes.h"

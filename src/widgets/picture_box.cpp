@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/picture_box.h"
+#include "widgets/picture_box.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/shape.h"
+#include "widgets/shape.h"
 
 #include <QPainter>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/address_box.h"
+#include "widgets/address_box.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "main_window/pasted_picture.h"
+#include "local_choice/pasted_picture.h"
 
 namespace lumaport {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Rules of the FTP window's sends and receives that need no window.
+// Rules of sends and receives that need no window.
 #pragma once
 
 #include <QLocale>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/wrapping_button.h"
+#include "widgets/wrapping_button.h"
 
-#include "platform/form.h"
+#include "widgets/form.h"
 
 #include <QStyleOptionButton>
 #include <QStylePainter>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/file_list.h"
+#include "widgets/file_list.h"
 
 #include "platform/matching_files.h"
 #include "platform/volumes.h"

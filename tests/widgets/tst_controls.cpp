@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/file_list.h"
-#include "platform/folder_list.h"
-#include "platform/form.h"
-#include "platform/qt_services.h"
 #include "platform/volumes.h"
 #include "support/test_files.h"
+#include "widgets/file_list.h"
+#include "widgets/folder_list.h"
+#include "widgets/form.h"
+#include "widgets/qt_services.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/form.h"
+#include "widgets/form.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ftp_window/listing_entries.h"
+#include "transfer/listing_entries.h"
 
 namespace lumaport {
 

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "publish/link_verdict.h"
+
+#include <array>
+#include <utility>
+
+namespace lumaport {
+
+namespace {
+
+constexpr std::array<std::pair<LinkVerdict, const char16_t*>, 3> kWords = {{
+    {LinkVerdict::Works, u"works"},
+    {LinkVerdict::Changed, u"changed"},
+    {LinkVerdict::Broken, u"broken"},
+}};
+
+} // namespace
+
+LinkVerdict linkVerdictOf(bool works, bool sizeDiffers)
+{
+    return works ? LinkVerdict::Works : sizeDiffers ? LinkVerdict::Changed : LinkVerdict::Broken;
+}
+
+QString verdictWord(LinkVerdict verdict)
+{
+    for (const auto& [kept, word] : kWords) {
+        if (kept == verdict)
+            return QString::fromUtf16(word);
+    }
+    return {};
+}
+
+std::optional<LinkVerdict> verdictOfWord(QStringView word)
+{
+    for (const auto& [verdict, kept] : kWords) {
+        if (word == QStringView(kept))
+            return verdict;
+    }
+    return std::nullopt;
+}
+
+} // namespace lumaport
