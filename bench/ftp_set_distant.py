@@ -137,6 +137,9 @@ def main():
     for name, times in seconds.items():
         ratio = "" if name == ours else f"  ratio {statistics.median(times) / ours_median:.2f}"
         print(f"  {name:<26} {spread(times)}{ratio}")
+    for peer in ("lftp", "rclone"):
+        if not shutil.which(peer):
+            print(f"  {peer}: not installed, its row skipped")
     runs = windows[ours][1:]
     alone = statistics.median(run["seconds"] for run in runs)
     peers = [name for name in seconds if not name.startswith("window")]
