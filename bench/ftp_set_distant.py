@@ -11,7 +11,10 @@
 #     loopback), `lftp -e "mput -P 3 ..."` and `rclone copy --transfers 3` (targets: at least as fast), the last two
 #     where installed; the targets take the "Send" from its click, the whole processes are shown beside;
 #   - the round trips each takes: every command a client sends on its control connections, counted through the
-#     relay (--trace), per file and in all; and the longest the window's event loop went unserved (target <= 50 ms).
+#     relay (--trace), per file and in all; and the longest the window's event loop went unserved (target <= 50 ms);
+#   - the same set over SFTP (OpenSSH's sshd, log-on by key, the relay in front of its port alone): the window's
+#     "Send" over --connections at once against `rclone copy --transfers N` over SFTP (target: at least as fast;
+#     where installed) and one OpenSSH `sftp -b` batch (target: ahead).
 # With --delay-ms 0 the same runs straight on loopback, with no relay. Every ratio is the peer's time / ours: above 1
 # we are faster. Exits non-zero when a target is missed. Needs root (vsftpd), curl; lftp and rclone are optional.
 #
@@ -29,7 +32,8 @@ import tempfile
 
 sys.dont_write_bytecode = True  # no cache folder beside the sources
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from ftp_transfer import PASSWORD, RATIOS, SOURCE, USER, Client, digest, make_file, run_rounds, spread, start_server  # noqa
+from ftp_transfer import (PASSWORD, RATIOS, SOURCE, USER, Client, digest, fingerprint, make_file, run_rounds,  # noqa
+                          spread, start_server)
 
 from delay_relay import CLIENT_HOST, PASSIVE_PORTS, free_range, start_relay  # noqa
 
@@ -113,6 +117,12 @@ def main():
                 traces[client.name] = traced(client.command, trace)
                 for path in client.files:
                     os.remove(path)
+        for process in (relay, server):
+            if process:
+                process.terminate()
+                process.wait()
+        relay = server = None
+        sftp_seconds = sftp_set(args, driver, paths, expected, os.path.join(folder, "sftp"), windows)
     finally:
         for process in (relay, server):
             if process:
@@ -127,6 +137,9 @@ def main():
     for name, times in seconds.items():
         ratio = "" if name == ours else f"  ratio {statistics.median(times) / ours_median:.2f}"
         print(f"  {name:<26} {spread(times)}{ratio}")
+    for peer in ("lftp", "rclone"):
+        if not shutil.which(peer):
+            print(f"  {peer}: not installed, its row skipped")
     runs = windows[ours][1:]
     alone = statistics.median(run["seconds"] for run in runs)
     peers = [name for name in seconds if not name.startswith("window")]
@@ -138,6 +151,19 @@ def main():
         common = ", ".join(f"{verb} {count}" for verb, count in verbs.most_common(9))
         print(f"  {name:<26} {total:4d} commands, {total / args.files:.1f} a file, on {connections} control "
               f"connections: {common}")
+    sftp_ours = f"window over SFTP, {n} at once"
+    sftp_alone = statistics.median(run["seconds"] for run in windows[sftp_ours][1:])
+    print(f"  the same set over SFTP (sshd {where}), whole processes, log-on included:")
+    sftp_median = statistics.median(sftp_seconds[sftp_ours])
+    for name, times in sftp_seconds.items():
+        ratio = "" if name == sftp_ours else f"  ratio {statistics.median(times) / sftp_median:.2f}"
+        print(f"  {name:<26} {spread(times)}{ratio}")
+    if not shutil.which("rclone"):
+        print("  rclone copy over SFTP: rclone is not installed, row skipped")
+    print(f"  the window's \"Send\" alone over SFTP: {sftp_alone:.3f} s (median); against the peers' whole processes: "
+          + ", ".join(f"{name} {statistics.median(times) / sftp_alone:.2f}" for name, times in sftp_seconds.items()
+                      if name != sftp_ours))
+    runs += windows[sftp_ours][1:]
     stall = max(run["longest_stall_ms"] for run in runs)
     print(f"  longest the user-interface thread left its event loop unserved: {stall} ms (target <= 50)")
     print(f"  uptime before: {load_before}")
@@ -150,6 +176,10 @@ def main():
         ratio = statistics.median(seconds[name]) / alone
         if ratio < least:
             failures.append(f"{ratio:.2f} against {name} (target {least})")
+    for name, times in sftp_seconds.items():
+        ratio = statistics.median(times) / sftp_alone
+        if name != sftp_ours and ratio < 1.0:
+            failures.append(f"{ratio:.2f} against {name} over SFTP (target 1.0)")
     if stall > 50:
         failures.append(f"the event loop went unserved {stall} ms")
     if failures:
@@ -157,6 +187,52 @@ def main():
         return 1
     print("All targets met.")
     return 0
+
+
+def sftp_set(args, driver, paths, expected, place, windows):
+    """The set over SFTP to sshd behind the relay (its port alone): the seconds of each client's rounds."""
+    os.makedirs(place)
+    server = relay = None
+    try:
+        server, port, state = start_server(place, "sshd", "--user", "root")
+        host = "127.0.0.1"
+        if args.delay_ms > 0:
+            relay = start_relay([port], args.delay_ms)
+            host = CLIENT_HOST
+        key = os.path.join(state, "client_key")
+        # The window takes the user's key from ~/.ssh, and the host key from its trust file.
+        home = os.path.join(place, "home")
+        os.makedirs(os.path.join(home, ".ssh"))
+        shutil.copy(key, os.path.join(home, ".ssh", "id_ed25519"))
+        trust = os.path.join(place, "trusted.lbr")
+        with open(trust, "w") as f:
+            host_key = fingerprint(["ssh-keygen", "-l", "-E", "sha256", "-f", os.path.join(state, "host_key.pub")])
+            f.write(f"sftp://{host}:{port} {host_key}\r\n")
+        environment = dict(os.environ, HOME=home)
+        served = os.path.join(place, "root")
+        sent = [os.path.join(served, os.path.basename(path)) for path in paths]
+        n = args.connections
+        ours = f"window over SFTP, {n} at once"
+        window = [driver, "--server", f"sftp://{host}:{port}", "--user", "root", "--password", "unused",
+                  "--trust-file", trust, *[argument for path in paths for argument in ("--send", path)],
+                  "--connections", str(n)]
+        batch = "".join(f'put "{path}"\n' for path in paths)
+        clients = [Client(ours, window, sent, lambda output: windows.setdefault(ours, []).append(json.loads(output))),
+                   Client("sftp -b (one batch)", ["sftp", "-q", "-i", key, "-o", "StrictHostKeyChecking=no", "-o",
+                                                  "UserKnownHostsFile=/dev/null", "-P", str(port), "-b", "-",
+                                                  f"root@{host}"], sent, stdin=batch)]
+        if shutil.which("rclone"):
+            clients.append(Client(f"rclone copy --transfers {n}", [
+                "rclone", "--config", os.path.join(place, "rclone.conf"), "copy", "--transfers", str(n),
+                os.path.dirname(paths[0]),
+                f":sftp,host={host},port={port},user=root,key_file={key},shell_type=none,disable_hashcheck=true:"],
+                sent))
+        return run_rounds(clients, args.rounds, expected, environment)[0]
+    finally:
+        for process in (relay, server):
+            if process:
+                process.terminate()
+                process.wait()
 
 
 if __name__ == "__main__":

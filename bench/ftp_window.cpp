@@ -98,7 +98,8 @@ int main(int argc, char* argv[])
                         {u"show"_s, u"show the window"_s},
                         {u"stay"_s, u"keep the shown window after the action, until the program is ended"_s},
                         {u"started"_s, u"file written when the action starts"_s, u"path"_s},
-                        {u"connections"_s, u"connections a set goes over at once"_s, u"count"_s}});
+                        {u"connections"_s, u"connections a set goes over at once"_s, u"count"_s},
+                        {u"trust-file"_s, u"trust file naming the server's identity (FTPS, SFTP)"_s, u"path"_s}});
     options.process(app);
 
     BenchServices services;
@@ -110,7 +111,7 @@ int main(int argc, char* argv[])
             return 1;
         }
     }
-    Forms forms(services, programTransfers(services));
+    Forms forms(services, programTransfers(services, options.value(u"trust-file"_s)));
     // Loaded first, as the program does: its settings file ("URL with Tags" writes one) fills the FTP window's
     // fields, which the options below then set.
     forms.frmload();

@@ -194,20 +194,29 @@ bool frmftp::sendSetAtOnce(const QStringList& names, QStringList* notSent)
                           : u"Sending %1 of %2: %3"_s.arg(lastStarted + 1).arg(names.size()).arg(names[lastStarted]);
         setStatus(m_setStatus);
     };
-    QObject guard; // the lanes' signals reach this set only
-    connect(m_lanes.get(), &SendLanes::sent, &guard, [&](qsizetype file, const QString&) {
+    QStringList thumbnailsNotSent; // their pictures went: the set goes on, as over one connection
+    const auto keepSent = [&](qsizetype file, bool withThumbnail) {
         const PreparedPicture& picture = prepared[file];
         const QString localPath = joinPath(filLocalFile->path(), names[file]);
-        const qint64 thumbnailBytes = picture.thumbnail().isEmpty() ? -1 : QFileInfo(picture.thumbnail()).size();
+        const qint64 thumbnailBytes =
+            withThumbnail && !picture.thumbnail().isEmpty() ? QFileInfo(picture.thumbnail()).size() : -1;
         const SentFile record = sentFile(localPath, names[file], QFileInfo(picture.picture()).size(), thumbnailBytes);
         recordPublished(picture.picture(), record);
         sent.emplace(file, record);
         m_setBytesDone += QFileInfo(localPath).size();
         prepared.erase(file);
         showSending();
-    });
-    connect(m_lanes.get(), &SendLanes::failed, &guard, [&](qsizetype file, const QString& why) {
-        notSent->append(names[file] + u" was not sent: "_s + (why.isEmpty() ? unsentWhy() : why));
+    };
+    QObject guard; // the lanes' signals reach this set only
+    connect(m_lanes.get(), &SendLanes::sent, &guard, [&](qsizetype file, const QString&) { keepSent(file, true); });
+    connect(m_lanes.get(), &SendLanes::failed, &guard, [&](qsizetype file, const QString& why, int done) {
+        const QString reason = why.isEmpty() ? unsentWhy() : why;
+        if (done > 0) {
+            thumbnailsNotSent.append(thumbnailName(names[file]) + u" was not sent: "_s + reason);
+            keepSent(file, false);
+            return;
+        }
+        notSent->append(names[file] + u" was not sent: "_s + reason);
         prepared.erase(file);
     });
     connect(m_lanes.get(), &SendLanes::refused, &guard, [&](qsizetype file) { waiting.push_front(file); });
@@ -254,6 +263,7 @@ bool frmftp::sendSetAtOnce(const QStringList& names, QStringList* notSent)
     // Files never started after a failure go unnamed, as with one connection; with none, the first is named.
     if (notSent->isEmpty() && !waiting.empty())
         notSent->append(names[waiting.front()] + u" was not sent: "_s + unsentWhy());
+    notSent->append(thumbnailsNotSent);
     for (const auto& [file, done] : sent)
         fileSent(done);
     return true;

@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace lumaport {
 
 using namespace Qt::StringLiterals;
@@ -127,16 +129,23 @@ QList<PublishedRecord> PublishedModel::page(qint64 beforeId) const
     return m_store.page(m_filter, beforeId, kPage);
 }
 
-void PublishedModel::setCheck(const PublishedCheck& check)
+void PublishedModel::setChecks(const QList<PublishedCheck>& checks)
 {
-    const auto found = m_rowOfId.constFind(check.id);
-    if (found == m_rowOfId.cend())
-        return;
-    PublishedRecord& record = m_rows[*found];
-    record.verdict = check.verdict;
-    record.checkNote = check.note;
-    record.checkedAt = check.checkedAt;
-    Q_EMIT dataChanged(index(*found, Check), index(*found, Check));
+    int first = int(m_rows.size());
+    int last = -1;
+    for (const PublishedCheck& check : checks) {
+        const auto found = m_rowOfId.constFind(check.id);
+        if (found == m_rowOfId.cend())
+            continue;
+        PublishedRecord& record = m_rows[*found];
+        record.verdict = check.verdict;
+        record.checkNote = check.note;
+        record.checkedAt = check.checkedAt;
+        first = std::min(first, *found);
+        last = std::max(last, *found);
+    }
+    if (last >= 0)
+        Q_EMIT dataChanged(index(first, Check), index(last, Check));
 }
 
 int PublishedModel::rowCount(const QModelIndex& parent) const

@@ -38,8 +38,8 @@ public:
     void setShortFilterIndex(std::shared_ptr<const ShortFilterIndex> index) { m_shortIndex = std::move(index); }
 
     const PublishedRecord& record(int row) const { return m_rows.at(row); }
-    /// Shows a check's outcome in the row of that id, when it is read already.
-    void setCheck(const PublishedCheck& check);
+    /// Shows the checks' outcomes in the rows of their ids that are read already, with one change for the view.
+    void setChecks(const QList<PublishedCheck>& checks);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

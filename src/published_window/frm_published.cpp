@@ -51,6 +51,7 @@ const QString kDeleteTitle = u"Delete from Server"_s;
 constexpr int kRequestTimeoutSeconds = 40;
 // Outcomes are written together at most this often.
 constexpr int kSaveEveryMs = 250;
+constexpr int kShowEveryMs = 50;
 
 QPushButton* addCommand(QWidget* parent, const char* name, const QString& caption)
 {
@@ -136,6 +137,9 @@ frmPublished::frmPublished(Forms& forms) : Form(u"frmPublished"_s, u"Published"_
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(kSaveEveryMs);
     connect(&m_saveTimer, &QTimer::timeout, this, &frmPublished::saveChecks);
+    m_showTimer.setSingleShot(true);
+    m_showTimer.setInterval(kShowEveryMs);
+    connect(&m_showTimer, &QTimer::timeout, this, &frmPublished::showChecks);
     connect(txtPublishedFilter, &QLineEdit::textChanged, this, &frmPublished::txtPublishedFilter_Change);
     connect(cmdCopyLinks, &QPushButton::clicked, this, &frmPublished::cmdCopyLinks_Click);
     connect(cmdOpenLink, &QPushButton::clicked, this, &frmPublished::cmdOpenLink_Click);
@@ -372,11 +376,21 @@ void frmPublished::cmdCheckLinks_Click()
 void frmPublished::LinkSetCheck_Checked(qint64 id, const LinkCheckResult& result)
 {
     const PublishedCheck check{id, result.verdict(), result.text, QDateTime::currentDateTimeUtc()};
-    m_model->setCheck(check);
+    m_unshown << check;
     m_unsaved << check;
+    if (!m_showTimer.isActive())
+        m_showTimer.start();
     if (!m_saveTimer.isActive())
         m_saveTimer.start();
-    prgCheckLinks->setValue(prgCheckLinks->value() + 1);
+}
+
+void frmPublished::showChecks()
+{
+    m_showTimer.stop();
+    if (m_unshown.isEmpty())
+        return;
+    prgCheckLinks->setValue(prgCheckLinks->value() + int(m_unshown.size()));
+    m_model->setChecks(std::exchange(m_unshown, {}));
 }
 
 void frmPublished::LinkSetCheck_Finished()
@@ -396,6 +410,7 @@ void frmPublished::cmdCancelCheck_Click()
 
 void frmPublished::endCheck()
 {
+    showChecks();
     saveChecks();
     prgCheckLinks->hide();
     cmdCancelCheck->hide();

@@ -58,6 +58,8 @@ private:
     void selection_Change();
     // The outcomes come faster than one write each: they are kept a few at a time.
     void saveChecks();
+    // The table and the bar follow the answers a few times a second, not once an answer.
+    void showChecks();
     void endCheck();
     void showSummary();
     // Filters of one or two letters are found in memory, in a copy of the texts read in the background.
@@ -98,6 +100,8 @@ private:
     std::unique_ptr<LinkSetCheck> m_check;
     QList<PublishedCheck> m_unsaved;
     QTimer m_saveTimer;
+    QList<PublishedCheck> m_unshown;
+    QTimer m_showTimer;
     bool m_saveFailureShown = false;
     bool m_deleting = false; // the window waits for the server: it stays open
     int m_indexGeneration = 0;

@@ -27,11 +27,11 @@ void setUpApplication(QApplication& app)
     app.installEventFilter(new ObjectNameAccessibility(&app));
 }
 
-Forms::TransferFactory programTransfers(Services& services)
+Forms::TransferFactory programTransfers(Services& services, const QString& trustFile)
 {
-    return [&services] {
+    return [&services, trustFile] {
         auto transfer = std::make_unique<FtpTransfer>();
-        transfer->setTrustFile(trustFilePath(services.programFolder()));
+        transfer->setTrustFile(trustFile.isEmpty() ? trustFilePath(services.programFolder()) : trustFile);
         transfer->setOptionsFile(programOptionsPath(services.programFolder()));
         return transfer;
     };

@@ -12,8 +12,9 @@ namespace lumaport {
 /// Application-wide look: style, the common window icon, and names for automation tools.
 void setUpApplication(QApplication& app);
 
-/// The transfer component as the program makes it: its trust file and options file beside the program.
-Forms::TransferFactory programTransfers(Services& services);
+/// The transfer component as the program makes it: its options file beside the program, and its trust file there
+/// unless another is given.
+Forms::TransferFactory programTransfers(Services& services, const QString& trustFile = {});
 
 /// Program start: the splash window is created (its load runs) and shown; nothing else. Files given are chosen
 /// in the main window once the splash has opened it.

@@ -224,16 +224,22 @@ FtpOutcome FtpSession::changeFolder(const RemoteFolder& target, Request& request
     prepare(urlPath(target), request);
     if (!sftp())
         curl_easy_setopt(m_curl, CURLOPT_NOBODY, 1L);
-    // The server, not the name asked for, says where the change led: one that keeps the user inside the
-    // log-on folder answers CDUP there with success and stays put.
+    // Up from the log-on folder or from the server's root, the server, not the name asked for, says where the
+    // change led: one that keeps the user inside the log-on folder answers CDUP there with success and stays put.
+    // Down into a folder by its name leads there, and asking would cost a round trip each time.
+    const bool askWhere = !sftp() && !target.withinLogOnFolder();
     CurlList askFolder;
-    if (!sftp()) {
+    if (askWhere) {
         askFolder.reset(curl_slist_append(nullptr, "*PWD"));
         curl_easy_setopt(m_curl, CURLOPT_PREQUOTE, askFolder.get());
     }
     request.mainVerb = "CWD";
     if (const int code = perform(request); code != CURLE_OK)
         return failure(code, request);
+    if (!askWhere) {
+        m_folder = target;
+        return {};
+    }
     const char* logOnPath = nullptr;
     curl_easy_getinfo(m_curl, CURLINFO_FTP_ENTRY_PATH, &logOnPath);
     m_folder =

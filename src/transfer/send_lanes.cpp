@@ -4,6 +4,8 @@
 #include "transfer/ftp_error.h"
 #include "transfer/internet_transfer.h"
 
+#include <algorithm>
+
 namespace lumaport {
 
 struct SendLanes::Lane
@@ -14,6 +16,8 @@ struct SendLanes::Lane
     bool refused = false;
     qsizetype file = -1;    // in flight; -1 when idle
     QStringList pending;    // the file's commands still to run
+    int done = 0;           // of the file's commands, completed
+    quint64 run = 0;        // which start the file in flight was, so a late next step finds its own file
     qint64 bytesBefore = 0; // of the file's commands that completed
     qint64 bytesDone = 0;   // of the running one
 };
@@ -88,6 +92,8 @@ bool SendLanes::start(qsizetype file, const QStringList& commands)
         return false;
     lane->file = file;
     lane->pending = commands;
+    lane->done = 0;
+    lane->run = ++m_started;
     lane->bytesBefore = 0;
     lane->bytesDone = 0;
     advance(*lane);
@@ -112,13 +118,26 @@ void SendLanes::stateChanged(Lane& lane, int state)
         return;
     if (state == InternetTransfer::icResponseCompleted) {
         lane.proven = true;
-        if (!lane.pending.isEmpty())
-            return advance(lane);
+        ++lane.done;
+        if (!lane.pending.isEmpty()) {
+            // The session takes its next request once this signal has returned.
+            QMetaObject::invokeMethod(
+                this,
+                [this, raw = &lane, run = lane.run] {
+                    const bool kept = std::any_of(m_lanes.begin(), m_lanes.end(),
+                                                  [raw](const auto& each) { return each.get() == raw; });
+                    if (kept && raw->run == run && raw->file >= 0 && !raw->pending.isEmpty())
+                        advance(*raw);
+                },
+                Qt::QueuedConnection);
+            return;
+        }
         const qsizetype file = lane.file;
         finish(lane);
         Q_EMIT sent(file, lane.transfer->ResponseInfo());
     } else if (state == InternetTransfer::icError) {
         const qsizetype file = lane.file;
+        const int done = lane.done;
         const QString why = lane.transfer->ResponseInfo();
         const auto error = FtpError(lane.transfer->ResponseCode());
         finish(lane);
@@ -129,7 +148,7 @@ void SendLanes::stateChanged(Lane& lane, int state)
             lane.refused = true;
             Q_EMIT refused(file);
         } else {
-            Q_EMIT failed(file, why);
+            Q_EMIT failed(file, why, done);
         }
     }
 }
@@ -151,21 +170,22 @@ void SendLanes::finish(Lane& lane)
 {
     lane.file = -1;
     lane.pending.clear();
+    lane.done = 0;
     lane.bytesBefore = 0;
     lane.bytesDone = 0;
 }
 
 void SendLanes::drop()
 {
-    QList<qsizetype> cut;
+    QList<std::pair<qsizetype, int>> cut;
     for (const auto& lane : m_lanes) {
         if (lane->file >= 0)
-            cut.append(lane->file);
+            cut.append({lane->file, lane->done});
         finish(*lane);
     }
     closeSiblings();
-    for (const qsizetype file : std::as_const(cut))
-        Q_EMIT failed(file, {});
+    for (const auto& [file, done] : std::as_const(cut))
+        Q_EMIT failed(file, {}, done);
 }
 
 void SendLanes::closeSiblings()

@@ -45,8 +45,9 @@ public:
 Q_SIGNALS:
     /// Every command of the file completed; info is what the session said of the last one (ResponseInfo).
     void sent(qsizetype file, const QString& info);
-    /// A command of the file failed, with the session's words; empty when drop() cut it.
-    void failed(qsizetype file, const QString& why);
+    /// A command of the file failed, with the session's words; empty when drop() cut it. done: how many of the
+    /// file's commands completed before it (a picture in place while its thumbnail failed).
+    void failed(qsizetype file, const QString& why, int done);
     /// The file did not start: its sibling's server refused the connection. Start it again elsewhere.
     void refused(qsizetype file);
     /// Bytes moved so far by the files in flight, all sessions together.
@@ -65,6 +66,7 @@ private:
 
     InternetTransfer& m_first;
     int m_count = 1;
+    quint64 m_started = 0;                   // files started, over every lane
     std::optional<QString> m_siblingsFolder; // where the siblings work, the first's folder when they were made
     std::vector<std::unique_ptr<Lane>> m_lanes;
 };
