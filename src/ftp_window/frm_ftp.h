@@ -422,13 +422,16 @@ private:
     void showBlock(const QList<BlockFile>& files, LinkForm form, const QHash<QString, qint64>& sizes);
     // After a send, rows holds the address of the history's row each request's outcome counts for.
     void checkLinkSet(const QList<LinkCheckRequest>& requests, const QStringList& names, const QStringList& rows = {});
+    void offerToMakeReadable(const QStringList& unreadable, QList<LinkCheckRequest> requests, QStringList names,
+                             QStringList rows);
     void LinkSetCheck_Checked(qint64 index, const LinkCheckResult& result);
     void LinkSetCheck_Finished();
     QStringList m_fileSet; // handed over, in order; fewer than two: the one-file road
     QList<SentFile> m_sentSet;
-    QStringList m_checkedNames;              // the names of the links a set check asks for, in order
-    QList<LinkCheckResult> m_checkedResults; // in the same order, as the answers come
-    QStringList m_checkedRows;               // in the same order: the history's rows, after a send
+    QList<LinkCheckRequest> m_checkedRequests; // what a set check asks for
+    QStringList m_checkedNames;                // the names of the links a set check asks for, in order
+    QList<LinkCheckResult> m_checkedResults;   // in the same order, as the answers come
+    QStringList m_checkedRows;                 // in the same order: the history's rows, after a send
     std::unique_ptr<LinkSetCheck> m_linkSetCheck;
     QString m_setStatus; // shown instead of the component's states while a set is sent
     qint64 m_setBytesDone = 0;
