@@ -106,6 +106,7 @@ void CurlMulti::run(const std::function<void(CURL*, CURLcode)>& done, const std:
         if (curl_multi_perform(m_multi, &active) != CURLM_OK)
             break;
         int left = 0;
+        bool finished = false;
         while (const CURLMsg* message = curl_multi_info_read(m_multi, &left)) {
             if (message->msg != CURLMSG_DONE)
                 continue;
@@ -113,9 +114,12 @@ void CurlMulti::run(const std::function<void(CURL*, CURLcode)>& done, const std:
             const CURLcode code = message->data.result;
             remove(curl);
             done(curl, code);
+            finished = true;
         }
-        if (m_added > 0)
-            curl_multi_poll(m_multi, nullptr, 0, std::max(0, nextWaitMs()), nullptr);
+        // What a finished request made room for starts at once, not at the next answer of another.
+        const int waitMs = std::max(0, nextWaitMs());
+        if (m_added > 0 && !finished)
+            curl_multi_poll(m_multi, nullptr, 0, waitMs, nullptr);
     }
 }
 
