@@ -422,8 +422,8 @@ private:
     void showBlock(const QList<BlockFile>& files, LinkForm form, const QHash<QString, qint64>& sizes);
     // After a send, rows holds the address of the history's row each request's outcome counts for.
     void checkLinkSet(const QList<LinkCheckRequest>& requests, const QStringList& names, const QStringList& rows = {});
-    void offerToMakeReadable(const QStringList& unreadable, QList<LinkCheckRequest> requests, QStringList names,
-                             QStringList rows);
+    // Asks whether these sent files may be made readable by everyone, and makes them so; whether that was done.
+    bool madeReadable(const QStringList& unreadable);
     void LinkSetCheck_Checked(qint64 index, const LinkCheckResult& result);
     void LinkSetCheck_Finished();
     QStringList m_fileSet; // handed over, in order; fewer than two: the one-file road

@@ -142,15 +142,28 @@ void frmftp::LinkCheck_Finished(const LinkCheckResult& result)
     // inside its signal: it goes once the event loop is back.
     m_linkCheck->cancel();
     m_linkCheck.release()->deleteLater();
-    const MsgAnswer answer = m_forms.services().messageBox(u"The web server may not read "_s + sent +
-                                                               u".\r\nMake it readable by everyone and check again?"_s,
-                                                           u"Link Check"_s, MsgIcon::Question, MsgButtons::YesNo);
+    if (madeReadable({sent}))
+        checkSentLink(sent);
+}
+
+bool frmftp::madeReadable(const QStringList& unreadable)
+{
+    const bool one = unreadable.size() == 1;
+    const MsgAnswer answer = m_forms.services().messageBox(
+        u"The web server may not read "_s +
+            (one ? unreadable.first() : u"%1 of the files sent"_s.arg(unreadable.size())) +
+            (one ? u".\r\nMake it readable by everyone and check again?"_s
+                 : u".\r\nMake them readable by everyone and check again?"_s),
+        u"Link Check"_s, MsgIcon::Question, MsgButtons::YesNo);
     if (answer != MsgAnswer::Yes)
-        return;
+        return false;
     // The listing after the send may still be on its way.
     waitUntilIdle();
-    if (loggedOn() && runRequest(u"CHMOD "_s + quotedName(sent)))
-        checkSentLink(sent);
+    for (const QString& name : unreadable) {
+        if (!loggedOn() || !runRequest(u"CHMOD "_s + quotedName(name)))
+            return false;
+    }
+    return true;
 }
 
 void frmftp::showLinkCheck(const QString& text, const QColor& colour, const QString& details)

@@ -466,33 +466,15 @@ void frmftp::LinkSetCheck_Finished()
     }
     if (rows.isEmpty() || unreadable.isEmpty() || !loggedOn())
         return;
-    offerToMakeReadable(unreadable, m_checkedRequests, m_checkedNames, rows);
-}
-
-// Files a bucket keeps private, or a server writes unreadable to its web server, are offered once for the whole
-// set, as for one file.
-void frmftp::offerToMakeReadable(const QStringList& unreadable, QList<LinkCheckRequest> requests, QStringList names,
-                                 QStringList rows)
-{
     // This check is over, and what follows may start another one while still inside its signal.
     m_linkSetCheck->cancel();
     m_linkSetCheck.release()->deleteLater();
-    const bool one = unreadable.size() == 1;
-    const MsgAnswer answer = m_forms.services().messageBox(
-        u"The web server may not read "_s +
-            (one ? unreadable.first() : u"%1 of the files sent"_s.arg(unreadable.size())) +
-            (one ? u".\r\nMake it readable by everyone and check again?"_s
-                 : u".\r\nMake them readable by everyone and check again?"_s),
-        u"Link Check"_s, MsgIcon::Question, MsgButtons::YesNo);
-    if (answer != MsgAnswer::Yes)
-        return;
-    // The listing after the send may still be on its way.
-    waitUntilIdle();
-    for (const QString& name : unreadable) {
-        if (!loggedOn() || !runRequest(u"CHMOD "_s + quotedName(name)))
-            return;
-    }
-    checkLinkSet(requests, names, rows);
+    // Files a bucket keeps private, or a server writes unreadable to its web server, are offered once for the
+    // whole set, as for one file.
+    const QList<LinkCheckRequest> requests = m_checkedRequests;
+    const QStringList names = m_checkedNames;
+    if (madeReadable(unreadable))
+        checkLinkSet(requests, names, rows);
 }
 
 } // namespace lumaport
