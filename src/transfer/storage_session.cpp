@@ -46,6 +46,9 @@ struct StorageSession::Answer
     int curlCode = CURLE_OK;
     long status = 0;
     QByteArray contentType;
+
+    // The request went through and the server did what was asked.
+    bool succeeded() const { return curlCode == CURLE_OK && lumaport::succeeded(status); }
 };
 
 namespace {
@@ -341,7 +344,7 @@ FtpOutcome StorageSession::s3List(const QString& prefix, int maxKeys, QList<Remo
             parameters.append({u"continuation-token"_s, token});
         const Answer answer = exchange("GET", m_logOn.server.bucket, call, canonicalQuery(parameters));
         const QString what = prefix.isEmpty() ? m_logOn.server.bucket : prefix;
-        if (answer.curlCode != CURLE_OK || !succeeded(answer.status) || answer.contentType.startsWith("text/html"))
+        if (!answer.succeeded() || answer.contentType.startsWith("text/html"))
             return failed(answer, what, call);
         S3ListPage page;
         QString error;
@@ -399,7 +402,7 @@ FtpOutcome StorageSession::makeFolder(const QString& name, Call& call)
     const bool s3 = m_logOn.server.isS3();
     // A bucket's folder is an empty object whose key ends in "/", as the providers' consoles make it.
     const Answer answer = exchange(s3 ? "PUT" : "MKCOL", pathOf(name) + u'/', call);
-    if (answer.curlCode != CURLE_OK || !succeeded(answer.status))
+    if (!answer.succeeded())
         return failed(answer, name, call);
     return {};
 }
@@ -407,7 +410,7 @@ FtpOutcome StorageSession::makeFolder(const QString& name, Call& call)
 FtpOutcome StorageSession::s3FileExists(const QString& name, Call& call)
 {
     const Answer answer = exchange("HEAD", pathOf(name), call);
-    if (answer.curlCode == CURLE_OK && succeeded(answer.status))
+    if (answer.succeeded())
         return {};
     if (answer.curlCode != CURLE_OK || answer.status != 404)
         return failed(answer, name, call);
@@ -431,7 +434,7 @@ FtpOutcome StorageSession::removeFile(const QString& name, Call& call)
             return exists;
     }
     const Answer answer = exchange("DELETE", pathOf(name), call);
-    if (answer.curlCode != CURLE_OK || !succeeded(answer.status))
+    if (!answer.succeeded())
         return failed(answer, name, call);
     return {};
 }
@@ -452,7 +455,7 @@ FtpOutcome StorageSession::removeFolder(const QString& name, Call& call)
     if (m_logOn.server.isS3() && !anyKey)
         return {FtpError::ServerRefused, QStringLiteral("There is no folder \"%1\".").arg(name), {}};
     const Answer answer = exchange("DELETE", pathOf(name) + u'/', call);
-    if (answer.curlCode != CURLE_OK || !succeeded(answer.status))
+    if (!answer.succeeded())
         return failed(answer, name, call);
     return {};
 }
@@ -472,12 +475,10 @@ FtpOutcome StorageSession::rename(const QString& from, const QString& to, Call& 
         addHeader(call.headers, "x-amz-acl: public-read");
     const Answer copied = exchange("PUT", pathOf(target), call);
     // A copy can fail after its 200 has gone out; the body then holds the error.
-    if (copied.curlCode != CURLE_OK || !succeeded(copied.status) || call.answer.contains("<Error>"))
-        return failed({copied.curlCode, copied.curlCode == CURLE_OK && succeeded(copied.status) ? 500 : copied.status,
-                       copied.contentType},
-                      source, call);
+    if (!copied.succeeded() || call.answer.contains("<Error>"))
+        return failed({copied.curlCode, copied.succeeded() ? 500 : copied.status, copied.contentType}, source, call);
     const Answer removed = exchange("DELETE", pathOf(source), call);
-    if (removed.curlCode != CURLE_OK || !succeeded(removed.status))
+    if (!removed.succeeded())
         return failed(removed, source, call);
     return {};
 }
@@ -487,7 +488,7 @@ FtpOutcome StorageSession::davMove(const QString& from, const QString& to, bool 
     addHeader(call.headers, "Destination: " + storageUrl(m_logOn.server, pathOf(to)));
     addHeader(call.headers, overwrite ? "Overwrite: T" : "Overwrite: F");
     const Answer answer = exchange("MOVE", pathOf(from), call);
-    if (answer.curlCode != CURLE_OK || !succeeded(answer.status))
+    if (!answer.succeeded())
         return failed(answer, from, call);
     return {};
 }
@@ -495,7 +496,7 @@ FtpOutcome StorageSession::davMove(const QString& from, const QString& to, bool 
 FtpOutcome StorageSession::size(const QString& name, Call& call)
 {
     const Answer answer = exchange("HEAD", pathOf(name), call);
-    if (answer.curlCode != CURLE_OK || !succeeded(answer.status))
+    if (!answer.succeeded())
         return failed(answer, name, call);
     curl_off_t length = -1;
     curl_easy_getinfo(static_cast<CURL*>(m_curl), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
@@ -508,7 +509,7 @@ FtpOutcome StorageSession::get(const QString& name, Call& call)
 {
     const Answer answer = exchange("GET", pathOf(name), call);
     call.showProgress(true);
-    if (answer.curlCode != CURLE_OK || !succeeded(answer.status))
+    if (!answer.succeeded())
         return failed(answer, name, call);
     bool exists = false;
     if (QString error; !call.target->commit(&error, ReplacingFile::Commit::KeepExisting, &exists))
@@ -530,7 +531,7 @@ FtpOutcome StorageSession::put(const QString& name, Call& call)
     call.sendingFile = true;
     const Answer answer = exchange("PUT", pathOf(name), call);
     call.showProgress(true);
-    if (answer.curlCode != CURLE_OK || !succeeded(answer.status))
+    if (!answer.succeeded())
         return failed(answer, name, call);
     return {};
 }
@@ -543,7 +544,7 @@ FtpOutcome StorageSession::davPut(const QString& name, Call& call)
         call.sendingFile = true;
         const Answer answer = exchange("PUT", pathOf(name), call);
         call.showProgress(true);
-        if (answer.curlCode != CURLE_OK || !succeeded(answer.status))
+        if (!answer.succeeded())
             return failed(answer, name, call);
         const bool first = !std::exchange(m_sendsInPlace, true);
         return FtpOutcome{FtpError::None,
@@ -563,7 +564,7 @@ FtpOutcome StorageSession::davPut(const QString& name, Call& call)
         if (!call.cancelled())
             exchange("DELETE", pathOf(temporary), call);
     };
-    if (sent.curlCode != CURLE_OK || !succeeded(sent.status)) {
+    if (!sent.succeeded()) {
         FtpOutcome outcome = failed(sent, name, call);
         dropTemporary();
         return outcome;
@@ -585,7 +586,7 @@ FtpOutcome StorageSession::makePublic(const QString& name, Call& call)
                 {}};
     addHeader(call.headers, "x-amz-acl: public-read");
     const Answer answer = exchange("PUT", pathOf(name), call, u"acl="_s);
-    if (answer.curlCode != CURLE_OK || !succeeded(answer.status))
+    if (!answer.succeeded())
         return failed(answer, name, call);
     return {};
 }
