@@ -28,8 +28,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QColor kWorks(0, 112, 0);
-const QColor kBroken(192, 0, 0);
 const QString kLinkCheckKey = u"LinkCheck/Enabled"_s;
 
 } // namespace
@@ -121,7 +119,7 @@ void frmftp::LinkCheck_Finished(const LinkCheckResult& result)
     const bool thumbnailChecked = !m_pictureOutcome.isEmpty();
     const QString text = thumbnailChecked ? m_pictureOutcome + u"; thumbnail: "_s + result.text : result.text;
     const bool works = result.works && (!thumbnailChecked || m_pictureWorks);
-    showLinkCheck(text, works ? kWorks : kBroken);
+    showLinkCheck(text, verdictColour(works ? LinkVerdict::Works : LinkVerdict::Broken));
     const QString verdictAddress = std::exchange(m_verdictAddress, QString());
     if (const auto thumbnail = std::exchange(m_thumbnailCheck, std::nullopt); thumbnail && result.httpCode != 403) {
         // Started from inside this check's signal: the finished check goes once the event loop is back.

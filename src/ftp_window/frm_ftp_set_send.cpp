@@ -41,8 +41,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QColor kWorks(0, 112, 0);
-const QColor kBroken(192, 0, 0);
 // More than a few connections only queue at the server's limit, and many servers allow two to five.
 constexpr int kMostConnections = 10;
 
@@ -444,7 +442,8 @@ void frmftp::LinkSetCheck_Finished()
                                            : u"Links broken: %1 of %2"_s.arg(broken.size()).arg(results.size());
     // The line names the broken ones; the tooltip lists every link once, under the count.
     const QString summary = broken.isEmpty() ? count : count + u" \u2014 "_s + broken.join(u"; "_s);
-    showLinkCheck(summary, broken.isEmpty() ? kWorks : kBroken, count + u'\n' + details.join(u'\n'));
+    showLinkCheck(summary, verdictColour(broken.isEmpty() ? LinkVerdict::Works : LinkVerdict::Broken),
+                  count + u'\n' + details.join(u'\n'));
     // A row's verdict is its picture's, unless its thumbnail's link is broken.
     for (qsizetype i = 0; i < m_checkedRows.size() && i < results.size(); ++i) {
         const bool thumbnail = i > 0 && m_checkedRows[i] == m_checkedRows[i - 1];

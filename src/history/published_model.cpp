@@ -195,14 +195,7 @@ QVariant PublishedModel::data(const QModelIndex& index, int role) const
     } else if (role == Qt::ForegroundRole && record.deletedAt.isValid()) {
         return QColor(128, 128, 128);
     } else if (role == Qt::ForegroundRole && index.column() == Check && record.verdict) {
-        switch (*record.verdict) {
-        case LinkVerdict::Works:
-            return QColor(0, 112, 0);
-        case LinkVerdict::Changed:
-            return QColor(160, 96, 0);
-        case LinkVerdict::Broken:
-            return QColor(192, 0, 0);
-        }
+        return verdictColour(*record.verdict);
     } else if (role == Qt::TextAlignmentRole && index.column() == Size) {
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     }

@@ -39,4 +39,17 @@ std::optional<LinkVerdict> verdictOfWord(QStringView word)
     return std::nullopt;
 }
 
+QColor verdictColour(LinkVerdict verdict)
+{
+    switch (verdict) {
+    case LinkVerdict::Works:
+        return QColor(0, 112, 0);
+    case LinkVerdict::Changed:
+        return QColor(160, 96, 0);
+    case LinkVerdict::Broken:
+        break;
+    }
+    return QColor(192, 0, 0);
+}
+
 } // namespace lumaport
