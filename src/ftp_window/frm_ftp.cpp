@@ -7,12 +7,12 @@
 #include "platform/timer.h"
 #include "publish/link_check.h"
 #include "publish/link_set_check.h"
+#include "session/remote_requests.h"
 #include "startup/forms.h"
 #include "transfer/ftp_error.h"
 #include "transfer/internet_transfer.h"
 #include "transfer/listing_entries.h"
 #include "transfer/remote_folder.h"
-#include "transfer/send_lanes.h"
 #include "transfer/trusted_servers.h"
 #include "widgets/drive_list.h"
 #include "widgets/file_list.h"
@@ -24,7 +24,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScopedValueRollback>
 
 namespace lumaport {
 
@@ -84,11 +83,12 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     Timer2 = new Timer(this, 4000, false, m_forms.services().timerClock());
     Timer2->setObjectName(QStringLiteral("Timer2"));
 
-    ITC = m_forms.makeTransfer();
-    if (ITC) {
-        connect(ITC.get(), &InternetTransfer::StateChanged, this, &frmftp::ITC_StateChanged);
-        connect(ITC.get(), &InternetTransfer::TrustAsked, this, &frmftp::ITC_TrustAsked);
-        connect(ITC.get(), &InternetTransfer::PassphraseAsked, this, &frmftp::ITC_PassphraseAsked);
+    if (std::unique_ptr<InternetTransfer> transfer = m_forms.makeTransfer()) {
+        m_requests = std::make_unique<RemoteRequests>(std::move(transfer));
+        ITC = &m_requests->transfer();
+        connect(m_requests.get(), &RemoteRequests::stateChanged, this, &frmftp::ITC_StateChanged);
+        connect(ITC, &InternetTransfer::TrustAsked, this, &frmftp::ITC_TrustAsked);
+        connect(ITC, &InternetTransfer::PassphraseAsked, this, &frmftp::ITC_PassphraseAsked);
     }
 
     connect(cmdLogOn, &QPushButton::clicked, this, &frmftp::cmdLogOn_Click);
@@ -125,7 +125,7 @@ void frmftp::Form_Load()
 void frmftp::Form_Unload(bool& cancel)
 {
     cancel = true;
-    if (ITC)
+    if (m_requests)
         cancelRequest();
     m_forms.frmload().Show();
     hide();
@@ -208,7 +208,7 @@ bool frmftp::loggedOn() const
 
 bool frmftp::FtpReady(bool ShowMessage)
 {
-    if (ITC->StillExecuting() || (m_lanes && m_lanes->running() > 0)) {
+    if (m_requests->busy() || m_waitDepth > 0) {
         if (ShowMessage)
             m_forms.services().messageBox(QStringLiteral("Please wait.  FTP is still executing"),
                                           QStringLiteral("Busy"), MsgIcon::Information);
@@ -217,31 +217,37 @@ bool frmftp::FtpReady(bool ShowMessage)
     return true;
 }
 
-void frmftp::waitUntilIdle()
+void frmftp::holdLogOn()
 {
-    // Log On has no busy guard: pressed now, it would cancel the request and log on inside this wait.
     cmdLogOn->setEnabled(false);
     ++m_waitDepth;
-    while (!FtpReady(false))
-        m_forms.services().waitForEvents();
+}
+
+void frmftp::releaseLogOn()
+{
     if (--m_waitDepth == 0)
         cmdLogOn->setEnabled(!loggedOn());
 }
 
+void frmftp::waitUntilIdle(std::function<void()> then)
+{
+    holdLogOn();
+    m_requests->whenIdle(this, [this, then = std::move(then)] {
+        releaseLogOn();
+        then();
+    });
+}
+
 void frmftp::startRequest(const QString& command)
 {
-    ++m_request;
-    ITC->Execute(command);
+    m_requests->run(command);
 }
 
 void frmftp::cancelRequest()
 {
-    ++m_request;
     // A cancelled size query is no longer outstanding: the next reply (a CLOSE's) is no size.
     SizeRequest = false;
-    ITC->Cancel();
-    if (m_lanes)
-        m_lanes->drop();
+    m_requests->cancel();
     // The next request logs on afresh, in the log-on folder.
     setRemoteFolder({});
 }
@@ -249,26 +255,44 @@ void frmftp::cancelRequest()
 void frmftp::abandonRequest()
 {
     stopLinkCheck();
-    if (ITC)
+    if (m_requests)
         cancelRequest();
 }
 
-bool frmftp::runRequest(const QString& command)
+void frmftp::runRequest(const QString& command, std::function<void(bool)> then)
 {
-    startRequest(command);
-    const int request = m_request;
-    waitUntilIdle();
-    return m_completedRequest == request;
+    holdLogOn();
+    m_requests->run(command, this, [this, then = std::move(then)](bool replied) {
+        releaseLogOn();
+        if (then)
+            then(replied);
+    });
 }
 
-void frmftp::WaitAndRelist()
+void frmftp::runInTurn(QStringList commands, std::function<void()> then)
 {
-    waitUntilIdle();
-    if (!loggedOn())
+    if (commands.isEmpty()) {
+        then();
         return;
-    lstRemoteFile->clear();
-    startRequest(QStringLiteral("DIR"));
-    setStatus(kConnected);
+    }
+    const QString command = commands.takeFirst();
+    runRequest(command, [this, commands, then = std::move(then)](bool replied) {
+        if (replied)
+            runInTurn(commands, then);
+    });
+}
+
+void frmftp::WaitAndRelist(std::function<void()> then)
+{
+    waitUntilIdle([this, then = std::move(then)] {
+        if (loggedOn()) {
+            lstRemoteFile->clear();
+            startRequest(QStringLiteral("DIR"));
+            setStatus(kConnected);
+        }
+        if (then)
+            then();
+    });
 }
 
 void frmftp::cmdLogOn_Click()
@@ -289,22 +313,22 @@ void frmftp::cmdLogOn_Click()
 
     // The first request connects, logs on and lists the starting folder onto whatever the list holds. A
     // refused log-on, a cancel or a time-out ends without a reply; the error box has already said why.
-    const bool accepted = [this] {
-        const QScopedValueRollback loggingOn(m_loggingOn, true);
-        return runRequest(QStringLiteral("DIR"));
-    }();
-    if (accepted)
-        showLoggedOn();
-    else
-        showLogOnFailed();
+    m_loggingOn = true;
+    runRequest(QStringLiteral("DIR"), [this](bool accepted) {
+        m_loggingOn = false;
+        if (accepted)
+            showLoggedOn();
+        else
+            showLogOnFailed();
+    });
 }
 
 void frmftp::cmdLogOff_Click()
 {
     lstRemoteFile->clear();
+    // Nothing runs once cancelled: a command that waited learns of it when the CLOSE is over.
     cancelRequest();
     stopLinkCheck();
-    waitUntilIdle();
     setStatus(QStringLiteral("Closing Connection"));
     // Not waited for: its own states may still replace the status text.
     startRequest(QStringLiteral("CLOSE"));
@@ -332,7 +356,6 @@ void frmftp::ITC_StateChanged(int State)
         return;
     }
     if (State == InternetTransfer::icResponseCompleted) {
-        m_completedRequest = m_request;
         readReply();
         return;
     }
@@ -366,10 +389,8 @@ void frmftp::readReply()
 {
     QString reply;
     for (QString chunk = ITC->GetChunk(kChunkSize, InternetTransfer::icString); !chunk.isEmpty();
-         chunk = ITC->GetChunk(kChunkSize, InternetTransfer::icString)) {
-        m_forms.services().doEvents();
+         chunk = ITC->GetChunk(kChunkSize, InternetTransfer::icString))
         reply += chunk;
-    }
     m_forms.services().beep();
     if (SizeRequest) {
         m_forms.services().messageBox(QStringLiteral("The size of file ") + m_sizeEntry + QStringLiteral(" is ") +

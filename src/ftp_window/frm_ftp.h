@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -40,7 +41,7 @@ class PictureBox;
 class PublishedRecorder;
 struct PictureChoices;
 class RemoteFolder;
-class SendLanes;
+class RemoteRequests;
 struct ServerIdentity;
 class Shape;
 class Timer;
@@ -167,19 +168,23 @@ private:
     bool loggedOn() const;
 
     // Every command that sends a request begins with FtpReady(true) and stops when it says no; the "Busy"
-    // box has then told the user why.
+    // box has then told the user why. No while a request runs or a command still waits for one.
     bool FtpReady(bool ShowMessage);
-    // Sends one command string ("CD \"pics/\"", "SIZE \"a.jpg\"", ...) and sleeps in the event loop until
-    // the transfer component is idle again; its states (status line, listing, size, error box) are handled
-    // meanwhile. Log On is off for the wait; other commands turn themselves away through FtpReady, and Log
-    // Off or closing the window cancel the request. True when the request ended with its reply; false when
-    // it failed (the error box has said why) or was cancelled.
-    bool runRequest(const QString& command);
-    // Waits for the running request, then clears the remote list and sends "DIR" without waiting for it.
-    // Sends nothing once the connection was closed meanwhile: the component would log on again unasked.
-    void WaitAndRelist();
-    // The window's one nested event loop.
-    void waitUntilIdle();
+    // Sends one command string ("CD \"pics/\"", "SIZE \"a.jpg\"", ...); its states (status line, listing, size,
+    // error box) are handled as they come. Once it has ended and nothing runs, then(replied) is called: true when
+    // it ended with its reply; false when it failed (the error box has said why) or was cancelled. Log On is off
+    // meanwhile; other commands turn themselves away through FtpReady, and Log Off or closing the window cancel it.
+    void runRequest(const QString& command, std::function<void(bool replied)> then = {});
+    // Runs the commands one after the other while each ends with its reply; then once all did.
+    void runInTurn(QStringList commands, std::function<void()> then);
+    // Once nothing runs, clears the remote list and sends "DIR" without waiting for it, then calls then. Sends
+    // nothing once the connection was closed meanwhile: the component would log on again unasked.
+    void WaitAndRelist(std::function<void()> then = {});
+    // Calls then once nothing runs, with Log On off until then.
+    void waitUntilIdle(std::function<void()> then);
+    // A command waits for a request: Log On, which has no busy guard, would cancel it and log on meanwhile.
+    void holdLogOn();
+    void releaseLogOn();
     // Every request goes through these two; only the re-list's "DIR" and Log Off's "CLOSE" are not waited for.
     void startRequest(const QString& command);
     void cancelRequest();
@@ -258,15 +263,12 @@ private:
     Timer* Timer1;
     Timer* Timer2;
     // Null only in tests of the other windows, which never go online but may open and close this one.
-    std::unique_ptr<InternetTransfer> ITC;
+    std::unique_ptr<RemoteRequests> m_requests;
+    InternetTransfer* ITC = nullptr; // m_requests' component
     bool SizeRequest = false;
     // The entry whose size was asked for; the reply names it, whatever is selected when it arrives.
     QString m_sizeEntry;
-    // Every request sent or cancelled gets the next number, so runRequest tells its own reply from that of a
-    // request sent while it waited (the CLOSE of a Log Off).
-    int m_request = 0;
-    int m_completedRequest = 0;
-    // Nested waits: a Log Off pressed during a wait runs a wait of its own.
+    // Commands waiting for their requests; Log On comes back once none does.
     int m_waitDepth = 0;
     bool m_loggingOn = false; // the log-on's first request runs
 
@@ -286,7 +288,7 @@ private:
     void followFolder(const RemoteFolder& asked);
     void setRemoteFolder(const RemoteFolder& folder);
     // runRequest with the progress bar shown while the PUT or GET runs.
-    bool runTransfer(const QString& command);
+    void runTransfer(const QString& command, std::function<void(bool replied)> then = {});
     void showTransferProgress(qint64 bytesDone, qint64 bytesTotal);
     QProgressBar* prgTransfer;
     QElapsedTimer m_transferClock;
@@ -296,11 +298,19 @@ private:
     void buildPictureChoices();
     PictureChoices pictureChoices() const;
     void pictureChoices_Change();
-    // PUTs the local file under its name, prepared as the choices ask, and its thumbnail beside it. True when
-    // the file was sent; sentSize is then the size of what was sent. With failure, a picture that can't be
-    // prepared is told there instead of in a box.
-    bool sendPicture(const QString& localPath, const QString& name, qint64* sentSize, qint64* thumbnailSize,
-                     QString* failure = nullptr);
+    // How a send of one file went: whether it was sent, the sizes of what was PUT (a prepared picture's, not the
+    // local file's; -1: no thumbnail went), or why the picture could not be prepared.
+    struct PictureSend
+    {
+        bool sent = false;
+        qint64 size = -1;
+        qint64 thumbnailSize = -1;
+        QString unprepared;
+    };
+    // PUTs the local file under its name, prepared as the choices ask, and its thumbnail beside it, then calls
+    // then. A picture that can't be prepared is told in a box, unless quiet.
+    void sendPicture(const QString& localPath, const QString& name, bool quiet,
+                     std::function<void(const PictureSend&)> then);
     // The size of what the last send PUT: a prepared picture's, not the local file's.
     qint64 m_sentSize = -1;
     qint64 m_sentThumbnailSize = -1; // -1: no thumbnail went with the last send
@@ -405,15 +415,21 @@ private:
     void sendFileSet();
     // The Overwrite questions, asked before anything is sent: the names to send, in order.
     QStringList namesToSend();
-    // Sends one file of the set; false with why it failed.
-    bool sendSetFile(const QString& name, QString* why);
+    // Sends the set's files from the first'th on, one at a time, until one fails; then calls then with the
+    // failure named, if any.
+    void sendSetFrom(const QStringList& names, qsizetype first, std::function<void(const QStringList& notSent)> then);
+    // Sends one file of the set, then calls then: with an empty why when it was sent, else why it failed.
+    void sendSetFile(const QString& name, std::function<void(const QString& why)> then);
+    // What a set over several connections knows while its files are in flight.
+    struct SetAtOnce;
     // The set over several connections at once, as many as the options file allows; false, with nothing sent, when
-    // it asks for one at a time. Each file that failed is named in notSent with why.
-    bool sendSetAtOnce(const QStringList& names, QStringList* notSent);
+    // it asks for one at a time. Once every file has ended, then gets each file that failed named with why.
+    bool sendSetAtOnce(const QStringList& names, std::function<void(const QStringList& notSent)> then);
+    // After the set: the box naming what failed, the links' check, the re-list.
+    void setSent(const QStringList& names, QStringList notSent);
     // Why a file of the set was not sent, when the component did not say.
     QString unsentWhy() const;
-    std::unique_ptr<SendLanes> m_lanes; // made at the first set, the connections kept until the next log on or off
-    bool m_sendingAtOnce = false;       // the set's box tells every failure, and its bar counts every connection
+    bool m_sendingAtOnce = false; // the set's box tells every failure, and its bar counts every connection
     // "Request URL" and "URL with Tags" with a set handed over: one line per file. False without a set.
     bool buildSetBlock(LinkForm form);
     // The "Selected" builders with several remote entries selected. False with fewer.
@@ -422,8 +438,9 @@ private:
     void showBlock(const QList<BlockFile>& files, LinkForm form, const QHash<QString, qint64>& sizes);
     // After a send, rows holds the address of the history's row each request's outcome counts for.
     void checkLinkSet(const QList<LinkCheckRequest>& requests, const QStringList& names, const QStringList& rows = {});
-    // Asks whether these sent files may be made readable by everyone, and makes them so; whether that was done.
-    bool madeReadable(const QStringList& unreadable);
+    // Asks whether these sent files may be made readable by everyone, makes them so, then calls then if that was
+    // done.
+    void makeReadable(const QStringList& unreadable, std::function<void()> then);
     void LinkSetCheck_Checked(qint64 index, const LinkCheckResult& result);
     void LinkSetCheck_Finished();
     QStringList m_fileSet; // handed over, in order; fewer than two: the one-file road

@@ -140,11 +140,10 @@ void frmftp::LinkCheck_Finished(const LinkCheckResult& result)
     // inside its signal: it goes once the event loop is back.
     m_linkCheck->cancel();
     m_linkCheck.release()->deleteLater();
-    if (madeReadable({sent}))
-        checkSentLink(sent);
+    makeReadable({sent}, [this, sent] { checkSentLink(sent); });
 }
 
-bool frmftp::madeReadable(const QStringList& unreadable)
+void frmftp::makeReadable(const QStringList& unreadable, std::function<void()> then)
 {
     const bool one = unreadable.size() == 1;
     const MsgAnswer answer = m_forms.services().messageBox(
@@ -154,14 +153,15 @@ bool frmftp::madeReadable(const QStringList& unreadable)
                  : u".\r\nMake them readable by everyone and check again?"_s),
         u"Link Check"_s, MsgIcon::Question, MsgButtons::YesNo);
     if (answer != MsgAnswer::Yes)
-        return false;
+        return;
+    QStringList commands;
+    for (const QString& name : unreadable)
+        commands.append(u"CHMOD "_s + quotedName(name));
     // The listing after the send may still be on its way.
-    waitUntilIdle();
-    for (const QString& name : unreadable) {
-        if (!loggedOn() || !runRequest(u"CHMOD "_s + quotedName(name)))
-            return false;
-    }
-    return true;
+    waitUntilIdle([this, commands, then = std::move(then)] {
+        if (loggedOn())
+            runInTurn(commands, then);
+    });
 }
 
 void frmftp::showLinkCheck(const QString& text, const QColor& colour, const QString& details)

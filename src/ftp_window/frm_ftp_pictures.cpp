@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <memory>
+
 namespace lumaport {
 
 namespace {
@@ -99,29 +101,45 @@ void frmftp::pictureChoices_Change()
         setSystemStatus(error);
 }
 
-bool frmftp::sendPicture(const QString& localPath, const QString& name, qint64* sentSize, qint64* thumbnailSize,
-                         QString* failure)
+void frmftp::sendPicture(const QString& localPath, const QString& name, bool quiet,
+                         std::function<void(const PictureSend&)> then)
 {
-    PreparedPicture prepared;
-    QString error;
-    if (!prepared.prepare(localPath, pictureChoices(), failure ? failure : &error)) {
-        if (failure)
-            return false;
-        m_forms.services().messageBox(error + QStringLiteral("\r\nNothing was sent."), QStringLiteral("Error"),
-                                      MsgIcon::Critical);
-        return false;
+    // Its files are the picture and thumbnail made for this send; they go once both PUTs are over.
+    auto prepared = std::make_shared<PreparedPicture>();
+    PictureSend send;
+    if (!prepared->prepare(localPath, pictureChoices(), &send.unprepared)) {
+        if (!quiet)
+            m_forms.services().messageBox(send.unprepared + QStringLiteral("\r\nNothing was sent."),
+                                          QStringLiteral("Error"), MsgIcon::Critical);
+        then(send);
+        return;
     }
-    if (!prepared.note().isEmpty())
-        m_forms.services().messageBox(prepared.note(), QString(), MsgIcon::Information);
-    if (!runTransfer(QStringLiteral("PUT ") + quotedName(prepared.picture()) + QLatin1Char(' ') + quotedName(name)))
-        return false;
-    *sentSize = QFileInfo(prepared.picture()).size();
-    *thumbnailSize = -1;
-    if (!prepared.thumbnail().isEmpty() && runTransfer(QStringLiteral("PUT ") + quotedName(prepared.thumbnail()) +
-                                                       QLatin1Char(' ') + quotedName(thumbnailName(name))))
-        *thumbnailSize = QFileInfo(prepared.thumbnail()).size();
-    recordPublished(prepared.picture(), sentFile(localPath, name, *sentSize, *thumbnailSize));
-    return true;
+    if (!prepared->note().isEmpty())
+        m_forms.services().messageBox(prepared->note(), QString(), MsgIcon::Information);
+    const auto recorded = [this, localPath, name, prepared, then](PictureSend send) {
+        recordPublished(prepared->picture(), sentFile(localPath, name, send.size, send.thumbnailSize));
+        then(send);
+    };
+    runTransfer(QStringLiteral("PUT ") + quotedName(prepared->picture()) + QLatin1Char(' ') + quotedName(name),
+                [this, name, prepared, then, recorded](bool sent) {
+                    if (!sent) {
+                        then({});
+                        return;
+                    }
+                    const PictureSend picture{true, QFileInfo(prepared->picture()).size(), -1, {}};
+                    if (prepared->thumbnail().isEmpty()) {
+                        recorded(picture);
+                        return;
+                    }
+                    runTransfer(QStringLiteral("PUT ") + quotedName(prepared->thumbnail()) + QLatin1Char(' ') +
+                                    quotedName(thumbnailName(name)),
+                                [prepared, picture, recorded](bool thumbnailSent) {
+                                    PictureSend both = picture;
+                                    if (thumbnailSent)
+                                        both.thumbnailSize = QFileInfo(prepared->thumbnail()).size();
+                                    recorded(both);
+                                });
+                });
 }
 
 } // namespace lumaport

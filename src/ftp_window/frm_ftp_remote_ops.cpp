@@ -63,8 +63,7 @@ void frmftp::cmdNewFolder_Click()
                             MsgIcon::Information);
         return;
     }
-    runRequest(QStringLiteral("MKDIR ") + quotedName(name));
-    WaitAndRelist();
+    runRequest(QStringLiteral("MKDIR ") + quotedName(name), [this](bool) { WaitAndRelist(); });
 }
 
 void frmftp::cmdRename_Click()
@@ -87,8 +86,8 @@ void frmftp::cmdRename_Click()
         return;
     }
     // The new name goes in as typed, blanks around it included.
-    runRequest(QStringLiteral("RENAME ") + quotedName(entry) + QLatin1Char(' ') + quotedName(name));
-    WaitAndRelist();
+    runRequest(QStringLiteral("RENAME ") + quotedName(entry) + QLatin1Char(' ') + quotedName(name),
+               [this](bool) { WaitAndRelist(); });
 }
 
 void frmftp::cmdDelete_Click()
@@ -103,9 +102,8 @@ void frmftp::cmdDelete_Click()
                                       MsgButtons::OkCancel) != MsgAnswer::Ok)
         return;
     runRequest((entry.endsWith(QLatin1Char('/')) ? QStringLiteral("RMDIR ") : QStringLiteral("DELETE ")) +
-               quotedName(entry));
-    WaitAndRelist();
-    Timer2->setEnabled(true);
+                   quotedName(entry),
+               [this](bool) { WaitAndRelist([this] { Timer2->setEnabled(true); }); });
 }
 
 void frmftp::cmdSize_Click()
@@ -115,11 +113,12 @@ void frmftp::cmdSize_Click()
     // The reply names the entry asked about, even if the user picks another one meanwhile.
     m_sizeEntry = selectedEntry();
     SizeRequest = true;
-    runRequest(QStringLiteral("SIZE ") + quotedName(m_sizeEntry));
-    SizeRequest = false;
-    // A log off or a lost connection during the wait has said so already.
-    if (loggedOn())
-        setStatus(kConnected);
+    runRequest(QStringLiteral("SIZE ") + quotedName(m_sizeEntry), [this](bool) {
+        SizeRequest = false;
+        // A log off or a lost connection meanwhile has said so already.
+        if (loggedOn())
+            setStatus(kConnected);
+    });
 }
 
 } // namespace lumaport

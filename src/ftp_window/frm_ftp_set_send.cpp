@@ -12,6 +12,7 @@
 #include "platform/settings_text.h"
 #include "publish/link_check.h"
 #include "publish/link_set_check.h"
+#include "session/remote_requests.h"
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
 #include "transfer/send_lanes.h"
@@ -33,6 +34,7 @@
 
 #include <deque>
 #include <map>
+#include <memory>
 #include <numeric>
 
 namespace lumaport {
@@ -138,25 +140,24 @@ QStringList frmftp::namesToSend()
     return names;
 }
 
-bool frmftp::sendSetFile(const QString& name, QString* why)
+void frmftp::sendSetFile(const QString& name, std::function<void(const QString& why)> then)
 {
     // The component would log on again unasked.
     if (!loggedOn()) {
-        *why = u"the connection was closed"_s;
-        return false;
+        then(u"the connection was closed"_s);
+        return;
     }
     const QString localPath = joinPath(filLocalFile->path(), name);
-    qint64 bytes = -1;
-    qint64 thumbnailBytes = -1;
     m_lastError.clear();
-    if (!sendPicture(localPath, name, &bytes, &thumbnailBytes, why)) {
-        if (why->isEmpty())
-            *why = unsentWhy();
-        return false;
-    }
-    m_setBytesDone += QFileInfo(localPath).size();
-    fileSent(sentFile(localPath, name, bytes, thumbnailBytes));
-    return true;
+    sendPicture(localPath, name, true, [this, localPath, name, then](const PictureSend& send) {
+        if (!send.sent) {
+            then(send.unprepared.isEmpty() ? unsentWhy() : send.unprepared);
+            return;
+        }
+        m_setBytesDone += QFileInfo(localPath).size();
+        fileSent(sentFile(localPath, name, send.size, send.thumbnailSize));
+        then({});
+    });
 }
 
 QString frmftp::unsentWhy() const
@@ -166,104 +167,147 @@ QString frmftp::unsentWhy() const
                                   : u"Log Off was pressed"_s;
 }
 
-bool frmftp::sendSetAtOnce(const QStringList& names, QStringList* notSent)
+void frmftp::sendSetFrom(const QStringList& names, qsizetype first,
+                         std::function<void(const QStringList& notSent)> then)
+{
+    if (first == names.size()) {
+        then({});
+        return;
+    }
+    m_setStatus = u"Sending %1 of %2: %3"_s.arg(first + 1).arg(names.size()).arg(names[first]);
+    setStatus(m_setStatus);
+    sendSetFile(names[first], [this, names, first, then](const QString& why) {
+        if (why.isEmpty())
+            sendSetFrom(names, first + 1, then);
+        else
+            then({names[first] + u" was not sent: "_s + why});
+    });
+}
+
+struct frmftp::SetAtOnce
+{
+    QStringList names;
+    std::deque<qsizetype> waiting;
+    std::map<qsizetype, PreparedPicture> prepared;
+    std::map<qsizetype, SentFile> sent; // by place in the set: the block keeps the order chosen
+    qsizetype lastStarted = -1;
+    QStringList notSent;
+    QStringList thumbnailsNotSent; // their pictures went: the set goes on, as over one connection
+    std::unique_ptr<QObject> guard = std::make_unique<QObject>(); // the lanes' signals reach this set only
+    bool starting = false;                                        // a start of more files is posted
+};
+
+bool frmftp::sendSetAtOnce(const QStringList& names, std::function<void(const QStringList& notSent)> then)
 {
     const int connections = std::clamp(
         readOptions(programOptionsPath(m_forms.services().programFolder())).value(u"sending/connections"_s, 3).toInt(),
         1, kMostConnections);
     if (connections < 2)
         return false;
-    if (!m_lanes)
-        m_lanes = std::make_unique<SendLanes>(*ITC);
-    m_lanes->startSet(connections);
+    SendLanes& lanes = m_requests->lanes();
+    lanes.startSet(connections);
 
-    std::deque<qsizetype> waiting(size_t(names.size()));
-    std::iota(waiting.begin(), waiting.end(), qsizetype{0});
-    std::map<qsizetype, PreparedPicture> prepared;
-    std::map<qsizetype, SentFile> sent; // by place in the set: the block keeps the order chosen
-    qsizetype lastStarted = -1;
-    const auto showSending = [&] {
-        const int atOnce = m_lanes->running();
-        m_setStatus = atOnce > 1
-                          ? u"Sending %1 of %2 (%3 at once): %4"_s.arg(lastStarted + 1)
-                                .arg(names.size())
-                                .arg(atOnce)
-                                .arg(names[lastStarted])
-                          : u"Sending %1 of %2: %3"_s.arg(lastStarted + 1).arg(names.size()).arg(names[lastStarted]);
+    auto set = std::make_shared<SetAtOnce>();
+    set->names = names;
+    set->waiting.resize(size_t(names.size()));
+    std::iota(set->waiting.begin(), set->waiting.end(), qsizetype{0});
+    SetAtOnce* raw = set.get();
+    const auto showSending = [this, raw, &lanes] {
+        const int atOnce = lanes.running();
+        const QString& name = raw->names[raw->lastStarted];
+        m_setStatus = atOnce > 1 ? u"Sending %1 of %2 (%3 at once): %4"_s.arg(raw->lastStarted + 1)
+                                       .arg(raw->names.size())
+                                       .arg(atOnce)
+                                       .arg(name)
+                                 : u"Sending %1 of %2: %3"_s.arg(raw->lastStarted + 1).arg(raw->names.size()).arg(name);
         setStatus(m_setStatus);
     };
-    QStringList thumbnailsNotSent; // their pictures went: the set goes on, as over one connection
-    const auto keepSent = [&](qsizetype file, bool withThumbnail) {
-        const PreparedPicture& picture = prepared[file];
-        const QString localPath = joinPath(filLocalFile->path(), names[file]);
+    const auto keepSent = [this, raw, showSending](qsizetype file, bool withThumbnail) {
+        const PreparedPicture& picture = raw->prepared[file];
+        const QString localPath = joinPath(filLocalFile->path(), raw->names[file]);
         const qint64 thumbnailBytes =
             withThumbnail && !picture.thumbnail().isEmpty() ? QFileInfo(picture.thumbnail()).size() : -1;
-        const SentFile record = sentFile(localPath, names[file], QFileInfo(picture.picture()).size(), thumbnailBytes);
+        const SentFile record =
+            sentFile(localPath, raw->names[file], QFileInfo(picture.picture()).size(), thumbnailBytes);
         recordPublished(picture.picture(), record);
-        sent.emplace(file, record);
+        raw->sent.emplace(file, record);
         m_setBytesDone += QFileInfo(localPath).size();
-        prepared.erase(file);
+        raw->prepared.erase(file);
         showSending();
     };
-    QObject guard; // the lanes' signals reach this set only
-    connect(m_lanes.get(), &SendLanes::sent, &guard, [&](qsizetype file, const QString&) { keepSent(file, true); });
-    connect(m_lanes.get(), &SendLanes::failed, &guard, [&](qsizetype file, const QString& why, int done) {
-        const QString reason = why.isEmpty() ? unsentWhy() : why;
-        if (done > 0) {
-            thumbnailsNotSent.append(thumbnailName(names[file]) + u" was not sent: "_s + reason);
-            keepSent(file, false);
-            return;
-        }
-        notSent->append(names[file] + u" was not sent: "_s + reason);
-        prepared.erase(file);
-    });
-    connect(m_lanes.get(), &SendLanes::refused, &guard, [&](qsizetype file) { waiting.push_front(file); });
-    connect(m_lanes.get(), &SendLanes::progress, &guard,
-            [this](qint64 bytesInFlight) { showTransferProgress(bytesInFlight, -1); });
-
-    cmdLogOn->setEnabled(false);
-    ++m_waitDepth;
-    m_sendingAtOnce = true;
-    m_lastError.clear();
-    for (;;) {
-        // A failure, Log Off or a lost connection starts nothing more; what is in flight ends on its own.
-        while (notSent->isEmpty() && loggedOn() && !waiting.empty() && m_lanes->canStart()) {
-            const qsizetype file = waiting.front();
-            waiting.pop_front();
+    // Starts what may start; once nothing is in flight, the set is over. A failure, Log Off or a lost connection
+    // starts nothing more; what is in flight ends on its own.
+    const auto startMore = [this, set, then, showSending, &lanes] {
+        set->starting = false;
+        while (set->notSent.isEmpty() && loggedOn() && !set->waiting.empty() && lanes.canStart()) {
+            const qsizetype file = set->waiting.front();
+            set->waiting.pop_front();
+            const QString& name = set->names[file];
             // Made once: a file whose start waits for a free connection keeps what was made for it.
-            const auto [entry, fresh] = prepared.try_emplace(file);
+            const auto [entry, fresh] = set->prepared.try_emplace(file);
             PreparedPicture& picture = entry->second;
             QString why;
-            if (fresh && !picture.prepare(joinPath(filLocalFile->path(), names[file]), pictureChoices(), &why)) {
-                notSent->append(names[file] + u" was not sent: "_s + why);
+            if (fresh && !picture.prepare(joinPath(filLocalFile->path(), name), pictureChoices(), &why)) {
+                set->notSent.append(name + u" was not sent: "_s + why);
                 break;
             }
             if (fresh && !picture.note().isEmpty())
                 m_forms.services().messageBox(picture.note(), QString(), MsgIcon::Information);
-            QStringList commands{u"PUT "_s + quotedName(picture.picture()) + u' ' + quotedName(names[file])};
+            QStringList commands{u"PUT "_s + quotedName(picture.picture()) + u' ' + quotedName(name)};
             if (!picture.thumbnail().isEmpty())
-                commands.append(u"PUT "_s + quotedName(picture.thumbnail()) + u' ' +
-                                quotedName(thumbnailName(names[file])));
-            if (!m_lanes->start(file, commands)) {
-                waiting.push_front(file);
+                commands.append(u"PUT "_s + quotedName(picture.thumbnail()) + u' ' + quotedName(thumbnailName(name)));
+            if (!lanes.start(file, commands)) {
+                set->waiting.push_front(file);
                 break;
             }
-            lastStarted = std::max(lastStarted, file);
+            set->lastStarted = std::max(set->lastStarted, file);
             showSending();
         }
-        if (m_lanes->running() == 0)
-            break;
-        m_forms.services().waitForEvents();
-    }
-    m_sendingAtOnce = false;
-    if (--m_waitDepth == 0)
-        cmdLogOn->setEnabled(!loggedOn());
-    // Files never started after a failure go unnamed, as with one connection; with none, the first is named.
-    if (notSent->isEmpty() && !waiting.empty())
-        notSent->append(names[waiting.front()] + u" was not sent: "_s + unsentWhy());
-    notSent->append(thumbnailsNotSent);
-    for (const auto& [file, done] : sent)
-        fileSent(done);
+        if (lanes.running() > 0 || !set->guard)
+            return;
+        set->guard.release()->deleteLater();
+        m_sendingAtOnce = false;
+        releaseLogOn();
+        // Files never started after a failure go unnamed, as with one connection; with none, the first is named.
+        if (set->notSent.isEmpty() && !set->waiting.empty())
+            set->notSent.append(set->names[set->waiting.front()] + u" was not sent: "_s + unsentWhy());
+        set->notSent.append(set->thumbnailsNotSent);
+        for (const auto& [file, done] : set->sent)
+            fileSent(done);
+        then(set->notSent);
+    };
+    // Each file's end lets the next start, once the lanes' signal has returned and its connection is idle.
+    const auto startLater = [raw, startMore] {
+        if (raw->guard && !std::exchange(raw->starting, true))
+            QMetaObject::invokeMethod(raw->guard.get(), startMore, Qt::QueuedConnection);
+    };
+    QObject* guard = set->guard.get();
+    connect(&lanes, &SendLanes::sent, guard, [keepSent, startLater](qsizetype file, const QString&) {
+        keepSent(file, true);
+        startLater();
+    });
+    connect(&lanes, &SendLanes::failed, guard,
+            [this, raw, keepSent, startLater](qsizetype file, const QString& why, int done) {
+                const QString reason = why.isEmpty() ? unsentWhy() : why;
+                if (done > 0) {
+                    raw->thumbnailsNotSent.append(thumbnailName(raw->names[file]) + u" was not sent: "_s + reason);
+                    keepSent(file, false);
+                } else {
+                    raw->notSent.append(raw->names[file] + u" was not sent: "_s + reason);
+                    raw->prepared.erase(file);
+                }
+                startLater();
+            });
+    connect(&lanes, &SendLanes::refused, guard, [raw, startLater](qsizetype file) {
+        raw->waiting.push_front(file);
+        startLater();
+    });
+    connect(&lanes, &SendLanes::progress, guard, [this](qint64 bytesInFlight) { showTransferProgress(bytesInFlight, -1); });
+
+    holdLogOn();
+    m_sendingAtOnce = true;
+    m_lastError.clear();
+    startMore();
     return true;
 }
 
@@ -284,16 +328,13 @@ void frmftp::sendFileSet()
     prgTransfer->setFormat(QString());
     prgTransfer->show();
     m_transferClock.start();
-    QStringList notSent;
-    if (!sendSetAtOnce(names, &notSent)) {
-        QString why;
-        for (qsizetype i = 0; i < names.size() && notSent.isEmpty(); ++i) {
-            m_setStatus = u"Sending %1 of %2: %3"_s.arg(i + 1).arg(names.size()).arg(names[i]);
-            setStatus(m_setStatus);
-            if (!sendSetFile(names[i], &why))
-                notSent.append(names[i] + u" was not sent: "_s + why);
-        }
-    }
+    const auto sent = [this, names](const QStringList& notSent) { setSent(names, notSent); };
+    if (!sendSetAtOnce(names, sent))
+        sendSetFrom(names, 0, sent);
+}
+
+void frmftp::setSent(const QStringList& names, QStringList notSent)
+{
     m_setStatus.clear();
     m_setBytesTotal = 0;
     prgTransfer->hide();
@@ -470,10 +511,9 @@ void frmftp::LinkSetCheck_Finished()
     m_linkSetCheck.release()->deleteLater();
     // Files a bucket keeps private, or a server writes unreadable to its web server, are offered once for the
     // whole set, as for one file.
-    const QList<LinkCheckRequest> requests = m_checkedRequests;
-    const QStringList names = m_checkedNames;
-    if (madeReadable(unreadable))
+    makeReadable(unreadable, [this, requests = m_checkedRequests, names = m_checkedNames, rows] {
         checkLinkSet(requests, names, rows);
+    });
 }
 
 } // namespace lumaport

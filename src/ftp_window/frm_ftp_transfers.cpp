@@ -7,6 +7,7 @@
 #include "platform/services.h"
 #include "platform/timer.h"
 #include "preview/frm_preview.h"
+#include "session/remote_requests.h"
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
 #include "transfer/internet_transfer.h"
@@ -40,8 +41,8 @@ void frmftp::setUpTransfers()
     prgTransfer->setFont(small);
     prgTransfer->hide();
 
-    if (ITC)
-        connect(ITC.get(), &InternetTransfer::TransferProgress, this, [this](qint64 done, qint64 total) {
+    if (m_requests)
+        connect(m_requests.get(), &RemoteRequests::progress, this, [this](qint64 done, qint64 total) {
             if (!m_sendingAtOnce)
                 showTransferProgress(done, total);
         });
@@ -101,12 +102,14 @@ void frmftp::Command11_Click()
 
 void frmftp::openFolder(const QString& entry)
 {
-    if (runRequest(QStringLiteral("CD ") + quotedName(entry))) {
-        followFolder(RemoteFolder().entered(txtfolder->text()).entered(entry));
-        txtname->setText(txtserverurl->text());
-        showTitle(txtname->text(), false);
-    }
-    WaitAndRelist();
+    runRequest(QStringLiteral("CD ") + quotedName(entry), [this, entry](bool entered) {
+        if (entered) {
+            followFolder(RemoteFolder().entered(txtfolder->text()).entered(entry));
+            txtname->setText(txtserverurl->text());
+            showTitle(txtname->text(), false);
+        }
+        WaitAndRelist();
+    });
 }
 
 void frmftp::cmdUpFolder_Click()
@@ -115,11 +118,14 @@ void frmftp::cmdUpFolder_Click()
         return;
     // Only a request that goes out empties the address in use.
     txtname->clear();
-    if (runRequest(QStringLiteral("CDUP")))
-        followFolder(RemoteFolder().entered(txtfolder->text()).parent());
-    WaitAndRelist();
-    txtname->setText(txtserverurl->text());
-    showTitle(txtname->text(), false);
+    runRequest(QStringLiteral("CDUP"), [this](bool left) {
+        if (left)
+            followFolder(RemoteFolder().entered(txtfolder->text()).parent());
+        WaitAndRelist([this] {
+            txtname->setText(txtserverurl->text());
+            showTitle(txtname->text(), false);
+        });
+    });
 }
 
 void frmftp::followFolder(const RemoteFolder& asked)
@@ -162,14 +168,18 @@ void frmftp::cmdsend_Click()
     if (usePublishedLink(localPath, name))
         return;
     stopLinkCheck();
-    if (sendPicture(localPath, name, &m_sentSize, &m_sentThumbnailSize)) {
-        txtsaveftp->setText(name);
-        m_sendNote = ITC->ResponseInfo();
-        m_sentSet.clear();
-        fileSent(sentFile(localPath, name, m_sentSize, m_sentThumbnailSize));
-        checkSentLink(name);
-    }
-    WaitAndRelist();
+    sendPicture(localPath, name, false, [this, localPath, name](const PictureSend& send) {
+        if (send.sent) {
+            m_sentSize = send.size;
+            m_sentThumbnailSize = send.thumbnailSize;
+            txtsaveftp->setText(name);
+            m_sendNote = ITC->ResponseInfo();
+            m_sentSet.clear();
+            fileSent(sentFile(localPath, name, m_sentSize, m_sentThumbnailSize));
+            checkSentLink(name);
+        }
+        WaitAndRelist();
+    });
 }
 
 void frmftp::imgSendFile_Click()
@@ -206,20 +216,21 @@ void frmftp::imgReceiveFile_Click()
         }
     }
     const QString target = joinPath(filLocalFile->path(), entry);
-    runTransfer(QStringLiteral("GET ") + quotedName(entry) + QLatin1Char(' ') + quotedName(target));
-    // The file is written beside its name and appears only when complete, so the preview loads it once, now.
-    frmPreview& preview = m_forms.frmPreview();
-    preview.txtimg->setText(target);
-    preview.Timer1->setEnabled(true);
-    // Re-reading the folder must not lose the file chosen for sending.
-    const QString chosen = filLocalFile->fileName();
-    filLocalFile->refresh();
-    if (!chosen.isEmpty())
-        filLocalFile->setFileName(chosen);
-    setStatus(kConnected);
+    runTransfer(QStringLiteral("GET ") + quotedName(entry) + QLatin1Char(' ') + quotedName(target), [this, target](bool) {
+        // The file is written beside its name and appears only when complete, so the preview loads it once, now.
+        frmPreview& preview = m_forms.frmPreview();
+        preview.txtimg->setText(target);
+        preview.Timer1->setEnabled(true);
+        // Re-reading the folder must not lose the file chosen for sending.
+        const QString chosen = filLocalFile->fileName();
+        filLocalFile->refresh();
+        if (!chosen.isEmpty())
+            filLocalFile->setFileName(chosen);
+        setStatus(kConnected);
+    });
 }
 
-bool frmftp::runTransfer(const QString& command)
+void frmftp::runTransfer(const QString& command, std::function<void(bool)> then)
 {
     // A set shows one bar over all its files.
     const bool alone = m_setBytesTotal == 0;
@@ -229,10 +240,12 @@ bool frmftp::runTransfer(const QString& command)
         m_transferClock.start();
     }
     prgTransfer->show();
-    const bool done = runRequest(command);
-    if (alone)
-        prgTransfer->hide();
-    return done;
+    runRequest(command, [this, alone, then = std::move(then)](bool replied) {
+        if (alone)
+            prgTransfer->hide();
+        if (then)
+            then(replied);
+    });
 }
 
 void frmftp::showTransferProgress(qint64 bytesDone, qint64 bytesTotal)

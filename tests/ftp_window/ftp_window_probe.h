@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QTest>
 
+#include <functional>
+
 namespace lumaport::test {
 
 inline QString statusText(frmftp& ftp)
@@ -40,12 +42,20 @@ class FtpWindowProbe
 public:
     explicit FtpWindowProbe(frmftp& ftp) : m_ftp(ftp) {}
     bool FtpReady(bool showMessage) { return m_ftp.FtpReady(showMessage); }
-    bool runRequest(const QString& command) { return m_ftp.runRequest(command); }
+    void runRequest(const QString& command, std::function<void(bool)> then) { m_ftp.runRequest(command, then); }
     void WaitAndRelist() { m_ftp.WaitAndRelist(); }
+    /// No request runs, and no command waits for one.
+    bool idle() { return m_ftp.FtpReady(false); }
 
 private:
     frmftp& m_ftp;
 };
+
+/// Waits until the window's commands are over, their requests and the re-lists they started included.
+inline void waitUntilIdle(frmftp& ftp)
+{
+    QTRY_VERIFY_WITH_TIMEOUT(FtpWindowProbe(ftp).idle(), 30000);
+}
 
 /// The enabled states of the controls that follow the connection, one letter each ('1' on, '0' off) in the
 /// order cmdLogOn, cmdLogOff, the five remote buttons, the two transfer pictures, lstRemoteFile, cmdsend,

@@ -26,6 +26,7 @@
 #include <QTest>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 using namespace lumaport;
 using namespace lumaport::test;
@@ -55,6 +56,7 @@ class TestFrmFtp : public WindowTest
         typeLogOn(QStringLiteral("ftp.example.org"), QStringLiteral("me"), QStringLiteral("secret"));
         transfer().script(FakeTransfer::completes(reply));
         control<QPushButton>(ftp(), "cmdLogOn")->click();
+        waitUntilIdle(ftp());
         QCOMPARE(arrangement(ftp()), kLoggedOn);
     }
 
@@ -165,6 +167,7 @@ private Q_SLOTS:
         typeLogOn(QStringLiteral(" ftp://ftp.example.org:2121 "), user, QStringLiteral("pass word"));
         transfer().script(FakeTransfer::completes({}));
         control<QPushButton>(ftp(), "cmdLogOn")->click();
+        waitUntilIdle(ftp());
         QCOMPARE(transfer().protocol(), int(InternetTransfer::icFTP));
         QCOMPARE(transfer().remoteHost(), QStringLiteral(" ftp://ftp.example.org:2121 "));
         QCOMPARE(transfer().userName(), sent);
@@ -188,6 +191,7 @@ private Q_SLOTS:
         control<QListWidget>(w, "lstRemoteFile")->addItem(QStringLiteral("old entry"));
 
         control<QPushButton>(w, "cmdLogOn")->click();
+        waitUntilIdle(w);
 
         QCOMPARE(recorder.texts(),
                  (QStringList{"1:Finding Host IP Address", "2:IP Address Found", "3:Connecting To Host", "4:Logging On",
@@ -223,6 +227,7 @@ private Q_SLOTS:
         transfer().script(FakeTransfer::fails(12014, QStringLiteral("530 Login incorrect.")));
         m_services->expectMessage(QStringLiteral("12014 530 Login incorrect."), MsgAnswer::Ok, QStringLiteral("Error"));
         control<QPushButton>(w, "cmdLogOn")->click();
+        waitUntilIdle(w);
 
         QCOMPARE(m_services->boxes().size(), std::size_t(1)); // no second "Logon attempt failed" box
         QCOMPARE(m_services->boxes().back().icon, MsgIcon::Critical);
@@ -238,6 +243,7 @@ private Q_SLOTS:
         w.txtPassword->setText(QStringLiteral("secret"));
         transfer().script(FakeTransfer::completes(QStringLiteral("a\r\n")));
         control<QPushButton>(w, "cmdLogOn")->click();
+        waitUntilIdle(w);
         QCOMPARE(arrangement(w), kLoggedOn);
         QCOMPARE(remoteEntries(w), QStringList{QStringLiteral("a")});
     }
@@ -252,6 +258,7 @@ private Q_SLOTS:
         transfer().script(FakeTransfer::fails(12029, QStringLiteral("Connection refused")));
         m_services->expectMessage(QStringLiteral("12029 Connection refused"));
         control<QPushButton>(ftp(), "cmdLogOn")->click();
+        waitUntilIdle(ftp());
         QCOMPARE(arrangement(ftp()), QStringLiteral("10000000000001"));
     }
 
@@ -285,6 +292,7 @@ private Q_SLOTS:
         // Logging on again appends the new listing after the old entries.
         transfer().script(FakeTransfer::completes(QStringLiteral("c\r\n")));
         control<QPushButton>(ftp(), "cmdLogOn")->click();
+        waitUntilIdle(ftp());
         QCOMPARE(remoteEntries(ftp()), (QStringList{"a", "b/", "c"}));
         QCOMPARE(arrangement(ftp()), kLoggedOn);
     }
@@ -335,14 +343,15 @@ private Q_SLOTS:
         logOn(QStringLiteral("a\r\n"));
         transfer().Execute(QStringLiteral("MKDIR \"new\""));
         transfer().emitState(InternetTransfer::icRequestSent);
-        transfer().script(FakeTransfer::completes(QStringLiteral("a\r\nnew/\r\n")));
         QTimer::singleShot(50, m_transfer, [this] { transfer().finish(FakeTransfer::completes({})); });
 
         FtpWindowProbe(ftp()).WaitAndRelist();
-        QCOMPARE(transfer().executed().last(), QStringLiteral("DIR"));
+        QCOMPARE(transfer().executed().last(), QStringLiteral("MKDIR \"new\""));
+        QTRY_COMPARE(transfer().executed().last(), QStringLiteral("DIR"));
         QVERIFY(remoteEntries(ftp()).isEmpty()); // cleared; the new listing arrives later
         QCOMPARE(statusText(ftp()), QStringLiteral("Connected"));
         QCOMPARE(statusFrame(ftp()), QStringLiteral("Server Status"));
+        transfer().finish(FakeTransfer::completes(QStringLiteral("a\r\nnew/\r\n")));
         QTRY_COMPARE(remoteEntries(ftp()), (QStringList{"a", "new/"}));
     }
 
@@ -356,7 +365,10 @@ private Q_SLOTS:
             transfer().finish(FakeTransfer::fails(12030, QStringLiteral("reset")));
             logOnPressable = control(ftp(), "cmdLogOn")->isEnabled();
         });
-        QVERIFY(!FtpWindowProbe(ftp()).runRequest(QStringLiteral("CD \"pics/\"")));
+        std::optional<bool> replied;
+        FtpWindowProbe(ftp()).runRequest(QStringLiteral("CD \"pics/\""), [&replied](bool done) { replied = done; });
+        QTRY_VERIFY(replied.has_value());
+        QVERIFY(!*replied);
         QVERIFY(!logOnPressable);
         QCOMPARE(arrangement(ftp()), kAbortedAfterLogOn);
     }
@@ -369,8 +381,14 @@ private Q_SLOTS:
             transfer().script(FakeTransfer::completes({}));
             control<QPushButton>(ftp(), "cmdLogOff")->click();
         });
-        QVERIFY(!FtpWindowProbe(ftp()).runRequest(QStringLiteral("MKDIR \"new\"")));
-        FtpWindowProbe(ftp()).WaitAndRelist();
+        std::optional<bool> replied;
+        FtpWindowProbe(ftp()).runRequest(QStringLiteral("MKDIR \"new\""), [this, &replied](bool done) {
+            replied = done;
+            FtpWindowProbe(ftp()).WaitAndRelist();
+        });
+        QTRY_VERIFY(replied.has_value());
+        QVERIFY(!*replied);
+        waitUntilIdle(ftp());
         QCOMPARE(transfer().executed().last(), QStringLiteral("CLOSE"));
         QCOMPARE(arrangement(ftp()), kLoggedOff);
     }
@@ -515,7 +533,8 @@ private Q_SLOTS:
         typeLogOn(QStringLiteral("ftp.example.org"), QStringLiteral("me"), QStringLiteral("secret"));
         QTimer::singleShot(50, &w, [&w] { w.close(); });
         control<QPushButton>(w, "cmdLogOn")->click();
-        QVERIFY(!w.isVisible());
+        QTRY_VERIFY(!w.isVisible());
+        waitUntilIdle(w);
         QCOMPARE(statusText(w), QStringLiteral("Not Connected"));
         QCOMPARE(arrangement(w), kLoggedOff);
     }
