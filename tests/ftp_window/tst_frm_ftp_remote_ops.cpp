@@ -99,6 +99,7 @@ private Q_SLOTS:
         ftp().txtUserName->setText(m_server->userName());
         ftp().txtPassword->setText(m_server->password());
         control<QPushButton>(ftp(), "cmdLogOn")->click();
+        waitUntilIdle(ftp());
         ftp().show();
         QVERIFY(QTest::qWaitForWindowActive(&ftp()));
         const qsizetype atLogOn = m_server->receivedCommands().size();
@@ -111,6 +112,7 @@ private Q_SLOTS:
         QTimer::singleShot(0, list(), [this] { list()->clearSelection(); });
         if (press.startsWith(QLatin1String("cmd"))) {
             control<QPushButton>(ftp(), qPrintable(press))->click();
+            waitUntilIdle(ftp());
         } else {
             FtpWindowProbe(ftp()).WaitAndRelist();
             const QKeyCombination key = QKeySequence(press)[0];
@@ -151,11 +153,13 @@ private Q_SLOTS:
         ftp().txtServer->setText(QStringLiteral("ftp.example.org"));
         ftp().txtPassword->setText(QStringLiteral("secret"));
         control<QPushButton>(ftp(), "cmdLogOn")->click();
+        waitUntilIdle(ftp());
         QTimer::singleShot(0, m_transfer, [this] {
             transfer().script({});
             control<QPushButton>(ftp(), "cmdLogOff")->click();
         });
         control<QPushButton>(ftp(), "cmdSize")->click();
+        waitUntilIdle(ftp());
         QCOMPARE(transfer().executed().last(), QStringLiteral("CLOSE"));
         QVERIFY(!transfer().StillExecuting());
         QCOMPARE(statusText(ftp()), QStringLiteral("Not Connected"));

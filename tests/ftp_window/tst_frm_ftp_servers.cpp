@@ -97,6 +97,7 @@ class TestFrmFtpServers : public QObject
         ftp().txtUserName->setText(user);
         ftp().txtPassword->setText(password);
         control<QPushButton>(ftp(), "cmdLogOn")->click();
+        waitUntilIdle(ftp());
     }
 
     void logOn(const FtpServer& server) { logOn(server.serverText(), server.userName(), server.password()); }
@@ -129,19 +130,19 @@ class TestFrmFtpServers : public QObject
         for (int i = 0; i < 60; ++i)
             writeFile(server.rootFolder() + QStringLiteral("/picture-with-a-long-name-%1.jpg").arg(i));
         FtpWindowProbe(ftp()).WaitAndRelist();
-        QVERIFY(m_transfer->StillExecuting());
+        QTRY_VERIFY(m_transfer->StillExecuting());
     }
 
     /// Double-clicks a remote entry once its listing is complete: enters a folder, receives a file.
     void doubleClick(const QString& entry)
     {
-        QTRY_VERIFY(!m_transfer->StillExecuting());
+        waitUntilIdle(ftp());
         auto* list = control<QListWidget>(ftp(), "lstRemoteFile");
         const QList<QListWidgetItem*> found = list->findItems(entry, Qt::MatchExactly);
         QVERIFY2(!found.isEmpty(), qPrintable(entry));
         list->setCurrentItem(found.first());
         Q_EMIT list->itemDoubleClicked(found.first());
-        QTRY_VERIFY(!m_transfer->StillExecuting());
+        waitUntilIdle(ftp());
     }
 
     void useLocalFile(const QString& folder, const QString& name = {})
@@ -373,8 +374,9 @@ private Q_SLOTS:
         expectFolder(QStringLiteral("2026/12/"));
         QTRY_COMPARE(remoteEntries(ftp()), QStringList{"deep.jpg"});
         for (const QString& path : {QStringLiteral("2026/"), QString()}) {
-            QTRY_VERIFY(!m_transfer->StillExecuting());
+            waitUntilIdle(ftp());
             control<QPushButton>(ftp(), "cmdUpFolder")->click();
+            waitUntilIdle(ftp());
             expectFolder(path);
         }
         QTRY_VERIFY(remoteEntries(ftp()).contains(QStringLiteral("2026/")));
@@ -401,6 +403,7 @@ private Q_SLOTS:
 
         useLocalFile(from.path(), QStringLiteral("my photo.jpg"));
         control<QPushButton>(ftp(), "cmdsend")->click();
+        waitUntilIdle(ftp());
         QCOMPARE(readFile(remote + QStringLiteral("my photo.jpg")), photo);
         // Listed now: No keeps the server's copy, Yes replaces it.
         writeFile(from.filePath(QStringLiteral("my photo.jpg")), "changed");
@@ -408,6 +411,7 @@ private Q_SLOTS:
             QTRY_VERIFY(!m_transfer->StillExecuting() && remoteEntries(ftp()).contains(QStringLiteral("my photo.jpg")));
             m_services->answerEveryBox(answer);
             control<QPushButton>(ftp(), "cmdsend")->click();
+            waitUntilIdle(ftp());
         }
         QCOMPARE(readFile(remote + QStringLiteral("my photo.jpg")), QByteArray("changed"));
         QCOMPARE(m_services->boxes().front().text, QStringLiteral("File my photo.jpg already exists.\r\nOverwrite?"));
@@ -491,7 +495,7 @@ private Q_SLOTS:
         } else {
             QCOMPARE(arrangement(ftp()), kLoggedOn);
             FtpWindowProbe(ftp()).WaitAndRelist();
-            QTRY_VERIFY(!m_transfer->StillExecuting());
+            waitUntilIdle(ftp());
         }
         QStringList passwordBoxes;
         for (const BoxRecord& box : m_services->boxes()) {

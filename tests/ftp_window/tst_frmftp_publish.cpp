@@ -145,6 +145,7 @@ private Q_SLOTS:
               u"a.zip"_s, u"Text1"_s, u"url"_s, u"Text2"_s, u"Link"_s});
         transfer().script(FakeTransfer::completes(u"pics/\r\nein bild ü.gif\r\n"_s));
         press("cmdLogOn");
+        waitUntilIdle(ftp());
         press("Command3");
         QCOMPARE(control<AddressBox>(ftp(), "txtURL")->text() + box("txturl1")->text() + ftp().windowTitle(),
                  u"[url=http://ex.com/a.zip]Link[/url][url=FTP-ex.com/"_s);

@@ -3,6 +3,7 @@
 // sent into a nested folder, checked from the web side, its address built with tags and copied, and the address
 // fetched back; and a sent file the web server may not read, made readable from the check's question.
 #include "ftp_window/frm_ftp.h"
+#include "ftp_window_probe.h"
 #include "history/published_store.h"
 #include "main_window/frm_load.h"
 #include "platform/settings_text.h"
@@ -91,6 +92,7 @@ struct Road
         ftp.txtPassword->setText(server.password());
         ftp.Text3->setText(u"127.0.0.1:%1"_s.arg(webPort));
         control<QPushButton>(ftp, "cmdLogOn")->click();
+        waitUntilIdle(ftp);
     }
 
     static QByteArray fetch(const QString& address)
@@ -123,11 +125,11 @@ private Q_SLOTS:
         auto* list = control<QListWidget>(ftp, "lstRemoteFile");
         // Each step waits, as the user would, until the listing before it has come.
         for (const QString& folder : {u"a b/"_s, u"ü/"_s}) {
-            QTRY_VERIFY(!road.transfer->StillExecuting());
+            waitUntilIdle(ftp);
             list->setCurrentItem(list->findItems(folder, Qt::MatchExactly).value(0));
             Q_EMIT list->itemDoubleClicked(list->currentItem());
         }
-        QTRY_VERIFY(!road.transfer->StillExecuting());
+        waitUntilIdle(ftp);
         ftp.cmdsend->click();
         // The web side is asked at once, in the background.
         QTRY_COMPARE(
@@ -154,8 +156,9 @@ private Q_SLOTS:
         control<QCheckBox>(ftp, "chkThumbnail")->setChecked(true);
         control<QSpinBox>(ftp, "spnThumbnailSide")->setValue(32);
         ftp.Text1->setText(u"thumb"_s);
-        QTRY_VERIFY(!road.transfer->StillExecuting());
+        waitUntilIdle(ftp);
         ftp.cmdsend->click();
+        waitUntilIdle(ftp);
         control<QPushButton>(ftp, "Command3")->click();
         const QString expected =
             u"[url=http://127.0.0.1:%1/photo.jpg][img]http://127.0.0.1:%1/photo_thumb.jpg[/img][/url]"_s.arg(
@@ -218,6 +221,7 @@ private Q_SLOTS:
         connect(road.transfer, &InternetTransfer::StateChanged, this,
                 [&] { statuses.append(control<QLabel>(ftp, "lblStatus")->text()); });
         ftp.cmdsend->click();
+        waitUntilIdle(ftp);
 
         QStringList titles;
         for (const BoxRecord& box : road.services.boxes())
@@ -267,6 +271,7 @@ private Q_SLOTS:
         ftp.setFileSet(QStorageInfo(road.pictures.path()).rootPath(), road.pictures.path(), again);
         control<QCheckBox>(ftp, "chkThumbnail")->setChecked(true);
         ftp.cmdsend->click();
+        waitUntilIdle(ftp);
         for (const QString& name : again)
             QCOMPARE(readFile(remote + u"d.jpg/"_s + name), readFile(road.pictures.filePath(name)));
         QVERIFY(QFile::exists(remote + u"d.jpg/e_thumb.jpg"_s));
@@ -301,16 +306,16 @@ private Q_SLOTS:
         ftp.Text3->clear();
         ftp.txtpermurl->clear();
         auto* list = control<QListWidget>(ftp, "lstRemoteFile");
-        QTRY_VERIFY(!road.transfer->StillExecuting());
+        waitUntilIdle(ftp);
         list->setCurrentItem(list->findItems(host + u'/', Qt::MatchExactly).value(0));
         Q_EMIT list->itemDoubleClicked(list->currentItem());
-        QTRY_VERIFY(!road.transfer->StillExecuting());
+        waitUntilIdle(ftp);
 
         auto* label = control<QLabel>(ftp, "lblLinkCheck");
         const auto saysNoWebAddress = [&] { return label->text().startsWith(u"No web address is set"_s); };
         ftp.cmdsend->click(); // the set, then its block
+        waitUntilIdle(ftp);
         QVERIFY(saysNoWebAddress());
-        QTRY_VERIFY(!road.transfer->StillExecuting());
         for (const char* builder : {"cmdURL", "Command3"}) {
             label->clear();
             control<QPushButton>(ftp, builder)->click();
@@ -325,8 +330,8 @@ private Q_SLOTS:
         control<QPushButton>(ftp, "Command6")->click();
         ftp.setLocalFile(QStorageInfo(road.pictures.path()).rootPath(), road.pictures.path(), u"b.jpg"_s);
         ftp.cmdsend->click(); // one file
+        waitUntilIdle(ftp);
         QVERIFY(saysNoWebAddress());
-        QTRY_VERIFY(!road.transfer->StillExecuting());
 
         // A row kept by a copy that made its address of the folder's name.
         PublishedStore store(publishedHistoryPath(road.services.programFolder()));
@@ -382,6 +387,7 @@ private Q_SLOTS:
         services.expectMessage(u"The web server may not read p.jpg.\r\nMake it readable by everyone and check again?"_s,
                                MsgAnswer::Yes, u"Link Check"_s);
         control<QPushButton>(ftp, "cmdLogOn")->click();
+        waitUntilIdle(ftp);
         ftp.cmdsend->click();
         QTRY_COMPARE(control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription(),
                      u"Link works: 200, %1 bytes, image/jpeg"_s.arg(QLocale(QLocale::English).toString(size)));
@@ -409,6 +415,7 @@ private Q_SLOTS:
             u"The web server may not read p q.jpg.\r\nMake it readable by everyone and check again?"_s, MsgAnswer::Yes,
             u"Link Check"_s);
         control<QPushButton>(ftp, "cmdLogOn")->click();
+        waitUntilIdle(ftp);
         ftp.cmdsend->click();
         QTRY_COMPARE_WITH_TIMEOUT(
             control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription(),
@@ -460,6 +467,7 @@ private Q_SLOTS:
         if (!s3)
             ftp.Text3->setText(web);
         control<QPushButton>(ftp, "cmdLogOn")->click();
+        waitUntilIdle(ftp);
         // The bucket keeps what is sent private: its check offers to make the set readable, once a send.
         int overwrites = 0;
         services.setWhileBoxShows([&] {
@@ -471,7 +479,7 @@ private Q_SLOTS:
         ftp.cmdsend->click();
         QTRY_COMPARE_WITH_TIMEOUT(label->text(), u"Links work: 3 of 3"_s, 20000);
 
-        QTRY_VERIFY(!transfer->StillExecuting());
+        waitUntilIdle(ftp);
         for (const QString& name : names)
             writePicture(pictures.filePath(name), Qt::blue);
         ftp.cmdsend->click();
