@@ -281,8 +281,9 @@ private:
     void cmdsend_Click();
     void imgSendFile_Click();
     void imgReceiveFile_Click();
-    // CD into a folder entry, then a new listing. The address texts follow only when the server let us in.
-    void openFolder(const QString& entry);
+    // CD into a folder entry, then a new listing, then then. The address texts follow only when the server let us
+    // in.
+    void openFolder(const QString& entry, std::function<void()> then = {});
     // After a change of folder: txtfolder, the path from the log-on folder ("2026/12/", empty there);
     // txtserverurl, its web address.
     void followFolder(const RemoteFolder& asked);

@@ -207,6 +207,7 @@ bool frmftp::sendSetAtOnce(const QStringList& names, std::function<void(const QS
     SendLanes& lanes = m_requests->lanes();
     lanes.startSet(connections);
 
+    // Held by the steps below, which the lanes' connections to its guard hold until the set is over.
     auto set = std::make_shared<SetAtOnce>();
     set->names = names;
     set->waiting.resize(size_t(names.size()));
@@ -302,7 +303,8 @@ bool frmftp::sendSetAtOnce(const QStringList& names, std::function<void(const QS
         raw->waiting.push_front(file);
         startLater();
     });
-    connect(&lanes, &SendLanes::progress, guard, [this](qint64 bytesInFlight) { showTransferProgress(bytesInFlight, -1); });
+    connect(&lanes, &SendLanes::progress, guard,
+            [this](qint64 bytesInFlight) { showTransferProgress(bytesInFlight, -1); });
 
     holdLogOn();
     m_sendingAtOnce = true;

@@ -93,22 +93,21 @@ void frmftp::Command11_Click()
         return;
     }
     if (entry.endsWith(QLatin1Char('/'))) {
-        openFolder(entry);
-        m_forms.frmPreview().Timer1->setEnabled(true);
+        openFolder(entry, [this] { m_forms.frmPreview().Timer1->setEnabled(true); });
     } else {
         imgReceiveFile_Click();
     }
 }
 
-void frmftp::openFolder(const QString& entry)
+void frmftp::openFolder(const QString& entry, std::function<void()> then)
 {
-    runRequest(QStringLiteral("CD ") + quotedName(entry), [this, entry](bool entered) {
+    runRequest(QStringLiteral("CD ") + quotedName(entry), [this, entry, then = std::move(then)](bool entered) {
         if (entered) {
             followFolder(RemoteFolder().entered(txtfolder->text()).entered(entry));
             txtname->setText(txtserverurl->text());
             showTitle(txtname->text(), false);
         }
-        WaitAndRelist();
+        WaitAndRelist(then);
     });
 }
 
@@ -216,18 +215,20 @@ void frmftp::imgReceiveFile_Click()
         }
     }
     const QString target = joinPath(filLocalFile->path(), entry);
-    runTransfer(QStringLiteral("GET ") + quotedName(entry) + QLatin1Char(' ') + quotedName(target), [this, target](bool) {
-        // The file is written beside its name and appears only when complete, so the preview loads it once, now.
-        frmPreview& preview = m_forms.frmPreview();
-        preview.txtimg->setText(target);
-        preview.Timer1->setEnabled(true);
-        // Re-reading the folder must not lose the file chosen for sending.
-        const QString chosen = filLocalFile->fileName();
-        filLocalFile->refresh();
-        if (!chosen.isEmpty())
-            filLocalFile->setFileName(chosen);
-        setStatus(kConnected);
-    });
+    runTransfer(QStringLiteral("GET ") + quotedName(entry) + QLatin1Char(' ') + quotedName(target),
+                [this, target](bool) {
+                    // The file is written beside its name and appears only when complete, so the preview loads it once,
+                    // now.
+                    frmPreview& preview = m_forms.frmPreview();
+                    preview.txtimg->setText(target);
+                    preview.Timer1->setEnabled(true);
+                    // Re-reading the folder must not lose the file chosen for sending.
+                    const QString chosen = filLocalFile->fileName();
+                    filLocalFile->refresh();
+                    if (!chosen.isEmpty())
+                        filLocalFile->setFileName(chosen);
+                    setStatus(kConnected);
+                });
 }
 
 void frmftp::runTransfer(const QString& command, std::function<void(bool)> then)

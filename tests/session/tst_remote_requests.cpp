@@ -17,8 +17,8 @@ class TestRemoteRequests : public QObject
 private Q_SLOTS:
     void continuations_data()
     {
-        QTest::addColumn<QStringList>("steps"); // "reply"/"error": how the next request ends; "run X": with a
-                                                // continuation; "send X": without; "cancel"; "finish": ends it now
+        QTest::addColumn<QStringList>("steps");  // "reply"/"error": how the next request ends; "run X": with a
+                                                 // continuation; "send X": without; "cancel"; "finish": ends it now
         QTest::addColumn<QStringList>("called"); // each continuation as called: its command and whether replied
         QTest::addColumn<QStringList>("executed");
         QTest::addColumn<QList<bool>>("ended");
@@ -26,11 +26,11 @@ private Q_SLOTS:
         QTest::newRow("reply") << L{"reply", "run A"} << L{"A 1"} << L{"A"} << QList<bool>{true};
         QTest::newRow("error") << L{"error", "run A"} << L{"A 0"} << L{"A"} << QList<bool>{false};
         // The CLOSE's reply after a cancel is not the cancelled request's.
-        QTest::newRow("cancel, then a reply") << L{"run A", "cancel", "reply", "send CLOSE"} << L{"A 0"}
-                                              << L{"A", "CLOSE"} << QList<bool>{false, true};
+        QTest::newRow("cancel, then a reply")
+            << L{"run A", "cancel", "reply", "send CLOSE"} << L{"A 0"} << L{"A", "CLOSE"} << QList<bool>{false, true};
         // Not sent: the component would drop it, and the running request's reply be taken for it.
-        QTest::newRow("asked while busy") << L{"run A", "run B", "finish"} << L{"B 0", "A 1"} << L{"A"}
-                                          << QList<bool>{true};
+        QTest::newRow("asked while busy")
+            << L{"run A", "run B", "finish"} << L{"B 0", "A 1"} << L{"A"} << QList<bool>{true};
     }
 
     void continuations()
