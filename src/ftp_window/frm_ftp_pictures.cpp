@@ -120,7 +120,7 @@ bool frmftp::sendPicture(const QString& localPath, const QString& name, qint64* 
     if (!prepared.thumbnail().isEmpty() && runTransfer(QStringLiteral("PUT ") + quotedName(prepared.thumbnail()) +
                                                        QLatin1Char(' ') + quotedName(thumbnailName(name))))
         *thumbnailSize = QFileInfo(prepared.thumbnail()).size();
-    recordPublished(prepared.picture(), sentFile(localPath, name, *sentSize, *thumbnailSize));
+    m_session.recordSent(prepared.picture(), sentFile(localPath, name, *sentSize, *thumbnailSize));
     return true;
 }
 
