@@ -31,6 +31,13 @@ void LocalChoice::restore(DirectoryLine line, const QString& value)
         Q_EMIT savePictureLineRestored(line, value);
         return;
     }
+    // Kept as read until the main window says what its lists show.
+    if (const auto kind = kindOfLine(line)) {
+        if (const auto selected = settingsBoolean(value))
+            m_lists.kinds[std::size_t(*kind)] = *selected;
+    } else {
+        (line == DirectoryLine::MainFolder ? m_lists.folder : m_lists.drive) = value;
+    }
     Q_EMIT mainLineRestored(line, value);
 }
 
