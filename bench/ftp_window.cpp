@@ -14,6 +14,7 @@
 #include "main_window/frm_load.h"
 #include "platform/options_file.h"
 #include "platform/settings_text.h"
+#include "session/publishing_session.h"
 #include "startup/app.h"
 #include "startup/forms.h"
 #include "transfer/ftp_transfer.h"
@@ -169,12 +170,12 @@ int main(int argc, char* argv[])
         QStringList names;
         for (const QString& path : options.values(u"send"_s))
             names.append(QFileInfo(path).fileName());
-        ftp.setFileSet(QStorageInfo(file.absolutePath()).rootPath(), file.absolutePath(), names);
+        forms.session().handOverSet(QStorageInfo(file.absolutePath()).rootPath(), file.absolutePath(), names);
         if (names.size() == 1)
             ftp.txtsaveftp->setText(names.first());
     } else if (options.isSet(u"receive"_s)) {
         const QString into = options.value(u"into"_s);
-        ftp.setLocalFile(QStorageInfo(into).rootPath(), into, QString());
+        forms.session().handOverFile(QStorageInfo(into).rootPath(), into, QString());
         const QList<QListWidgetItem*> found = list->findItems(options.value(u"receive"_s), Qt::MatchExactly);
         if (found.isEmpty())
             return 1;

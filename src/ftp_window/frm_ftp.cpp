@@ -65,7 +65,8 @@ const int kRequestTimeoutSeconds = 40;
 
 } // namespace
 
-frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FTP"), 9750, 7170), m_forms(forms)
+frmftp::frmftp(Forms& forms)
+    : Form(QStringLiteral("frmftp"), QStringLiteral("FTP"), 9750, 7170), m_forms(forms), m_session(forms.session())
 {
     setFixedSingleBorder(true);
     // Controls below the bottom edge hold state only; the window must never grow to show them.
@@ -105,6 +106,7 @@ frmftp::frmftp(Forms& forms) : Form(QStringLiteral("frmftp"), QStringLiteral("FT
     buildKeyringChoice();
     setUpHistory();
     buildLinkForms();
+    bindSession();
     connectPublishing();
 }
 
@@ -131,9 +133,8 @@ void frmftp::Form_Unload(bool& cancel)
     hide();
 }
 
-void frmftp::setLocalFile(const QString& drive, const QString& folder, const QString& name)
+void frmftp::showLocalFile(const QString& drive, const QString& folder, const QString& name)
 {
-    m_fileSet.clear();
     txtsaveftp->setToolTip(QString());
     drvLocalDrive->setDrive(drive);
     const QString listed = filLocalFile->path();

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "publish/link_block.h"
+#include "session/publishing_session.h"
 #include "widgets/form.h"
 
 #include <QElapsedTimer>
@@ -38,7 +39,6 @@ class LinkSetCheck;
 struct LinkCheckRequest;
 struct LinkCheckResult;
 class PictureBox;
-class PublishedRecorder;
 struct PictureChoices;
 class RemoteFolder;
 class RemoteRequests;
@@ -67,12 +67,6 @@ public:
     void Form_Load() override;
     void Form_Unload(bool& cancel) override;
 
-    /// Points the local panes at a file: its drive, then its folder, then its name. A pane keeps its place
-    /// when the step before it failed; a drive that can't be read is reported in a box. The folder is read
-    /// again when it was listed already and the name is not in it, so a file made since can be chosen.
-    void setLocalFile(const QString& drive, const QString& folder, const QString& name);
-
-    // Written by the main window and the save-picture window.
     QLineEdit* Text3;
     QLineEdit* txtname;
     QLineEdit* txtServer;
@@ -89,10 +83,6 @@ public:
     QPushButton* Command6;
     QLineEdit* txtpermurl;
 
-    /// Hands over files of one folder to send, in the order given: the first is shown in the local panes as
-    /// setLocalFile shows it; several make a set, which "Send" sends as a whole and txtsaveftp names.
-    void setFileSet(const QString& drive, const QString& folder, const QStringList& names);
-
     /// The window's title: "FTP-" and what it works on (the address in use, or the server at log on), or while the
     /// user walks the folders the address alone.
     void showTitle(const QString& shown, bool prefixed = true);
@@ -102,21 +92,20 @@ public:
     /// Abandons a running request: the program is ending.
     void abandonRequest();
 
-    /// The password line a settings file or profile is written with: empty once the keyring holds txtPassword
-    /// for txtServer and txtUserName ("Keep passwords in the keyring" on and a keyring answering), else the password.
-    QString passwordLine();
-    /// After a file with an empty password line was read: txtPassword from the keyring, when the choice is on and
-    /// the keyring keeps a password for txtServer and txtUserName.
-    void fillPasswordFromKeyring();
-
 private:
+    // The boxes show the session's texts and hand what the user types back to it; the local panes show the
+    // files handed over.
+    void bindSession();
+    std::array<QLineEdit*, kSessionTexts> m_sessionBoxes{}; // in the order of SessionText
+    // Points the local panes at a file: its drive, then its folder, then its name. A pane keeps its place
+    // when the step before it failed; a drive that can't be read is reported in a box. The folder is read
+    // again when it was listed already and the name is not in it, so a file made since can be chosen.
+    void showLocalFile(const QString& drive, const QString& folder, const QString& name);
+    // Several files handed over make a set, which "Send" sends as a whole and txtsaveftp names.
+    void showFileSet(const QStringList& names);
+    void showHandOver(HandOver how);
     void connectPublishing();
-    void Text3_Change();
-    void txtServer_Change();
-    QString m_ownAddress; // the bucket's or share's own address while it stands in for a typed one
-
     void Text1_Change();
-    void txturl1_Change();
     void cmdURL_Click();
     void Command3_Click();
     void Command9_Click();
@@ -136,7 +125,6 @@ private:
     void Command2_Click();
     void setSystemStatus(const QString& status);
     void LoadServerInfo(const QString& Path);
-    void SaveServerInfo(const QString& Path);
     void cmdopen_Click();
     void cmdsave_Click();
     void Command7_Click();
@@ -209,6 +197,7 @@ private:
     void cmdSize_Click();
 
     Forms& m_forms;
+    PublishingSession& m_session;
     QGroupBox* fraLoginInfo;
     QPushButton* Command8;
     QPushButton* Command7;
@@ -362,7 +351,6 @@ private:
     // Keeps the outcome of the check that followed a send with the history's row of that address.
     void keepLinkVerdict(const QString& address, bool works, bool sizeDiffers, const QString& note);
     QPushButton* cmdPublished;
-    std::unique_ptr<PublishedRecorder> m_recorder;
     bool m_historyTroubleShown = false;
     std::unique_ptr<LinkCheck> m_linkCheck;
     QString m_checkedSend;    // the name a running check follows the send of; empty after a builder
@@ -381,34 +369,14 @@ private:
     // Passwords in the desktop's keyring: the choice, and where the password is kept, beside the password box.
     void buildKeyringChoice();
     void chkKeyring_Toggled(bool on);
-    // Moves the passwords of the settings file and the fixed profile into the keyring (after asking) or back out of
-    // it. False when the user said no or a step failed (a box has said which); nothing is lost either way.
-    bool movePasswords(bool intoKeyring);
-    // Shows where the password is kept; the first failure of the run is also told in a box.
-    void keyringAnswered(bool answered, const QString& error);
     void showPasswordStore();
     QCheckBox* chkKeyring;
     QLabel* lblPasswordStore;
-    QString m_keyringError; // of the last call, empty when the keyring answered
-    bool m_keyringWarned = false;
     QString m_lastError; // of the last request that ended in the error state
 
     // Several files sent in one go (frm_ftp_set_send.cpp).
-    struct SentFile
-    {
-        QString localPath;
-        QString remoteFolder; // from the log-on folder, as txtfolder holds it
-        QString remoteName;
-        QString address;          // empty: no web address was typed to build it on
-        QString thumbnailAddress; // empty: no thumbnail went with it, or no address
-        qint64 bytes = -1;        // as sent, after the picture choices
-        qint64 thumbnailBytes = -1;
-        QString link; // as "URL with Tags" would build it for this file alone
-    };
     // Every file that reached the server under its name passes here once, the one-file road's too.
     void fileSent(const SentFile& file);
-    // Keeps a file sent in the history; sentFile is what went (the local file or a picture made from it).
-    void recordPublished(const QString& sentFile, const SentFile& file);
     // Files dropped here are chosen in the main window as a drop there chooses them, then handed over.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -444,7 +412,6 @@ private:
     void makeReadable(const QStringList& unreadable, std::function<void()> then);
     void LinkSetCheck_Checked(qint64 index, const LinkCheckResult& result);
     void LinkSetCheck_Finished();
-    QStringList m_fileSet; // handed over, in order; fewer than two: the one-file road
     QList<SentFile> m_sentSet;
     QList<LinkCheckRequest> m_checkedRequests; // what a set check asks for
     QStringList m_checkedNames;                // the names of the links a set check asks for, in order

@@ -3,14 +3,12 @@
 // own so a send never waits for it, and "Published..." opens the history.
 #include "ftp_window/frm_ftp.h"
 
-#include "history/published_recorder.h"
 #include "platform/file_digest.h"
 #include "platform/services.h"
 #include "publish/link_address.h"
 #include "publish/link_verdict.h"
 #include "published_window/frm_published.h"
 #include "startup/forms.h"
-#include "transfer/ftp_server_address.h"
 #include "transfer/internet_transfer.h"
 #include "widgets/address_box.h"
 
@@ -34,38 +32,6 @@ void frmftp::setUpHistory()
 void frmftp::cmdPublished_Click()
 {
     m_forms.frmPublished().Show();
-}
-
-void frmftp::recordPublished(const QString& sentFile, const SentFile& file)
-{
-    if (!m_recorder) {
-        m_recorder = std::make_unique<PublishedRecorder>(publishedHistoryPath(m_forms.services().programFolder()));
-        connect(m_recorder.get(), &PublishedRecorder::recorded, this, [this] {
-            if (m_forms.isLoaded(u"frmPublished"_s))
-                m_forms.frmPublished().reload();
-        });
-        connect(m_recorder.get(), &PublishedRecorder::failed, this, &frmftp::PublishedRecorder_Failed);
-        connect(m_recorder.get(), &PublishedRecorder::movedAside, this,
-                [this](const QString& path, const QString& movedTo) {
-                    m_forms.services().messageBox(damagedHistoryText(path, movedTo), QString(), MsgIcon::Exclamation);
-                });
-    }
-    PublishedRecord record;
-    record.sentAt = QDateTime::currentDateTimeUtc();
-    FtpServerAddress server;
-    QString ignored;
-    record.server = parseFtpServerAddress(txtServer->text(), &server, &ignored) ? server.name() : txtServer->text();
-    record.user = txtUserName->text().isEmpty() ? u"anonymous"_s : txtUserName->text();
-    record.remotePath = file.remoteFolder + file.remoteName;
-    record.address = file.address;
-    record.thumbnailAddress = file.thumbnailAddress;
-    record.link = file.link;
-    record.localPath = file.localPath;
-    record.size = file.bytes;
-    // A picture made for the send goes with its folder; the local file itself is read on the writing thread.
-    if (sentFile != file.localPath)
-        record.sha256 = fileSha256(sentFile);
-    m_recorder->record(record, sentFile);
 }
 
 bool frmftp::usePublishedLink(const QString& localPath, const QString& name)
@@ -98,9 +64,7 @@ bool frmftp::usePublishedLink(const QString& localPath, const QString& name)
 
 void frmftp::keepLinkVerdict(const QString& address, bool works, bool sizeDiffers, const QString& note)
 {
-    if (address.isEmpty() || !m_recorder)
-        return;
-    m_recorder->recordCheck(address, {0, linkVerdictOf(works, sizeDiffers), note, QDateTime::currentDateTimeUtc()});
+    m_session.recordCheck(address, {0, linkVerdictOf(works, sizeDiffers), note, QDateTime::currentDateTimeUtc()});
 }
 
 void frmftp::PublishedRecorder_Failed()

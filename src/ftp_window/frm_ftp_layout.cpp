@@ -157,12 +157,10 @@ void frmftp::buildLocalFiles()
 void frmftp::buildLinkBuilder()
 {
     cmdURL = addButton(this, "cmdURL", QStringLiteral("Request URL"), {360, 5280, 1215, 375});
-    txturl1 = addNamedTextBox(this, "txturl1", {1680, 5280, 855, 285}, QStringLiteral("Opening tag"),
-                              QStringLiteral("[img]"));
+    txturl1 = addNamedTextBox(this, "txturl1", {1680, 5280, 855, 285}, QStringLiteral("Opening tag"));
     txturl1->setFocusPolicy(Qt::ClickFocus);
     Command3 = addButton(this, "Command3", QStringLiteral("URL with Tags"), {2640, 5280, 1335, 375});
-    txturl2 = addNamedTextBox(this, "txturl2", {4080, 5280, 855, 255}, QStringLiteral("Closing tag"),
-                              QStringLiteral("[/img]"));
+    txturl2 = addNamedTextBox(this, "txturl2", {4080, 5280, 855, 255}, QStringLiteral("Closing tag"));
     txturl2->setFocusPolicy(Qt::ClickFocus);
     Command4 = addButton(this, "Command4", QStringLiteral("Save Tags"), {5040, 5280, 975, 375});
     Label2 = addFittedLabel(this, "Label2", QStringLiteral("UBB Tags"), {6120, 5160, 975, 255});
@@ -187,8 +185,7 @@ void frmftp::buildLinkBuilder()
     Command6 = addButton(this, "Command6", QStringLiteral("Select Another Picture"), {7200, 6600, 2415, 375});
 
     // Below the bottom edge: state the window keeps, never seen.
-    Text4 =
-        addNamedTextBox(this, "Text4", {2880, 7680, 255, 285}, QStringLiteral("Address ending"), QStringLiteral("/"));
+    Text4 = addNamedTextBox(this, "Text4", {2880, 7680, 255, 285}, QStringLiteral("Address ending"));
     txtpermurl = addNamedTextBox(this, "txtpermurl", {4080, 7560, 3735, 285}, QStringLiteral("Permanent address"));
     txtpermurl->setToolTip(kUrlHint + QStringLiteral("Include \"/\" at the end."));
     txtserverurl = addNamedTextBox(this, "txtserverurl", {1920, 8160, 1935, 285}, QStringLiteral("Folder address"));

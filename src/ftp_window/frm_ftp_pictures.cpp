@@ -117,7 +117,7 @@ void frmftp::sendPicture(const QString& localPath, const QString& name, bool qui
     if (!prepared->note().isEmpty())
         m_forms.services().messageBox(prepared->note(), QString(), MsgIcon::Information);
     const auto recorded = [this, localPath, name, prepared, then](PictureSend send) {
-        recordPublished(prepared->picture(), sentFile(localPath, name, send.size, send.thumbnailSize));
+        m_session.recordSent(prepared->picture(), sentFile(localPath, name, send.size, send.thumbnailSize));
         then(send);
     };
     runTransfer(QStringLiteral("PUT ") + quotedName(prepared->picture()) + QLatin1Char(' ') + quotedName(name),

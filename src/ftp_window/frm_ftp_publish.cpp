@@ -8,9 +8,7 @@
 #include "platform/services.h"
 #include "platform/settings_text.h"
 #include "publish/link_address.h"
-#include "publish/server_profile.h"
 #include "startup/forms.h"
-#include "transfer/storage_request.h"
 #include "widgets/address_box.h"
 
 #include <QCheckBox>
@@ -26,20 +24,6 @@ namespace {
 
 const QString kProfileFilter = QStringLiteral("Settings(*.lbx)|*.lbx");
 const QString kLinkFormKey = QStringLiteral("Links/Form");
-constexpr qsizetype kProfilePasswordLine = 2;
-
-// The boxes a profile keeps, in the file's order, read and written through this one table.
-struct ProfileBox
-{
-    QString ServerProfile::*field;
-    QLineEdit* frmftp::*box;
-};
-constexpr ProfileBox kProfileBoxes[] = {
-    {&ServerProfile::server, &frmftp::txtServer},        {&ServerProfile::userName, &frmftp::txtUserName},
-    {&ServerProfile::password, &frmftp::txtPassword},    {&ServerProfile::urlName, &frmftp::txtname},
-    {&ServerProfile::permanentUrl, &frmftp::txtpermurl}, {&ServerProfile::webServer, &frmftp::Text3},
-};
-static_assert(std::size(kProfileBoxes) == kServerProfileLines);
 
 QString profileFolder(Services& services)
 {
@@ -48,12 +32,61 @@ QString profileFolder(Services& services)
 
 } // namespace
 
+void frmftp::bindSession()
+{
+    m_sessionBoxes = {txtServer, txtUserName, txtPassword, txtname,    txtpermurl, Text3,        Text4,   Text1,
+                      Text2,     txturl1,     txturl2,     txtsaveftp, txtfolder,  txtserverurl, txtfile, Text78};
+    for (int i = 0; i < kSessionTexts; ++i) {
+        QLineEdit* box = m_sessionBoxes[std::size_t(i)];
+        box->setText(m_session.text(SessionText(i)));
+        connect(box, &QLineEdit::textChanged, &m_session,
+                [this, i](const QString& text) { m_session.setText(SessionText(i), text); });
+    }
+    connect(&m_session, &PublishingSession::textChanged, this, [this](SessionText which, const QString& text) {
+        QLineEdit* box = m_sessionBoxes[std::size_t(which)];
+        if (box->text() != text)
+            box->setText(text);
+    });
+    connect(&m_session, &PublishingSession::fileHandedOver, this, &frmftp::showLocalFile);
+    connect(&m_session, &PublishingSession::fileSetHandedOver, this,
+            [this](const QString&, const QString&, const QStringList& names) { showFileSet(names); });
+    connect(&m_session, &PublishingSession::presentedAs, this, &frmftp::showHandOver);
+    connect(&m_session, &PublishingSession::settingsRead, this, &frmftp::showAddressTitle);
+    connect(&m_session, &PublishingSession::passwordStoreChanged, this, &frmftp::showPasswordStore);
+    connect(&m_session, &PublishingSession::historyFailed, this, &frmftp::PublishedRecorder_Failed);
+    // Files handed over before the window was made.
+    const PublishingSession::LocalFile& handed = m_session.localFile();
+    if (!handed.folder.isEmpty())
+        showLocalFile(handed.drive, handed.folder, handed.name);
+    showFileSet(m_session.fileSet());
+}
+
+void frmftp::showHandOver(HandOver how)
+{
+    if (how == HandOver::Server) {
+        for (QWidget* control : std::initializer_list<QWidget*>{txtsaveftp, cmdsend, Label3, Text2})
+            control->hide();
+        return;
+    }
+    const bool tagless = how == HandOver::TaglessFile;
+    Text1->setVisible(!tagless);
+    Label2->setVisible(!tagless);
+    if (how == HandOver::Picture) {
+        Text2->hide();
+        Label3->hide();
+        Command6->setText(QStringLiteral("Select another Picture"));
+        return;
+    }
+    if (!tagless && Text1->text() == QLatin1String("url")) {
+        Text2->show();
+        Label3->show();
+    }
+    Command6->setText(QStringLiteral("Select another File"));
+}
+
 void frmftp::connectPublishing()
 {
-    connect(Text3, &QLineEdit::textChanged, this, &frmftp::Text3_Change);
-    connect(txtServer, &QLineEdit::textChanged, this, &frmftp::txtServer_Change);
     connect(Text1, &QLineEdit::textChanged, this, &frmftp::Text1_Change);
-    connect(txturl1, &QLineEdit::textChanged, this, &frmftp::txturl1_Change);
     connect(cmdURL, &QPushButton::clicked, this, &frmftp::cmdURL_Click);
     connect(Command3, &QPushButton::clicked, this, &frmftp::Command3_Click);
     connect(Command9, &QPushButton::clicked, this, &frmftp::Command9_Click);
@@ -69,40 +102,13 @@ void frmftp::connectPublishing()
     connect(Command8, &QPushButton::clicked, this, &frmftp::Command8_Click);
 }
 
-void frmftp::Text3_Change()
-{
-    txtpermurl->setText(permanentAddress(Text3->text(), Text4->text()));
-    txtServer_Change();
-}
-
-// A bucket or a share with no web address typed is published at its own address; a permanent address loaded from a
-// profile stays as long as the server is not one of them.
-void frmftp::txtServer_Change()
-{
-    const QString ownAddress = Text3->text().isEmpty() ? storagePublicBase(txtServer->text()) : QString();
-    if (!ownAddress.isEmpty())
-        txtpermurl->setText(ownAddress);
-    else if (!m_ownAddress.isEmpty() && txtpermurl->text() == m_ownAddress)
-        txtpermurl->setText(permanentAddress(Text3->text(), Text4->text()));
-    m_ownAddress = ownAddress;
-}
-
 void frmftp::Text1_Change()
 {
-    const TagPair tags = tagPair(Text1->text());
-    txturl1->setText(tags.opening);
-    txturl2->setText(tags.closing);
     // No other keyword hides them again.
     if (Text1->text() == QLatin1String("url")) {
         Text2->show();
         Label3->show();
     }
-}
-
-void frmftp::txturl1_Change()
-{
-    if (txturl1->text() == QLatin1String("[img]"))
-        Text2->clear();
 }
 
 void frmftp::cmdURL_Click()
@@ -120,7 +126,7 @@ void frmftp::Command3_Click()
 {
     txtname->setText(txtserverurl->text());
     // The settings file keeps the folder's address, written before the fall-back below.
-    m_forms.frmload().saveSettings();
+    m_session.saveSettings();
     if (txtfolder->text().isEmpty())
         txtname->setText(txtpermurl->text());
     if (buildSetBlock(LinkForm::Tagged)) {
@@ -154,7 +160,7 @@ QString frmftp::takeSelectedEntry()
     // The file is already on the server: nothing is left to send until another file is handed over.
     txtsaveftp->clear();
     txtsaveftp->setToolTip(QString());
-    m_fileSet.clear();
+    m_session.dropFileSet();
     cmdsend->setEnabled(false);
     txtfile->setText(selectedEntry());
     return txtfile->text();
@@ -189,7 +195,7 @@ void frmftp::Command5_Click()
 
 void frmftp::Command4_Click()
 {
-    if (m_forms.frmload().saveSettings())
+    if (m_session.saveSettings())
         setSystemStatus(QStringLiteral("Saved"));
 }
 
@@ -217,7 +223,7 @@ void frmftp::Command1_Click()
 void frmftp::Command2_Click()
 {
     // A failed save has said so in its box; the program ends all the same, as asked.
-    m_forms.frmload().saveSettings();
+    m_session.saveSettings();
     m_forms.endProgram();
 }
 
@@ -251,34 +257,8 @@ void frmftp::cboLinkForm_Change()
 
 void frmftp::LoadServerInfo(const QString& Path)
 {
-    QStringList lines;
-    QString error;
-    // A profile that can't be read fills nothing; a short one fills what it has, without a word either way.
-    if (!readServerProfile(Path, &lines, &error))
-        return;
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        (this->*kProfileBoxes[i].box)->setText(lines[i]);
-    if (lines.size() > kProfilePasswordLine && lines[kProfilePasswordLine].isEmpty())
-        fillPasswordFromKeyring();
-    if (lines.size() < kServerProfileLines)
-        return;
-    Text78->setText(Path);
-    lblStatus->setText(QStringLiteral("Server Info Loaded"));
-}
-
-void frmftp::SaveServerInfo(const QString& Path)
-{
-    ServerProfile profile;
-    for (const ProfileBox& box : kProfileBoxes)
-        profile.*box.field = (this->*box.box)->text();
-    // Empty where the keyring now holds it.
-    profile.password = passwordLine();
-    QString error;
-    if (!writeServerProfile(Path, profile, &error)) {
-        m_forms.services().messageBox(error, QString(), MsgIcon::Exclamation);
-        return;
-    }
-    setSystemStatus(QStringLiteral("Server Information Saved"));
+    if (m_session.loadProfile(Path))
+        lblStatus->setText(QStringLiteral("Server Info Loaded"));
 }
 
 void frmftp::cmdopen_Click()
@@ -296,7 +276,8 @@ void frmftp::cmdsave_Click()
         services.messageBox(QStringLiteral("Please select a file first."));
         return;
     }
-    SaveServerInfo(Text78->text());
+    if (m_session.saveProfile(Text78->text()))
+        setSystemStatus(QStringLiteral("Server Information Saved"));
 }
 
 void frmftp::Command7_Click()
@@ -304,14 +285,13 @@ void frmftp::Command7_Click()
     Text78->setText(defaultProfilePath(m_forms.services().programFolder()));
     // The settings file is read again first: it holds the same server fields, and the profile the user asked
     // for is what must show.
-    m_forms.frmload().Command2->click();
+    m_session.readProgramSettings();
     LoadServerInfo(Text78->text());
 }
 
 void frmftp::Command8_Click()
 {
-    for (QLineEdit* box : {txtname, txtServer, txtUserName, txtPassword, txtpermurl, Text3})
-        box->clear();
+    m_session.clearServer();
 }
 
 } // namespace lumaport

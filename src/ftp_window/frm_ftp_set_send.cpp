@@ -3,6 +3,7 @@
 // one block of addresses for it, and every address of the block checked from the web side.
 #include "ftp_window/frm_ftp.h"
 
+#include "local_choice/local_choice.h"
 #include "main_window/frm_load.h"
 #include "picture_prep/picture_choices.h"
 #include "picture_prep/prepared_picture.h"
@@ -48,12 +49,10 @@ constexpr int kMostConnections = 10;
 
 } // namespace
 
-void frmftp::setFileSet(const QString& drive, const QString& folder, const QStringList& names)
+void frmftp::showFileSet(const QStringList& names)
 {
-    setLocalFile(drive, folder, names.value(0));
     if (names.size() < 2)
         return;
-    m_fileSet = names;
     m_sentSet.clear();
     // As much of the list as the box shows.
     const int room = txtsaveftp->contentsRect().width() - 2 * txtsaveftp->fontMetrics().averageCharWidth();
@@ -80,24 +79,21 @@ void frmftp::dropEvent(QDropEvent* event)
         if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
             paths.append(url.toLocalFile());
     }
-    frmload& load = m_forms.frmload();
-    if (paths.isEmpty() || !load.chooseFiles(paths))
+    if (paths.isEmpty() || !m_forms.frmload().chooseFiles(paths))
         return;
     event->acceptProposedAction();
-    const QStringList chosen = load.chosenNames();
-    if (chosen.size() > 1) {
-        setFileSet(load.Drive1->drive(), load.File1->path(), chosen);
+    const LocalChoice::Chosen& chosen = m_forms.localChoice().chosen();
+    if (chosen.names.size() > 1) {
+        m_session.handOverSet(chosen.drive, chosen.folder, chosen.names);
     } else {
-        setLocalFile(load.Drive1->drive(), load.File1->path(), chosen.value(0));
-        txtsaveftp->setText(chosen.value(0));
-        txtsaveftp->setToolTip(QString());
+        m_session.handOverFile(chosen.drive, chosen.folder, chosen.names.value(0));
+        txtsaveftp->setText(chosen.names.value(0));
     }
-    if (chosen.size() < paths.size())
-        setSystemStatus(load.lblStatus->text());
+    if (!chosen.note.isEmpty())
+        setSystemStatus(chosen.note);
 }
 
-frmftp::SentFile frmftp::sentFile(const QString& localPath, const QString& name, qint64 bytes,
-                                  qint64 thumbnailBytes) const
+SentFile frmftp::sentFile(const QString& localPath, const QString& name, qint64 bytes, qint64 thumbnailBytes) const
 {
     const QString folderAddress = txtfolder->text().isEmpty() ? txtpermurl->text() : txtserverurl->text();
     // Sent all the same, but with no address to check or keep.
@@ -124,7 +120,7 @@ QStringList frmftp::namesToSend()
 {
     QStringList names;
     std::optional<bool> toAll;
-    for (const QString& name : std::as_const(m_fileSet)) {
+    for (const QString& name : std::as_const(m_session.fileSet())) {
         if (listed(name) && !toAll) {
             const MsgAnswer answer = m_forms.services().messageBox(
                 QStringLiteral("File ") + name + QStringLiteral(" already exists.\r\nOverwrite?"),
@@ -230,7 +226,7 @@ bool frmftp::sendSetAtOnce(const QStringList& names, std::function<void(const QS
             withThumbnail && !picture.thumbnail().isEmpty() ? QFileInfo(picture.thumbnail()).size() : -1;
         const SentFile record =
             sentFile(localPath, raw->names[file], QFileInfo(picture.picture()).size(), thumbnailBytes);
-        recordPublished(picture.picture(), record);
+        m_session.recordSent(picture.picture(), record);
         raw->sent.emplace(file, record);
         m_setBytesDone += QFileInfo(localPath).size();
         raw->prepared.erase(file);
@@ -376,7 +372,7 @@ void frmftp::setSent(const QStringList& names, QStringList notSent)
 
 bool frmftp::buildSetBlock(LinkForm form)
 {
-    if (m_fileSet.size() < 2)
+    if (m_session.fileSet().size() < 2)
         return false;
     QList<BlockFile> files;
     QHash<QString, qint64> sizes;
@@ -388,7 +384,7 @@ bool frmftp::buildSetBlock(LinkForm form)
             sizes.insert(thumbnailName(file.remoteName), file.thumbnailBytes);
         }
     } else {
-        for (const QString& name : std::as_const(m_fileSet)) {
+        for (const QString& name : std::as_const(m_session.fileSet())) {
             files.append({name, chkThumbnail->isChecked() || listed(thumbnailName(name))});
             if (const QFileInfo local(joinPath(filLocalFile->path(), name)); local.isFile())
                 sizes.insert(name, local.size());

@@ -69,7 +69,7 @@ void frmftp::lstRemoteFile_Click()
 
 void frmftp::lstRemoteFile_DblClick()
 {
-    m_forms.frmPreview().Timer1->setEnabled(true);
+    m_forms.frmPreview().loadSoon();
     if (!FtpReady(true))
         return;
     const QString entry = selectedEntry();
@@ -82,18 +82,15 @@ void frmftp::lstRemoteFile_DblClick()
 void frmftp::Command11_Click()
 {
     const QString entry = selectedEntry();
-    frmPreview& preview = m_forms.frmPreview();
-    preview.Timer1->setEnabled(true);
-    preview.Show();
-    preview.setWindowTitle(QStringLiteral("Preview - ") + entry);
+    m_forms.frmPreview().showEntry(entry);
     // From here on the user may close the preview at any box or wait; each use references it afresh, which
     // loads a new one as any reference does.
     if (!FtpReady(true)) {
-        m_forms.frmPreview().Timer1->setEnabled(true);
+        m_forms.frmPreview().loadSoon();
         return;
     }
     if (entry.endsWith(QLatin1Char('/'))) {
-        openFolder(entry, [this] { m_forms.frmPreview().Timer1->setEnabled(true); });
+        openFolder(entry, [this] { m_forms.frmPreview().loadSoon(); });
     } else {
         imgReceiveFile_Click();
     }
@@ -142,7 +139,7 @@ void frmftp::setRemoteFolder(const RemoteFolder& folder)
 
 void frmftp::cmdsend_Click()
 {
-    if (m_fileSet.size() > 1) {
+    if (m_session.fileSet().size() > 1) {
         sendFileSet();
         return;
     }
@@ -219,9 +216,7 @@ void frmftp::imgReceiveFile_Click()
                 [this, target](bool) {
                     // The file is written beside its name and appears only when complete, so the preview loads it once,
                     // now.
-                    frmPreview& preview = m_forms.frmPreview();
-                    preview.txtimg->setText(target);
-                    preview.Timer1->setEnabled(true);
+                    m_forms.frmPreview().showPicture(target);
                     // Re-reading the folder must not lose the file chosen for sending.
                     const QString chosen = filLocalFile->fileName();
                     filLocalFile->refresh();

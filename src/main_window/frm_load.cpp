@@ -3,6 +3,7 @@
 
 #include "ftp_window/frm_ftp.h"
 #include "local_choice/file_kind.h"
+#include "local_choice/local_choice.h"
 #include "platform/paths.h"
 #include "platform/picture_file.h"
 #include "platform/program_files.h"
@@ -11,6 +12,7 @@
 #include "platform/volumes.h"
 #include "published_window/frm_published.h"
 #include "save_picture/frm_savpic.h"
+#include "session/publishing_session.h"
 #include "startup/forms.h"
 #include "startup/frm_about.h"
 #include "widgets/drive_list.h"
@@ -35,38 +37,6 @@ namespace lumaport {
 namespace {
 
 const QColor kFtpButtonColor(255, 255, 128);
-const QColor kYellow(255, 255, 0);
-
-// The FTP window's boxes the settings file keeps, a line each, read and written through this one table.
-struct FtpBoxLine
-{
-    DirectoryLine line;
-    QString DirectorySettings::*field;
-    QLineEdit* frmftp::*box;
-};
-constexpr FtpBoxLine kFtpBoxLines[] = {
-    {DirectoryLine::Server, &DirectorySettings::server, &frmftp::txtServer},
-    {DirectoryLine::UserName, &DirectorySettings::userName, &frmftp::txtUserName},
-    {DirectoryLine::Password, &DirectorySettings::password, &frmftp::txtPassword},
-    {DirectoryLine::OpeningTag, &DirectorySettings::openingTag, &frmftp::txturl1},
-    {DirectoryLine::ClosingTag, &DirectorySettings::closingTag, &frmftp::txturl2},
-    {DirectoryLine::UrlName, &DirectorySettings::urlName, &frmftp::txtname},
-    {DirectoryLine::LinkText, &DirectorySettings::linkText, &frmftp::Text2},
-    {DirectoryLine::PermanentUrl, &DirectorySettings::permanentUrl, &frmftp::txtpermurl},
-    {DirectoryLine::WebServer, &DirectorySettings::webServer, &frmftp::Text3},
-};
-
-// A drive line moves the folder list to that drive's current folder; a folder restored on that same drive just
-// before is kept.
-void restoreDrive(DriveList* drive, FolderList* folder, const QString& value)
-{
-    const QString restored = folder->path();
-    if (!drive->setDrive(value))
-        return;
-    const auto volume = findVolume(drive->drive());
-    if (volume && volumeRootOf(restored) == volume->root)
-        folder->setPath(restored);
-}
 
 } // namespace
 
@@ -163,6 +133,19 @@ frmload::frmload(Forms& forms)
     connect(cmdftp, &QPushButton::clicked, this, &frmload::cmdftp_Click);
     connect(cmdsave, &QPushButton::clicked, this, &frmload::cmdsave_Click);
     connect(Command2, &QPushButton::clicked, this, &frmload::Command2_Click);
+    // Whatever changed the choice, the windows that go on with it see it as it is now.
+    for (QAbstractButton* option : kindOptions())
+        connect(option, &QAbstractButton::toggled, this, &frmload::keepChoice);
+    connect(Drive1, &DriveList::changed, this, &frmload::keepChoice);
+    connect(Dir1, &FolderList::changed, this, &frmload::keepChoice);
+    connect(File1, &QListWidget::itemSelectionChanged, this, &frmload::keepChoice);
+    connect(txtimg, &QLineEdit::textChanged, this, &frmload::keepChoice);
+    LocalChoice& local = m_forms.localChoice();
+    connect(&local, &LocalChoice::mainLineRestored, this, &frmload::applyDirectoryLine);
+    PublishingSession& session = m_forms.session();
+    connect(&session, &PublishingSession::settingsRead, this,
+            [this] { Text78->setText(m_forms.session().settingsPath()); });
+    keepChoice();
 }
 
 void frmload::buildMenu()
@@ -194,11 +177,6 @@ std::array<OptionButton*, 6> frmload::kindOptions() const
     return {Option1, Option2, Option3, Option4, Option5, Option6};
 }
 
-QString frmload::settingsPath() const
-{
-    return directorySettingsPath(m_forms.services().programFolder());
-}
-
 QPixmap frmload::placeholder() const
 {
     const QString path = joinPath(picturesFolder(m_forms.services().programFolder()), kPlaceholderName);
@@ -208,9 +186,7 @@ QPixmap frmload::placeholder() const
 
 void frmload::Form_Load()
 {
-    Text78->setText(settingsPath());
-    LoadDirectories(Text78->text());
-    m_forms.frmftp().showAddressTitle();
+    m_forms.session().readProgramSettings();
     const QPixmap picture = placeholder();
     // Without it every empty preview stays blank; say once where it was looked for.
     if (picture.isNull())
@@ -262,11 +238,15 @@ bool frmload::chooseFiles(const QStringList& paths)
         m_forms.services().messageBox(error, QString(), MsgIcon::Exclamation);
         return false;
     }
-    if (leftOut > 0)
+    if (leftOut > 0) {
         lblStatus->setText(QStringLiteral("%1 files of %2 chosen; %3 from other folders left out")
                                .arg(names.size())
                                .arg(folder)
                                .arg(leftOut));
+        LocalChoice::Chosen chosen = m_forms.localChoice().chosen();
+        chosen.note = lblStatus->text();
+        m_forms.localChoice().setChosen(chosen);
+    }
     return true;
 }
 
@@ -276,18 +256,15 @@ void frmload::Form_Unload(bool& cancel)
     m_forms.endProgram();
 }
 
-void frmload::LoadDirectories(const QString& path)
+void frmload::keepChoice()
 {
-    QStringList lines;
-    QString error;
-    // A file that can't be read changes nothing but the path the next save writes to.
-    if (readDirectorySettings(path, &lines, &error)) {
-        for (int i = 0; i < lines.size(); ++i)
-            applyDirectoryLine(DirectoryLine(i), lines[i]);
-        if (lines.size() > int(DirectoryLine::Password) && lines[int(DirectoryLine::Password)].isEmpty())
-            m_forms.frmftp().fillPasswordFromKeyring();
-    }
-    Text78->setText(path);
+    LocalChoice& local = m_forms.localChoice();
+    LocalChoice::Lists lists{Drive1->drive(), Dir1->path(), {}};
+    const std::array<OptionButton*, 6> options = kindOptions();
+    for (std::size_t i = 0; i < options.size(); ++i)
+        lists.kinds[i] = options[i]->isChecked();
+    local.setLists(lists);
+    local.setChosen({Drive1->drive(), File1->path(), chosenNames(), File1->fileName(), txtimg->text(), {}});
 }
 
 void frmload::applyDirectoryLine(DirectoryLine line, const QString& value)
@@ -305,48 +282,9 @@ void frmload::applyDirectoryLine(DirectoryLine line, const QString& value)
     case DirectoryLine::MainDrive:
         restoreDrive(Drive1, Dir1, value);
         return;
-    case DirectoryLine::SavePictureFolder:
-        m_forms.frmsavpic().Dir1->setPath(value);
-        return;
-    case DirectoryLine::SavePictureDrive:
-        restoreDrive(m_forms.frmsavpic().Drive1, m_forms.frmsavpic().Dir1, value);
-        return;
     default:
-        break;
+        return;
     }
-    const frmftp& ftp = m_forms.frmftp();
-    for (const FtpBoxLine& box : kFtpBoxLines) {
-        if (box.line == line)
-            (ftp.*box.box)->setText(value);
-    }
-}
-
-bool frmload::SaveDirectories(const QString& path)
-{
-    const frmsavpic& savpic = m_forms.frmsavpic();
-    frmftp& ftp = m_forms.frmftp();
-    DirectorySettings settings;
-    settings.mainFolder = Dir1->path();
-    settings.mainDrive = Drive1->drive();
-    settings.savePictureFolder = savpic.Dir1->path();
-    settings.savePictureDrive = savpic.Drive1->drive();
-    for (const FtpBoxLine& box : kFtpBoxLines)
-        settings.*box.field = (ftp.*box.box)->text();
-    // Empty where the keyring now holds it.
-    settings.password = ftp.passwordLine();
-    const std::array<OptionButton*, 6> options = kindOptions();
-    for (std::size_t i = 0; i < options.size(); ++i)
-        settings.kinds[i] = options[i]->isChecked();
-    QString error;
-    if (writeDirectorySettings(path, settings, &error))
-        return true;
-    m_forms.services().messageBox(error, QString(), MsgIcon::Exclamation);
-    return false;
-}
-
-bool frmload::saveSettings()
-{
-    return SaveDirectories(Text78->text());
 }
 
 void frmload::pointFileList(const FileKind& kind)
@@ -359,7 +297,7 @@ void frmload::selectPictureKind(const FileKind& kind)
 {
     Image1->setPicture(placeholder());
     txtimg->setText(QString());
-    m_forms.frmsavpic().txtpic->setText(QString());
+    m_forms.localChoice().setPictureName(QString());
     pointFileList(kind);
     cmdftp->hide();
     // Emptying the path blanked the preview; the placeholder goes back.
@@ -371,15 +309,14 @@ void frmload::selectPictureKind(const FileKind& kind)
 void frmload::selectOtherKind(const FileKind& kind)
 {
     txtimg->setText(QString());
-    frmsavpic& savpic = m_forms.frmsavpic();
-    savpic.txtpic->setText(QString());
+    m_forms.localChoice().setPictureName(QString());
     pointFileList(kind);
     cmdftp->show();
     cmdload->setEnabled(false);
     const QPixmap picture = placeholder();
     Image1->setPicture(picture);
-    savpic.Image1->setPicture(picture);
-    m_forms.frmftp().Text1->setText(QString::fromLatin1(kind.tag));
+    m_forms.frmsavpic().showPicture(picture);
+    m_forms.session().setText(SessionText::Keyword, QString::fromLatin1(kind.tag));
     Label1->setText(QStringLiteral("File Path:"));
 }
 
@@ -416,8 +353,8 @@ void frmload::File1_Click()
     // chosen name only exists in the former.
     const QString name = File1->fileName();
     txtimg->setText(joinPath(File1->path(), name));
-    m_forms.frmsavpic().txtpic->setText(name);
-    m_forms.frmftp().setLocalFile(Drive1->drive(), File1->path(), name);
+    m_forms.localChoice().setPictureName(name);
+    m_forms.session().handOverFile(Drive1->drive(), File1->path(), name);
     const QStringList chosen = chosenNames();
     lblStatus->setText(chosen.size() > 1 ? QStringLiteral("%1 files chosen").arg(chosen.size()) : QString());
 }
@@ -446,9 +383,7 @@ void frmload::cmdload_Click()
         return;
     }
     frmsavpic& savpic = m_forms.frmsavpic();
-    savpic.showChosen(QFileInfo(txtimg->text()).fileName(), chosenNames().size());
-    setBackColor(savpic.Command2, kYellow);
-    savpic.Image1->setPicture(Image1->picture());
+    savpic.showChosen(QFileInfo(txtimg->text()).fileName(), chosenNames().size(), Image1->picture());
     savpic.Show();
     hide();
 }
@@ -459,45 +394,35 @@ void frmload::cmdftp_Click()
         m_forms.services().messageBox(QStringLiteral("Please select a file"));
         return;
     }
-    frmftp& ftp = m_forms.frmftp();
+    PublishingSession& session = m_forms.session();
     // Handed over again, as the folder may hold files made since it was first listed; the name box then names
     // the file that is sent.
     const QString name = File1->fileName();
     const QStringList chosen = chosenNames();
     if (chosen.size() > 1) {
-        ftp.setFileSet(Drive1->drive(), File1->path(), chosen);
+        session.handOverSet(Drive1->drive(), File1->path(), chosen);
     } else {
         if (!name.isEmpty())
-            ftp.setLocalFile(Drive1->drive(), File1->path(), name);
-        ftp.txtsaveftp->setText(name.isEmpty() ? m_forms.frmsavpic().txtpic->text() : name);
+            session.handOverFile(Drive1->drive(), File1->path(), name);
+        session.setText(SessionText::SaveName, name.isEmpty() ? m_forms.localChoice().pictureName() : name);
     }
-    ftp.Show();
+    m_forms.frmftp().Show();
     hide();
     const bool tagless = Option4->isChecked() || Option5->isChecked();
-    ftp.Text1->setVisible(!tagless);
-    ftp.Label2->setVisible(!tagless);
-    if (!tagless && ftp.Text1->text() == QLatin1String("url")) {
-        ftp.Text2->show();
-        ftp.Label3->show();
-    }
-    ftp.Command6->setText(QStringLiteral("Select another File"));
+    session.present(tagless ? HandOver::TaglessFile : HandOver::File);
 }
 
 void frmload::mnuftp_Click()
 {
-    frmftp& ftp = m_forms.frmftp();
-    ftp.Show();
-    ftp.txtsaveftp->hide();
-    ftp.cmdsend->hide();
-    ftp.Label3->hide();
-    ftp.Text2->hide();
+    m_forms.frmftp().Show();
+    m_forms.session().present(HandOver::Server);
     hide();
 }
 
 void frmload::mnusave_Click()
 {
-    if (saveSettings())
-        m_forms.frmsavpic().lblnotice->setText(QStringLiteral("Saved"));
+    if (m_forms.session().saveSettings())
+        m_forms.frmsavpic().showNotice(QStringLiteral("Saved"));
 }
 
 void frmload::mnuPublished_Click()
@@ -508,7 +433,7 @@ void frmload::mnuPublished_Click()
 void frmload::mnuexit_Click()
 {
     // The box of a failed save has told the user; the program ends all the same, as asked.
-    saveSettings();
+    m_forms.session().saveSettings();
     m_forms.endProgram();
 }
 
@@ -519,13 +444,12 @@ void frmload::mnuabout_Click()
 
 void frmload::cmdsave_Click()
 {
-    saveSettings();
+    m_forms.session().saveSettings();
 }
 
 void frmload::Command2_Click()
 {
-    Text78->setText(settingsPath());
-    LoadDirectories(Text78->text());
+    m_forms.session().readProgramSettings();
 }
 
 } // namespace lumaport

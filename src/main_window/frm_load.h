@@ -35,11 +35,6 @@ public:
     void Form_Load() override;
     void Form_Unload(bool& cancel) override;
 
-    /// Reads the settings file at the path into the windows' fields, one line at a time in file order, so each
-    /// field's own change handling runs; a line that can't be applied is passed over. Never fails.
-    void LoadDirectories(const QString& path);
-    /// Writes the windows' fields to the settings file at the path; false after a box told the user why not.
-    bool SaveDirectories(const QString& path);
     /// Chooses a file as the user would: its kind (the first whose list shows it), its drive and folder, and the
     /// file itself in the file list. False after a box told the user why not.
     bool chooseFile(const QString& path);
@@ -49,8 +44,6 @@ public:
     bool chooseFiles(const QStringList& paths);
     /// The names chosen in File1, in the list's order.
     QStringList chosenNames() const;
-    /// What the hidden "Save" button does: writes the settings file named in Text78.
-    bool saveSettings();
 
     DriveList* Drive1;
     FolderList* Dir1;
@@ -88,8 +81,10 @@ private:
     std::array<OptionButton*, 6> kindOptions() const;
     // The placeholder picture from the program folder; a null picture when it is missing or unreadable.
     QPixmap placeholder() const;
-    QString settingsPath() const;
+    // A settings line of the lists, applied so that its control's own change handling runs.
     void applyDirectoryLine(DirectoryLine line, const QString& value);
+    // The drive, folder, kinds and files chosen, for the windows that go on with them.
+    void keepChoice();
 
     void selectPictureKind(const FileKind& kind);
     void selectOtherKind(const FileKind& kind);

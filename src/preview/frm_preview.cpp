@@ -31,6 +31,24 @@ void frmPreview::Form_Load()
     Timer1->setEnabled(true);
 }
 
+void frmPreview::loadSoon()
+{
+    Timer1->setEnabled(true);
+}
+
+void frmPreview::showPicture(const QString& path)
+{
+    txtimg->setText(path);
+    loadSoon();
+}
+
+void frmPreview::showEntry(const QString& entry)
+{
+    loadSoon();
+    Show();
+    setWindowTitle(QStringLiteral("Preview - ") + entry);
+}
+
 void frmPreview::Timer1_Timer()
 {
     const QString path = txtimg->text();

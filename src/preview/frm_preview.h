@@ -20,6 +20,12 @@ public:
     explicit frmPreview(Forms& forms);
 
     void Form_Load() override;
+    /// Loads the picture again, once, 500 ms from the first call; calls meanwhile don't postpone that.
+    void loadSoon();
+    /// Shows the picture at that local path, loaded 500 ms from now.
+    void showPicture(const QString& path);
+    /// Shows the window for a remote entry, its name in the title.
+    void showEntry(const QString& entry);
 
     PictureBox* Image1;
     QPushButton* cmdsave;

@@ -12,6 +12,7 @@
 #include "publish/link_check.h"
 #include "publish/link_set_check.h"
 #include "publish/server_profile.h"
+#include "session/publishing_session.h"
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
 #include "transfer/ftp_error.h"
@@ -201,6 +202,7 @@ void frmPublished::Form_Load()
         const int width = widths.value(column).toInt();
         tblPublished->setColumnWidth(column, width > 0 ? width : defaults.at(column));
     }
+    connect(&m_forms.session(), &PublishingSession::historyRecorded, this, &frmPublished::reload);
     reload();
 }
 
@@ -276,17 +278,11 @@ TagFields frmPublished::rowFields(const PublishedRecord& record) const
 {
     TagFields fields;
     takeAddress(record.address, &fields);
-    const TagPair pictureTags = tagPair(u"img"_s);
-    fields.keyword = u"img"_s;
-    fields.openingTag = pictureTags.opening;
-    fields.closingTag = pictureTags.closing;
-    if (m_forms.isLoaded(u"frmftp"_s)) {
-        const frmftp& ftp = m_forms.frmftp();
-        fields.keyword = ftp.Text1->text();
-        fields.linkText = ftp.Text2->text();
-        fields.openingTag = ftp.txturl1->text();
-        fields.closingTag = ftp.txturl2->text();
-    }
+    const PublishingSession& session = m_forms.session();
+    fields.keyword = session.text(SessionText::Keyword);
+    fields.linkText = session.text(SessionText::LinkText);
+    fields.openingTag = session.text(SessionText::OpeningTag);
+    fields.closingTag = session.text(SessionText::ClosingTag);
     fields.hasThumbnail = !record.thumbnailAddress.isEmpty();
     // A thumbnail sent with the file is what a post should show of it.
     fields.thumbnailChosen = true;
@@ -561,11 +557,9 @@ QString frmPublished::passwordFor(const PublishedRecord& record)
             lookupKeyringPassword(server, user, &password, &ignored);
         return password.value_or(QString());
     };
-    QList<QStringList> known;
-    if (m_forms.isLoaded(u"frmftp"_s)) {
-        const frmftp& ftp = m_forms.frmftp();
-        known << QStringList{ftp.txtServer->text(), ftp.txtUserName->text(), ftp.txtPassword->text()};
-    }
+    const PublishingSession& session = m_forms.session();
+    QList<QStringList> known{
+        {session.text(SessionText::Server), session.text(SessionText::UserName), session.text(SessionText::Password)}};
     QStringList profile;
     QString ignored;
     if (readServerProfile(defaultProfilePath(services.programFolder()), &profile, &ignored) && profile.size() >= 3)

@@ -2,14 +2,15 @@
 #include "save_picture/frm_savpic.h"
 
 #include "ftp_window/frm_ftp.h"
+#include "local_choice/local_choice.h"
 #include "main_window/frm_load.h"
 #include "platform/paths.h"
 #include "platform/services.h"
 #include "platform/volumes.h"
 #include "save_picture/safe_file_copy.h"
+#include "session/publishing_session.h"
 #include "startup/forms.h"
 #include "widgets/drive_list.h"
-#include "widgets/file_list.h"
 #include "widgets/folder_list.h"
 #include "widgets/picture_box.h"
 
@@ -86,13 +87,43 @@ frmsavpic::frmsavpic(Forms& forms)
     connect(Drive1, &DriveList::changed, this, &frmsavpic::Drive1_Change);
     connect(Image1, &PictureBox::clicked, this, &frmsavpic::Image1_Click);
     connect(txtsave, &QLineEdit::textChanged, this, &frmsavpic::txtsave_Change);
+    bindLocalChoice();
+}
+
+void frmsavpic::bindLocalChoice()
+{
+    LocalChoice& local = m_forms.localChoice();
+    txtpic->setText(local.pictureName());
+    connect(txtpic, &QLineEdit::textChanged, &local, &LocalChoice::setPictureName);
+    connect(&local, &LocalChoice::pictureNameChanged, txtpic, [this](const QString& name) {
+        if (txtpic->text() != name)
+            txtpic->setText(name);
+    });
+    // Where the settings file said, in its order, when it was read before this window was made.
+    if (!local.savePictureFolder().isEmpty())
+        Dir1->setPath(local.savePictureFolder());
+    if (!local.savePictureDrive().isEmpty())
+        restoreDrive(Drive1, Dir1, local.savePictureDrive());
+    connect(&local, &LocalChoice::savePictureLineRestored, this, [this](DirectoryLine line, const QString& value) {
+        if (line == DirectoryLine::SavePictureFolder)
+            Dir1->setPath(value);
+        else
+            restoreDrive(Drive1, Dir1, value);
+    });
+    const auto keepFolder = [this] { m_forms.localChoice().setSavePictureFolder(Drive1->drive(), Dir1->path()); };
+    connect(Dir1, &FolderList::changed, this, keepFolder);
+    connect(Drive1, &DriveList::changed, this, keepFolder);
+    keepFolder();
 }
 
 void frmsavpic::Form_Unload(bool& cancel)
 {
-    // Closing unloads the window; the next reference builds it afresh.
+    // Closing unloads the window; the next reference builds it afresh, with no name and at the current folder.
     Q_UNUSED(cancel);
     lblnotice->clear();
+    LocalChoice& local = m_forms.localChoice();
+    local.setPictureName(QString());
+    local.setSavePictureFolder(QString(), QString());
     m_forms.frmload().Show();
 }
 
@@ -104,7 +135,7 @@ void frmsavpic::cmdsavepic_Click()
         services.messageBox(QStringLiteral("Please select a path"));
         return;
     }
-    const QString source = m_forms.frmload().txtimg->text();
+    const QString source = m_forms.localChoice().chosen().path;
     if (target == m_publishedPath && source != target) {
         const QString question =
             QStringLiteral("\"%1\" is the file you went on to publish. Replace it with \"%2\"?").arg(target, source);
@@ -124,8 +155,10 @@ void frmsavpic::cmdsavepic_Click()
     }
 }
 
-void frmsavpic::showChosen(const QString& name, qsizetype chosen)
+void frmsavpic::showChosen(const QString& name, qsizetype chosen, const QPixmap& picture)
 {
+    setBackColor(Command2, kYellow);
+    Image1->setPicture(picture);
     // A path made for another picture would have this one saved under that picture's name.
     const QFileInfo path(txtsave->text());
     if (!txtsave->text().isEmpty() && !m_handedName.isEmpty() && path.fileName() == m_handedName)
@@ -136,9 +169,19 @@ void frmsavpic::showChosen(const QString& name, qsizetype chosen)
     fitCaption(lblChosen);
 }
 
+void frmsavpic::showPicture(const QPixmap& picture)
+{
+    Image1->setPicture(picture);
+}
+
+void frmsavpic::showNotice(const QString& notice)
+{
+    lblnotice->setText(notice);
+}
+
 void frmsavpic::Command2_Click()
 {
-    m_forms.frmload().cmdsave->click();
+    m_forms.session().saveSettings();
     txtsave->setText(joinPath(Dir1->path(), txtpic->text()));
     setBackColor(Command2, QApplication::palette(Command2).color(QPalette::Button));
 }
@@ -156,33 +199,27 @@ void frmsavpic::Command4_Click()
 
 void frmsavpic::Command5_Click()
 {
-    frmload& load = m_forms.frmload();
-    frmftp& ftp = m_forms.frmftp();
+    PublishingSession& session = m_forms.session();
+    const LocalChoice::Chosen& chosen = m_forms.localChoice().chosen();
     // The copy the user just made is what they went on to publish; without one, the chosen file. The name
     // box of the FTP window names the file handed over, so the link names the file that is sent.
     const QFileInfo copy(m_copy);
-    const bool sendCopy = !m_copy.isEmpty() && m_copySource == load.txtimg->text() && copy.isFile();
+    const bool sendCopy = !m_copy.isEmpty() && m_copySource == chosen.path && copy.isFile();
     // The main window's file list, not its folder list: with no kind selected the two differ, and the chosen
     // file is only in the former.
-    const QString name = sendCopy ? copy.fileName() : load.File1->fileName();
+    const QString name = sendCopy ? copy.fileName() : chosen.current;
     if (sendCopy)
-        ftp.setLocalFile(volumeRootOf(copy.absolutePath()), copy.absolutePath(), name);
+        session.handOverFile(volumeRootOf(copy.absolutePath()), copy.absolutePath(), name);
     else
-        ftp.setLocalFile(load.Drive1->drive(), load.File1->path(), name);
-    txtsave->setText(load.txtimg->text());
+        session.handOverFile(chosen.drive, chosen.folder, name);
+    txtsave->setText(chosen.path);
     m_publishedPath = txtsave->text();
-    ftp.txtsaveftp->setText(name.isEmpty() ? txtpic->text() : name);
+    session.setText(SessionText::SaveName, name.isEmpty() ? txtpic->text() : name);
     // Several files chosen go on together; the copy made here is of one of them.
-    if (const QStringList chosen = load.chosenNames(); chosen.size() > 1)
-        ftp.setFileSet(load.Drive1->drive(), load.File1->path(), chosen);
-    ftp.Text1->show();
-    ftp.Label2->show();
-    ftp.Text2->hide();
-    ftp.Label3->hide();
-    ftp.Command6->setText(QStringLiteral("Select another Picture"));
-    ftp.Text1->setText(QStringLiteral("img"));
-    ftp.Text2->setText(QString());
-    ftp.Show();
+    if (chosen.names.size() > 1)
+        session.handOverSet(chosen.drive, chosen.folder, chosen.names);
+    m_forms.frmftp().Show();
+    session.present(HandOver::Picture);
     hide();
 }
 

@@ -4,6 +4,7 @@
 #include "widgets/form.h"
 
 class QLabel;
+class QPixmap;
 class QLineEdit;
 class QPushButton;
 
@@ -24,7 +25,9 @@ public:
     void Form_Unload(bool& cancel) override;
     /// The main window hands a picture over: a save path made for the last picture handed over follows its name,
     /// and a line says when more files are chosen with it.
-    void showChosen(const QString& name, qsizetype chosen);
+    void showChosen(const QString& name, qsizetype chosen, const QPixmap& picture);
+    void showPicture(const QPixmap& picture);
+    void showNotice(const QString& notice);
 
     QLabel* Label3;
     DriveList* Drive1;
@@ -44,6 +47,8 @@ public:
     QPushButton* cmdsavepic;
 
 private:
+    // The picture's name and the folder follow the local choice both ways.
+    void bindLocalChoice();
     void cmdsavepic_Click();
     void Command2_Click();
     void Command3_Click();

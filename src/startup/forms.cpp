@@ -2,11 +2,13 @@
 #include "startup/forms.h"
 
 #include "ftp_window/frm_ftp.h"
+#include "local_choice/local_choice.h"
 #include "main_window/frm_load.h"
 #include "platform/services.h"
 #include "preview/frm_preview.h"
 #include "published_window/frm_published.h"
 #include "save_picture/frm_savpic.h"
+#include "session/publishing_session.h"
 #include "startup/frm_about.h"
 #include "startup/frm_splash.h"
 #include "transfer/internet_transfer.h"
@@ -14,7 +16,8 @@
 namespace lumaport {
 
 Forms::Forms(Services& services, TransferFactory makeTransfer)
-    : m_services(services), m_makeTransfer(std::move(makeTransfer))
+    : m_services(services), m_makeTransfer(std::move(makeTransfer)), m_local(std::make_unique<LocalChoice>()),
+      m_session(std::make_unique<PublishingSession>(services, *m_local))
 {}
 
 Forms::~Forms()

@@ -11,6 +11,8 @@ namespace lumaport {
 
 class Form;
 class InternetTransfer;
+class LocalChoice;
+class PublishingSession;
 class Services;
 class frmAbout;
 class frmftp;
@@ -33,6 +35,9 @@ public:
 
     Services& services() const { return m_services; }
     std::unique_ptr<InternetTransfer> makeTransfer() const;
+    /// What the windows show and hand over to each other; it outlives every window.
+    PublishingSession& session() const { return *m_session; }
+    LocalChoice& localChoice() const { return *m_local; }
 
     lumaport::frmSplash& frmSplash();
     lumaport::frmload& frmload();
@@ -54,6 +59,8 @@ private:
 
     Services& m_services;
     TransferFactory m_makeTransfer;
+    std::unique_ptr<LocalChoice> m_local;
+    std::unique_ptr<PublishingSession> m_session;
     QPointer<lumaport::frmSplash> m_splash;
     QPointer<lumaport::frmload> m_load;
     QPointer<lumaport::frmsavpic> m_savpic;

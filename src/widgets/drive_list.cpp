@@ -2,6 +2,7 @@
 #include "widgets/drive_list.h"
 
 #include "platform/volumes.h"
+#include "widgets/folder_list.h"
 
 #include <QDir>
 #include <QSignalBlocker>
@@ -48,6 +49,16 @@ bool DriveList::setDrive(const QString& drive, QString* error)
     m_settingFromCode = false;
     Q_EMIT changed();
     return true;
+}
+
+void restoreDrive(DriveList* drive, FolderList* folder, const QString& value)
+{
+    const QString restored = folder->path();
+    if (!drive->setDrive(value))
+        return;
+    const auto volume = findVolume(drive->drive());
+    if (volume && volumeRootOf(restored) == volume->root)
+        folder->setPath(restored);
 }
 
 } // namespace lumaport

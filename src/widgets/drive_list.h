@@ -26,4 +26,10 @@ private:
     bool m_settingFromCode = false;
 };
 
+class FolderList;
+
+/// A drive line of the settings file: moves the folder list to that drive's current folder; a folder restored on that
+/// same drive just before is kept.
+void restoreDrive(DriveList* drive, FolderList* folder, const QString& value);
+
 } // namespace lumaport

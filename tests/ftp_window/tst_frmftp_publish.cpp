@@ -86,7 +86,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkdir(folder) && QFile::setPermissions(m_dir.path(), QFile::Permissions(0x7755)));
         writeFile(path, "old\r\n");
         QVERIFY(QFile::setPermissions(folder, QFile::Permissions(0x5555)));
-        main().LoadDirectories(path);
+        m_forms->session().readSettings(path);
         m_services->answerEveryBox();
         AsAnotherUser other;
         press("Command4");
@@ -132,7 +132,7 @@ private Q_SLOTS:
         QCOMPARE(texts(profileBoxes), saved);
         QCOMPARE(statusText(ftp()), u"Server Info Loaded"_s);
 
-        QVERIFY(m_forms->frmload().saveSettings()); // the settings file holds other server lines
+        QVERIFY(m_forms->session().saveSettings()); // the settings file holds other server lines
         writeFile(m_services->programFolder() + u"/oof.lbr"_s, "s\r\nu\r\np\r\nn/\r\nperm/\r\n");
         press("Command7");
         QCOMPARE(texts(profileBoxes), (QStringList{u"s"_s, u"u"_s, u"p"_s, u"n/"_s, u"perm/"_s, u"ex.com"_s}));

@@ -268,7 +268,7 @@ private Q_SLOTS:
         Q_EMIT list->itemDoubleClicked(list->currentItem());
         QTRY_VERIFY(!road.transfer->StillExecuting() && list->count() == 1);
         const QStringList again{u"b.jpg"_s, u"c.jpg"_s, u"e.jpg"_s};
-        ftp.setFileSet(QStorageInfo(road.pictures.path()).rootPath(), road.pictures.path(), again);
+        road.forms.session().handOverSet(QStorageInfo(road.pictures.path()).rootPath(), road.pictures.path(), again);
         control<QCheckBox>(ftp, "chkThumbnail")->setChecked(true);
         ftp.cmdsend->click();
         waitUntilIdle(ftp);
@@ -328,7 +328,8 @@ private Q_SLOTS:
             QVERIFY2(saysNoWebAddress(), builder);
         }
         control<QPushButton>(ftp, "Command6")->click();
-        ftp.setLocalFile(QStorageInfo(road.pictures.path()).rootPath(), road.pictures.path(), u"b.jpg"_s);
+        road.forms.session().handOverFile(QStorageInfo(road.pictures.path()).rootPath(), road.pictures.path(),
+                                          u"b.jpg"_s);
         ftp.cmdsend->click(); // one file
         waitUntilIdle(ftp);
         QVERIFY(saysNoWebAddress());
@@ -379,7 +380,7 @@ private Q_SLOTS:
         QVERIFY(installPlaceholder(services));
         Forms forms(services, [] { return std::make_unique<FtpTransfer>(); });
         frmftp& ftp = forms.frmftp();
-        ftp.setLocalFile(QStorageInfo(pictures.path()).rootPath(), pictures.path(), u"p.jpg"_s);
+        forms.session().handOverFile(QStorageInfo(pictures.path()).rootPath(), pictures.path(), u"p.jpg"_s);
         ftp.txtServer->setText(server.serverText());
         ftp.txtUserName->setText(server.userName());
         ftp.txtPassword->setText(server.password());
@@ -407,7 +408,7 @@ private Q_SLOTS:
         QVERIFY(installPlaceholder(services));
         Forms forms(services, [] { return std::make_unique<FtpTransfer>(); });
         frmftp& ftp = forms.frmftp();
-        ftp.setLocalFile(QStorageInfo(pictures.path()).rootPath(), pictures.path(), u"p q.jpg"_s);
+        forms.session().handOverFile(QStorageInfo(pictures.path()).rootPath(), pictures.path(), u"p q.jpg"_s);
         ftp.txtServer->setText(gateway.serverText(u"pics/2026/"_s));
         ftp.txtUserName->setText(gateway.userName());
         ftp.txtPassword->setText(gateway.password());
@@ -459,7 +460,7 @@ private Q_SLOTS:
             return made;
         });
         frmftp& ftp = forms.frmftp();
-        ftp.setFileSet(QStorageInfo(pictures.path()).rootPath(), pictures.path(), names);
+        forms.session().handOverSet(QStorageInfo(pictures.path()).rootPath(), pictures.path(), names);
         ftp.txtServer->setText(server.serverText(s3 ? u"pics/set/"_s : QString()));
         ftp.txtUserName->setText(server.userName());
         ftp.txtPassword->setText(server.password());

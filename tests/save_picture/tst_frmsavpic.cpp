@@ -2,6 +2,7 @@
 // The save-picture window: target path, saving, the hand-over to the FTP window, and leaving it.
 #include "ftp_window/frm_ftp.h"
 #include "main_window/frm_load.h"
+#include "platform/directory_settings.h"
 #include "save_picture/frm_savpic.h"
 #include "startup/forms.h"
 #include "support/scripted_services.h"
@@ -125,11 +126,15 @@ private Q_SLOTS:
         QCOMPARE(buttonColor(w.Command2), kYellow);
         QVERIFY(w.Dir1->setPath(folder));
         w.txtpic->setText(name);
-        QSignalSpy settingsWritten(main().cmdsave, &QPushButton::clicked);
+        const QString settings = main().Text78->text();
+        QFile::remove(settings);
 
         w.Command2->click();
         QCOMPARE(w.txtsave->text(), path);
-        QCOMPARE(settingsWritten.count(), 1);
+        QStringList lines;
+        QString error;
+        QVERIFY(readDirectorySettings(settings, &lines, &error));
+        QCOMPARE(lines.value(int(DirectoryLine::SavePictureFolder)), w.Dir1->path());
         QCOMPARE(buttonColor(w.Command2), QApplication::palette(w.Command2).color(QPalette::Button));
     }
 
