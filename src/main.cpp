@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/command_line.h"
 #include "startup/app.h"
-#include "startup/command_line.h"
 #include "widgets/qt_services.h"
 
 #include <QApplication>

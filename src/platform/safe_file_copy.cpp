@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "save_picture/safe_file_copy.h"
+#include "platform/safe_file_copy.h"
 
 #include "platform/file_copy.h"
 #include "platform/services.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "startup/version_line.h"
+#include "platform/version_line.h"
 
 namespace lumaport {
 

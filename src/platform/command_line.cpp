@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "startup/command_line.h"
+#include "platform/command_line.h"
 
-#include "startup/version_line.h"
+#include "platform/version_line.h"
 #include "version.h"
 
 #include <QCommandLineParser>

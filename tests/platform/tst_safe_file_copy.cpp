@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/safe_file_copy.h"
 #include "platform/services.h"
-#include "save_picture/safe_file_copy.h"
 #include "support/scripted_services.h"
 #include "support/test_files.h"
 
