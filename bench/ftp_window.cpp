@@ -129,9 +129,17 @@ int main(int argc, char* argv[])
     QElapsedTimer logOnClock;
     logOnClock.start();
     find<QPushButton>(ftp, "cmdLogOn")->click();
+    // A click returns at once; the window shows the log-on's end in its two buttons.
+    auto* logOn = find<QPushButton>(ftp, "cmdLogOn");
+    auto* logOff = find<QPushButton>(ftp, "cmdLogOff");
+    waitUntil([&] { return logOn->isEnabled() || logOff->isEnabled(); });
     const QStringList entries = options.values(u"enter"_s);
     QElapsedTimer dirSent;
-    QObject::connect(list->model(), &QAbstractItemModel::modelReset, list, [&dirSent] { dirSent.start(); });
+    int relists = 0; // a send ends by emptying the list for its re-list
+    QObject::connect(list->model(), &QAbstractItemModel::modelReset, list, [&] {
+        dirSent.start();
+        ++relists;
+    });
     const auto enter = [&](const QString& entry) {
         const QList<QListWidgetItem*> found = list->findItems(entry, Qt::MatchExactly);
         if (found.isEmpty()) {
@@ -198,7 +206,9 @@ int main(int argc, char* argv[])
     double logOnToLastSent = 0;
     auto* linkCheck = find<QLabel>(ftp, "lblLinkCheck");
     if (options.isSet(u"send"_s)) {
+        const int before = relists;
         find<QPushButton>(ftp, "cmdsend")->click();
+        waitUntil([&] { return relists > before; });
         seconds = double(clock.nsecsElapsed()) / 1e9;
         logOnToLastSent = double(logOnClock.nsecsElapsed()) / 1e9;
         if (options.isSet(u"web"_s)) {
@@ -211,6 +221,8 @@ int main(int argc, char* argv[])
         }
     } else if (options.isSet(u"receive"_s)) {
         Q_EMIT find<PictureBox>(ftp, "imgReceiveFile")->clicked();
+        // The bar goes once the file is in.
+        waitUntil([&] { return bar->isHidden(); });
         seconds = double(clock.nsecsElapsed()) / 1e9;
     } else {
         const int count = options.value(u"list"_s).toInt();

@@ -30,14 +30,16 @@ SendLanes& RemoteRequests::lanes()
 
 void RemoteRequests::run(const QString& command, QObject* context, std::function<void(bool)> then)
 {
-    ++m_request;
     Continuation continuation{context ? context : this, std::move(then)};
     // The component would drop it without a word, and the running request's end be taken for it.
     if (running()) {
-        m_waiting.push_back(std::move(continuation));
-        settleLater();
+        if (continuation.then) {
+            m_waiting.push_back(std::move(continuation));
+            settleLater();
+        }
         return;
     }
+    ++m_request;
     m_current = std::move(continuation);
     m_transfer->Execute(command);
 }
@@ -83,10 +85,14 @@ void RemoteRequests::end(bool replied)
 {
     if (!m_current)
         return;
-    m_current->replied = replied;
-    m_waiting.push_back(*std::exchange(m_current, std::nullopt));
+    Continuation request = *std::exchange(m_current, std::nullopt);
+    // One without a continuation leaves nothing to wait for: busy() is then what the component says.
+    if (request.then) {
+        request.replied = replied;
+        m_waiting.push_back(std::move(request));
+        settleLater();
+    }
     Q_EMIT ended(replied);
-    settleLater();
 }
 
 void RemoteRequests::settleLater()
@@ -104,7 +110,7 @@ void RemoteRequests::settle()
     while (!running() && !m_waiting.empty()) {
         Continuation next = std::move(m_waiting.front());
         m_waiting.pop_front();
-        if (next.context && next.then)
+        if (next.context)
             next.then(next.replied);
     }
 }

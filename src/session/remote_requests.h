@@ -66,7 +66,7 @@ private:
 
     std::unique_ptr<InternetTransfer> m_transfer;
     std::unique_ptr<SendLanes> m_lanes;
-    quint64 m_request = 0; // bumped by every run and cancel, so an end is never taken for a request started since
+    quint64 m_request = 0; // bumped by every request started and every cancel: an end is never taken for a later one
     std::optional<Continuation> m_current; // of the request run() started, until it ends
     std::deque<Continuation> m_waiting;
     bool m_settling = false; // a settle() is posted
