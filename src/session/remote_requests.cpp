@@ -75,7 +75,8 @@ void RemoteRequests::componentState(int state)
     Q_EMIT stateChanged(state);
     if (state != InternetTransfer::icResponseCompleted && state != InternetTransfer::icError)
         return;
-    // A receiver may have cancelled it, or a set's file on the component's own connection may have ended.
+    // A receiver may have cancelled it and started another; a set's file on the component's own connection is no
+    // request of run()'s.
     if (request == m_request)
         end(state == InternetTransfer::icResponseCompleted);
     settleLater();
