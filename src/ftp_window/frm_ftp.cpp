@@ -84,10 +84,10 @@ frmftp::frmftp(Forms& forms)
     Timer2 = new Timer(this, 4000, false, m_forms.services().timerClock());
     Timer2->setObjectName(QStringLiteral("Timer2"));
 
-    if (std::unique_ptr<InternetTransfer> transfer = m_forms.makeTransfer()) {
-        m_requests = std::make_unique<RemoteRequests>(std::move(transfer));
+    m_requests = m_session.requests();
+    if (m_requests) {
         ITC = &m_requests->transfer();
-        connect(m_requests.get(), &RemoteRequests::stateChanged, this, &frmftp::ITC_StateChanged);
+        connect(m_requests, &RemoteRequests::stateChanged, this, &frmftp::ITC_StateChanged);
         connect(ITC, &InternetTransfer::TrustAsked, this, &frmftp::ITC_TrustAsked);
         connect(ITC, &InternetTransfer::PassphraseAsked, this, &frmftp::ITC_PassphraseAsked);
     }

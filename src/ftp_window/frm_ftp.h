@@ -252,8 +252,8 @@ private:
     Timer* Timer1;
     Timer* Timer2;
     // Null only in tests of the other windows, which never go online but may open and close this one.
-    std::unique_ptr<RemoteRequests> m_requests;
-    InternetTransfer* ITC = nullptr; // m_requests' component
+    RemoteRequests* m_requests = nullptr; // the session's
+    InternetTransfer* ITC = nullptr;      // m_requests' component
     bool SizeRequest = false;
     // The entry whose size was asked for; the reply names it, whatever is selected when it arrives.
     QString m_sizeEntry;

@@ -42,7 +42,7 @@ void frmftp::setUpTransfers()
     prgTransfer->hide();
 
     if (m_requests)
-        connect(m_requests.get(), &RemoteRequests::progress, this, [this](qint64 done, qint64 total) {
+        connect(m_requests, &RemoteRequests::progress, this, [this](qint64 done, qint64 total) {
             if (!m_sendingAtOnce)
                 showTransferProgress(done, total);
         });

@@ -11,7 +11,9 @@
 #include "platform/settings_text.h"
 #include "publish/link_address.h"
 #include "publish/server_profile.h"
+#include "session/remote_requests.h"
 #include "transfer/ftp_server_address.h"
+#include "transfer/internet_transfer.h"
 #include "transfer/storage_request.h"
 
 #include <QDateTime>
@@ -72,8 +74,9 @@ struct PasswordFile
 
 } // namespace
 
-PublishingSession::PublishingSession(Services& services, LocalChoice& local)
-    : m_services(services), m_local(local), m_settingsPath(directorySettingsPath(services.programFolder()))
+PublishingSession::PublishingSession(Services& services, LocalChoice& local, TransferFactory makeTransfer)
+    : m_services(services), m_local(local), m_makeTransfer(std::move(makeTransfer)),
+      m_settingsPath(directorySettingsPath(services.programFolder()))
 {
     m_texts[std::size_t(SessionText::Ending)] = u"/"_s;
     m_texts[std::size_t(SessionText::OpeningTag)] = u"[img]"_s;
@@ -82,6 +85,15 @@ PublishingSession::PublishingSession(Services& services, LocalChoice& local)
 }
 
 PublishingSession::~PublishingSession() = default;
+
+RemoteRequests* PublishingSession::requests()
+{
+    if (!m_requests && m_makeTransfer) {
+        if (std::unique_ptr<InternetTransfer> transfer = std::exchange(m_makeTransfer, {})())
+            m_requests = std::make_unique<RemoteRequests>(std::move(transfer));
+    }
+    return m_requests.get();
+}
 
 void PublishingSession::setText(SessionText which, const QString& value)
 {

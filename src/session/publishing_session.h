@@ -8,12 +8,15 @@
 #include <QStringList>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 namespace lumaport {
 
+class InternetTransfer;
 class LocalChoice;
 class PublishedRecorder;
+class RemoteRequests;
 class Services;
 struct PublishedCheck;
 
@@ -65,10 +68,14 @@ class PublishingSession : public QObject
 {
     Q_OBJECT
 public:
-    PublishingSession(Services& services, LocalChoice& local);
+    using TransferFactory = std::function<std::unique_ptr<InternetTransfer>()>;
+
+    PublishingSession(Services& services, LocalChoice& local, TransferFactory makeTransfer = {});
     ~PublishingSession() override;
 
     LocalChoice& local() const { return m_local; }
+    /// The requests to the user's server, on a transfer component made at the first call; null without one.
+    RemoteRequests* requests();
 
     QString text(SessionText which) const { return m_texts[std::size_t(which)]; }
     /// The web address typed and the server decide the permanent address: a bucket or a share with no web
@@ -143,6 +150,8 @@ private:
 
     Services& m_services;
     LocalChoice& m_local;
+    TransferFactory m_makeTransfer;
+    std::unique_ptr<RemoteRequests> m_requests;
     std::array<QString, kSessionTexts> m_texts;
     QString m_ownAddress; // the bucket's or share's own address while it stands in for a typed one
     LocalFile m_localFile;

@@ -17,7 +17,7 @@ namespace lumaport {
 
 Forms::Forms(Services& services, TransferFactory makeTransfer)
     : m_services(services), m_makeTransfer(std::move(makeTransfer)), m_local(std::make_unique<LocalChoice>()),
-      m_session(std::make_unique<PublishingSession>(services, *m_local))
+      m_session(std::make_unique<PublishingSession>(services, *m_local, m_makeTransfer))
 {}
 
 Forms::~Forms()
