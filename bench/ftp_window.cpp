@@ -122,10 +122,10 @@ int main(int argc, char* argv[])
     auto* list = find<QListWidget>(ftp, "lstRemoteFile");
     auto* bar = find<QProgressBar>(ftp, "prgTransfer");
 
-    ftp.Text3->setText(options.value(u"web"_s));
-    ftp.txtServer->setText(options.value(u"server"_s));
-    ftp.txtUserName->setText(options.value(u"user"_s));
-    ftp.txtPassword->setText(options.value(u"password"_s));
+    find<QLineEdit>(ftp, "Text3")->setText(options.value(u"web"_s));
+    find<QLineEdit>(ftp, "txtServer")->setText(options.value(u"server"_s));
+    find<QLineEdit>(ftp, "txtUserName")->setText(options.value(u"user"_s));
+    find<QLineEdit>(ftp, "txtPassword")->setText(options.value(u"password"_s));
     QElapsedTimer logOnClock;
     logOnClock.start();
     find<QPushButton>(ftp, "cmdLogOn")->click();
@@ -180,7 +180,7 @@ int main(int argc, char* argv[])
             names.append(QFileInfo(path).fileName());
         forms.session().handOverSet(QStorageInfo(file.absolutePath()).rootPath(), file.absolutePath(), names);
         if (names.size() == 1)
-            ftp.txtsaveftp->setText(names.first());
+            find<QLineEdit>(ftp, "txtsaveftp")->setText(names.first());
     } else if (options.isSet(u"receive"_s)) {
         const QString into = options.value(u"into"_s);
         forms.session().handOverFile(QStorageInfo(into).rootPath(), into, QString());

@@ -67,32 +67,15 @@ public:
     void Form_Load() override;
     void Form_Unload(bool& cancel) override;
 
-    QLineEdit* Text3;
-    QLineEdit* txtname;
-    QLineEdit* txtServer;
-    QLineEdit* txtUserName;
-    QLineEdit* txtPassword;
-    QLineEdit* txtsaveftp;
-    QPushButton* cmdsend;
-    QLineEdit* txturl1;
-    QLineEdit* txturl2;
-    QLabel* Label2;
-    QLineEdit* Text1;
-    QLabel* Label3;
-    QLineEdit* Text2;
-    QPushButton* Command6;
-    QLineEdit* txtpermurl;
-
-    /// The window's title: "FTP-" and what it works on (the address in use, or the server at log on), or while the
-    /// user walks the folders the address alone.
-    void showTitle(const QString& shown, bool prefixed = true);
-    /// "FTP-" and the address in use, as the window first shows it.
-    void showAddressTitle();
-
     /// Abandons a running request: the program is ending.
     void abandonRequest();
 
 private:
+    // The window's title: "FTP-" and what it works on (the address in use, or the server at log on), or while the
+    // user walks the folders the address alone.
+    void showTitle(const QString& shown, bool prefixed = true);
+    // "FTP-" and the address in use, as the window first shows it.
+    void showAddressTitle();
     // The boxes show the session's texts and hand what the user types back to it; the local panes show the
     // files handed over.
     void bindSession();
@@ -198,6 +181,21 @@ private:
 
     Forms& m_forms;
     PublishingSession& m_session;
+    QLineEdit* Text3;
+    QLineEdit* txtname;
+    QLineEdit* txtServer;
+    QLineEdit* txtUserName;
+    QLineEdit* txtPassword;
+    QLineEdit* txtsaveftp;
+    QPushButton* cmdsend;
+    QLineEdit* txturl1;
+    QLineEdit* txturl2;
+    QLabel* Label2;
+    QLineEdit* Text1;
+    QLabel* Label3;
+    QLineEdit* Text2;
+    QPushButton* Command6;
+    QLineEdit* txtpermurl;
     QGroupBox* fraLoginInfo;
     QPushButton* Command8;
     QPushButton* Command7;

@@ -45,9 +45,9 @@ class TestFrmFtp : public WindowTest
 
     void typeLogOn(const QString& server, const QString& user, const QString& password)
     {
-        ftp().txtServer->setText(server);
-        ftp().txtUserName->setText(user);
-        ftp().txtPassword->setText(password);
+        control<QLineEdit>(ftp(), "txtServer")->setText(server);
+        control<QLineEdit>(ftp(), "txtUserName")->setText(user);
+        control<QLineEdit>(ftp(), "txtPassword")->setText(password);
     }
 
     /// Logs on to a server whose starting folder holds the entries.
@@ -91,13 +91,16 @@ private Q_SLOTS:
         QVERIFY(control<QLabel>(w, "lblStatus")->font().bold());
         QCOMPARE(control<QLabel>(w, "lblStatus")->alignment(), Qt::AlignCenter);
         QCOMPARE(control<AddressBox>(w, "txtURL")->font().pointSize(), 12);
-        QCOMPARE(w.txtPassword->echoMode(), QLineEdit::Password);
-        QCOMPARE(w.txtPassword->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, w.txtPassword),
+        QCOMPARE(control<QLineEdit>(w, "txtPassword")->echoMode(), QLineEdit::Password);
+        QCOMPARE(control<QLineEdit>(w, "txtPassword")
+                     ->style()
+                     ->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, control<QLineEdit>(w, "txtPassword")),
                  int('*'));
-        QCOMPARE(w.txtname->palette().color(QPalette::Text), QColor(192, 0, 0));
-        QCOMPARE(w.txtname->palette().color(QPalette::Base), QColor(185, 199, 204));
-        for (QWidget* box :
-             {static_cast<QWidget*>(w.txtname), static_cast<QWidget*>(w.txturl1), static_cast<QWidget*>(w.txturl2)})
+        QCOMPARE(control<QLineEdit>(w, "txtname")->palette().color(QPalette::Text), QColor(192, 0, 0));
+        QCOMPARE(control<QLineEdit>(w, "txtname")->palette().color(QPalette::Base), QColor(185, 199, 204));
+        for (QWidget* box : {static_cast<QWidget*>(control<QLineEdit>(w, "txtname")),
+                             static_cast<QWidget*>(control<QLineEdit>(w, "txturl1")),
+                             static_cast<QWidget*>(control<QLineEdit>(w, "txturl2"))})
             QVERIFY(!(box->focusPolicy() & Qt::TabFocus));
         QVERIFY(control(w, "Text78")->isHidden());
         for (const char* name : {"cmdUpFolder", "cmdDelete", "cmdNewFolder"})
@@ -180,7 +183,7 @@ private Q_SLOTS:
     void logOnWalksTheStatesAndListsTheStartingFolder()
     {
         frmftp& w = ftp();
-        w.txtpermurl->setText(QStringLiteral("www.example.org/"));
+        control<QLineEdit>(w, "txtpermurl")->setText(QStringLiteral("www.example.org/"));
         typeLogOn(QStringLiteral("ftp.example.org"), QStringLiteral("me"), QStringLiteral("secret"));
         StatusRecorder recorder(w, transfer());
         FakeTransfer::Outcome outcome = FakeTransfer::completes(QStringLiteral("index.html\r\npics/\r\n"));
@@ -201,7 +204,7 @@ private Q_SLOTS:
         QCOMPARE(statusFrame(w), QStringLiteral("Server Status"));
         QCOMPARE(remoteEntries(w), (QStringList{"old entry", "index.html", "pics/"}));
         QCOMPARE(arrangement(w), kLoggedOn);
-        QCOMPARE(w.txtname->text(), QStringLiteral("www.example.org/"));
+        QCOMPARE(control<QLineEdit>(w, "txtname")->text(), QStringLiteral("www.example.org/"));
         QCOMPARE(w.windowTitle(), QStringLiteral("FTP-ftp.example.org"));
         QCOMPARE(m_services->beeps(), 1);
     }
@@ -240,7 +243,7 @@ private Q_SLOTS:
         QCOMPARE(m_services->beeps(), 0);
 
         // The user corrects the password and tries again.
-        w.txtPassword->setText(QStringLiteral("secret"));
+        control<QLineEdit>(w, "txtPassword")->setText(QStringLiteral("secret"));
         transfer().script(FakeTransfer::completes(QStringLiteral("a\r\n")));
         control<QPushButton>(w, "cmdLogOn")->click();
         waitUntilIdle(w);

@@ -95,9 +95,9 @@ private Q_SLOTS:
         writeFile(m_server->rootFolder() + QStringLiteral("/photo.jpg"), "12345");
         QVERIFY(QDir().mkpath(m_server->rootFolder() + QStringLiteral("/Pics")));
         m_forms = std::make_unique<Forms>(*m_services, [] { return std::make_unique<FtpTransfer>(); });
-        ftp().txtServer->setText(m_server->serverText());
-        ftp().txtUserName->setText(m_server->userName());
-        ftp().txtPassword->setText(m_server->password());
+        control<QLineEdit>(ftp(), "txtServer")->setText(m_server->serverText());
+        control<QLineEdit>(ftp(), "txtUserName")->setText(m_server->userName());
+        control<QLineEdit>(ftp(), "txtPassword")->setText(m_server->password());
         control<QPushButton>(ftp(), "cmdLogOn")->click();
         waitUntilIdle(ftp());
         ftp().show();
@@ -150,8 +150,8 @@ private Q_SLOTS:
     {
         ftp();
         transfer().script(FakeTransfer::completes(QStringLiteral("a.jpg\r\n")));
-        ftp().txtServer->setText(QStringLiteral("ftp.example.org"));
-        ftp().txtPassword->setText(QStringLiteral("secret"));
+        control<QLineEdit>(ftp(), "txtServer")->setText(QStringLiteral("ftp.example.org"));
+        control<QLineEdit>(ftp(), "txtPassword")->setText(QStringLiteral("secret"));
         control<QPushButton>(ftp(), "cmdLogOn")->click();
         waitUntilIdle(ftp());
         QTimer::singleShot(0, m_transfer, [this] {

@@ -93,9 +93,9 @@ class TestFrmFtpServers : public QObject
 
     void logOn(const QString& server, const QString& user, const QString& password)
     {
-        ftp().txtServer->setText(server);
-        ftp().txtUserName->setText(user);
-        ftp().txtPassword->setText(password);
+        control<QLineEdit>(ftp(), "txtServer")->setText(server);
+        control<QLineEdit>(ftp(), "txtUserName")->setText(user);
+        control<QLineEdit>(ftp(), "txtPassword")->setText(password);
         control<QPushButton>(ftp(), "cmdLogOn")->click();
         waitUntilIdle(ftp());
     }
@@ -156,7 +156,7 @@ class TestFrmFtpServers : public QObject
         const QString address = QStringLiteral("www.example.org/") + path;
         QCOMPARE(control<QLineEdit>(ftp(), "txtfolder")->text(), path);
         QCOMPARE(control<QLineEdit>(ftp(), "txtserverurl")->text(), address);
-        QCOMPARE(ftp().txtname->text(), address);
+        QCOMPARE(control<QLineEdit>(ftp(), "txtname")->text(), address);
         QCOMPARE(ftp().windowTitle(), address);
     }
 
@@ -183,7 +183,7 @@ private Q_SLOTS:
         writeFile(server.rootFolder() + QStringLiteral("/photo one.jpg"));
         QVERIFY(QDir().mkpath(server.rootFolder() + QStringLiteral("/images")));
         makeWindow();
-        ftp().txtpermurl->setText(QStringLiteral("www.example.org/"));
+        control<QLineEdit>(ftp(), "txtpermurl")->setText(QStringLiteral("www.example.org/"));
         StatusRecorder recorder(ftp(), *m_transfer);
 
         logOn(server);
@@ -201,7 +201,7 @@ private Q_SLOTS:
         QCOMPARE(statusFrame(ftp()), QStringLiteral("Server Status"));
         QCOMPARE(arrangement(ftp()), kLoggedOn);
         QCOMPARE(ftp().windowTitle(), QStringLiteral("FTP-") + server.serverText());
-        QCOMPARE(ftp().txtname->text(), QStringLiteral("www.example.org/"));
+        QCOMPARE(control<QLineEdit>(ftp(), "txtname")->text(), QStringLiteral("www.example.org/"));
         QCOMPARE(m_services->beeps(), 1);
         // The status line walked through the request, saying nothing of "Connected" until the password was taken;
         // the completed reply came last.
@@ -360,7 +360,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(server.rootFolder() + QStringLiteral("/2026/12")));
         writeFile(server.rootFolder() + QStringLiteral("/2026/12/deep.jpg"));
         makeWindow();
-        ftp().txtpermurl->setText(QStringLiteral("www.example.org/"));
+        control<QLineEdit>(ftp(), "txtpermurl")->setText(QStringLiteral("www.example.org/"));
         logOn(server);
 
         doubleClick(QStringLiteral("2026/"));

@@ -87,10 +87,10 @@ struct Road
         main.cmdload->click();
         forms.frmsavpic().Command5->click();
         frmftp& ftp = forms.frmftp();
-        ftp.txtServer->setText(server.serverText());
-        ftp.txtUserName->setText(server.userName());
-        ftp.txtPassword->setText(server.password());
-        ftp.Text3->setText(u"127.0.0.1:%1"_s.arg(webPort));
+        control<QLineEdit>(ftp, "txtServer")->setText(server.serverText());
+        control<QLineEdit>(ftp, "txtUserName")->setText(server.userName());
+        control<QLineEdit>(ftp, "txtPassword")->setText(server.password());
+        control<QLineEdit>(ftp, "Text3")->setText(u"127.0.0.1:%1"_s.arg(webPort));
         control<QPushButton>(ftp, "cmdLogOn")->click();
         waitUntilIdle(ftp);
     }
@@ -130,7 +130,7 @@ private Q_SLOTS:
             Q_EMIT list->itemDoubleClicked(list->currentItem());
         }
         waitUntilIdle(ftp);
-        ftp.cmdsend->click();
+        control<QPushButton>(ftp, "cmdsend")->click();
         // The web side is asked at once, in the background.
         QTRY_COMPARE(
             control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription(),
@@ -155,9 +155,9 @@ private Q_SLOTS:
         frmftp& ftp = road.forms.frmftp();
         control<QCheckBox>(ftp, "chkThumbnail")->setChecked(true);
         control<QSpinBox>(ftp, "spnThumbnailSide")->setValue(32);
-        ftp.Text1->setText(u"thumb"_s);
+        control<QLineEdit>(ftp, "Text1")->setText(u"thumb"_s);
         waitUntilIdle(ftp);
-        ftp.cmdsend->click();
+        control<QPushButton>(ftp, "cmdsend")->click();
         waitUntilIdle(ftp);
         control<QPushButton>(ftp, "Command3")->click();
         const QString expected =
@@ -208,8 +208,8 @@ private Q_SLOTS:
         if (QTest::currentTestFailed())
             return;
         frmftp& ftp = road.forms.frmftp();
-        QVERIFY(ftp.txtsaveftp->text().startsWith(u"5 files: a.jpg"_s));
-        QCOMPARE(ftp.txtsaveftp->toolTip(), names.join(u'\n'));
+        QVERIFY(control<QLineEdit>(ftp, "txtsaveftp")->text().startsWith(u"5 files: a.jpg"_s));
+        QCOMPARE(control<QLineEdit>(ftp, "txtsaveftp")->toolTip(), names.join(u'\n'));
         auto* list = control<QListWidget>(ftp, "lstRemoteFile");
         QTRY_VERIFY(!road.transfer->StillExecuting() && list->count() == 4);
         road.services.reset();
@@ -220,7 +220,7 @@ private Q_SLOTS:
         QStringList statuses;
         connect(road.transfer, &InternetTransfer::StateChanged, this,
                 [&] { statuses.append(control<QLabel>(ftp, "lblStatus")->text()); });
-        ftp.cmdsend->click();
+        control<QPushButton>(ftp, "cmdsend")->click();
         waitUntilIdle(ftp);
 
         QStringList titles;
@@ -270,7 +270,7 @@ private Q_SLOTS:
         const QStringList again{u"b.jpg"_s, u"c.jpg"_s, u"e.jpg"_s};
         road.forms.session().handOverSet(QStorageInfo(road.pictures.path()).rootPath(), road.pictures.path(), again);
         control<QCheckBox>(ftp, "chkThumbnail")->setChecked(true);
-        ftp.cmdsend->click();
+        control<QPushButton>(ftp, "cmdsend")->click();
         waitUntilIdle(ftp);
         for (const QString& name : again)
             QCOMPARE(readFile(remote + u"d.jpg/"_s + name), readFile(road.pictures.filePath(name)));
@@ -303,8 +303,8 @@ private Q_SLOTS:
         if (QTest::currentTestFailed())
             return;
         frmftp& ftp = road.forms.frmftp();
-        ftp.Text3->clear();
-        ftp.txtpermurl->clear();
+        control<QLineEdit>(ftp, "Text3")->clear();
+        control<QLineEdit>(ftp, "txtpermurl")->clear();
         auto* list = control<QListWidget>(ftp, "lstRemoteFile");
         waitUntilIdle(ftp);
         list->setCurrentItem(list->findItems(host + u'/', Qt::MatchExactly).value(0));
@@ -313,7 +313,7 @@ private Q_SLOTS:
 
         auto* label = control<QLabel>(ftp, "lblLinkCheck");
         const auto saysNoWebAddress = [&] { return label->text().startsWith(u"No web address is set"_s); };
-        ftp.cmdsend->click(); // the set, then its block
+        control<QPushButton>(ftp, "cmdsend")->click(); // the set, then its block
         waitUntilIdle(ftp);
         QVERIFY(saysNoWebAddress());
         for (const char* builder : {"cmdURL", "Command3"}) {
@@ -330,7 +330,7 @@ private Q_SLOTS:
         control<QPushButton>(ftp, "Command6")->click();
         road.forms.session().handOverFile(QStorageInfo(road.pictures.path()).rootPath(), road.pictures.path(),
                                           u"b.jpg"_s);
-        ftp.cmdsend->click(); // one file
+        control<QPushButton>(ftp, "cmdsend")->click(); // one file
         waitUntilIdle(ftp);
         QVERIFY(saysNoWebAddress());
 
@@ -362,7 +362,7 @@ private Q_SLOTS:
         // Typed, the same folder's address is asked for: the counter would have seen the roads above.
         QTest::qWait(100);
         armed = true;
-        ftp.Text3->setText(host);
+        control<QLineEdit>(ftp, "Text3")->setText(host);
         control<QPushButton>(ftp, "cmdURL")->click();
         QTRY_VERIFY(asked > 0);
         QCOMPARE(early, 0);
@@ -381,15 +381,15 @@ private Q_SLOTS:
         Forms forms(services, [] { return std::make_unique<FtpTransfer>(); });
         frmftp& ftp = forms.frmftp();
         forms.session().handOverFile(QStorageInfo(pictures.path()).rootPath(), pictures.path(), u"p.jpg"_s);
-        ftp.txtServer->setText(server.serverText());
-        ftp.txtUserName->setText(server.userName());
-        ftp.txtPassword->setText(server.password());
-        ftp.Text3->setText(web.serverText().mid(7)); // without "http://"
+        control<QLineEdit>(ftp, "txtServer")->setText(server.serverText());
+        control<QLineEdit>(ftp, "txtUserName")->setText(server.userName());
+        control<QLineEdit>(ftp, "txtPassword")->setText(server.password());
+        control<QLineEdit>(ftp, "Text3")->setText(web.serverText().mid(7)); // without "http://"
         services.expectMessage(u"The web server may not read p.jpg.\r\nMake it readable by everyone and check again?"_s,
                                MsgAnswer::Yes, u"Link Check"_s);
         control<QPushButton>(ftp, "cmdLogOn")->click();
         waitUntilIdle(ftp);
-        ftp.cmdsend->click();
+        control<QPushButton>(ftp, "cmdsend")->click();
         QTRY_COMPARE(control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription(),
                      u"Link works: 200, %1 bytes, image/jpeg"_s.arg(QLocale(QLocale::English).toString(size)));
         QVERIFY(server.receivedCommands().contains(u"SITE CHMOD 644 p.jpg"_s));
@@ -409,15 +409,15 @@ private Q_SLOTS:
         Forms forms(services, [] { return std::make_unique<FtpTransfer>(); });
         frmftp& ftp = forms.frmftp();
         forms.session().handOverFile(QStorageInfo(pictures.path()).rootPath(), pictures.path(), u"p q.jpg"_s);
-        ftp.txtServer->setText(gateway.serverText(u"pics/2026/"_s));
-        ftp.txtUserName->setText(gateway.userName());
-        ftp.txtPassword->setText(gateway.password());
+        control<QLineEdit>(ftp, "txtServer")->setText(gateway.serverText(u"pics/2026/"_s));
+        control<QLineEdit>(ftp, "txtUserName")->setText(gateway.userName());
+        control<QLineEdit>(ftp, "txtPassword")->setText(gateway.password());
         services.expectMessage(
             u"The web server may not read p q.jpg.\r\nMake it readable by everyone and check again?"_s, MsgAnswer::Yes,
             u"Link Check"_s);
         control<QPushButton>(ftp, "cmdLogOn")->click();
         waitUntilIdle(ftp);
-        ftp.cmdsend->click();
+        control<QPushButton>(ftp, "cmdsend")->click();
         QTRY_COMPARE_WITH_TIMEOUT(
             control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription(),
             u"Link works: 200, %1 bytes, image/jpeg"_s.arg(QLocale(QLocale::English).toString(size)), 20000);
@@ -461,12 +461,12 @@ private Q_SLOTS:
         });
         frmftp& ftp = forms.frmftp();
         forms.session().handOverSet(QStorageInfo(pictures.path()).rootPath(), pictures.path(), names);
-        ftp.txtServer->setText(server.serverText(s3 ? u"pics/set/"_s : QString()));
-        ftp.txtUserName->setText(server.userName());
-        ftp.txtPassword->setText(server.password());
-        const QString web = s3 ? storagePublicBase(ftp.txtServer->text()) : server.webAddress();
+        control<QLineEdit>(ftp, "txtServer")->setText(server.serverText(s3 ? u"pics/set/"_s : QString()));
+        control<QLineEdit>(ftp, "txtUserName")->setText(server.userName());
+        control<QLineEdit>(ftp, "txtPassword")->setText(server.password());
+        const QString web = s3 ? storagePublicBase(control<QLineEdit>(ftp, "txtServer")->text()) : server.webAddress();
         if (!s3)
-            ftp.Text3->setText(web);
+            control<QLineEdit>(ftp, "Text3")->setText(web);
         control<QPushButton>(ftp, "cmdLogOn")->click();
         waitUntilIdle(ftp);
         // The bucket keeps what is sent private: its check offers to make the set readable, once a send.
@@ -477,13 +477,13 @@ private Q_SLOTS:
             services.answerEveryBox(question ? MsgAnswer::Yes : overwrites == 1 ? MsgAnswer::No : MsgAnswer::YesToAll);
         });
         auto* label = control<QLabel>(ftp, "lblLinkCheck");
-        ftp.cmdsend->click();
+        control<QPushButton>(ftp, "cmdsend")->click();
         QTRY_COMPARE_WITH_TIMEOUT(label->text(), u"Links work: 3 of 3"_s, 20000);
 
         waitUntilIdle(ftp);
         for (const QString& name : names)
             writePicture(pictures.filePath(name), Qt::blue);
-        ftp.cmdsend->click();
+        control<QPushButton>(ftp, "cmdsend")->click();
         QTRY_COMPARE_WITH_TIMEOUT(label->text(), u"Links work: 2 of 2"_s, 20000);
         QStringList boxes;
         for (const BoxRecord& box : services.boxes())

@@ -160,7 +160,7 @@ private Q_SLOTS:
         QVERIFY(showsPlaceholder(m_forms->frmsavpic().Image1));
         QVERIFY(!w.cmdload->isEnabled());
         QVERIFY(!w.cmdftp->isHidden());
-        QCOMPARE(m_forms->frmftp().Text1->text(), tag);
+        QCOMPARE(control<QLineEdit>(m_forms->frmftp(), "Text1")->text(), tag);
         QCOMPARE(w.Label1->text(), QStringLiteral("File Path:"));
         QCOMPARE(w.File1->listCount(), files);
     }
@@ -170,7 +170,7 @@ private Q_SLOTS:
         frmload& w = main();
         w.Option4->click();
         w.Option1->click();
-        QCOMPARE(m_forms->frmftp().Text1->text(), QStringLiteral("url"));
+        QCOMPARE(control<QLineEdit>(m_forms->frmftp(), "Text1")->text(), QStringLiteral("url"));
         QVERIFY(w.cmdftp->isHidden());
         QVERIFY(w.cmdload->isEnabled());
         QCOMPARE(w.Label1->text(), QStringLiteral("Image Path:"));

@@ -169,21 +169,21 @@ private Q_SLOTS:
         choose(main().findChild<OptionButton*>(kind), file);
         frmftp& w = ftp();
         if (!typedTag.isEmpty())
-            w.Text1->setText(typedTag);
-        w.Text2->hide();
-        w.Label3->hide();
+            control<QLineEdit>(w, "Text1")->setText(typedTag);
+        control<QLineEdit>(w, "Text2")->hide();
+        control<QLabel>(w, "Label3")->hide();
 
         main().cmdftp->click();
         QVERIFY(w.isVisible());
         QVERIFY(!main().isVisible());
-        QCOMPARE(w.txtsaveftp->text(), file);
-        QCOMPARE(w.Text1->isVisible(), tagShown);
-        QCOMPARE(w.Label2->isVisible(), tagShown);
+        QCOMPARE(control<QLineEdit>(w, "txtsaveftp")->text(), file);
+        QCOMPARE(control<QLineEdit>(w, "Text1")->isVisible(), tagShown);
+        QCOMPARE(control<QLabel>(w, "Label2")->isVisible(), tagShown);
         if (tagShown && typedTag.isEmpty())
-            QCOMPARE(w.Text1->text(), QStringLiteral("img"));
-        QCOMPARE(w.Text2->isVisible(), linkTextShown);
-        QCOMPARE(w.Label3->isVisible(), linkTextShown);
-        QCOMPARE(w.Command6->text(), QStringLiteral("Select another File"));
+            QCOMPARE(control<QLineEdit>(w, "Text1")->text(), QStringLiteral("img"));
+        QCOMPARE(control<QLineEdit>(w, "Text2")->isVisible(), linkTextShown);
+        QCOMPARE(control<QLabel>(w, "Label3")->isVisible(), linkTextShown);
+        QCOMPARE(control<QPushButton>(w, "Command6")->text(), QStringLiteral("Select another File"));
     }
 
     // A picture on the clipboard becomes a PNG beside the files shown, listed and chosen; files on it are chosen
@@ -211,7 +211,7 @@ private Q_SLOTS:
         QCOMPARE(main().chosenNames(), (QStringList{QStringLiteral("notes.txt"), QStringLiteral("photo.jpg")}));
         QCOMPARE(main().txtimg->text(), m_files.filePath(QStringLiteral("notes.txt")));
         main().cmdftp->click();
-        QCOMPARE(ftp().txtsaveftp->toolTip(), QStringLiteral("notes.txt\nphoto.jpg"));
+        QCOMPARE(control<QLineEdit>(ftp(), "txtsaveftp")->toolTip(), QStringLiteral("notes.txt\nphoto.jpg"));
 
         m_services->setClipboardData(nullptr);
         main().mnuPaste->trigger();
@@ -225,10 +225,10 @@ private Q_SLOTS:
         frmftp& w = ftp();
         QVERIFY(w.isVisible());
         QVERIFY(!main().isVisible());
-        QVERIFY(w.txtsaveftp->isHidden());
-        QVERIFY(w.cmdsend->isHidden());
-        QVERIFY(w.Text2->isHidden());
-        QVERIFY(w.Label3->isHidden());
+        QVERIFY(control<QLineEdit>(w, "txtsaveftp")->isHidden());
+        QVERIFY(control<QPushButton>(w, "cmdsend")->isHidden());
+        QVERIFY(control<QLineEdit>(w, "Text2")->isHidden());
+        QVERIFY(control<QLabel>(w, "Label3")->isHidden());
 
         // Back in the main window, the "FTP" button hands a file over but leaves those hidden.
         w.hide();
@@ -236,9 +236,9 @@ private Q_SLOTS:
         choose(main().Option4, QStringLiteral("archive.zip"));
         main().cmdftp->click();
         QVERIFY(w.isVisible());
-        QCOMPARE(w.txtsaveftp->text(), QStringLiteral("archive.zip"));
-        QVERIFY(w.txtsaveftp->isHidden());
-        QVERIFY(w.cmdsend->isHidden());
+        QCOMPARE(control<QLineEdit>(w, "txtsaveftp")->text(), QStringLiteral("archive.zip"));
+        QVERIFY(control<QLineEdit>(w, "txtsaveftp")->isHidden());
+        QVERIFY(control<QPushButton>(w, "cmdsend")->isHidden());
     }
 
     void aboutKeepsTheMainWindowShown()

@@ -55,10 +55,10 @@ struct Publishing
         QVERIFY(installPlaceholder(services));
         QVERIFY(forms.frmload().Dir1->setPath(pictures.path()));
         frmftp& ftp = forms.frmftp();
-        ftp.txtServer->setText(server.serverText());
-        ftp.txtUserName->setText(server.userName());
-        ftp.txtPassword->setText(server.password());
-        ftp.Text3->setText(u"127.0.0.1:%1"_s.arg(webPort));
+        control<QLineEdit>(ftp, "txtServer")->setText(server.serverText());
+        control<QLineEdit>(ftp, "txtUserName")->setText(server.userName());
+        control<QLineEdit>(ftp, "txtPassword")->setText(server.password());
+        control<QLineEdit>(ftp, "Text3")->setText(u"127.0.0.1:%1"_s.arg(webPort));
     }
 
     // Chooses a new picture in the main window and hands it to the FTP window, logged on.
@@ -74,7 +74,7 @@ struct Publishing
         auto* logOn = control<QPushButton>(ftp, "cmdLogOn");
         if (logOn->isEnabled())
             logOn->click();
-        QTRY_VERIFY(!logOn->isEnabled() && ftp.cmdsend->isEnabled());
+        QTRY_VERIFY(!logOn->isEnabled() && control<QPushButton>(ftp, "cmdsend")->isEnabled());
     }
 
     // Sends a new picture; waits for its link.
@@ -84,7 +84,7 @@ struct Publishing
         if (QTest::currentTestFailed())
             return;
         frmftp& ftp = forms.frmftp();
-        ftp.cmdsend->click();
+        control<QPushButton>(ftp, "cmdsend")->click();
         QTRY_COMPARE(control<QLabel>(ftp, "lblLinkCheck")->palette().color(QPalette::WindowText), QColor(0, 112, 0));
     }
 
@@ -196,7 +196,7 @@ private Q_SLOTS:
             u"again?"_s.arg(address),
             MsgAnswer::Yes, u"Published"_s);
         frmftp& ftp = publishing.forms.frmftp();
-        ftp.cmdsend->click();
+        control<QPushButton>(ftp, "cmdsend")->click();
         QCOMPARE(control<AddressBox>(ftp, "txtURL")->text(), u"[img]"_s + address + u"[/img]"_s);
         QVERIFY(!QFile::exists(QDir(publishing.server.rootFolder()).filePath(u"again.jpg"_s)));
         QCOMPARE(publishing.services.pendingExpectations(), 0);
@@ -218,7 +218,7 @@ private Q_SLOTS:
         QVERIFY(root.exists(u"del_thumb.jpg"_s));
         QVERIFY(QFile::remove(root.filePath(u"lost.jpg"_s)));
         const QString password = publishing.server.password();
-        publishing.forms.frmftp().txtPassword->clear();
+        control<QLineEdit>(publishing.forms.frmftp(), "txtPassword")->clear();
         QTRY_COMPARE(publishing.store().summary().published, 2);
 
         ScriptedServices& services = publishing.services;

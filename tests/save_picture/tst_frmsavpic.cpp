@@ -323,12 +323,12 @@ private Q_SLOTS:
         frmsavpic& w = window();
         frmftp& ftp = m_forms->frmftp();
         // What an earlier visit under another kind left behind.
-        ftp.Text1->setText(QStringLiteral("url"));
-        ftp.Text1->hide();
-        ftp.Label2->hide();
-        ftp.Text2->setText(QStringLiteral("my link"));
-        ftp.Text2->show();
-        ftp.Label3->show();
+        control<QLineEdit>(ftp, "Text1")->setText(QStringLiteral("url"));
+        control<QLineEdit>(ftp, "Text1")->hide();
+        control<QLabel>(ftp, "Label2")->hide();
+        control<QLineEdit>(ftp, "Text2")->setText(QStringLiteral("my link"));
+        control<QLineEdit>(ftp, "Text2")->show();
+        control<QLabel>(ftp, "Label3")->show();
         QVERIFY(control<FolderList>(ftp, "dirLocalDir")->setPath(m_targets));
         w.txtpic->setText(QStringLiteral("renamed.jpg"));
         w.txtsave->setText(m_targets + QStringLiteral("/renamed.jpg"));
@@ -345,14 +345,14 @@ private Q_SLOTS:
         // The path box now holds the source, not the target.
         QCOMPARE(w.txtsave->text(), m_pictures + QStringLiteral("/photo.jpg"));
         // No copy was saved: the name box names the file that will be sent, not the name typed.
-        QCOMPARE(ftp.txtsaveftp->text(), QStringLiteral("photo.jpg"));
-        QCOMPARE(ftp.Text1->text(), QStringLiteral("img"));
-        QVERIFY(ftp.Text1->isVisible());
-        QVERIFY(ftp.Label2->isVisible());
-        QVERIFY(ftp.Text2->text().isEmpty());
-        QVERIFY(ftp.Text2->isHidden());
-        QVERIFY(ftp.Label3->isHidden());
-        QCOMPARE(ftp.Command6->text(), QStringLiteral("Select another Picture"));
+        QCOMPARE(control<QLineEdit>(ftp, "txtsaveftp")->text(), QStringLiteral("photo.jpg"));
+        QCOMPARE(control<QLineEdit>(ftp, "Text1")->text(), QStringLiteral("img"));
+        QVERIFY(control<QLineEdit>(ftp, "Text1")->isVisible());
+        QVERIFY(control<QLabel>(ftp, "Label2")->isVisible());
+        QVERIFY(control<QLineEdit>(ftp, "Text2")->text().isEmpty());
+        QVERIFY(control<QLineEdit>(ftp, "Text2")->isHidden());
+        QVERIFY(control<QLabel>(ftp, "Label3")->isHidden());
+        QCOMPARE(control<QPushButton>(ftp, "Command6")->text(), QStringLiteral("Select another Picture"));
     }
 
     void ftpHandsOverTheCopyJustSaved()
@@ -366,7 +366,7 @@ private Q_SLOTS:
         w.Command5->click();
         QCOMPARE(control<FileList>(ftp, "filLocalFile")->path(), m_targets);
         QCOMPARE(control<FileList>(ftp, "filLocalFile")->fileName(), QStringLiteral("renamed.jpg"));
-        QCOMPARE(ftp.txtsaveftp->text(), QStringLiteral("renamed.jpg"));
+        QCOMPARE(control<QLineEdit>(ftp, "txtsaveftp")->text(), QStringLiteral("renamed.jpg"));
     }
 
     void savingAnotherFileOverThePublishedOneAsksFirst()
