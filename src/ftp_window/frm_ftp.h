@@ -373,8 +373,6 @@ private:
     QString m_lastError; // of the last request that ended in the error state
 
     // Several files sent in one go (frm_ftp_set_send.cpp).
-    // Every file that reached the server under its name passes here once, the one-file road's too.
-    void fileSent(const SentFile& file);
     // Files dropped here are chosen in the main window as a drop there chooses them, then handed over.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -410,7 +408,6 @@ private:
     void makeReadable(const QStringList& unreadable, std::function<void()> then);
     void LinkSetCheck_Checked(qint64 index, const LinkCheckResult& result);
     void LinkSetCheck_Finished();
-    QList<SentFile> m_sentSet;
     QList<LinkCheckRequest> m_checkedRequests; // what a set check asks for
     QStringList m_checkedNames;                // the names of the links a set check asks for, in order
     QList<LinkCheckResult> m_checkedResults;   // in the same order, as the answers come

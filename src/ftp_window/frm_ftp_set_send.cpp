@@ -53,7 +53,6 @@ void frmftp::showFileSet(const QStringList& names)
 {
     if (names.size() < 2)
         return;
-    m_sentSet.clear();
     // As much of the list as the box shows.
     const int room = txtsaveftp->contentsRect().width() - 2 * txtsaveftp->fontMetrics().averageCharWidth();
     QString shown;
@@ -111,11 +110,6 @@ SentFile frmftp::sentFile(const QString& localPath, const QString& name, qint64 
             thumbnailBytes, taggedAddress(fields).text};
 }
 
-void frmftp::fileSent(const SentFile& file)
-{
-    m_sentSet.append(file);
-}
-
 QStringList frmftp::namesToSend()
 {
     QStringList names;
@@ -151,7 +145,7 @@ void frmftp::sendSetFile(const QString& name, std::function<void(const QString& 
             return;
         }
         m_setBytesDone += QFileInfo(localPath).size();
-        fileSent(sentFile(localPath, name, send.size, send.thumbnailSize));
+        m_session.fileSent(sentFile(localPath, name, send.size, send.thumbnailSize));
         then({});
     });
 }
@@ -270,7 +264,7 @@ bool frmftp::sendSetAtOnce(const QStringList& names, std::function<void(const QS
             set->notSent.append(set->names[set->waiting.front()] + u" was not sent: "_s + unsentWhy());
         set->notSent.append(set->thumbnailsNotSent);
         for (const auto& [file, done] : set->sent)
-            fileSent(done);
+            m_session.fileSent(done);
         then(set->notSent);
     };
     // Each file's end lets the next start, once the lanes' signal has returned and its connection is idle.
@@ -317,7 +311,7 @@ void frmftp::sendFileSet()
     if (names.isEmpty())
         return;
     stopLinkCheck();
-    m_sentSet.clear();
+    m_session.forgetSent();
     m_setBytesDone = 0;
     m_setBytesTotal = 1;
     for (const QString& name : names)
@@ -337,7 +331,7 @@ void frmftp::setSent(const QStringList& names, QStringList notSent)
     m_setBytesTotal = 0;
     prgTransfer->hide();
     if (!notSent.isEmpty()) {
-        const QString sent = u"%1 of %2 sent"_s.arg(m_sentSet.size()).arg(names.size());
+        const QString sent = u"%1 of %2 sent"_s.arg(m_session.sentSet().size()).arg(names.size());
         setStatus(sent);
         // Shown again once the re-list is in, which reports its own states meanwhile.
         if (loggedOn())
@@ -348,14 +342,14 @@ void frmftp::setSent(const QStringList& names, QStringList notSent)
         }
         m_forms.services().messageBox(sent + u".\r\n"_s + notSent.join(u"\r\n"_s), u"Send"_s, MsgIcon::Exclamation);
     }
-    if (!m_sentSet.isEmpty() && m_sentSet.first().address.isEmpty()) {
+    if (!m_session.sentSet().isEmpty() && m_session.sentSet().first().address.isEmpty()) {
         if (mnuLinkCheck->isChecked())
             showNoWebAddress();
-    } else if (!m_sentSet.isEmpty()) {
+    } else if (!m_session.sentSet().isEmpty()) {
         QList<LinkCheckRequest> requests;
         QStringList checked;
         QStringList rows;
-        for (const SentFile& file : std::as_const(m_sentSet)) {
+        for (const SentFile& file : std::as_const(m_session.sentSet())) {
             requests.append({file.address, file.bytes, isPictureName(file.remoteName)});
             checked.append(file.remoteName);
             rows.append(file.address);
@@ -376,9 +370,9 @@ bool frmftp::buildSetBlock(LinkForm form)
         return false;
     QList<BlockFile> files;
     QHash<QString, qint64> sizes;
-    if (!m_sentSet.isEmpty()) {
+    if (!m_session.sentSet().isEmpty()) {
         // What was sent, after the picture choices, is what the web server should give back.
-        for (const SentFile& file : std::as_const(m_sentSet)) {
+        for (const SentFile& file : std::as_const(m_session.sentSet())) {
             files.append({file.remoteName, file.thumbnailBytes >= 0});
             sizes.insert(file.remoteName, file.bytes);
             sizes.insert(thumbnailName(file.remoteName), file.thumbnailBytes);

@@ -170,8 +170,8 @@ void frmftp::cmdsend_Click()
             m_sentThumbnailSize = send.thumbnailSize;
             txtsaveftp->setText(name);
             m_sendNote = ITC->ResponseInfo();
-            m_sentSet.clear();
-            fileSent(sentFile(localPath, name, m_sentSize, m_sentThumbnailSize));
+            m_session.forgetSent();
+            m_session.fileSent(sentFile(localPath, name, m_sentSize, m_sentThumbnailSize));
             checkSentLink(name);
         }
         WaitAndRelist();

@@ -548,8 +548,8 @@ QString frmPublished::passwordFor(const PublishedRecord& record)
         return parseFtpServerAddress(server, &address, &ignored) && address.name() == record.server &&
                (user.isEmpty() ? u"anonymous"_s : user) == record.user;
     };
-    const bool inKeyring =
-        readOptions(programOptionsPath(services.programFolder())).value(u"Passwords/InKeyring"_s, false).toBool();
+    const PublishingSession& session = m_forms.session();
+    const bool inKeyring = session.passwordsInKeyring();
     const auto keyring = [inKeyring](const QString& server, const QString& user) {
         std::optional<QString> password;
         QString ignored;
@@ -557,7 +557,6 @@ QString frmPublished::passwordFor(const PublishedRecord& record)
             lookupKeyringPassword(server, user, &password, &ignored);
         return password.value_or(QString());
     };
-    const PublishingSession& session = m_forms.session();
     QList<QStringList> known{
         {session.text(SessionText::Server), session.text(SessionText::UserName), session.text(SessionText::Password)}};
     QStringList profile;

@@ -142,6 +142,8 @@ void PublishingSession::handOverSet(const QString& drive, const QString& folder,
 {
     handOverFile(drive, folder, names.value(0));
     m_fileSet = names.size() > 1 ? names : QStringList();
+    if (!m_fileSet.isEmpty())
+        m_sentSet.clear();
     Q_EMIT fileSetHandedOver(drive, folder, names);
 }
 

@@ -128,6 +128,11 @@ public:
     /// After a file with an empty password line was read: the password from the keyring, when it keeps one.
     void fillPasswordFromKeyring();
 
+    /// The files sent since the set was handed over or last sent, in the order they reached the server.
+    const QList<SentFile>& sentSet() const { return m_sentSet; }
+    void fileSent(const SentFile& file) { m_sentSet.append(file); }
+    void forgetSent() { m_sentSet.clear(); }
+
     /// Keeps a file sent in the history; sentFile is what went (the local file or a picture made from it).
     void recordSent(const QString& sentFile, const SentFile& file);
     /// Keeps the outcome of the check that followed a send with the history's row of that address.
@@ -156,6 +161,7 @@ private:
     QString m_ownAddress; // the bucket's or share's own address while it stands in for a typed one
     LocalFile m_localFile;
     QStringList m_fileSet;
+    QList<SentFile> m_sentSet;
     HandOver m_handOver = HandOver::Server;
     QString m_settingsPath;
     bool m_passwordsInKeyring = false;
