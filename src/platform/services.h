@@ -42,11 +42,6 @@ public:
     virtual void openUrl(const QString& address) = 0;
     virtual void beep() = 0;
 
-    /// Runs the events already pending and returns.
-    virtual void doEvents() = 0;
-    /// Sleeps in the event loop until at least one event was handled; wait loops use it so they don't spin.
-    virtual void waitForEvents() = 0;
-
     /// Current time of day in the system's format.
     virtual QString timeOfDay() = 0;
     /// The clock the windows' timers count on; null, the default, for the system's time.

@@ -13,6 +13,7 @@
 #include "publish/link_set_check.h"
 #include "publish/server_profile.h"
 #include "session/publishing_session.h"
+#include "session/remote_requests.h"
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
 #include "transfer/ftp_error.h"
@@ -208,7 +209,7 @@ void frmPublished::Form_Load()
 
 void frmPublished::Form_Unload(bool& cancel)
 {
-    // The delete waits for the server inside its own handler.
+    // A delete that runs goes on to its end, and says how it went.
     if (m_deleting) {
         cancel = true;
         return;
@@ -472,15 +473,19 @@ void frmPublished::cmdDeleteRemote_Click()
     }
     m_deleting = true;
     selection_Change();
-    for (const QList<PublishedRecord>& rows : std::as_const(groups))
-        deleteFromServer(rows);
-    m_deleting = false;
-    reload();
+    m_deletion.servers = groups;
+    deleteNextServer();
 }
 
-void frmPublished::deleteFromServer(const QList<PublishedRecord>& rows)
+void frmPublished::deleteNextServer()
 {
     Services& services = m_forms.services();
+    if (m_deletion.servers.isEmpty()) {
+        m_deleting = false;
+        reload();
+        return;
+    }
+    const QList<PublishedRecord> rows = m_deletion.servers.takeFirst();
     const PublishedRecord& first = rows.first();
     QStringList names;
     for (const PublishedRecord& record : rows) {
@@ -496,47 +501,78 @@ void frmPublished::deleteFromServer(const QList<PublishedRecord>& rows)
         u"Delete from %1 as %2:\r\n%3\r\n\r\nThe files go from the server; the history keeps their rows, marked "
         u"Deleted."_s.arg(first.server, first.user, listed),
         kDeleteTitle, MsgIcon::Question, MsgButtons::YesNoDefaultNo);
-    if (answer != MsgAnswer::Yes)
+    const QString password = answer == MsgAnswer::Yes ? passwordFor(first) : QString();
+    std::unique_ptr<InternetTransfer> transfer = password.isEmpty() ? nullptr : m_forms.makeTransfer();
+    if (!transfer) {
+        deleteNextServer();
         return;
-    const QString password = passwordFor(first);
-    std::unique_ptr<InternetTransfer> transfer = m_forms.makeTransfer();
-    if (password.isEmpty() || !transfer)
-        return;
+    }
     transfer->setProtocol(InternetTransfer::icFTP);
     transfer->setRemoteHost(first.server);
     transfer->setUserName(first.user);
     transfer->setPassword(password);
     transfer->setRequestTimeout(kRequestTimeoutSeconds);
-    connect(transfer.get(), &InternetTransfer::TrustAsked, this,
-            [&services, &transfer](const ServerIdentity& identity) {
-                const MsgAnswer trusted = services.messageBox(trustQuestion(identity), u"Security Warning"_s,
-                                                              MsgIcon::Exclamation, MsgButtons::YesNoDefaultNo);
-                transfer->AnswerTrust(trusted == MsgAnswer::Yes);
-            });
+    connect(transfer.get(), &InternetTransfer::TrustAsked, this, [this, &services](const ServerIdentity& identity) {
+        const MsgAnswer trusted = services.messageBox(trustQuestion(identity), u"Security Warning"_s,
+                                                      MsgIcon::Exclamation, MsgButtons::YesNoDefaultNo);
+        m_deletion.requests->transfer().AnswerTrust(trusted == MsgAnswer::Yes);
+    });
+    m_deletion.requests = std::make_unique<RemoteRequests>(std::move(transfer));
+    m_deletion.rows = rows;
+    m_deletion.row = 0;
+    m_deletion.deleted.clear();
+    m_deletion.refused.clear();
+    deleteNextFile();
+}
 
-    QList<qint64> deleted;
-    QStringList refused;
-    for (const PublishedRecord& record : rows) {
-        const QString name = publishedName(record.remotePath);
-        lblPublishedSummary->setText(u"Deleting %1 from %2"_s.arg(name, record.server));
-        QString why;
-        if (!deleteRemoteFile(*transfer, record.remotePath, &why)) {
-            refused << name + u": "_s + why;
-            continue;
+void frmPublished::deleteNextFile()
+{
+    const QList<PublishedRecord>& rows = m_deletion.rows;
+    if (m_deletion.row == rows.size()) {
+        endServer();
+        return;
+    }
+    const PublishedRecord record = rows[m_deletion.row++];
+    const QString name = publishedName(record.remotePath);
+    lblPublishedSummary->setText(u"Deleting %1 from %2"_s.arg(name, record.server));
+    deleteRemoteFile(record.remotePath, [this, record, name](bool deleted, const QString& why) {
+        if (!deleted) {
+            m_deletion.refused << name + u": "_s + why;
+            deleteNextFile();
+            return;
+        }
+        m_deletion.deleted << record.id;
+        if (record.thumbnailAddress.isEmpty()) {
+            deleteNextFile();
+            return;
         }
         const QString thumbnail = record.remotePath.left(record.remotePath.size() - name.size()) + thumbnailName(name);
-        if (!record.thumbnailAddress.isEmpty() && !deleteRemoteFile(*transfer, thumbnail, &why))
-            refused << thumbnailName(name) + u": "_s + why;
-        deleted << record.id;
-    }
-    transfer->Cancel();
+        deleteRemoteFile(thumbnail, [this, name](bool thumbnailDeleted, const QString& thumbnailWhy) {
+            if (!thumbnailDeleted)
+                m_deletion.refused << thumbnailName(name) + u": "_s + thumbnailWhy;
+            deleteNextFile();
+        });
+    });
+}
+
+void frmPublished::endServer()
+{
+    const QList<PublishedRecord>& rows = m_deletion.rows;
+    // Gone once the event loop is back: this may run inside the component's own signal.
+    m_deletion.requests->cancel();
+    m_deletion.requests.release()->deleteLater();
+    QStringList& refused = m_deletion.refused;
     QString error;
-    if (!deleted.isEmpty() && !m_store->markDeleted(deleted, QDateTime::currentDateTimeUtc(), &error))
+    if (!m_deletion.deleted.isEmpty() &&
+        !m_store->markDeleted(m_deletion.deleted, QDateTime::currentDateTimeUtc(), &error))
         refused << u"The history \"%1\" could not be changed: %2"_s.arg(m_store->path(), error);
     if (!refused.isEmpty())
-        services.messageBox(u"%1 of %2 deleted from %3.\r\n"_s.arg(deleted.size()).arg(rows.size()).arg(first.server) +
-                                refused.join(u"\r\n"_s),
-                            kDeleteTitle, MsgIcon::Exclamation);
+        m_forms.services().messageBox(u"%1 of %2 deleted from %3.\r\n"_s.arg(m_deletion.deleted.size())
+                                              .arg(rows.size())
+                                              .arg(rows.first().server) +
+                                          refused.join(u"\r\n"_s),
+                                      kDeleteTitle, MsgIcon::Exclamation);
+    deleteNextServer();
 }
 
 QString frmPublished::passwordFor(const PublishedRecord& record)
@@ -573,37 +609,35 @@ QString frmPublished::passwordFor(const PublishedRecord& record)
     return services.passwordBox(u"The password of %1 on %2:"_s.arg(record.user, record.server), kDeleteTitle);
 }
 
-bool frmPublished::deleteRemoteFile(InternetTransfer& transfer, const QString& path, QString* why)
+namespace {
+
+// A reply (a size) is not wanted.
+void dropReply(InternetTransfer& transfer, bool replied)
 {
-    int code = 0;
-    if (runRequest(transfer, u"DELETE "_s + quotedName(path), &code, why))
-        return true;
-    if (FtpError(code) != FtpError::ServerRefused)
-        return false;
-    // Refused: where the server can't tell its size either, the file is no longer there.
-    int sizeCode = 0;
-    QString ignored;
-    return !runRequest(transfer, u"SIZE "_s + quotedName(path), &sizeCode, &ignored) &&
-           FtpError(sizeCode) == FtpError::ServerRefused;
+    while (replied && !transfer.GetChunk(4096).isEmpty()) {
+    }
 }
 
-bool frmPublished::runRequest(InternetTransfer& transfer, const QString& command, int* code, QString* why)
+} // namespace
+
+void frmPublished::deleteRemoteFile(const QString& path, std::function<void(bool, const QString&)> done)
 {
-    bool completed = false;
-    const QMetaObject::Connection states = connect(&transfer, &InternetTransfer::StateChanged, this, [&](int state) {
-        if (state == InternetTransfer::icResponseCompleted)
-            completed = true;
+    RemoteRequests& requests = *m_deletion.requests;
+    requests.run(u"DELETE "_s + quotedName(path), this, [this, path, done = std::move(done)](bool replied) {
+        InternetTransfer& transfer = m_deletion.requests->transfer();
+        dropReply(transfer, replied);
+        const QString why = transfer.ResponseInfo();
+        if (replied || FtpError(transfer.ResponseCode()) != FtpError::ServerRefused) {
+            done(replied, why);
+            return;
+        }
+        // Refused: where the server can't tell its size either, the file is no longer there.
+        m_deletion.requests->run(u"SIZE "_s + quotedName(path), this, [this, why, done](bool sized) {
+            InternetTransfer& transfer = m_deletion.requests->transfer();
+            dropReply(transfer, sized);
+            done(!sized && FtpError(transfer.ResponseCode()) == FtpError::ServerRefused, why);
+        });
     });
-    transfer.Execute(command);
-    while (transfer.StillExecuting())
-        m_forms.services().waitForEvents();
-    disconnect(states);
-    // The reply (a size) is not wanted.
-    while (completed && !transfer.GetChunk(4096).isEmpty()) {
-    }
-    *code = transfer.ResponseCode();
-    *why = transfer.ResponseInfo();
-    return completed;
 }
 
 void frmPublished::showSummary()

@@ -7,6 +7,7 @@
 
 #include <QPointer>
 #include <QTimer>
+#include <functional>
 
 #include <memory>
 
@@ -21,7 +22,7 @@ class QThread;
 namespace lumaport {
 
 class Forms;
-class InternetTransfer;
+class RemoteRequests;
 class LinkSetCheck;
 class PublishedModel;
 struct LinkCheckResult;
@@ -71,15 +72,18 @@ private:
     // The tag fields of the FTP window while it is open, else the picture tags; for a row's address.
     TagFields rowFields(const PublishedRecord& record) const;
 
-    // Deletes the rows' files, all of one server and user, over one log-on; marks the rows deleted.
-    void deleteFromServer(const QList<PublishedRecord>& rows);
+    // The rows of the next server and user, after asking: their files are deleted over one log-on, one request at a
+    // time, and the rows marked deleted; with none left, the delete is over.
+    void deleteNextServer();
+    // The next file of the server's rows, or the end of that server's part.
+    void deleteNextFile();
+    void endServer();
     // The password of the row's server and user: the FTP window's or the fixed profile's when either names them
     // (or the keyring's for them), else asked for. Empty: the user cancelled.
     QString passwordFor(const PublishedRecord& record);
-    // Deletes one remote file; a file no longer there counts as deleted. False with the server's reason.
-    bool deleteRemoteFile(InternetTransfer& transfer, const QString& path, QString* why);
-    // Runs one request and waits until it ended; false with the component's error.
-    bool runRequest(InternetTransfer& transfer, const QString& command, int* code, QString* why);
+    // Deletes one remote file; a file no longer there counts as deleted. Then done, with the server's reason when
+    // it was not deleted.
+    void deleteRemoteFile(const QString& path, std::function<void(bool deleted, const QString& why)> done);
 
     Forms& m_forms;
     QLineEdit* txtPublishedFilter;
@@ -104,6 +108,17 @@ private:
     QTimer m_showTimer;
     bool m_saveFailureShown = false;
     bool m_deleting = false; // the window waits for the server: it stays open
+    // What a delete has still to do: the rows of each server and user, and how far the current one has come.
+    struct Deletion
+    {
+        QList<QList<PublishedRecord>> servers; // still to do
+        QList<PublishedRecord> rows;           // of the server being done
+        std::unique_ptr<RemoteRequests> requests;
+        qsizetype row = 0;
+        QList<qint64> deleted;
+        QStringList refused;
+    };
+    Deletion m_deletion;
     int m_indexGeneration = 0;
     std::vector<QPointer<QThread>> m_indexBuilds;
 };

@@ -138,16 +138,6 @@ void QtServices::beep()
     QApplication::beep();
 }
 
-void QtServices::doEvents()
-{
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void QtServices::waitForEvents()
-{
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-}
-
 QString QtServices::timeOfDay()
 {
     return localTimeOfDay(QTime::currentTime());

@@ -20,8 +20,6 @@ public:
     const QMimeData* clipboardData() override;
     void openUrl(const QString& address) override;
     void beep() override;
-    void doEvents() override;
-    void waitForEvents() override;
     QString timeOfDay() override;
     QString programFolder() override;
     void endProgram() override;

@@ -229,6 +229,8 @@ private Q_SLOTS:
         auto* table = control<QTableView>(window, "tblPublished");
         table->selectAll();
         control<QPushButton>(window, "cmdDeleteRemote")->click();
+        QTRY_COMPARE(control<QLabel>(window, "lblPublishedSummary")->text(),
+                     u"2 published \u00b7 0 links work \u00b7 0 broken \u00b7 2 deleted"_s);
 
         QCOMPARE(services.boxes().size(), std::size_t{2});
         QCOMPARE(services.boxes()[0].title, u"Delete from Server"_s);
@@ -238,8 +240,6 @@ private Q_SLOTS:
         QCOMPARE(root.entryList(QDir::Files), QStringList());
         for (int row = 0; row < 2; ++row)
             QVERIFY(table->model()->index(row, 4).data().toString().startsWith(u"Deleted "_s));
-        QCOMPARE(control<QLabel>(window, "lblPublishedSummary")->text(),
-                 u"2 published \u00b7 0 links work \u00b7 0 broken \u00b7 2 deleted"_s);
         // The password typed went to the server only.
         QDirIterator files(services.programFolder(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (files.hasNext())

@@ -2,9 +2,7 @@
 #include "support/scripted_services.h"
 
 #include <QAbstractEventDispatcher>
-#include <QCoreApplication>
 #include <QTest>
-#include <QTimer>
 
 namespace lumaport::test {
 
@@ -111,20 +109,6 @@ QString ScriptedServices::saveFileDialog(const QString& filter, const QString& i
     record({QStringLiteral("save"), filter, initialFolder, MsgIcon::None, MsgButtons::OkCancel});
     const auto expected = take(QStringLiteral("save"), filter);
     return expected ? expected->reply : QString();
-}
-
-void ScriptedServices::doEvents()
-{
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void ScriptedServices::waitForEvents()
-{
-    // A safety net so a test whose event never comes fails by its own timeout instead of blocking forever.
-    QTimer wake;
-    wake.setSingleShot(true);
-    wake.start(1000);
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
 } // namespace lumaport::test

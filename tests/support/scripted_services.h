@@ -78,8 +78,6 @@ public:
     void setClipboardData(std::unique_ptr<QMimeData> data) { m_clipboardData = std::move(data); }
     void openUrl(const QString& address) override { m_urls.append(address); }
     void beep() override { ++m_beeps; }
-    void doEvents() override;
-    void waitForEvents() override;
     QString timeOfDay() override { return m_time; }
     TimerClock* timerClock() override { return &m_clock; }
     QString programFolder() override { return m_programFolder; }
