@@ -14,9 +14,6 @@
 #include "transfer/listing_entries.h"
 #include "transfer/remote_folder.h"
 #include "transfer/trusted_servers.h"
-#include "widgets/drive_list.h"
-#include "widgets/file_list.h"
-#include "widgets/folder_list.h"
 #include "widgets/picture_box.h"
 
 #include <QGroupBox>
@@ -96,12 +93,9 @@ frmftp::frmftp(Forms& forms)
     connect(cmdLogOff, &QPushButton::clicked, this, &frmftp::cmdLogOff_Click);
     connect(Timer1, &Timer::timer, this, &frmftp::Timer1_Timer);
     connect(Timer2, &Timer::timer, this, &frmftp::Timer2_Timer);
-    connect(drvLocalDrive, &DriveList::changed, this, &frmftp::drvLocalDrive_Change);
-    connect(dirLocalDir, &FolderList::changed, this, &frmftp::dirLocalDir_Change);
     setUpLinkCheck();
     setUpTransfers();
     setAcceptDrops(true);
-    buildPictureChoices();
     buildPublicSendsChoice();
     buildKeyringChoice();
     setUpHistory();
@@ -131,16 +125,6 @@ void frmftp::Form_Unload(bool& cancel)
         cancelRequest();
     m_forms.frmload().Show();
     hide();
-}
-
-void frmftp::showLocalFile(const QString& drive, const QString& folder, const QString& name)
-{
-    txtsaveftp->setToolTip(QString());
-    drvLocalDrive->setDrive(drive);
-    const QString listed = filLocalFile->path();
-    dirLocalDir->setPath(folder);
-    if (!filLocalFile->setFileName(name) && filLocalFile->path() == listed && filLocalFile->refresh())
-        filLocalFile->setFileName(name);
 }
 
 void frmftp::showTitle(const QString& shown, bool prefixed)
@@ -413,18 +397,6 @@ void frmftp::Timer2_Timer()
 {
     cmdDelete->setEnabled(true);
     Timer2->setEnabled(false);
-}
-
-void frmftp::drvLocalDrive_Change()
-{
-    if (!dirLocalDir->setDrive(drvLocalDrive->drive()))
-        m_forms.services().messageBox(QStringLiteral("Error accessing selected drive."), QStringLiteral("Error"),
-                                      MsgIcon::Critical);
-}
-
-void frmftp::dirLocalDir_Change()
-{
-    filLocalFile->setPath(dirLocalDir->path());
 }
 
 } // namespace lumaport

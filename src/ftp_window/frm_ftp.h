@@ -29,13 +29,11 @@ class QSpinBox;
 namespace lumaport {
 
 class AddressBox;
-class DriveList;
-class FileList;
-class FolderList;
 class Forms;
 class InternetTransfer;
 class LinkCheck;
 class LinkSetCheck;
+class LocalFilePanel;
 struct LinkCheckRequest;
 struct LinkCheckResult;
 class PictureBox;
@@ -76,16 +74,9 @@ private:
     void showTitle(const QString& shown, bool prefixed = true);
     // "FTP-" and the address in use, as the window first shows it.
     void showAddressTitle();
-    // The boxes show the session's texts and hand what the user types back to it; the local panes show the
+    // The boxes show the session's texts and hand what the user types back to it; the local panel shows the
     // files handed over.
     void bindSession();
-    std::array<QLineEdit*, kSessionTexts> m_sessionBoxes{}; // in the order of SessionText
-    // Points the local panes at a file: its drive, then its folder, then its name. A pane keeps its place
-    // when the step before it failed; a drive that can't be read is reported in a box. The folder is read
-    // again when it was listed already and the name is not in it, so a file made since can be chosen.
-    void showLocalFile(const QString& drive, const QString& folder, const QString& name);
-    // Several files handed over make a set, which "Send" sends as a whole and txtsaveftp names.
-    void showFileSet(const QStringList& names);
     void showHandOver(HandOver how);
     void connectPublishing();
     void Text1_Change();
@@ -119,6 +110,7 @@ private:
     // The window's own controls (frm_ftp_layout.cpp).
     void buildLoginOptions();
     void buildRemoteFiles();
+    // The local panel, and "Send" with the send and receive buttons beside it.
     void buildLocalFiles();
     void buildLinkBuilder();
     // A block of links shows whole: the address box grows with it, and what lies below moves down with the
@@ -169,9 +161,6 @@ private:
     void Timer1_Timer();
     void Timer2_Timer();
 
-    void drvLocalDrive_Change();
-    void dirLocalDir_Change();
-
     // Commands on remote entries: their buttons, and the remote list's keys and context menu.
     void buildRemoteCommands();
     void cmdNewFolder_Click();
@@ -186,7 +175,6 @@ private:
     QLineEdit* txtServer;
     QLineEdit* txtUserName;
     QLineEdit* txtPassword;
-    QLineEdit* txtsaveftp;
     QPushButton* cmdsend;
     QLineEdit* txturl1;
     QLineEdit* txturl2;
@@ -222,10 +210,7 @@ private:
     QPushButton* cmdRename;
     QPushButton* cmdNewFolder;
 
-    QGroupBox* fraLocalFiles;
-    DriveList* drvLocalDrive;
-    FolderList* dirLocalDir;
-    FileList* filLocalFile;
+    LocalFilePanel* fraLocalFiles;
 
     QGroupBox* fraControls;
     PictureBox* imgSendFile;
@@ -281,11 +266,7 @@ private:
     QProgressBar* prgTransfer;
     QElapsedTimer m_transferClock;
 
-    // Pictures made ready for a forum as they are sent: the three choices beside "Send", kept in the program's
-    // options file.
-    void buildPictureChoices();
-    PictureChoices pictureChoices() const;
-    void pictureChoices_Change();
+    // Pictures made ready for a forum as they are sent, as the local panel's choices say.
     // How a send of one file went: whether it was sent, the sizes of what was PUT (a prepared picture's, not the
     // local file's; -1: no thumbnail went), or why the picture could not be prepared.
     struct PictureSend
@@ -302,12 +283,6 @@ private:
     // The size of what the last send PUT: a prepared picture's, not the local file's.
     qint64 m_sentSize = -1;
     qint64 m_sentThumbnailSize = -1; // -1: no thumbnail went with the last send
-    QCheckBox* chkRemoveMetadata;
-    QCheckBox* chkFitLimit;
-    QSpinBox* spnFitSide;
-    QSpinBox* spnFitKilobytes;
-    QCheckBox* chkThumbnail;
-    QSpinBox* spnThumbnailSide;
     // "Make sent files public", in the context menu of "Send": files sent to a bucket get the public-read ACL.
     void buildPublicSendsChoice();
     void mnuPublicSends_Toggled(bool on);

@@ -2,11 +2,10 @@
 // The FTP window's own controls and where they sit. The picture choices, the keyring choice, the progress bar,
 // the link check's line and "Published..." are built with their handlers, in the files named after them.
 #include "ftp_window/frm_ftp.h"
+#include "ftp_window/local_file_panel.h"
+#include "startup/forms.h"
 
 #include "widgets/address_box.h"
-#include "widgets/drive_list.h"
-#include "widgets/file_list.h"
-#include "widgets/folder_list.h"
 #include "widgets/picture_box.h"
 #include "widgets/shape.h"
 #include "widgets/wrapping_button.h"
@@ -129,16 +128,8 @@ void frmftp::buildRemoteFiles()
 
 void frmftp::buildLocalFiles()
 {
-    fraLocalFiles = addFrame(this, "fraLocalFiles", QStringLiteral("Local File"), {240, 4320, 8040, 735});
-    // Narrow enough for the picture choices beside "Send".
-    txtsaveftp = addNamedTextBox(fraLocalFiles, "txtsaveftp", {120, 360, 1605, 285}, QStringLiteral("Local File"));
-    drvLocalDrive = addControl<DriveList>(fraLocalFiles, "drvLocalDrive", {360, 4800, 1800, 315});
-    drvLocalDrive->setToolTip(QStringLiteral("Local Drive List"));
-    dirLocalDir = addControl<FolderList>(fraLocalFiles, "dirLocalDir", {360, 5160, 1815, 540});
-    dirLocalDir->setToolTip(QStringLiteral("Local Directory"));
-    filLocalFile = addControl<FileList>(fraLocalFiles, "filLocalFile", {2160, 4800, 2895, 870});
-    filLocalFile->setToolTip(QStringLiteral("Local Files"));
-
+    fraLocalFiles = new LocalFilePanel(this, m_forms.services(), m_session);
+    connect(fraLocalFiles, &LocalFilePanel::choicesNotKept, this, &frmftp::setSystemStatus);
     fraControls = addFrame(this, "fraControls", QString(), {8280, 4320, 1335, 735});
     cmdsend = addButton(fraControls, "cmdsend", QStringLiteral("Send"), {120, 240, 1095, 375});
     imgSendFile = addControl<PictureBox>(fraControls, "imgSendFile", {3240, 270, 390, 345});

@@ -3,6 +3,7 @@
 // side in the background and the outcome shown under it, in plain words. It can be turned off from the label's
 // context menu; that choice lives in the program's own settings file beside the directory settings.
 #include "ftp_window/frm_ftp.h"
+#include "ftp_window/local_file_panel.h"
 
 #include "platform/options_file.h"
 #include "platform/paths.h"
@@ -13,7 +14,6 @@
 #include "publish/link_set_check.h"
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
-#include "widgets/file_list.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -68,7 +68,7 @@ void frmftp::checkSentLink(const QString& name)
 
 void frmftp::checkBuiltLink(const QString& name, bool localFile, bool withThumbnail)
 {
-    const QFileInfo file(joinPath(filLocalFile->path(), name));
+    const QFileInfo file(joinPath(fraLocalFiles->folder(), name));
     startLinkCheck(txtname->text(), name, localFile && file.isFile() ? file.size() : -1, false);
     // The thumbnail's size is known only right after it was sent.
     if (m_linkCheck && withThumbnail)

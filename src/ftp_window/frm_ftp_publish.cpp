@@ -2,6 +2,8 @@
 // The FTP window's lower panel: the published file's web address, bare or in forum tags, and the clipboard;
 // the server profiles of its "Login Options"; and the ways out of the window.
 #include "ftp_window/frm_ftp.h"
+#include "ftp_window/local_file_panel.h"
+#include "ftp_window/session_binding.h"
 #include "main_window/frm_load.h"
 #include "platform/options_file.h"
 #include "platform/paths.h"
@@ -34,22 +36,26 @@ QString profileFolder(Services& services)
 
 void frmftp::bindSession()
 {
-    m_sessionBoxes = {txtServer, txtUserName, txtPassword, txtname,    txtpermurl, Text3,        Text4,   Text1,
-                      Text2,     txturl1,     txturl2,     txtsaveftp, txtfolder,  txtserverurl, txtfile, Text78};
-    for (int i = 0; i < kSessionTexts; ++i) {
-        QLineEdit* box = m_sessionBoxes[std::size_t(i)];
-        box->setText(m_session.text(SessionText(i)));
-        connect(box, &QLineEdit::textChanged, &m_session,
-                [this, i](const QString& text) { m_session.setText(SessionText(i), text); });
-    }
-    connect(&m_session, &PublishingSession::textChanged, this, [this](SessionText which, const QString& text) {
-        QLineEdit* box = m_sessionBoxes[std::size_t(which)];
-        if (box->text() != text)
-            box->setText(text);
-    });
-    connect(&m_session, &PublishingSession::fileHandedOver, this, &frmftp::showLocalFile);
-    connect(&m_session, &PublishingSession::fileSetHandedOver, this,
-            [this](const QString&, const QString&, const QStringList& names) { showFileSet(names); });
+    const std::pair<QLineEdit*, SessionText> boxes[] = {{txtServer, SessionText::Server},
+                                                        {txtUserName, SessionText::UserName},
+                                                        {txtPassword, SessionText::Password},
+                                                        {txtname, SessionText::UrlName},
+                                                        {txtpermurl, SessionText::PermanentUrl},
+                                                        {Text3, SessionText::WebServer},
+                                                        {Text4, SessionText::Ending},
+                                                        {Text1, SessionText::Keyword},
+                                                        {Text2, SessionText::LinkText},
+                                                        {txturl1, SessionText::OpeningTag},
+                                                        {txturl2, SessionText::ClosingTag},
+                                                        {txtfolder, SessionText::Folder},
+                                                        {txtserverurl, SessionText::FolderUrl},
+                                                        {txtfile, SessionText::File},
+                                                        {Text78, SessionText::ProfilePath}};
+    for (const auto& [box, which] : boxes)
+        bindSessionText(box, m_session, which);
+    connect(&m_session, &PublishingSession::fileHandedOver, fraLocalFiles, &LocalFilePanel::showFile);
+    connect(&m_session, &PublishingSession::fileSetHandedOver, fraLocalFiles,
+            [this](const QString&, const QString&, const QStringList& names) { fraLocalFiles->showSet(names); });
     connect(&m_session, &PublishingSession::presentedAs, this, &frmftp::showHandOver);
     connect(&m_session, &PublishingSession::settingsRead, this, &frmftp::showAddressTitle);
     connect(&m_session, &PublishingSession::passwordStoreChanged, this, &frmftp::showPasswordStore);
@@ -57,14 +63,15 @@ void frmftp::bindSession()
     // Files handed over before the window was made.
     const PublishingSession::LocalFile& handed = m_session.localFile();
     if (!handed.folder.isEmpty())
-        showLocalFile(handed.drive, handed.folder, handed.name);
-    showFileSet(m_session.fileSet());
+        fraLocalFiles->showFile(handed.drive, handed.folder, handed.name);
+    fraLocalFiles->showSet(m_session.fileSet());
 }
 
 void frmftp::showHandOver(HandOver how)
 {
     if (how == HandOver::Server) {
-        for (QWidget* control : std::initializer_list<QWidget*>{txtsaveftp, cmdsend, Label3, Text2})
+        fraLocalFiles->showName(false);
+        for (QWidget* control : std::initializer_list<QWidget*>{cmdsend, Label3, Text2})
             control->hide();
         return;
     }
@@ -118,8 +125,9 @@ void frmftp::cmdURL_Click()
         txtname->setText(txtpermurl->text());
     if (buildSetBlock(LinkForm::Bare))
         return;
-    txtURL->setText(bareAddress(txtname->text(), txtsaveftp->text(), txtpermurl->text()));
-    checkBuiltLink(txtsaveftp->text(), true);
+    const QString name = m_session.text(SessionText::SaveName);
+    txtURL->setText(bareAddress(txtname->text(), name, txtpermurl->text()));
+    checkBuiltLink(name, true);
 }
 
 void frmftp::Command3_Click()
@@ -133,10 +141,11 @@ void frmftp::Command3_Click()
         showAddressTitle();
         return;
     }
-    const QString name = txtsaveftp->text();
-    const bool withThumbnail = buildTaggedAddress(name, chkThumbnail->isChecked() || listed(thumbnailName(name)));
+    const QString name = m_session.text(SessionText::SaveName);
+    const bool withThumbnail =
+        buildTaggedAddress(name, fraLocalFiles->thumbnailChosen() || listed(thumbnailName(name)));
     showAddressTitle();
-    checkBuiltLink(txtsaveftp->text(), true, withThumbnail);
+    checkBuiltLink(name, true, withThumbnail);
 }
 
 void frmftp::Command9_Click()
@@ -158,8 +167,7 @@ void frmftp::Command10_Click()
 QString frmftp::takeSelectedEntry()
 {
     // The file is already on the server: nothing is left to send until another file is handed over.
-    txtsaveftp->clear();
-    txtsaveftp->setToolTip(QString());
+    fraLocalFiles->nameFile(QString());
     m_session.dropFileSet();
     cmdsend->setEnabled(false);
     txtfile->setText(selectedEntry());
@@ -170,7 +178,7 @@ TagFields frmftp::tagFields() const
 {
     TagFields fields{txtname->text(), txtpermurl->text(), {}, Text1->text(), Text2->text(),
                      txturl1->text(), txturl2->text()};
-    fields.thumbnailChosen = chkThumbnail->isChecked();
+    fields.thumbnailChosen = fraLocalFiles->thumbnailChosen();
     fields.style = linkStyleFromKey(cboLinkForm->currentData().toString()).value_or(LinkStyle::Tags);
     fields.altText = txtAltText->text();
     return fields;
@@ -207,7 +215,7 @@ void frmftp::setSystemStatus(const QString& status)
 
 void frmftp::Command6_Click()
 {
-    txtsaveftp->show();
+    fraLocalFiles->showName(true);
     cmdsend->show();
     cmdsend->setEnabled(true);
     // This window stays open behind the main window, which hands the next file over.

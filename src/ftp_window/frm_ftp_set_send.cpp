@@ -2,6 +2,7 @@
 // Several files at once: a set handed over from the other windows, sent by one "Send" over the one connection,
 // one block of addresses for it, and every address of the block checked from the web side.
 #include "ftp_window/frm_ftp.h"
+#include "ftp_window/local_file_panel.h"
 
 #include "local_choice/local_choice.h"
 #include "main_window/frm_load.h"
@@ -18,8 +19,6 @@
 #include "transfer/ftp_command.h"
 #include "transfer/send_lanes.h"
 #include "widgets/address_box.h"
-#include "widgets/drive_list.h"
-#include "widgets/file_list.h"
 
 #include <QCheckBox>
 #include <QDragEnterEvent>
@@ -49,22 +48,6 @@ constexpr int kMostConnections = 10;
 
 } // namespace
 
-void frmftp::showFileSet(const QStringList& names)
-{
-    if (names.size() < 2)
-        return;
-    // As much of the list as the box shows.
-    const int room = txtsaveftp->contentsRect().width() - 2 * txtsaveftp->fontMetrics().averageCharWidth();
-    QString shown;
-    for (qsizetype length = names.join(u", "_s).size() + 20; length > 10; length -= 2) {
-        shown = fileSetText(names, length);
-        if (txtsaveftp->fontMetrics().horizontalAdvance(shown) <= room)
-            break;
-    }
-    txtsaveftp->setText(shown);
-    txtsaveftp->setToolTip(names.join(u'\n'));
-}
-
 void frmftp::dragEnterEvent(QDragEnterEvent* event)
 {
     if (event->mimeData()->hasUrls())
@@ -86,7 +69,7 @@ void frmftp::dropEvent(QDropEvent* event)
         m_session.handOverSet(chosen.drive, chosen.folder, chosen.names);
     } else {
         m_session.handOverFile(chosen.drive, chosen.folder, chosen.names.value(0));
-        txtsaveftp->setText(chosen.names.value(0));
+        fraLocalFiles->nameFile(chosen.names.value(0));
     }
     if (!chosen.note.isEmpty())
         setSystemStatus(chosen.note);
@@ -137,7 +120,7 @@ void frmftp::sendSetFile(const QString& name, std::function<void(const QString& 
         then(u"the connection was closed"_s);
         return;
     }
-    const QString localPath = joinPath(filLocalFile->path(), name);
+    const QString localPath = joinPath(fraLocalFiles->folder(), name);
     m_lastError.clear();
     sendPicture(localPath, name, true, [this, localPath, name, then](const PictureSend& send) {
         if (!send.sent) {
@@ -215,7 +198,7 @@ bool frmftp::sendSetAtOnce(const QStringList& names, std::function<void(const QS
     };
     const auto keepSent = [this, raw, showSending](qsizetype file, bool withThumbnail) {
         const PreparedPicture& picture = raw->prepared[file];
-        const QString localPath = joinPath(filLocalFile->path(), raw->names[file]);
+        const QString localPath = joinPath(fraLocalFiles->folder(), raw->names[file]);
         const qint64 thumbnailBytes =
             withThumbnail && !picture.thumbnail().isEmpty() ? QFileInfo(picture.thumbnail()).size() : -1;
         const SentFile record =
@@ -238,7 +221,7 @@ bool frmftp::sendSetAtOnce(const QStringList& names, std::function<void(const QS
             const auto [entry, fresh] = set->prepared.try_emplace(file);
             PreparedPicture& picture = entry->second;
             QString why;
-            if (fresh && !picture.prepare(joinPath(filLocalFile->path(), name), pictureChoices(), &why)) {
+            if (fresh && !picture.prepare(joinPath(fraLocalFiles->folder(), name), fraLocalFiles->choices(), &why)) {
                 set->notSent.append(name + u" was not sent: "_s + why);
                 break;
             }
@@ -315,7 +298,7 @@ void frmftp::sendFileSet()
     m_setBytesDone = 0;
     m_setBytesTotal = 1;
     for (const QString& name : names)
-        m_setBytesTotal += QFileInfo(joinPath(filLocalFile->path(), name)).size();
+        m_setBytesTotal += QFileInfo(joinPath(fraLocalFiles->folder(), name)).size();
     prgTransfer->setValue(0);
     prgTransfer->setFormat(QString());
     prgTransfer->show();
@@ -379,8 +362,8 @@ bool frmftp::buildSetBlock(LinkForm form)
         }
     } else {
         for (const QString& name : std::as_const(m_session.fileSet())) {
-            files.append({name, chkThumbnail->isChecked() || listed(thumbnailName(name))});
-            if (const QFileInfo local(joinPath(filLocalFile->path(), name)); local.isFile())
+            files.append({name, fraLocalFiles->thumbnailChosen() || listed(thumbnailName(name))});
+            if (const QFileInfo local(joinPath(fraLocalFiles->folder(), name)); local.isFile())
                 sizes.insert(name, local.size());
         }
     }

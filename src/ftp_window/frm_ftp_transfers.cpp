@@ -2,6 +2,7 @@
 // The FTP window's remote navigation (click, double-click, "Preview", "Move Up One Folder") and its sends and
 // receives, with the progress bar shown while a file moves.
 #include "ftp_window/frm_ftp.h"
+#include "ftp_window/local_file_panel.h"
 
 #include "platform/paths.h"
 #include "platform/services.h"
@@ -13,7 +14,6 @@
 #include "transfer/internet_transfer.h"
 #include "transfer/remote_folder.h"
 #include "transfer/transfer_rules.h"
-#include "widgets/file_list.h"
 #include "widgets/picture_box.h"
 
 #include <QLineEdit>
@@ -145,7 +145,7 @@ void frmftp::cmdsend_Click()
     }
     if (!FtpReady(true))
         return;
-    const QString name = filLocalFile->fileName();
+    const QString name = fraLocalFiles->chosenName();
     if (name.trimmed().isEmpty()) {
         m_forms.services().messageBox(QStringLiteral("Please select a file to send."), kError, MsgIcon::Critical);
         return;
@@ -160,7 +160,7 @@ void frmftp::cmdsend_Click()
             return;
     }
     // The link names the file that was sent, whatever the name box was made to say meanwhile.
-    const QString localPath = joinPath(filLocalFile->path(), name);
+    const QString localPath = joinPath(fraLocalFiles->folder(), name);
     if (usePublishedLink(localPath, name))
         return;
     stopLinkCheck();
@@ -168,7 +168,7 @@ void frmftp::cmdsend_Click()
         if (send.sent) {
             m_sentSize = send.size;
             m_sentThumbnailSize = send.thumbnailSize;
-            txtsaveftp->setText(name);
+            m_session.setText(SessionText::SaveName, name);
             m_sendNote = ITC->ResponseInfo();
             m_session.forgetSent();
             m_session.fileSent(sentFile(localPath, name, m_sentSize, m_sentThumbnailSize));
@@ -204,24 +204,19 @@ void frmftp::imgReceiveFile_Click()
                             kError, MsgIcon::Critical);
         return;
     }
-    for (int i = 0; i < filLocalFile->listCount(); ++i) {
-        if (filLocalFile->list(i) == entry) {
-            services.messageBox(QStringLiteral("File ") + entry + QStringLiteral(" already exists."),
-                                QStringLiteral("Recieve"), MsgIcon::Information);
-            return;
-        }
+    if (fraLocalFiles->lists(entry)) {
+        services.messageBox(QStringLiteral("File ") + entry + QStringLiteral(" already exists."),
+                            QStringLiteral("Recieve"), MsgIcon::Information);
+        return;
     }
-    const QString target = joinPath(filLocalFile->path(), entry);
+    const QString target = joinPath(fraLocalFiles->folder(), entry);
     runTransfer(QStringLiteral("GET ") + quotedName(entry) + QLatin1Char(' ') + quotedName(target),
                 [this, target](bool) {
                     // The file is written beside its name and appears only when complete, so the preview loads it once,
                     // now.
                     m_forms.frmPreview().showPicture(target);
                     // Re-reading the folder must not lose the file chosen for sending.
-                    const QString chosen = filLocalFile->fileName();
-                    filLocalFile->refresh();
-                    if (!chosen.isEmpty())
-                        filLocalFile->setFileName(chosen);
+                    fraLocalFiles->relist();
                     setStatus(kConnected);
                 });
 }

@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ftp_window/session_binding.h"
+
+#include <QLineEdit>
+
+namespace lumaport {
+
+void bindSessionText(QLineEdit* box, PublishingSession& session, SessionText which)
+{
+    box->setText(session.text(which));
+    QObject::connect(box, &QLineEdit::textChanged, &session,
+                     [&session, which](const QString& text) { session.setText(which, text); });
+    QObject::connect(&session, &PublishingSession::textChanged, box,
+                     [box, which](SessionText changed, const QString& text) {
+                         if (changed == which && box->text() != text)
+                             box->setText(text);
+                     });
+}
+
+} // namespace lumaport
