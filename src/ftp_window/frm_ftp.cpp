@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ftp_window/frm_ftp.h"
 
+#include "ftp_window/log_on_panel.h"
+
 #include "history/published_recorder.h"
 #include "main_window/frm_load.h"
 #include "platform/services.h"
@@ -89,15 +91,20 @@ frmftp::frmftp(Forms& forms)
         connect(ITC, &InternetTransfer::PassphraseAsked, this, &frmftp::ITC_PassphraseAsked);
     }
 
-    connect(cmdLogOn, &QPushButton::clicked, this, &frmftp::cmdLogOn_Click);
-    connect(cmdLogOff, &QPushButton::clicked, this, &frmftp::cmdLogOff_Click);
+    connect(fraLoginInfo, &LogOnPanel::logOnClicked, this, &frmftp::cmdLogOn_Click);
+    connect(fraLoginInfo, &LogOnPanel::logOffClicked, this, &frmftp::cmdLogOff_Click);
+    connect(fraLoginInfo, &LogOnPanel::said, this, [this](const QString& text, bool system) {
+        if (system)
+            setSystemStatus(text);
+        else
+            lblStatus->setText(text);
+    });
     connect(Timer1, &Timer::timer, this, &frmftp::Timer1_Timer);
     connect(Timer2, &Timer::timer, this, &frmftp::Timer2_Timer);
     setUpLinkCheck();
     setUpTransfers();
     setAcceptDrops(true);
     buildPublicSendsChoice();
-    buildKeyringChoice();
     setUpHistory();
     buildLinkForms();
     bindSession();
@@ -134,7 +141,7 @@ void frmftp::showTitle(const QString& shown, bool prefixed)
 
 void frmftp::showAddressTitle()
 {
-    showTitle(txtname->text());
+    showTitle(m_session.text(SessionText::UrlName));
 }
 
 void frmftp::setStatus(const QString& status)
@@ -146,19 +153,20 @@ void frmftp::setStatus(const QString& status)
 void frmftp::enableConnectionControls(bool enabled)
 {
     for (QWidget* control : std::initializer_list<QWidget*>{cmdNewFolder, cmdDelete, cmdRename, cmdSize, cmdUpFolder,
-                                                            imgSendFile, imgReceiveFile, lstRemoteFile, cmdLogOff})
+                                                            imgSendFile, imgReceiveFile, lstRemoteFile})
         control->setEnabled(enabled);
-    cmdLogOn->setEnabled(!enabled && m_waitDepth == 0);
+    fraLoginInfo->enableLogOff(enabled);
+    fraLoginInfo->enableLogOn(!enabled && m_waitDepth == 0);
 }
 
 void frmftp::showLoggedOn()
 {
     setStatus(kConnected);
     enableConnectionControls(true);
-    txtname->setText(txtpermurl->text());
+    m_session.setText(SessionText::UrlName, txtpermurl->text());
     for (QWidget* control : std::initializer_list<QWidget*>{cmdsend, Command9, Command10, Command11})
         control->setEnabled(true);
-    showTitle(txtServer->text());
+    showTitle(m_session.text(SessionText::Server));
 }
 
 void frmftp::showLogOnFailed()
@@ -188,7 +196,7 @@ bool frmftp::listed(const QString& entry) const
 
 bool frmftp::loggedOn() const
 {
-    return cmdLogOff->isEnabled();
+    return fraLoginInfo->loggedOn();
 }
 
 bool frmftp::FtpReady(bool ShowMessage)
@@ -204,14 +212,14 @@ bool frmftp::FtpReady(bool ShowMessage)
 
 void frmftp::holdLogOn()
 {
-    cmdLogOn->setEnabled(false);
+    fraLoginInfo->enableLogOn(false);
     ++m_waitDepth;
 }
 
 void frmftp::releaseLogOn()
 {
     if (--m_waitDepth == 0)
-        cmdLogOn->setEnabled(!loggedOn());
+        fraLoginInfo->enableLogOn(!loggedOn());
 }
 
 void frmftp::waitUntilIdle(std::function<void()> then)
@@ -282,18 +290,19 @@ void frmftp::WaitAndRelist(std::function<void()> then)
 
 void frmftp::cmdLogOn_Click()
 {
-    if (txtServer->text().isEmpty() || txtPassword->text().isEmpty()) {
+    if (m_session.text(SessionText::Server).isEmpty() || m_session.text(SessionText::Password).isEmpty()) {
         m_forms.services().messageBox(QStringLiteral("You must specify a server and password."),
                                       QStringLiteral("LogOn Failure"), MsgIcon::Information);
         return;
     }
     setStatus(QStringLiteral("Connecting"));
     ITC->setProtocol(InternetTransfer::icFTP);
-    ITC->setRemoteHost(txtServer->text());
-    ITC->setUserName(txtUserName->text().isEmpty() ? QStringLiteral("anonymous") : txtUserName->text());
+    ITC->setRemoteHost(m_session.text(SessionText::Server));
+    ITC->setUserName(m_session.text(SessionText::UserName).isEmpty() ? QStringLiteral("anonymous")
+                                                                     : m_session.text(SessionText::UserName));
     cancelRequest();
-    cmdLogOn->setEnabled(false);
-    ITC->setPassword(txtPassword->text());
+    fraLoginInfo->enableLogOn(false);
+    ITC->setPassword(m_session.text(SessionText::Password));
     ITC->setRequestTimeout(kRequestTimeoutSeconds);
 
     // The first request connects, logs on and lists the starting folder onto whatever the list holds. A

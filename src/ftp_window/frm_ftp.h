@@ -34,6 +34,7 @@ class InternetTransfer;
 class LinkCheck;
 class LinkSetCheck;
 class LocalFilePanel;
+class LogOnPanel;
 struct LinkCheckRequest;
 struct LinkCheckResult;
 class PictureBox;
@@ -41,7 +42,6 @@ struct PictureChoices;
 class RemoteFolder;
 class RemoteRequests;
 struct ServerIdentity;
-class Shape;
 class Timer;
 
 namespace test {
@@ -98,11 +98,6 @@ private:
     void Command1_Click();
     void Command2_Click();
     void setSystemStatus(const QString& status);
-    void LoadServerInfo(const QString& Path);
-    void cmdopen_Click();
-    void cmdsave_Click();
-    void Command7_Click();
-    void Command8_Click();
 
 private:
     friend class test::FtpWindowProbe;
@@ -170,11 +165,6 @@ private:
 
     Forms& m_forms;
     PublishingSession& m_session;
-    QLineEdit* Text3;
-    QLineEdit* txtname;
-    QLineEdit* txtServer;
-    QLineEdit* txtUserName;
-    QLineEdit* txtPassword;
     QPushButton* cmdsend;
     QLineEdit* txturl1;
     QLineEdit* txturl2;
@@ -184,19 +174,7 @@ private:
     QLineEdit* Text2;
     QPushButton* Command6;
     QLineEdit* txtpermurl;
-    QGroupBox* fraLoginInfo;
-    QPushButton* Command8;
-    QPushButton* Command7;
-    QPushButton* cmdsave;
-    QPushButton* cmdopen;
-    QLabel* lblserver1;
-    QLabel* Label1;
-    Shape* Shape1;
-    QLabel* lblServer;
-    QLabel* lblUserName;
-    QPushButton* cmdLogOn;
-    QLabel* lblPassword;
-    QPushButton* cmdLogOff;
+    LogOnPanel* fraLoginInfo;
 
     QGroupBox* fraRemoteFiles;
     QListWidget* lstRemoteFile;
@@ -339,12 +317,6 @@ private:
     QString m_pictureOutcome;
     bool m_pictureWorks = false;
 
-    // Passwords in the desktop's keyring: the choice, and where the password is kept, beside the password box.
-    void buildKeyringChoice();
-    void chkKeyring_Toggled(bool on);
-    void showPasswordStore();
-    QCheckBox* chkKeyring;
-    QLabel* lblPasswordStore;
     QString m_lastError; // of the last request that ended in the error state
 
     // Several files sent in one go (frm_ftp_set_send.cpp).

@@ -3,6 +3,7 @@
 // the link check's line and "Published..." are built with their handlers, in the files named after them.
 #include "ftp_window/frm_ftp.h"
 #include "ftp_window/local_file_panel.h"
+#include "ftp_window/log_on_panel.h"
 #include "startup/forms.h"
 
 #include "widgets/address_box.h"
@@ -23,69 +24,11 @@
 
 namespace lumaport {
 
-namespace {
-
-const QColor kDarkRed(192, 0, 0);
-const QColor kPaleGreen(192, 255, 192);
-const QColor kPaleRed(255, 192, 192);
-
-const QString kUrlHint = QStringLiteral("Enter the Name of the server (Used in the URL) ");
-
-} // namespace
+namespace {} // namespace
 
 void frmftp::buildLoginOptions()
 {
-    fraLoginInfo = addFrame(this, "fraLoginInfo", QStringLiteral("Login Options"), {240, 240, 4170, 4020});
-    Command8 = addButton(fraLoginInfo, "Command8", QStringLiteral("Clear"), {240, 360, 855, 255});
-    Command7 = addButton(fraLoginInfo, "Command7", QStringLiteral("Load"), {1200, 360, 855, 255});
-    cmdsave = addButton(fraLoginInfo, "cmdsave", QStringLiteral("Save"), {2160, 360, 855, 255});
-    cmdopen = addButton(fraLoginInfo, "cmdopen", QStringLiteral("Open"), {3120, 360, 855, 255});
-    lblserver1 = addFittedLabel(fraLoginInfo, "lblserver1", QStringLiteral("Permanente URL"), {240, 840, 2775, 255});
-    // Belongs to the window, not the frame, yet sits in the frame under its label.
-    Text3 = addTextBox(this, "Text3", {480, 1320, 3735, 285});
-    Text3->setToolTip(kUrlHint);
-    setBuddy(lblserver1, Text3);
-    Label1 = addFittedLabel(fraLoginInfo, "Label1", QStringLiteral("URL Name"), {240, 1440, 1095, 255});
-    txtname = addTextBox(fraLoginInfo, "txtname", {240, 1680, 3735, 195});
-    txtname->setToolTip(QStringLiteral("current displayed URL"));
-    txtname->setFocusPolicy(Qt::ClickFocus);
-    // Too low for a frame around the text; on the window colour it reads as the address shown.
-    txtname->setFrame(false);
-    setForeColor(txtname, kDarkRed);
-    QPalette palette = txtname->palette();
-    palette.setColor(QPalette::Base, kFormBackColor);
-    txtname->setPalette(palette);
-    setBuddy(Label1, txtname);
-
-    Shape1 = addControl<Shape>(fraLoginInfo, "Shape1", {120, 1920, 3975, 1935});
-    lblServer = addFittedLabel(fraLoginInfo, "lblServer", QStringLiteral("Server:"), {240, 2040, 510, 195});
-    txtServer = addTextBox(fraLoginInfo, "txtServer", {240, 2280, 3765, 285});
-    txtServer->setToolTip(QStringLiteral("FTP Server Name\n"
-                                         "host, ftp://, ftpes://, ftps:// or sftp://host[:port]\n"
-                                         "s3://host[:port]/bucket/folder/ (s3+http:// without TLS), the access key "
-                                         "as user name and the secret key as password; another region than the "
-                                         "host names: ?region=eu-west-3 at the end\n"
-                                         "davs://host[:port]/folder/ (dav:// without TLS)"));
-    setBuddy(lblServer, txtServer);
-    lblUserName = addFittedLabel(fraLoginInfo, "lblUserName", QStringLiteral("User Name:"), {240, 2640, 840, 195});
-    txtUserName = addTextBox(fraLoginInfo, "txtUserName", {240, 2880, 2205, 285});
-    txtUserName->setToolTip(QStringLiteral("User Name"));
-    setBuddy(lblUserName, txtUserName);
-    cmdLogOn = addTipButton(fraLoginInfo, "cmdLogOn", QStringLiteral("Log On"), {2640, 2880, 1320, 420},
-                            QStringLiteral("Log On"));
-    makeBold(cmdLogOn);
-    setBackColor(cmdLogOn, kPaleGreen);
-    lblPassword = addFittedLabel(fraLoginInfo, "lblPassword", QStringLiteral("Password:"), {240, 3240, 735, 195});
-    txtPassword = addTextBox(fraLoginInfo, "txtPassword", {240, 3480, 2205, 285});
-    txtPassword->setToolTip(QStringLiteral("Password"));
-    txtPassword->setEchoMode(QLineEdit::Password);
-    txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
-    setBuddy(lblPassword, txtPassword);
-    cmdLogOff = addTipButton(fraLoginInfo, "cmdLogOff", QStringLiteral("Log Off"), {2640, 3360, 1320, 420},
-                             QStringLiteral("Log Off"));
-    makeBold(cmdLogOff);
-    setBackColor(cmdLogOff, kPaleRed);
-    cmdLogOff->setEnabled(false);
+    fraLoginInfo = new LogOnPanel(this, m_forms.services(), m_session);
 }
 
 void frmftp::buildRemoteFiles()

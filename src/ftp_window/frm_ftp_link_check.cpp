@@ -69,10 +69,10 @@ void frmftp::checkSentLink(const QString& name)
 void frmftp::checkBuiltLink(const QString& name, bool localFile, bool withThumbnail)
 {
     const QFileInfo file(joinPath(fraLocalFiles->folder(), name));
-    startLinkCheck(txtname->text(), name, localFile && file.isFile() ? file.size() : -1, false);
+    startLinkCheck(m_session.text(SessionText::UrlName), name, localFile && file.isFile() ? file.size() : -1, false);
     // The thumbnail's size is known only right after it was sent.
     if (m_linkCheck && withThumbnail)
-        m_thumbnailCheck = ThumbnailCheck{txtname->text(), thumbnailName(name), -1};
+        m_thumbnailCheck = ThumbnailCheck{m_session.text(SessionText::UrlName), thumbnailName(name), -1};
 }
 
 void frmftp::startLinkCheck(const QString& urlName, const QString& name, qint64 expectedSize, bool afterSend)

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The FTP window's lower panel: the published file's web address, bare or in forum tags, and the clipboard;
-// the server profiles of its "Login Options"; and the ways out of the window.
+// the window's boxes bound to the session; and the ways out of the window.
 #include "ftp_window/frm_ftp.h"
 #include "ftp_window/local_file_panel.h"
 #include "ftp_window/session_binding.h"
@@ -24,24 +24,13 @@ namespace lumaport {
 
 namespace {
 
-const QString kProfileFilter = QStringLiteral("Settings(*.lbx)|*.lbx");
 const QString kLinkFormKey = QStringLiteral("Links/Form");
-
-QString profileFolder(Services& services)
-{
-    return settingsFolder(services.programFolder());
-}
 
 } // namespace
 
 void frmftp::bindSession()
 {
-    const std::pair<QLineEdit*, SessionText> boxes[] = {{txtServer, SessionText::Server},
-                                                        {txtUserName, SessionText::UserName},
-                                                        {txtPassword, SessionText::Password},
-                                                        {txtname, SessionText::UrlName},
-                                                        {txtpermurl, SessionText::PermanentUrl},
-                                                        {Text3, SessionText::WebServer},
+    const std::pair<QLineEdit*, SessionText> boxes[] = {{txtpermurl, SessionText::PermanentUrl},
                                                         {Text4, SessionText::Ending},
                                                         {Text1, SessionText::Keyword},
                                                         {Text2, SessionText::LinkText},
@@ -58,7 +47,6 @@ void frmftp::bindSession()
             [this](const QString&, const QString&, const QStringList& names) { fraLocalFiles->showSet(names); });
     connect(&m_session, &PublishingSession::presentedAs, this, &frmftp::showHandOver);
     connect(&m_session, &PublishingSession::settingsRead, this, &frmftp::showAddressTitle);
-    connect(&m_session, &PublishingSession::passwordStoreChanged, this, &frmftp::showPasswordStore);
     connect(&m_session, &PublishingSession::historyFailed, this, &frmftp::PublishedRecorder_Failed);
     // Files handed over before the window was made.
     const PublishingSession::LocalFile& handed = m_session.localFile();
@@ -103,10 +91,6 @@ void frmftp::connectPublishing()
     connect(Command6, &QPushButton::clicked, this, &frmftp::Command6_Click);
     connect(Command1, &QPushButton::clicked, this, &frmftp::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmftp::Command2_Click);
-    connect(cmdopen, &QPushButton::clicked, this, &frmftp::cmdopen_Click);
-    connect(cmdsave, &QPushButton::clicked, this, &frmftp::cmdsave_Click);
-    connect(Command7, &QPushButton::clicked, this, &frmftp::Command7_Click);
-    connect(Command8, &QPushButton::clicked, this, &frmftp::Command8_Click);
 }
 
 void frmftp::Text1_Change()
@@ -120,23 +104,23 @@ void frmftp::Text1_Change()
 
 void frmftp::cmdURL_Click()
 {
-    txtname->setText(txtserverurl->text());
+    m_session.setText(SessionText::UrlName, txtserverurl->text());
     if (txtfolder->text().isEmpty())
-        txtname->setText(txtpermurl->text());
+        m_session.setText(SessionText::UrlName, txtpermurl->text());
     if (buildSetBlock(LinkForm::Bare))
         return;
     const QString name = m_session.text(SessionText::SaveName);
-    txtURL->setText(bareAddress(txtname->text(), name, txtpermurl->text()));
+    txtURL->setText(bareAddress(m_session.text(SessionText::UrlName), name, txtpermurl->text()));
     checkBuiltLink(name, true);
 }
 
 void frmftp::Command3_Click()
 {
-    txtname->setText(txtserverurl->text());
+    m_session.setText(SessionText::UrlName, txtserverurl->text());
     // The settings file keeps the folder's address, written before the fall-back below.
     m_session.saveSettings();
     if (txtfolder->text().isEmpty())
-        txtname->setText(txtpermurl->text());
+        m_session.setText(SessionText::UrlName, txtpermurl->text());
     if (buildSetBlock(LinkForm::Tagged)) {
         showAddressTitle();
         return;
@@ -160,7 +144,7 @@ void frmftp::Command10_Click()
 {
     if (buildSelectedBlock(LinkForm::Bare))
         return;
-    txtURL->setText(bareAddress(txtname->text(), takeSelectedEntry(), txtpermurl->text()));
+    txtURL->setText(bareAddress(m_session.text(SessionText::UrlName), takeSelectedEntry(), txtpermurl->text()));
     checkBuiltLink(txtfile->text(), false);
 }
 
@@ -176,8 +160,13 @@ QString frmftp::takeSelectedEntry()
 
 TagFields frmftp::tagFields() const
 {
-    TagFields fields{txtname->text(), txtpermurl->text(), {}, Text1->text(), Text2->text(),
-                     txturl1->text(), txturl2->text()};
+    TagFields fields{m_session.text(SessionText::UrlName),
+                     txtpermurl->text(),
+                     {},
+                     Text1->text(),
+                     Text2->text(),
+                     txturl1->text(),
+                     txturl2->text()};
     fields.thumbnailChosen = fraLocalFiles->thumbnailChosen();
     fields.style = linkStyleFromKey(cboLinkForm->currentData().toString()).value_or(LinkStyle::Tags);
     fields.altText = txtAltText->text();
@@ -261,45 +250,6 @@ void frmftp::cboLinkForm_Change()
     if (!writeOptions(programOptionsPath(m_forms.services().programFolder()),
                       {{kLinkFormKey, cboLinkForm->currentData()}}, &error))
         setSystemStatus(error);
-}
-
-void frmftp::LoadServerInfo(const QString& Path)
-{
-    if (m_session.loadProfile(Path))
-        lblStatus->setText(QStringLiteral("Server Info Loaded"));
-}
-
-void frmftp::cmdopen_Click()
-{
-    Services& services = m_forms.services();
-    // A cancelled dialog gives no name, which loads nothing.
-    LoadServerInfo(services.openFileDialog(kProfileFilter, profileFolder(services)));
-}
-
-void frmftp::cmdsave_Click()
-{
-    Services& services = m_forms.services();
-    Text78->setText(services.saveFileDialog(kProfileFilter, profileFolder(services)));
-    if (Text78->text().isEmpty()) {
-        services.messageBox(QStringLiteral("Please select a file first."));
-        return;
-    }
-    if (m_session.saveProfile(Text78->text()))
-        setSystemStatus(QStringLiteral("Server Information Saved"));
-}
-
-void frmftp::Command7_Click()
-{
-    Text78->setText(defaultProfilePath(m_forms.services().programFolder()));
-    // The settings file is read again first: it holds the same server fields, and the profile the user asked
-    // for is what must show.
-    m_session.readProgramSettings();
-    LoadServerInfo(Text78->text());
-}
-
-void frmftp::Command8_Click()
-{
-    m_session.clearServer();
 }
 
 } // namespace lumaport

@@ -101,8 +101,8 @@ void frmftp::openFolder(const QString& entry, std::function<void()> then)
     runRequest(QStringLiteral("CD ") + quotedName(entry), [this, entry, then = std::move(then)](bool entered) {
         if (entered) {
             followFolder(RemoteFolder().entered(txtfolder->text()).entered(entry));
-            txtname->setText(txtserverurl->text());
-            showTitle(txtname->text(), false);
+            m_session.setText(SessionText::UrlName, txtserverurl->text());
+            showTitle(m_session.text(SessionText::UrlName), false);
         }
         WaitAndRelist(then);
     });
@@ -113,13 +113,13 @@ void frmftp::cmdUpFolder_Click()
     if (!FtpReady(true))
         return;
     // Only a request that goes out empties the address in use.
-    txtname->clear();
+    m_session.setText(SessionText::UrlName, QString());
     runRequest(QStringLiteral("CDUP"), [this](bool left) {
         if (left)
             followFolder(RemoteFolder().entered(txtfolder->text()).parent());
         WaitAndRelist([this] {
-            txtname->setText(txtserverurl->text());
-            showTitle(txtname->text(), false);
+            m_session.setText(SessionText::UrlName, txtserverurl->text());
+            showTitle(m_session.text(SessionText::UrlName), false);
         });
     });
 }
