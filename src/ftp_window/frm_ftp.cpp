@@ -2,6 +2,7 @@
 #include "ftp_window/frm_ftp.h"
 
 #include "ftp_window/log_on_panel.h"
+#include "ftp_window/remote_files_panel.h"
 
 #include "history/published_recorder.h"
 #include "main_window/frm_load.h"
@@ -78,11 +79,6 @@ frmftp::frmftp(Forms& forms)
     buildLocalFiles();
     buildLinkBuilder();
 
-    Timer1 = new Timer(this, 1000, true, m_forms.services().timerClock());
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer2 = new Timer(this, 4000, false, m_forms.services().timerClock());
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-
     m_requests = m_session.requests();
     if (m_requests) {
         ITC = &m_requests->transfer();
@@ -99,8 +95,6 @@ frmftp::frmftp(Forms& forms)
         else
             lblStatus->setText(text);
     });
-    connect(Timer1, &Timer::timer, this, &frmftp::Timer1_Timer);
-    connect(Timer2, &Timer::timer, this, &frmftp::Timer2_Timer);
     setUpLinkCheck();
     setUpTransfers();
     setAcceptDrops(true);
@@ -121,8 +115,8 @@ void frmftp::Form_Load()
     }
     SizeRequest = false;
     showAddressTitle();
-    for (QWidget* control : std::initializer_list<QWidget*>{cmdsend, Command9, Command10, Command11})
-        control->setEnabled(false);
+    cmdsend->setEnabled(false);
+    fraRemoteFiles->enableLinkButtons(false);
 }
 
 void frmftp::Form_Unload(bool& cancel)
@@ -152,8 +146,8 @@ void frmftp::setStatus(const QString& status)
 
 void frmftp::enableConnectionControls(bool enabled)
 {
-    for (QWidget* control : std::initializer_list<QWidget*>{cmdNewFolder, cmdDelete, cmdRename, cmdSize, cmdUpFolder,
-                                                            imgSendFile, imgReceiveFile, lstRemoteFile})
+    fraRemoteFiles->enableCommands(enabled);
+    for (QWidget* control : std::initializer_list<QWidget*>{imgSendFile, imgReceiveFile})
         control->setEnabled(enabled);
     fraLoginInfo->enableLogOff(enabled);
     fraLoginInfo->enableLogOn(!enabled && m_waitDepth == 0);
@@ -164,8 +158,8 @@ void frmftp::showLoggedOn()
     setStatus(kConnected);
     enableConnectionControls(true);
     m_session.setText(SessionText::UrlName, txtpermurl->text());
-    for (QWidget* control : std::initializer_list<QWidget*>{cmdsend, Command9, Command10, Command11})
-        control->setEnabled(true);
+    cmdsend->setEnabled(true);
+    fraRemoteFiles->enableLinkButtons(true);
     showTitle(m_session.text(SessionText::Server));
 }
 
@@ -175,23 +169,18 @@ void frmftp::showLogOnFailed()
     setStatus(kNotConnected);
     enableConnectionControls(false);
     // The preview button keeps its state here, unlike after a log off.
-    for (QWidget* control : std::initializer_list<QWidget*>{cmdsend, Command9, Command10})
-        control->setEnabled(false);
+    cmdsend->setEnabled(false);
+    fraRemoteFiles->enableLinkButtons(false, false);
 }
 
 QString frmftp::selectedEntry() const
 {
-    // Of several selected, the one clicked last.
-    const QListWidgetItem* current = lstRemoteFile->currentItem();
-    if (current && current->isSelected())
-        return current->text();
-    const QList<QListWidgetItem*> selected = lstRemoteFile->selectedItems();
-    return selected.isEmpty() ? QString() : selected.first()->text();
+    return fraRemoteFiles->selectedEntry();
 }
 
 bool frmftp::listed(const QString& entry) const
 {
-    return !lstRemoteFile->findItems(entry, Qt::MatchExactly | Qt::MatchCaseSensitive).isEmpty();
+    return fraRemoteFiles->times(entry) > 0;
 }
 
 bool frmftp::loggedOn() const
@@ -279,7 +268,7 @@ void frmftp::WaitAndRelist(std::function<void()> then)
 {
     waitUntilIdle([this, then = std::move(then)] {
         if (loggedOn()) {
-            lstRemoteFile->clear();
+            fraRemoteFiles->clear();
             startRequest(QStringLiteral("DIR"));
             setStatus(kConnected);
         }
@@ -319,7 +308,7 @@ void frmftp::cmdLogOn_Click()
 
 void frmftp::cmdLogOff_Click()
 {
-    lstRemoteFile->clear();
+    fraRemoteFiles->clear();
     // Nothing runs once cancelled: a command that waited learns of it when the CLOSE is over.
     cancelRequest();
     stopLinkCheck();
@@ -328,8 +317,8 @@ void frmftp::cmdLogOff_Click()
     startRequest(QStringLiteral("CLOSE"));
     setStatus(kNotConnected);
     enableConnectionControls(false);
-    for (QWidget* control : std::initializer_list<QWidget*>{cmdsend, Command9, Command10, Command11})
-        control->setEnabled(false);
+    cmdsend->setEnabled(false);
+    fraRemoteFiles->enableLinkButtons(false);
 }
 
 void frmftp::ITC_StateChanged(int State)
@@ -392,20 +381,9 @@ void frmftp::readReply()
                                       QStringLiteral("Size"), MsgIcon::Information);
         return;
     }
-    lstRemoteFile->addItems(listingEntries(reply));
+    fraRemoteFiles->addEntries(listingEntries(reply));
     if (!m_sendNote.isEmpty())
         setStatus(std::exchange(m_sendNote, QString()));
-}
-
-void frmftp::Timer1_Timer()
-{
-    Label4->setText(m_forms.services().timeOfDay());
-}
-
-void frmftp::Timer2_Timer()
-{
-    cmdDelete->setEnabled(true);
-    Timer2->setEnabled(false);
 }
 
 } // namespace lumaport

@@ -35,6 +35,7 @@ class LinkCheck;
 class LinkSetCheck;
 class LocalFilePanel;
 class LogOnPanel;
+class RemoteFilesPanel;
 struct LinkCheckRequest;
 struct LinkCheckResult;
 class PictureBox;
@@ -153,8 +154,6 @@ private:
     void ITC_TrustAsked(const ServerIdentity& identity);
     void ITC_PassphraseAsked(const QString& keyFile, bool again);
     void readReply();
-    void Timer1_Timer();
-    void Timer2_Timer();
 
     // Commands on remote entries: their buttons, and the remote list's keys and context menu.
     void buildRemoteCommands();
@@ -176,17 +175,7 @@ private:
     QLineEdit* txtpermurl;
     LogOnPanel* fraLoginInfo;
 
-    QGroupBox* fraRemoteFiles;
-    QListWidget* lstRemoteFile;
-    QLabel* Label4;
-    QPushButton* Command11;
-    QPushButton* Command10;
-    QPushButton* Command9;
-    QPushButton* cmdUpFolder;
-    QPushButton* cmdDelete;
-    QPushButton* cmdSize;
-    QPushButton* cmdRename;
-    QPushButton* cmdNewFolder;
+    RemoteFilesPanel* fraRemoteFiles;
 
     LocalFilePanel* fraLocalFiles;
 
@@ -210,8 +199,6 @@ private:
     QLineEdit* txtfolder;
     QLineEdit* txtfile;
     QLineEdit* Text78;
-    Timer* Timer1;
-    Timer* Timer2;
     // Null only in tests of the other windows, which never go online but may open and close this one.
     RemoteRequests* m_requests = nullptr; // the session's
     InternetTransfer* ITC = nullptr;      // m_requests' component

@@ -4,6 +4,7 @@
 #include "ftp_window/frm_ftp.h"
 #include "ftp_window/local_file_panel.h"
 #include "ftp_window/log_on_panel.h"
+#include "ftp_window/remote_files_panel.h"
 #include "startup/forms.h"
 
 #include "widgets/address_box.h"
@@ -33,39 +34,7 @@ void frmftp::buildLoginOptions()
 
 void frmftp::buildRemoteFiles()
 {
-    fraRemoteFiles = addFrame(this, "fraRemoteFiles", QStringLiteral("Remote Files"), {4440, 240, 5175, 4020});
-    lstRemoteFile = addControl<QListWidget>(fraRemoteFiles, "lstRemoteFile", {90, 360, 4995, 2985});
-    // Several entries at once build a block of their addresses.
-    lstRemoteFile->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstRemoteFile->setAccessibleName(QStringLiteral("Remote Files"));
-    // Folders of many thousands of entries: rows of one height are laid out without measuring each.
-    lstRemoteFile->setUniformItemSizes(true);
-    lstRemoteFile->setEnabled(false);
-    Label4 = addLabel(fraRemoteFiles, "Label4", QString(), {120, 3380, 975, 200});
-    Label4->setAlignment(Qt::AlignCenter);
-    Command11 = addButton(fraRemoteFiles, "Command11", QStringLiteral("Preview"), {120, 3630, 1005, 300});
-    Command10 =
-        addWrappingButton(fraRemoteFiles, "Command10", QStringLiteral("Selected No Tags"), {1200, 3480, 975, 450});
-    Command9 = addWrappingButton(fraRemoteFiles, "Command9", QStringLiteral("Use Selected with Tags"),
-                                 {2160, 3480, 1215, 450});
-    cmdUpFolder = addTipButton(fraRemoteFiles, "cmdUpFolder", QString(), {3480, 3600, 420, 330},
-                               QStringLiteral("Move Up One Folder"));
-    cmdDelete = addTipButton(fraRemoteFiles, "cmdDelete", QStringLiteral("Delete File"), {3960, 3600, 1140, 330},
-                             QStringLiteral("Delete"));
-    // These three lie beyond the frame's right edge: clipped away, reachable only by tabbing.
-    cmdSize = addTipButton(fraRemoteFiles, "cmdSize", QStringLiteral("S"), {7200, 1200, 420, 320},
-                           QStringLiteral("Get File Size"));
-    cmdRename = addTipButton(fraRemoteFiles, "cmdRename", QStringLiteral("R"), {7200, 1560, 420, 320},
-                             QStringLiteral("Rename File"));
-    cmdNewFolder =
-        addTipButton(fraRemoteFiles, "cmdNewFolder", QString(), {7200, 2400, 420, 330}, QStringLiteral("New Folder"));
-    for (QPushButton* button : {cmdUpFolder, cmdDelete, cmdSize, cmdRename, cmdNewFolder})
-        button->setEnabled(false);
-    setPicture(cmdUpFolder, QStringLiteral(":/lumaport/up_folder.png"));
-    setPicture(cmdDelete, QStringLiteral(":/lumaport/delete.png"));
-    setPicture(cmdNewFolder, QStringLiteral(":/lumaport/new_folder.png"));
-    cmdUpFolder->setAccessibleName(cmdUpFolder->toolTip());
-    cmdNewFolder->setAccessibleName(cmdNewFolder->toolTip());
+    fraRemoteFiles = new RemoteFilesPanel(this, m_forms.services());
     buildRemoteCommands();
 }
 

@@ -3,6 +3,7 @@
 // the window's boxes bound to the session; and the ways out of the window.
 #include "ftp_window/frm_ftp.h"
 #include "ftp_window/local_file_panel.h"
+#include "ftp_window/remote_files_panel.h"
 #include "ftp_window/session_binding.h"
 #include "main_window/frm_load.h"
 #include "platform/options_file.h"
@@ -84,8 +85,8 @@ void frmftp::connectPublishing()
     connect(Text1, &QLineEdit::textChanged, this, &frmftp::Text1_Change);
     connect(cmdURL, &QPushButton::clicked, this, &frmftp::cmdURL_Click);
     connect(Command3, &QPushButton::clicked, this, &frmftp::Command3_Click);
-    connect(Command9, &QPushButton::clicked, this, &frmftp::Command9_Click);
-    connect(Command10, &QPushButton::clicked, this, &frmftp::Command10_Click);
+    connect(fraRemoteFiles, &RemoteFilesPanel::taggedClicked, this, &frmftp::Command9_Click);
+    connect(fraRemoteFiles, &RemoteFilesPanel::bareClicked, this, &frmftp::Command10_Click);
     connect(Command5, &QPushButton::clicked, this, &frmftp::Command5_Click);
     connect(Command4, &QPushButton::clicked, this, &frmftp::Command4_Click);
     connect(Command6, &QPushButton::clicked, this, &frmftp::Command6_Click);

@@ -2,12 +2,12 @@
 // The FTP window's commands on remote entries: new folder, rename, delete and size, from their buttons, their
 // keys on the remote list and its context menu.
 #include "ftp_window/frm_ftp.h"
+#include "ftp_window/remote_files_panel.h"
 
 #include "platform/services.h"
 #include "platform/timer.h"
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
-#include "widgets/button_action.h"
 
 #include <QListWidget>
 #include <QPushButton>
@@ -30,18 +30,10 @@ bool onlySpaces(const QString& name)
 
 void frmftp::buildRemoteCommands()
 {
-    connect(cmdNewFolder, &QPushButton::clicked, this, &frmftp::cmdNewFolder_Click);
-    connect(cmdRename, &QPushButton::clicked, this, &frmftp::cmdRename_Click);
-    connect(cmdDelete, &QPushButton::clicked, this, &frmftp::cmdDelete_Click);
-    connect(cmdSize, &QPushButton::clicked, this, &frmftp::cmdSize_Click);
-
-    // Three of the buttons lie outside their frame; the list's keys and menu let the user find them. Each entry is
-    // off while its button is (Delete's button rests for a while after each use).
-    new ButtonAction(cmdNewFolder, Qt::Key_F7, lstRemoteFile);
-    new ButtonAction(cmdRename, Qt::Key_F2, lstRemoteFile);
-    new ButtonAction(cmdDelete, Qt::Key_Delete, lstRemoteFile);
-    new ButtonAction(cmdSize, QKeySequence(Qt::ALT | Qt::Key_Return), lstRemoteFile);
-    lstRemoteFile->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(fraRemoteFiles, &RemoteFilesPanel::newFolderClicked, this, &frmftp::cmdNewFolder_Click);
+    connect(fraRemoteFiles, &RemoteFilesPanel::renameClicked, this, &frmftp::cmdRename_Click);
+    connect(fraRemoteFiles, &RemoteFilesPanel::deleteClicked, this, &frmftp::cmdDelete_Click);
+    connect(fraRemoteFiles, &RemoteFilesPanel::sizeClicked, this, &frmftp::cmdSize_Click);
 }
 
 void frmftp::cmdNewFolder_Click()
@@ -93,7 +85,7 @@ void frmftp::cmdRename_Click()
 void frmftp::cmdDelete_Click()
 {
     // Off before anything else, so a second press can't ask again; Timer2 or the next list click brings it back.
-    cmdDelete->setEnabled(false);
+    fraRemoteFiles->restDelete();
     if (!FtpReady(true))
         return;
     const QString entry = selectedEntry();
@@ -103,7 +95,7 @@ void frmftp::cmdDelete_Click()
         return;
     runRequest((entry.endsWith(QLatin1Char('/')) ? QStringLiteral("RMDIR ") : QStringLiteral("DELETE ")) +
                    quotedName(entry),
-               [this](bool) { WaitAndRelist([this] { Timer2->setEnabled(true); }); });
+               [this](bool) { WaitAndRelist([this] { fraRemoteFiles->wakeDelete(); }); });
 }
 
 void frmftp::cmdSize_Click()

@@ -3,6 +3,7 @@
 // one block of addresses for it, and every address of the block checked from the web side.
 #include "ftp_window/frm_ftp.h"
 #include "ftp_window/local_file_panel.h"
+#include "ftp_window/remote_files_panel.h"
 
 #include "local_choice/local_choice.h"
 #include "main_window/frm_load.h"
@@ -374,11 +375,8 @@ bool frmftp::buildSetBlock(LinkForm form)
 bool frmftp::buildSelectedBlock(LinkForm form)
 {
     QList<BlockFile> files;
-    for (int i = 0; i < lstRemoteFile->count(); ++i) {
-        const QListWidgetItem* item = lstRemoteFile->item(i);
-        if (item->isSelected())
-            files.append({item->text(), listed(thumbnailName(item->text()))});
-    }
+    for (const QString& entry : fraRemoteFiles->selectedEntries())
+        files.append({entry, listed(thumbnailName(entry))});
     if (files.size() < 2)
         return false;
     takeSelectedEntry();

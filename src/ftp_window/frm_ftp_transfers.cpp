@@ -3,6 +3,7 @@
 // receives, with the progress bar shown while a file moves.
 #include "ftp_window/frm_ftp.h"
 #include "ftp_window/local_file_panel.h"
+#include "ftp_window/remote_files_panel.h"
 
 #include "platform/paths.h"
 #include "platform/services.h"
@@ -46,16 +47,10 @@ void frmftp::setUpTransfers()
             if (!m_sendingAtOnce)
                 showTransferProgress(done, total);
         });
-    // A click or an arrow key both choose an entry; emptying the list chooses none.
-    connect(lstRemoteFile, &QListWidget::itemSelectionChanged, this, [this] {
-        if (!lstRemoteFile->selectedItems().isEmpty())
-            lstRemoteFile_Click();
-    });
-    // A click on the entry already chosen changes no selection, yet counts as a click.
-    connect(lstRemoteFile, &QListWidget::itemClicked, this, &frmftp::lstRemoteFile_Click);
-    connect(lstRemoteFile, &QListWidget::itemDoubleClicked, this, &frmftp::lstRemoteFile_DblClick);
-    connect(Command11, &QPushButton::clicked, this, &frmftp::Command11_Click);
-    connect(cmdUpFolder, &QPushButton::clicked, this, &frmftp::cmdUpFolder_Click);
+    connect(fraRemoteFiles, &RemoteFilesPanel::entryClicked, this, &frmftp::lstRemoteFile_Click);
+    connect(fraRemoteFiles, &RemoteFilesPanel::entryDoubleClicked, this, &frmftp::lstRemoteFile_DblClick);
+    connect(fraRemoteFiles, &RemoteFilesPanel::previewClicked, this, &frmftp::Command11_Click);
+    connect(fraRemoteFiles, &RemoteFilesPanel::upFolderClicked, this, &frmftp::cmdUpFolder_Click);
     connect(cmdsend, &QPushButton::clicked, this, &frmftp::cmdsend_Click);
     connect(imgSendFile, &PictureBox::clicked, this, &frmftp::imgSendFile_Click);
     connect(imgReceiveFile, &PictureBox::clicked, this, &frmftp::imgReceiveFile_Click);
@@ -64,7 +59,6 @@ void frmftp::setUpTransfers()
 void frmftp::lstRemoteFile_Click()
 {
     txtfile->setText(selectedEntry());
-    Timer2->setEnabled(true);
 }
 
 void frmftp::lstRemoteFile_DblClick()
@@ -151,8 +145,7 @@ void frmftp::cmdsend_Click()
         return;
     }
     // A name listed twice is asked about twice.
-    const QList<QListWidgetItem*> listed = lstRemoteFile->findItems(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    for (qsizetype i = 0; i < listed.size(); ++i) {
+    for (qsizetype i = fraRemoteFiles->times(name); i > 0; --i) {
         const MsgAnswer answer = m_forms.services().messageBox(
             QStringLiteral("File ") + name + QStringLiteral(" already exists.\r\nOverwrite?"),
             QStringLiteral("Overwrite"), MsgIcon::Question, MsgButtons::YesNo);
