@@ -443,40 +443,13 @@ void frmftp::LinkSetCheck_Checked(qint64 index, const LinkCheckResult& result)
 
 void frmftp::LinkSetCheck_Finished()
 {
-    const QList<LinkCheckResult>& results = m_checkedResults;
-    QStringList broken;
-    QStringList details;
-    for (qsizetype i = 0; i < results.size(); ++i) {
-        const QString name = m_checkedNames.value(i);
-        details.append(name + u": "_s + results[i].text);
-        if (!results[i].works)
-            broken.append(name + u": "_s + results[i].text.mid(QStringLiteral("Link broken: ").size()));
-    }
-    const QString count = broken.isEmpty() ? u"Links work: %1 of %1"_s.arg(results.size())
-                                           : u"Links broken: %1 of %2"_s.arg(broken.size()).arg(results.size());
-    // The line names the broken ones; the tooltip lists every link once, under the count.
-    const QString summary = broken.isEmpty() ? count : count + u" \u2014 "_s + broken.join(u"; "_s);
-    showLinkCheck(summary, verdictColour(broken.isEmpty() ? LinkVerdict::Works : LinkVerdict::Broken),
-                  count + u'\n' + details.join(u'\n'));
-    // A row's verdict is its picture's, unless its thumbnail's link is broken.
-    for (qsizetype i = 0; i < m_checkedRows.size() && i < results.size(); ++i) {
-        const bool thumbnail = i > 0 && m_checkedRows[i] == m_checkedRows[i - 1];
-        const bool thumbnailNext = i + 1 < m_checkedRows.size() && m_checkedRows[i + 1] == m_checkedRows[i];
-        if (thumbnail || !thumbnailNext) {
-            const LinkCheckResult& picture = results[thumbnail ? i - 1 : i];
-            const bool works = picture.works && results[i].works;
-            keepLinkVerdict(m_checkedRows[i], works, picture.sizeDiffers,
-                            picture.works && !works
-                                ? u"Link broken: thumbnail: "_s + results[i].text.section(u": "_s, 1)
-                                : picture.text);
-        }
-    }
+    const SetCheckOutcome outcome = setCheckOutcome(m_checkedResults, m_checkedNames, m_checkedRows);
+    showLinkCheck(outcome.summary, verdictColour(outcome.works ? LinkVerdict::Works : LinkVerdict::Broken),
+                  outcome.details);
+    for (const SetCheckOutcome::Row& row : outcome.rows)
+        keepLinkVerdict(row.address, row.works, row.sizeDiffers, row.note);
     const QStringList rows = std::exchange(m_checkedRows, {});
-    QStringList unreadable;
-    for (qsizetype i = 0; i < results.size(); ++i) {
-        if (results[i].httpCode == 403)
-            unreadable.append(m_checkedNames.value(i));
-    }
+    const QStringList& unreadable = outcome.unreadable;
     if (rows.isEmpty() || unreadable.isEmpty() || !loggedOn())
         return;
     // This check is over, and what follows may start another one while still inside its signal.

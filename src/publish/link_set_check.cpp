@@ -11,6 +11,8 @@
 
 namespace lumaport {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // How long the loop sleeps at most; a cancel wakes it at once.
@@ -162,6 +164,41 @@ void LinkSetCheck::run()
                 Q_EMIT finished();
         },
         Qt::QueuedConnection);
+}
+
+SetCheckOutcome setCheckOutcome(const QList<LinkCheckResult>& results, const QStringList& names,
+                                const QStringList& rows)
+{
+    SetCheckOutcome outcome;
+    QStringList broken;
+    QStringList details;
+    for (qsizetype i = 0; i < results.size(); ++i) {
+        const QString name = names.value(i);
+        details.append(name + u": "_s + results[i].text);
+        if (!results[i].works)
+            broken.append(name + u": "_s + results[i].text.mid(QStringLiteral("Link broken: ").size()));
+        if (results[i].httpCode == 403)
+            outcome.unreadable.append(name);
+    }
+    outcome.works = broken.isEmpty();
+    const QString count = broken.isEmpty() ? u"Links work: %1 of %1"_s.arg(results.size())
+                                           : u"Links broken: %1 of %2"_s.arg(broken.size()).arg(results.size());
+    outcome.summary = broken.isEmpty() ? count : count + u" \u2014 "_s + broken.join(u"; "_s);
+    outcome.details = count + u'\n' + details.join(u'\n');
+    // A row's verdict is its picture's, unless its thumbnail's link is broken.
+    for (qsizetype i = 0; i < rows.size() && i < results.size(); ++i) {
+        const bool thumbnail = i > 0 && rows[i] == rows[i - 1];
+        const bool thumbnailNext = i + 1 < rows.size() && rows[i + 1] == rows[i];
+        if (thumbnail || !thumbnailNext) {
+            const LinkCheckResult& picture = results[thumbnail ? i - 1 : i];
+            const bool works = picture.works && results[i].works;
+            outcome.rows.append({rows[i], works, picture.sizeDiffers,
+                                 picture.works && !works
+                                     ? u"Link broken: thumbnail: "_s + results[i].text.section(u": "_s, 1)
+                                     : picture.text});
+        }
+    }
+    return outcome;
 }
 
 } // namespace lumaport

@@ -20,6 +20,28 @@ struct LinkSetItem
     LinkCheckRequest request;
 };
 
+/// What a set's check comes to: the line shown, naming the broken links, and its tooltip listing every link; the
+/// verdict of each history row, where a picture and its thumbnail after it share one row; and the names the web
+/// server may not read.
+struct SetCheckOutcome
+{
+    struct Row
+    {
+        QString address;
+        bool works = false;
+        bool sizeDiffers = false;
+        QString note;
+    };
+    QString summary;
+    QString details;
+    bool works = true;
+    QList<Row> rows;
+    QStringList unreadable;
+};
+/// results and names in the order checked; rows, where given, the history row each result counts for.
+SetCheckOutcome setCheckOutcome(const QList<LinkCheckResult>& results, const QStringList& names,
+                                const QStringList& rows);
+
 class LinkSetCheck : public QObject
 {
     Q_OBJECT

@@ -2,6 +2,7 @@
 // The addresses and tags the FTP window's lower panel builds, and the server profiles it keeps.
 #include "publish/link_address.h"
 #include "publish/link_block.h"
+#include "publish/link_set_check.h"
 #include "publish/server_profile.h"
 
 #include <QFile>
@@ -225,6 +226,26 @@ private Q_SLOTS:
         QCOMPARE(fileSetText(four, 60), u"4 files: a.jpg, b.jpg, c.jpg, d.jpg"_s);
         QCOMPARE(fileSetText(four, 20), u"4 files: a.jpg, b.j\u2026"_s);
         QCOMPARE(fileSetText({u"a.jpg"_s}, 60), u"a.jpg"_s);
+    }
+
+    // A picture and its thumbnail share a history row: the row is broken by the thumbnail's link alone, while the
+    // line counts and names every broken link.
+    void aSetCheckComesToOneVerdictARow()
+    {
+        const LinkCheckResult works{true, 200, 10, u"image/jpeg"_s, false, u"Link works: 200"_s};
+        const LinkCheckResult missing{false, 404, -1, {}, false, u"Link broken: 404"_s};
+        const LinkCheckResult refused{false, 403, -1, {}, false, u"Link broken: 403"_s};
+        const SetCheckOutcome outcome =
+            setCheckOutcome({works, missing, refused}, {u"a.jpg"_s, u"a_thumb.jpg"_s, u"b.jpg"_s},
+                            {u"http://h/a.jpg"_s, u"http://h/a.jpg"_s, u"http://h/b.jpg"_s});
+        QCOMPARE(outcome.summary, u"Links broken: 2 of 3 \u2014 a_thumb.jpg: 404; b.jpg: 403"_s);
+        QVERIFY(!outcome.works);
+        QCOMPARE(outcome.unreadable, QStringList{u"b.jpg"_s});
+        QCOMPARE(outcome.rows.size(), 2);
+        QCOMPARE(outcome.rows[0].address, u"http://h/a.jpg"_s);
+        QVERIFY(!outcome.rows[0].works);
+        QCOMPARE(outcome.rows[0].note, u"Link broken: thumbnail: 404"_s);
+        QCOMPARE(outcome.rows[1].note, u"Link broken: 403"_s);
     }
 };
 
