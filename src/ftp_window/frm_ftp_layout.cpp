@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The FTP window's own controls and where they sit. The picture choices, the keyring choice, the progress bar,
-// the link check's line and "Published..." are built with their handlers, in the files named after them.
+// The FTP window's own controls and where they sit; its three panels place their own. The progress bar, the link
+// check's line and "Published..." are built with their handlers, in the files named after them.
 #include "ftp_window/frm_ftp.h"
 #include "ftp_window/local_file_panel.h"
 #include "ftp_window/log_on_panel.h"

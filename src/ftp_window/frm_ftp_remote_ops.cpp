@@ -84,7 +84,8 @@ void frmftp::cmdRename_Click()
 
 void frmftp::cmdDelete_Click()
 {
-    // Off before anything else, so a second press can't ask again; Timer2 or the next list click brings it back.
+    // Off before anything else, so a second press can't ask again; it comes back a while after the re-list or the
+    // next list click.
     fraRemoteFiles->restDelete();
     if (!FtpReady(true))
         return;
