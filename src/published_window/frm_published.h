@@ -69,7 +69,7 @@ private:
     // window built for the send; for rows kept before links were, the FTP window's tag form while that window is
     // open, else the address.
     QString linkText(const PublishedRecord& record) const;
-    // The tag fields of the FTP window while it is open, else the picture tags; for a row's address.
+    // The session's tag fields, for a row's address.
     TagFields rowFields(const PublishedRecord& record) const;
 
     // The rows of the next server and user, after asking: their files are deleted over one log-on, one request at a
@@ -78,7 +78,7 @@ private:
     // The next file of the server's rows, or the end of that server's part.
     void deleteNextFile();
     void endServer();
-    // The password of the row's server and user: the FTP window's or the fixed profile's when either names them
+    // The password of the row's server and user: the session's or the fixed profile's when either names them
     // (or the keyring's for them), else asked for. Empty: the user cancelled.
     QString passwordFor(const PublishedRecord& record);
     // Deletes one remote file; a file no longer there counts as deleted. Then done, with the server's reason when

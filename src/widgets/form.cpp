@@ -166,10 +166,9 @@ QLineEdit* addTextBox(QWidget* parent, const char* name, const Twips& twips, con
     return box;
 }
 
-QLineEdit* addNamedTextBox(QWidget* parent, const char* name, const Twips& twips, const QString& accessibleName,
-                           const QString& text)
+QLineEdit* addNamedTextBox(QWidget* parent, const char* name, const Twips& twips, const QString& accessibleName)
 {
-    QLineEdit* box = addTextBox(parent, name, twips, text);
+    QLineEdit* box = addTextBox(parent, name, twips);
     box->setAccessibleName(accessibleName);
     return box;
 }

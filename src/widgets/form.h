@@ -106,8 +106,7 @@ QLabel* addLabel(QWidget* parent, const char* name, const QString& caption, cons
 QLabel* addFittedLabel(QWidget* parent, const char* name, const QString& caption, const Twips& twips);
 QLineEdit* addTextBox(QWidget* parent, const char* name, const Twips& twips, const QString& text = {});
 /// A text box with no label of its own to name it for screen readers.
-QLineEdit* addNamedTextBox(QWidget* parent, const char* name, const Twips& twips, const QString& accessibleName,
-                           const QString& text = {});
+QLineEdit* addNamedTextBox(QWidget* parent, const char* name, const Twips& twips, const QString& accessibleName);
 QPushButton* addButton(QWidget* parent, const char* name, const QString& caption, const Twips& twips);
 QPushButton* addTipButton(QWidget* parent, const char* name, const QString& caption, const Twips& twips,
                           const QString& toolTip);
