@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ftp_window/frm_ftp.h"
+#include "ftp_window/link_panel.h"
 
 #include "ftp_window/log_on_panel.h"
 #include "ftp_window/remote_files_panel.h"
@@ -8,8 +9,7 @@
 #include "main_window/frm_load.h"
 #include "platform/services.h"
 #include "platform/timer.h"
-#include "publish/link_check.h"
-#include "publish/link_set_check.h"
+#include "session/link_checks.h"
 #include "session/remote_requests.h"
 #include "startup/forms.h"
 #include "transfer/ftp_error.h"
@@ -100,7 +100,7 @@ frmftp::frmftp(Forms& forms)
     setAcceptDrops(true);
     buildPublicSendsChoice();
     setUpHistory();
-    buildLinkForms();
+    m_links->buildLinkForms();
     bindSession();
     connectPublishing();
 }
@@ -109,10 +109,9 @@ frmftp::~frmftp() = default;
 
 void frmftp::Form_Load()
 {
-    if (Text1->text() == QLatin1String("url")) {
-        Text2->setVisible(true);
+    m_links->Form_Load();
+    if (m_session.text(SessionText::Keyword) == QLatin1String("url"))
         Command6->setText(QStringLiteral("Select another File"));
-    }
     SizeRequest = false;
     showAddressTitle();
     cmdsend->setEnabled(false);
@@ -236,7 +235,7 @@ void frmftp::cancelRequest()
 
 void frmftp::abandonRequest()
 {
-    stopLinkCheck();
+    m_session.linkChecks().stop();
     if (m_requests)
         cancelRequest();
 }
@@ -311,7 +310,7 @@ void frmftp::cmdLogOff_Click()
     fraRemoteFiles->clear();
     // Nothing runs once cancelled: a command that waited learns of it when the CLOSE is over.
     cancelRequest();
-    stopLinkCheck();
+    m_session.linkChecks().stop();
     setStatus(QStringLiteral("Closing Connection"));
     // Not waited for: its own states may still replace the status text.
     startRequest(QStringLiteral("CLOSE"));

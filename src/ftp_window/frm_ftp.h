@@ -1,43 +1,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <optional>
-
 #include "publish/link_block.h"
 #include "session/publishing_session.h"
 #include "widgets/form.h"
 
 #include <QElapsedTimer>
 #include <QHash>
-#include <array>
 #include <functional>
 #include <memory>
 
-class QCheckBox;
-class QComboBox;
 class QAction;
 class QDragEnterEvent;
 class QDropEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QProgressBar;
 class QPushButton;
-class QSpinBox;
 
 namespace lumaport {
 
-class AddressBox;
 class Forms;
 class InternetTransfer;
-class LinkCheck;
-class LinkSetCheck;
+class LinkPanel;
 class LocalFilePanel;
 class LogOnPanel;
 class RemoteFilesPanel;
-struct LinkCheckRequest;
-struct LinkCheckResult;
 class PictureBox;
 struct PictureChoices;
 class RemoteFolder;
@@ -80,7 +69,6 @@ private:
     void bindSession();
     void showHandOver(HandOver how);
     void connectPublishing();
-    void Text1_Change();
     void cmdURL_Click();
     void Command3_Click();
     void Command9_Click();
@@ -93,8 +81,6 @@ private:
     bool buildTaggedAddress(const QString& fileName, bool hasThumbnail);
     // The fields of a tagged address, without the file.
     TagFields tagFields() const;
-    void Command5_Click();
-    void Command4_Click();
     void Command6_Click();
     void Command1_Click();
     void Command2_Click();
@@ -108,11 +94,8 @@ private:
     void buildRemoteFiles();
     // The local panel, and "Send" with the send and receive buttons beside it.
     void buildLocalFiles();
+    // The link panel, and the ways out of the window and the status line below it.
     void buildLinkBuilder();
-    // A block of links shows whole: the address box grows with it, and what lies below moves down with the
-    // window's bottom edge; one address gives the box its first size back.
-    void fitAddressBox();
-    int m_addressBoxHeight = 0;
 
     void setStatus(const QString& status);
     // The controls that work only while logged on, all but the four that each reset path treats apart.
@@ -165,12 +148,6 @@ private:
     Forms& m_forms;
     PublishingSession& m_session;
     QPushButton* cmdsend;
-    QLineEdit* txturl1;
-    QLineEdit* txturl2;
-    QLabel* Label2;
-    QLineEdit* Text1;
-    QLabel* Label3;
-    QLineEdit* Text2;
     QPushButton* Command6;
     QLineEdit* txtpermurl;
     LogOnPanel* fraLoginInfo;
@@ -185,11 +162,8 @@ private:
     PictureBox* imgReceiveFile;
     QLabel* lblReceiveFile;
 
-    QPushButton* cmdURL;
-    QPushButton* Command3;
-    QPushButton* Command4;
-    AddressBox* txtURL;
-    QPushButton* Command5;
+    LinkPanel* m_links;
+
     QPushButton* Command2;
     QPushButton* Command1;
     QGroupBox* fraStatus;
@@ -245,9 +219,6 @@ private:
     // then. A picture that can't be prepared is told in a box, unless quiet.
     void sendPicture(const QString& localPath, const QString& name, bool quiet,
                      std::function<void(const PictureSend&)> then);
-    // The size of what the last send PUT: a prepared picture's, not the local file's.
-    qint64 m_sentSize = -1;
-    qint64 m_sentThumbnailSize = -1; // -1: no thumbnail went with the last send
     // "Make sent files public", in the context menu of "Send": files sent to a bucket get the public-read ACL.
     void buildPublicSendsChoice();
     void mnuPublicSends_Toggled(bool on);
@@ -255,29 +226,12 @@ private:
     // How the last send went, when the component had something to say; shown once its re-list is in.
     QString m_sendNote;
 
-    // The link check from the web side, shown under the address.
+    // The session's link checks: after a builder, the address it built, the local file's size compared where it is
+    // known; after a send, files the web server may not read are offered to be made readable.
     void setUpLinkCheck();
-    // After a send: the address the builders would give the file, checked without touching their boxes.
-    void checkSentLink(const QString& name);
-    // After a builder: the address it put into txtURL. The local file's size is compared where it is known.
     void checkBuiltLink(const QString& name, bool localFile, bool withThumbnail = false);
-    void startLinkCheck(const QString& urlName, const QString& name, qint64 expectedSize, bool afterSend);
-    void LinkCheck_Finished(const LinkCheckResult& result);
-    // The label shows what fits of the text; the tooltip and screen readers get the details, or else the text.
-    void showLinkCheck(const QString& text, const QColor& colour, const QString& details = {});
-    void stopLinkCheck();
-    // Says that no address is checked, and where to type the web address that would make one.
-    void showNoWebAddress();
-    void mnuLinkCheck_Toggled(bool on);
-    QLabel* lblLinkCheck;
-    QAction* mnuLinkCheck;
-
-    // The form "URL with Tags" builds: the tags, Markdown or HTML, and the alt text of the last two; the choice is
-    // kept in the program's options file.
-    void buildLinkForms();
-    void cboLinkForm_Change();
-    QComboBox* cboLinkForm;
-    QLineEdit* txtAltText;
+    // Asks whether these sent files may be made readable by everyone, makes them so, then checks them again.
+    void makeReadable(const QStringList& unreadable);
 
     // The history of sends: a row for every file sent, and the button that opens it.
     void setUpHistory();
@@ -286,23 +240,8 @@ private:
     // Before a file is sent: when the history holds the same bytes with a link that worked, asks whether to use
     // that link. True when nothing is to be sent: the link is shown, or the user cancelled.
     bool usePublishedLink(const QString& localPath, const QString& name);
-    // Keeps the outcome of the check that followed a send with the history's row of that address.
-    void keepLinkVerdict(const QString& address, bool works, bool sizeDiffers, const QString& note);
     QPushButton* cmdPublished;
     bool m_historyTroubleShown = false;
-    std::unique_ptr<LinkCheck> m_linkCheck;
-    QString m_checkedSend;    // the name a running check follows the send of; empty after a builder
-    QString m_verdictAddress; // the history row's address a running check after a send is kept for
-    // The thumbnail is checked once the picture's check is done, its outcome shown behind the picture's.
-    struct ThumbnailCheck
-    {
-        QString urlName;
-        QString name;
-        qint64 expectedSize = -1;
-    };
-    std::optional<ThumbnailCheck> m_thumbnailCheck;
-    QString m_pictureOutcome;
-    bool m_pictureWorks = false;
 
     QString m_lastError; // of the last request that ended in the error state
 
@@ -335,18 +274,6 @@ private:
     bool buildSelectedBlock(LinkForm form);
     // Shows the block and checks its links; sizes holds what each name's answer should measure, where known.
     void showBlock(const QList<BlockFile>& files, LinkForm form, const QHash<QString, qint64>& sizes);
-    // After a send, rows holds the address of the history's row each request's outcome counts for.
-    void checkLinkSet(const QList<LinkCheckRequest>& requests, const QStringList& names, const QStringList& rows = {});
-    // Asks whether these sent files may be made readable by everyone, makes them so, then calls then if that was
-    // done.
-    void makeReadable(const QStringList& unreadable, std::function<void()> then);
-    void LinkSetCheck_Checked(qint64 index, const LinkCheckResult& result);
-    void LinkSetCheck_Finished();
-    QList<LinkCheckRequest> m_checkedRequests; // what a set check asks for
-    QStringList m_checkedNames;                // the names of the links a set check asks for, in order
-    QList<LinkCheckResult> m_checkedResults;   // in the same order, as the answers come
-    QStringList m_checkedRows;                 // in the same order: the history's rows, after a send
-    std::unique_ptr<LinkSetCheck> m_linkSetCheck;
     QString m_setStatus; // shown instead of the component's states while a set is sent
     qint64 m_setBytesDone = 0;
     qint64 m_setBytesTotal = 0; // 0: no set is being sent

@@ -2,6 +2,7 @@
 // The FTP window's part in the history of sends: every file sent is kept as a row, written on a thread of its
 // own so a send never waits for it, and "Published..." opens the history.
 #include "ftp_window/frm_ftp.h"
+#include "ftp_window/link_panel.h"
 
 #include "platform/file_digest.h"
 #include "platform/services.h"
@@ -10,7 +11,6 @@
 #include "published_window/frm_published.h"
 #include "startup/forms.h"
 #include "transfer/internet_transfer.h"
-#include "widgets/address_box.h"
 
 #include <QFileInfo>
 #include <QLabel>
@@ -54,17 +54,10 @@ bool frmftp::usePublishedLink(const QString& localPath, const QString& name)
         TagFields fields = tagFields();
         takeAddress(published->address, &fields);
         fields.hasThumbnail = !published->thumbnailAddress.isEmpty();
-        const TaggedAddress built = taggedAddress(fields);
-        txturl1->setText(built.openingTag);
-        txtURL->setText(built.text);
+        m_links->showTagged(taggedAddress(fields));
         setSystemStatus(u"Already published"_s);
     }
     return true;
-}
-
-void frmftp::keepLinkVerdict(const QString& address, bool works, bool sizeDiffers, const QString& note)
-{
-    m_session.recordCheck(address, {0, linkVerdictOf(works, sizeDiffers), note, QDateTime::currentDateTimeUtc()});
 }
 
 void frmftp::PublishedRecorder_Failed()

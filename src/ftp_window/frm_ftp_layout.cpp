@@ -1,31 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The FTP window's own controls and where they sit; its three panels place their own. The progress bar, the link
-// check's line and "Published..." are built with their handlers, in the files named after them.
+// The FTP window's own controls and where they sit; its four panels place their own. The progress bar and
+// "Published..." are built with their handlers, in the files named after them.
 #include "ftp_window/frm_ftp.h"
+#include "ftp_window/link_panel.h"
 #include "ftp_window/local_file_panel.h"
 #include "ftp_window/log_on_panel.h"
 #include "ftp_window/remote_files_panel.h"
 #include "startup/forms.h"
 
-#include "widgets/address_box.h"
 #include "widgets/picture_box.h"
 #include "widgets/shape.h"
 #include "widgets/wrapping_button.h"
-
-#include <algorithm>
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
-#include <algorithm>
-
 namespace lumaport {
-
-namespace {} // namespace
 
 void frmftp::buildLoginOptions()
 {
@@ -59,25 +52,8 @@ void frmftp::buildLocalFiles()
 
 void frmftp::buildLinkBuilder()
 {
-    cmdURL = addButton(this, "cmdURL", QStringLiteral("Request URL"), {360, 5280, 1215, 375});
-    txturl1 = addNamedTextBox(this, "txturl1", {1680, 5280, 855, 285}, QStringLiteral("Opening tag"));
-    txturl1->setFocusPolicy(Qt::ClickFocus);
-    Command3 = addButton(this, "Command3", QStringLiteral("URL with Tags"), {2640, 5280, 1335, 375});
-    txturl2 = addNamedTextBox(this, "txturl2", {4080, 5280, 855, 255}, QStringLiteral("Closing tag"));
-    txturl2->setFocusPolicy(Qt::ClickFocus);
-    Command4 = addButton(this, "Command4", QStringLiteral("Save Tags"), {5040, 5280, 975, 375});
-    Label2 = addFittedLabel(this, "Label2", QStringLiteral("UBB Tags"), {6120, 5160, 975, 255});
-    Text1 = addTextBox(this, "Text1", {6120, 5400, 975, 285});
-    Text1->setToolTip(QStringLiteral("Enter your tag here"));
-    setBuddy(Label2, Text1);
-    Label3 = addFittedLabel(this, "Label3", QStringLiteral("URL Text"), {7200, 5160, 2415, 255});
-    Text2 = addTextBox(this, "Text2", {7200, 5400, 2415, 285});
-    setBuddy(Label3, Text2);
-    txtURL = addControl<AddressBox>(this, "txtURL", {240, 5880, 9375, 435});
-    txtURL->setAccessibleName(QStringLiteral("Address"));
-    m_addressBoxHeight = txtURL->height();
-    connect(txtURL, &QPlainTextEdit::textChanged, this, &frmftp::fitAddressBox);
-    Command5 = addButton(this, "Command5", QStringLiteral("Copy"), {240, 6600, 855, 375});
+    m_links = new LinkPanel(this, m_forms.services(), m_session);
+    connect(m_links, &LinkPanel::said, this, &frmftp::setSystemStatus);
     Command2 = addButton(this, "Command2", QStringLiteral("EXIT"), {1200, 6600, 735, 375});
     Command1 = addButton(this, "Command1", QStringLiteral("Back"), {2040, 6600, 855, 375});
     fraStatus = addFrame(this, "fraStatus", QStringLiteral("Status"), {3240, 6480, 3570, 540});
@@ -96,22 +72,6 @@ void frmftp::buildLinkBuilder()
     txtfile = addNamedTextBox(this, "txtfile", {6120, 8160, 1455, 285}, QStringLiteral("Remote file"));
     Text78 = addNamedTextBox(this, "Text78", {1680, 8640, 5415, 285}, QStringLiteral("Server profile"));
     Text78->hide();
-}
-
-void frmftp::fitAddressBox()
-{
-    constexpr int kMostLines = 12;
-    const int wanted = std::max(m_addressBoxHeight, txtURL->heightForText(kMostLines));
-    const int grown = wanted - txtURL->height();
-    if (grown == 0)
-        return;
-    const int below = txtURL->geometry().bottom();
-    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (control->y() > below)
-            control->move(control->x(), control->y() + grown);
-    }
-    txtURL->resize(txtURL->width(), wanted);
-    setFixedSize(width(), height() + grown);
 }
 
 } // namespace lumaport

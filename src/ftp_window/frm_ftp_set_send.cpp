@@ -2,6 +2,7 @@
 // Several files at once: a set handed over from the other windows, sent by one "Send" over the one connection,
 // one block of addresses for it, and every address of the block checked from the web side.
 #include "ftp_window/frm_ftp.h"
+#include "ftp_window/link_panel.h"
 #include "ftp_window/local_file_panel.h"
 #include "ftp_window/remote_files_panel.h"
 
@@ -14,7 +15,7 @@
 #include "platform/services.h"
 #include "platform/settings_text.h"
 #include "publish/link_check.h"
-#include "publish/link_set_check.h"
+#include "session/link_checks.h"
 #include "session/remote_requests.h"
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
@@ -78,7 +79,7 @@ void frmftp::dropEvent(QDropEvent* event)
 
 SentFile frmftp::sentFile(const QString& localPath, const QString& name, qint64 bytes, qint64 thumbnailBytes) const
 {
-    const QString folderAddress = txtfolder->text().isEmpty() ? txtpermurl->text() : txtserverurl->text();
+    const QString folderAddress = m_session.folderAddress();
     // Sent all the same, but with no address to check or keep.
     if (!namesTypedHost(folderAddress, txtpermurl->text()))
         return {localPath, txtfolder->text(), name, QString(), QString(), bytes, thumbnailBytes, QString()};
@@ -294,7 +295,7 @@ void frmftp::sendFileSet()
     const QStringList names = namesToSend();
     if (names.isEmpty())
         return;
-    stopLinkCheck();
+    m_session.linkChecks().stop();
     m_session.forgetSent();
     m_setBytesDone = 0;
     m_setBytesTotal = 1;
@@ -326,25 +327,7 @@ void frmftp::setSent(const QStringList& names, QStringList notSent)
         }
         m_forms.services().messageBox(sent + u".\r\n"_s + notSent.join(u"\r\n"_s), u"Send"_s, MsgIcon::Exclamation);
     }
-    if (!m_session.sentSet().isEmpty() && m_session.sentSet().first().address.isEmpty()) {
-        if (mnuLinkCheck->isChecked())
-            showNoWebAddress();
-    } else if (!m_session.sentSet().isEmpty()) {
-        QList<LinkCheckRequest> requests;
-        QStringList checked;
-        QStringList rows;
-        for (const SentFile& file : std::as_const(m_session.sentSet())) {
-            requests.append({file.address, file.bytes, isPictureName(file.remoteName)});
-            checked.append(file.remoteName);
-            rows.append(file.address);
-            if (!file.thumbnailAddress.isEmpty()) {
-                requests.append({file.thumbnailAddress, file.thumbnailBytes, true});
-                checked.append(thumbnailName(file.remoteName));
-                rows.append(file.address);
-            }
-        }
-        checkLinkSet(requests, checked, rows);
-    }
+    m_session.linkChecks().checkSentSet(m_session.sentSet());
     WaitAndRelist();
 }
 
@@ -389,8 +372,9 @@ void frmftp::showBlock(const QList<BlockFile>& files, LinkForm form, const QHash
     TagFields fields = tagFields();
     const TaggedAddress built = linkBlock(fields, files, form);
     if (form == LinkForm::Tagged)
-        txturl1->setText(built.openingTag);
-    txtURL->setText(built.text);
+        m_links->showTagged(built);
+    else
+        m_links->showLink(built.text);
 
     QList<LinkCheckRequest> requests;
     QStringList names;
@@ -409,57 +393,11 @@ void frmftp::showBlock(const QList<BlockFile>& files, LinkForm form, const QHash
             names.append(thumbnailName(file.name));
         }
     }
-    stopLinkCheck();
-    if (!namesTypedHost(fields.urlName, fields.typedBase)) {
-        if (mnuLinkCheck->isChecked() && !requests.isEmpty())
-            showNoWebAddress();
-        return;
-    }
-    checkLinkSet(requests, names);
-}
-
-void frmftp::checkLinkSet(const QList<LinkCheckRequest>& requests, const QStringList& names, const QStringList& rows)
-{
-    stopLinkCheck();
-    if (!mnuLinkCheck->isChecked() || requests.isEmpty())
-        return;
-    m_checkedRequests = requests;
-    m_checkedNames = names;
-    m_checkedRows = rows;
-    m_checkedResults = QList<LinkCheckResult>(requests.size());
-    showLinkCheck(u"Checking %1 links"_s.arg(requests.size()), palette().color(QPalette::WindowText));
-    QList<LinkSetItem> items;
-    for (qsizetype i = 0; i < requests.size(); ++i)
-        items.append({i, requests[i]});
-    m_linkSetCheck = std::make_unique<LinkSetCheck>(items);
-    connect(m_linkSetCheck.get(), &LinkSetCheck::checked, this, &frmftp::LinkSetCheck_Checked);
-    connect(m_linkSetCheck.get(), &LinkSetCheck::finished, this, &frmftp::LinkSetCheck_Finished);
-}
-
-void frmftp::LinkSetCheck_Checked(qint64 index, const LinkCheckResult& result)
-{
-    m_checkedResults[index] = result;
-}
-
-void frmftp::LinkSetCheck_Finished()
-{
-    const SetCheckOutcome outcome = setCheckOutcome(m_checkedResults, m_checkedNames, m_checkedRows);
-    showLinkCheck(outcome.summary, verdictColour(outcome.works ? LinkVerdict::Works : LinkVerdict::Broken),
-                  outcome.details);
-    for (const SetCheckOutcome::Row& row : outcome.rows)
-        keepLinkVerdict(row.address, row.works, row.sizeDiffers, row.note);
-    const QStringList rows = std::exchange(m_checkedRows, {});
-    const QStringList& unreadable = outcome.unreadable;
-    if (rows.isEmpty() || unreadable.isEmpty() || !loggedOn())
-        return;
-    // This check is over, and what follows may start another one while still inside its signal.
-    m_linkSetCheck->cancel();
-    m_linkSetCheck.release()->deleteLater();
-    // Files a bucket keeps private, or a server writes unreadable to its web server, are offered once for the
-    // whole set, as for one file.
-    makeReadable(unreadable, [this, requests = m_checkedRequests, names = m_checkedNames, rows] {
-        checkLinkSet(requests, names, rows);
-    });
+    LinkChecks& checks = m_session.linkChecks();
+    if (requests.isEmpty() || namesTypedHost(fields.urlName, fields.typedBase))
+        checks.checkSet(requests, names);
+    else
+        checks.tellNoWebAddress();
 }
 
 } // namespace lumaport

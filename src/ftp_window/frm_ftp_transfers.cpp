@@ -9,6 +9,7 @@
 #include "platform/services.h"
 #include "platform/timer.h"
 #include "preview/frm_preview.h"
+#include "session/link_checks.h"
 #include "session/remote_requests.h"
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
@@ -156,16 +157,14 @@ void frmftp::cmdsend_Click()
     const QString localPath = joinPath(fraLocalFiles->folder(), name);
     if (usePublishedLink(localPath, name))
         return;
-    stopLinkCheck();
+    m_session.linkChecks().stop();
     sendPicture(localPath, name, false, [this, localPath, name](const PictureSend& send) {
         if (send.sent) {
-            m_sentSize = send.size;
-            m_sentThumbnailSize = send.thumbnailSize;
             m_session.setText(SessionText::SaveName, name);
             m_sendNote = ITC->ResponseInfo();
             m_session.forgetSent();
-            m_session.fileSent(sentFile(localPath, name, m_sentSize, m_sentThumbnailSize));
-            checkSentLink(name);
+            m_session.fileSent(sentFile(localPath, name, send.size, send.thumbnailSize));
+            m_session.linkChecks().checkSent(name, send.size, send.thumbnailSize);
         }
         WaitAndRelist();
     });

@@ -11,6 +11,7 @@
 #include "platform/settings_text.h"
 #include "publish/link_address.h"
 #include "publish/server_profile.h"
+#include "session/link_checks.h"
 #include "session/remote_requests.h"
 #include "transfer/ftp_server_address.h"
 #include "transfer/internet_transfer.h"
@@ -93,6 +94,18 @@ RemoteRequests* PublishingSession::requests()
             m_requests = std::make_unique<RemoteRequests>(std::move(transfer));
     }
     return m_requests.get();
+}
+
+QString PublishingSession::folderAddress() const
+{
+    return text(SessionText::Folder).isEmpty() ? text(SessionText::PermanentUrl) : text(SessionText::FolderUrl);
+}
+
+LinkChecks& PublishingSession::linkChecks()
+{
+    if (!m_linkChecks)
+        m_linkChecks = std::make_unique<LinkChecks>(*this, programOptionsPath(m_services.programFolder()));
+    return *m_linkChecks;
 }
 
 void PublishingSession::setText(SessionText which, const QString& value)

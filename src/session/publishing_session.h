@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the publishing road knows, apart from the windows that show it: the server's log-on, the addresses the
 // links are built on, the files handed over to send, the settings file and profiles they come from, the passwords
-// in the keyring, and the history of what was sent.
+// in the keyring, the history of what was sent and the checks of its links.
 #pragma once
 
 #include <QObject>
@@ -14,6 +14,7 @@
 namespace lumaport {
 
 class InternetTransfer;
+class LinkChecks;
 class LocalChoice;
 class PublishedRecorder;
 class RemoteRequests;
@@ -78,6 +79,8 @@ public:
     RemoteRequests* requests();
 
     QString text(SessionText which) const { return m_texts[std::size_t(which)]; }
+    /// The web address of the remote folder in use: the permanent address in the log-on folder.
+    QString folderAddress() const;
     /// The web address typed and the server decide the permanent address: a bucket or a share with no web
     /// address typed is published at its own.
     void setText(SessionText which, const QString& value);
@@ -133,6 +136,9 @@ public:
     void fileSent(const SentFile& file) { m_sentSet.append(file); }
     void forgetSent() { m_sentSet.clear(); }
 
+    /// The checks of published links from the web side, made at the first call.
+    LinkChecks& linkChecks();
+
     /// Keeps a file sent in the history; sentFile is what went (the local file or a picture made from it).
     void recordSent(const QString& sentFile, const SentFile& file);
     /// Keeps the outcome of the check that followed a send with the history's row of that address.
@@ -168,6 +174,7 @@ private:
     QString m_keyringError;
     bool m_keyringWarned = false;
     std::unique_ptr<PublishedRecorder> m_recorder;
+    std::unique_ptr<LinkChecks> m_linkChecks; // keeps its verdicts through m_recorder
 };
 
 } // namespace lumaport

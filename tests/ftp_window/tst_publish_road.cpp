@@ -368,8 +368,17 @@ private Q_SLOTS:
         QCOMPARE(early, 0);
     }
 
+    void aSentFileTheWebServerMayNotReadIsMadeReadable_data()
+    {
+        QTest::addColumn<bool>("thumbnail");
+        QTest::newRow("a file") << false;
+        // Written alike, both are offered in one question.
+        QTest::newRow("with its thumbnail") << true;
+    }
+
     void aSentFileTheWebServerMayNotReadIsMadeReadable()
     {
+        QFETCH(bool, thumbnail);
         FtpServer server(FtpServer::Kind::Pyftpdlib, {.privateFiles = true});
         QVERIFY2(server.start(), qPrintable(server.errorString()));
         FtpServer web(FtpServer::Kind::Web, {.servedFolder = server.rootFolder()});
@@ -385,14 +394,21 @@ private Q_SLOTS:
         control<QLineEdit>(ftp, "txtUserName")->setText(server.userName());
         control<QLineEdit>(ftp, "txtPassword")->setText(server.password());
         control<QLineEdit>(ftp, "Text3")->setText(web.serverText().mid(7)); // without "http://"
-        services.expectMessage(u"The web server may not read p.jpg.\r\nMake it readable by everyone and check again?"_s,
+        control<QCheckBox>(ftp, "chkThumbnail")->setChecked(thumbnail);
+        services.expectMessage(thumbnail ? u"The web server may not read 2 of the files sent.\r\nMake them readable by "
+                                           u"everyone and check again?"_s
+                                         : u"The web server may not read p.jpg.\r\nMake it readable by everyone and "
+                                           u"check again?"_s,
                                MsgAnswer::Yes, u"Link Check"_s);
         control<QPushButton>(ftp, "cmdLogOn")->click();
         waitUntilIdle(ftp);
         control<QPushButton>(ftp, "cmdsend")->click();
-        QTRY_COMPARE(control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription(),
-                     u"Link works: 200, %1 bytes, image/jpeg"_s.arg(QLocale(QLocale::English).toString(size)));
+        const QString works = u"Link works: 200, %1 bytes, image/jpeg"_s.arg(QLocale(QLocale::English).toString(size));
+        QTRY_VERIFY(control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription().startsWith(works));
+        QTRY_COMPARE(control<QLabel>(ftp, "lblLinkCheck")->accessibleDescription().contains(u"thumbnail: Link works"_s),
+                     thumbnail);
         QVERIFY(server.receivedCommands().contains(u"SITE CHMOD 644 p.jpg"_s));
+        QCOMPARE(server.receivedCommands().contains(u"SITE CHMOD 644 p_thumb.jpg"_s), thumbnail);
         QCOMPARE(services.pendingExpectations(), 0);
     }
 

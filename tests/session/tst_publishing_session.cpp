@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "history/published_store.h"
 #include "local_choice/local_choice.h"
 #include "platform/directory_settings.h"
+#include "session/link_checks.h"
 #include "session/publishing_session.h"
+#include "support/ftp_servers.h"
 #include "support/scripted_services.h"
 #include "support/test_files.h"
 
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -93,6 +97,32 @@ private Q_SLOTS:
         session.handOverFile(u"/"_s, u"/tmp"_s, u"c.jpg"_s);
         QVERIFY(session.fileSet().isEmpty());
         QCOMPARE(session.localFile().name, u"c.jpg"_s);
+    }
+
+    // The history keeps a picture's own verdict when its thumbnail answers: another size than was sent is
+    // "changed", not "broken".
+    void aPictureCheckedBeforeItsThumbnailKeepsItsOwnVerdict()
+    {
+        FtpServer web(FtpServer::Kind::Web);
+        QVERIFY2(web.start(), qPrintable(web.errorString()));
+        const QString path = writePicture(web.rootFolder() + u"/p.jpg"_s, Qt::blue);
+        const qint64 sent = readFile(path).size() + 1;
+        const qint64 thumbnail = readFile(writePicture(web.rootFolder() + u"/p_thumb.jpg"_s, Qt::red)).size();
+        ScriptedServices services;
+        LocalChoice local;
+        PublishingSession session(services, local);
+        session.setText(SessionText::Server, u"ftp.ex.com"_s);
+        session.setText(SessionText::WebServer, web.serverText());
+        const QString address = web.serverText() + u"/p.jpg"_s;
+        QSignalSpy recorded(&session, &PublishingSession::historyRecorded);
+        session.recordSent(path,
+                           {path, {}, u"p.jpg"_s, address, web.serverText() + u"/p_thumb.jpg"_s, sent, thumbnail, {}});
+        session.linkChecks().checkSent(u"p.jpg"_s, sent, thumbnail);
+        QTRY_COMPARE_WITH_TIMEOUT(recorded.size(), 2, 15000);
+        PublishedStore store(publishedHistoryPath(services.programFolder()));
+        QString error;
+        QVERIFY2(store.open(&error), qPrintable(error));
+        QCOMPARE(store.page({}, 0, 1).value(0).verdict, LinkVerdict::Changed);
     }
 };
 
