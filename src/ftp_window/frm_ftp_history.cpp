@@ -9,6 +9,7 @@
 #include "publish/link_address.h"
 #include "publish/link_verdict.h"
 #include "published_window/frm_published.h"
+#include "session/link_checks.h"
 #include "startup/forms.h"
 #include "transfer/internet_transfer.h"
 
@@ -56,6 +57,9 @@ bool frmftp::usePublishedLink(const QString& localPath, const QString& name)
         fields.hasThumbnail = !published->thumbnailAddress.isEmpty();
         m_links->showTagged(taggedAddress(fields));
         setSystemStatus(u"Already published"_s);
+        // It worked when last checked; the site may be gone since.
+        m_session.linkChecks().checkPublished(published->address, published->size,
+                                              usesThumbnailForm(fields) ? published->thumbnailAddress : QString());
     }
     return true;
 }

@@ -48,41 +48,67 @@ void LinkChecks::checkSent(const QString& name, qint64 bytes, qint64 thumbnailBy
 {
     stop();
     const QString folderAddress = m_session.folderAddress();
-    if (!startLink({folderAddress, name, bytes}))
+    const QString address = addressOf(folderAddress, name);
+    if (address.isEmpty())
         return;
     m_running = [this, name, bytes, thumbnailBytes] { checkSent(name, bytes, thumbnailBytes); };
     m_sentName = name;
-    m_row = bareAddress(folderAddress, name, m_session.text(SessionText::PermanentUrl));
+    m_row = address;
     if (thumbnailBytes >= 0)
-        m_thumbnail = Link{folderAddress, thumbnailName(name), thumbnailBytes};
+        m_thumbnail = thumbnailLink(folderAddress, name, thumbnailBytes);
+    startLink({address, name, bytes});
 }
 
 void LinkChecks::checkBuilt(const QString& name, qint64 expectedSize, bool withThumbnail)
 {
     stop();
     const QString urlName = m_session.text(SessionText::UrlName);
+    const QString address = addressOf(urlName, name);
+    if (address.isEmpty())
+        return;
     // The thumbnail's size is known only right after it was sent.
-    if (startLink({urlName, name, expectedSize}) && withThumbnail)
-        m_thumbnail = Link{urlName, thumbnailName(name), -1};
+    if (withThumbnail)
+        m_thumbnail = thumbnailLink(urlName, name, -1);
+    startLink({address, name, expectedSize});
 }
 
-bool LinkChecks::startLink(const Link& link)
+void LinkChecks::checkPublished(const QString& address, qint64 bytes, const QString& thumbnailAddress)
+{
+    stop();
+    if (!m_enabled)
+        return;
+    m_row = address;
+    if (!thumbnailAddress.isEmpty())
+        m_thumbnail = Link{thumbnailAddress, thumbnailAddress, -1};
+    startLink({address, address, bytes});
+}
+
+QString LinkChecks::addressOf(const QString& urlName, const QString& name)
 {
     // A folder or no file at all has no picture to check.
-    if (!m_enabled || link.name.isEmpty() || link.name.endsWith(u'/'))
-        return false;
+    if (!m_enabled || name.isEmpty() || name.endsWith(u'/'))
+        return {};
     const QString typedBase = m_session.text(SessionText::PermanentUrl);
-    if (!namesTypedHost(link.urlName, typedBase)) {
+    if (!namesTypedHost(urlName, typedBase)) {
         tellNoWebAddress();
-        return false;
+        return {};
     }
-    const QString address = bareAddress(link.urlName, link.name, typedBase);
-    show(u"Checking "_s + address, CheckLine::Plain);
-    m_check = std::make_unique<LinkCheck>(LinkCheckRequest{address, link.expectedSize, isPictureName(link.name)});
+    return bareAddress(urlName, name, typedBase);
+}
+
+LinkChecks::Link LinkChecks::thumbnailLink(const QString& urlName, const QString& name, qint64 expectedSize) const
+{
+    const QString thumbnail = thumbnailName(name);
+    return {bareAddress(urlName, thumbnail, m_session.text(SessionText::PermanentUrl)), thumbnail, expectedSize};
+}
+
+void LinkChecks::startLink(const Link& link)
+{
+    show(u"Checking "_s + link.address, CheckLine::Plain);
+    m_check = std::make_unique<LinkCheck>(LinkCheckRequest{link.address, link.expectedSize, isPictureName(link.name)});
     connect(m_check.get(), &LinkCheck::finished, this, &LinkChecks::LinkCheck_Finished);
     connect(m_check.get(), &LinkCheck::alsoServedOverHttps, this,
             [this] { show(m_shown + u"; also served over https: forum pages need it"_s, m_shownHow); });
-    return true;
 }
 
 void LinkChecks::LinkCheck_Finished(const LinkCheckResult& result)
@@ -96,24 +122,22 @@ void LinkChecks::LinkCheck_Finished(const LinkCheckResult& result)
     const std::optional<Link> thumbnail = std::exchange(m_thumbnail, std::nullopt);
     if (thumbnail && result.httpCode != 403) {
         retire(m_check);
-        if (startLink(*thumbnail)) {
-            m_pictureOutcome = text;
-            m_pictureWorks = result.works;
-            m_pictureSizeDiffers = result.sizeDiffers;
-            // An unreadable thumbnail breaks a post as surely as its picture would.
-            if (!m_sentName.isEmpty())
-                m_sentName = thumbnail->name;
-            show(text + u"; checking the thumbnail"_s, CheckLine::Plain);
-            return;
-        }
+        startLink(*thumbnail);
+        m_pictureOutcome = text;
+        m_pictureWorks = result.works;
+        m_pictureSizeDiffers = result.sizeDiffers;
+        // An unreadable thumbnail breaks a post as surely as its picture would.
+        if (!m_sentName.isEmpty())
+            m_sentName = thumbnail->name;
+        show(text + u"; checking the thumbnail"_s, CheckLine::Plain);
+        return;
     }
     record(std::exchange(m_row, QString()), works, sizeDiffers, text);
     const QString sent = std::exchange(m_sentName, QString());
     if (result.httpCode != 403 || sent.isEmpty())
         return;
     // What follows may start another check while still inside this one's signal.
-    if (m_check)
-        retire(m_check);
+    retire(m_check);
     m_again = std::move(m_running);
     QStringList names{sent};
     // Sent together, and most likely written alike.

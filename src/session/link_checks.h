@@ -40,6 +40,8 @@ public:
     void checkSent(const QString& name, qint64 bytes, qint64 thumbnailBytes);
     /// After a builder: the address it built on the session's address; expectedSize -1 when not known.
     void checkBuilt(const QString& name, qint64 expectedSize, bool withThumbnail);
+    /// A link the history kept, used instead of a send: the outcome is kept with its row.
+    void checkPublished(const QString& address, qint64 bytes, const QString& thumbnailAddress);
     /// After a set was sent: every file of it and every thumbnail that went with one.
     void checkSentSet(const QList<SentFile>& sent);
     /// A block of links, names in the same order; rows, after a send, the history row each one counts for.
@@ -59,12 +61,15 @@ Q_SIGNALS:
 private:
     struct Link
     {
-        QString urlName;
-        QString name;
+        QString address;
+        QString name; // its kind says whether a picture must answer
         qint64 expectedSize = -1;
     };
-    // False when nothing is checked: checks are off, no file is named, or no web address was typed.
-    bool startLink(const Link& link);
+    // The address of a file in the folder at urlName; empty when nothing is checked: checks are off, no file is
+    // named, or no web address was typed, which the line then says.
+    QString addressOf(const QString& urlName, const QString& name);
+    Link thumbnailLink(const QString& urlName, const QString& name, qint64 expectedSize) const;
+    void startLink(const Link& link);
     void LinkCheck_Finished(const LinkCheckResult& result);
     void LinkSetCheck_Finished();
     void show(const QString& text, CheckLine how, const QString& details = {});

@@ -377,9 +377,8 @@ void PublishingSession::recordSent(const QString& sentFile, const SentFile& file
 
 void PublishingSession::recordCheck(const QString& address, const PublishedCheck& check)
 {
-    // Only a send made in this run has its row queued.
-    if (!address.isEmpty() && m_recorder)
-        m_recorder->recordCheck(address, check);
+    if (!address.isEmpty())
+        recorder().recordCheck(address, check);
 }
 
 } // namespace lumaport

@@ -141,7 +141,7 @@ public:
 
     /// Keeps a file sent in the history; sentFile is what went (the local file or a picture made from it).
     void recordSent(const QString& sentFile, const SentFile& file);
-    /// Keeps the outcome of the check that followed a send with the history's row of that address.
+    /// Keeps the outcome of a check with the history's newest row of that address, if it has one.
     void recordCheck(const QString& address, const PublishedCheck& check);
 
 Q_SIGNALS:
