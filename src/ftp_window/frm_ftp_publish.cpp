@@ -26,11 +26,12 @@ namespace lumaport {
 
 void frmftp::bindSession()
 {
-    const std::pair<QLineEdit*, SessionText> boxes[] = {
-        {txtpermurl, SessionText::PermanentUrl}, {Text4, SessionText::Ending}, {txtfolder, SessionText::Folder},
-        {txtserverurl, SessionText::FolderUrl},  {txtfile, SessionText::File}, {Text78, SessionText::ProfilePath}};
-    for (const auto& [box, which] : boxes)
-        bindSessionText(box, m_session, which);
+    bindSessionTexts(m_session, {{txtpermurl, SessionText::PermanentUrl},
+                                 {Text4, SessionText::Ending},
+                                 {txtfolder, SessionText::Folder},
+                                 {txtserverurl, SessionText::FolderUrl},
+                                 {txtfile, SessionText::File},
+                                 {Text78, SessionText::ProfilePath}});
     connect(&m_session, &PublishingSession::fileHandedOver, fraLocalFiles, &LocalFilePanel::showFile);
     connect(&m_session, &PublishingSession::fileSetHandedOver, fraLocalFiles,
             [this](const QString&, const QString&, const QStringList& names) { fraLocalFiles->showSet(names); });

@@ -53,12 +53,10 @@ LinkPanel::LinkPanel(QWidget* window, Services& services, PublishingSession& ses
     Command5 = addButton(window, "Command5", u"Copy"_s, {240, 6600, 855, 375});
     buildLinkCheck();
 
-    const std::pair<QLineEdit*, SessionText> boxes[] = {{Text1, SessionText::Keyword},
-                                                        {Text2, SessionText::LinkText},
-                                                        {txturl1, SessionText::OpeningTag},
-                                                        {txturl2, SessionText::ClosingTag}};
-    for (const auto& [box, which] : boxes)
-        bindSessionText(box, session, which);
+    bindSessionTexts(session, {{Text1, SessionText::Keyword},
+                               {Text2, SessionText::LinkText},
+                               {txturl1, SessionText::OpeningTag},
+                               {txturl2, SessionText::ClosingTag}});
     connect(txtURL, &QPlainTextEdit::textChanged, this, &LinkPanel::fitAddressBox);
     connect(Text1, &QLineEdit::textChanged, this, &LinkPanel::Text1_Change);
     connect(cmdURL, &QPushButton::clicked, this, &LinkPanel::requestUrlClicked);

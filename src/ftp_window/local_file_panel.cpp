@@ -36,7 +36,7 @@ LocalFilePanel::LocalFilePanel(QWidget* window, Services& services, PublishingSe
     place(this, {240, 4320, 8040, 735});
     // Narrow enough for the picture choices beside "Send".
     txtsaveftp = addNamedTextBox(this, "txtsaveftp", {120, 360, 1605, 285}, u"Local File"_s);
-    bindSessionText(txtsaveftp, session, SessionText::SaveName);
+    bindSessionTexts(session, {{txtsaveftp, SessionText::SaveName}});
     drvLocalDrive = addControl<DriveList>(this, "drvLocalDrive", {360, 4800, 1800, 315});
     drvLocalDrive->setToolTip(u"Local Drive List"_s);
     dirLocalDir = addControl<FolderList>(this, "dirLocalDir", {360, 5160, 1815, 540});

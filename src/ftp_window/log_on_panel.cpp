@@ -84,13 +84,11 @@ LogOnPanel::LogOnPanel(QWidget* window, Services& services, PublishingSession& s
     cmdLogOff->setEnabled(false);
     buildKeyringChoice();
 
-    const std::pair<QLineEdit*, SessionText> boxes[] = {{txtServer, SessionText::Server},
-                                                        {txtUserName, SessionText::UserName},
-                                                        {txtPassword, SessionText::Password},
-                                                        {txtname, SessionText::UrlName},
-                                                        {Text3, SessionText::WebServer}};
-    for (const auto& [box, which] : boxes)
-        bindSessionText(box, session, which);
+    bindSessionTexts(session, {{txtServer, SessionText::Server},
+                               {txtUserName, SessionText::UserName},
+                               {txtPassword, SessionText::Password},
+                               {txtname, SessionText::UrlName},
+                               {Text3, SessionText::WebServer}});
     connect(cmdLogOn, &QPushButton::clicked, this, &LogOnPanel::logOnClicked);
     connect(cmdLogOff, &QPushButton::clicked, this, &LogOnPanel::logOffClicked);
     connect(cmdopen, &QPushButton::clicked, this, &LogOnPanel::cmdopen_Click);

@@ -5,16 +5,18 @@
 
 namespace lumaport {
 
-void bindSessionText(QLineEdit* box, PublishingSession& session, SessionText which)
+void bindSessionTexts(PublishingSession& session, std::initializer_list<std::pair<QLineEdit*, SessionText>> boxes)
 {
-    box->setText(session.text(which));
-    QObject::connect(box, &QLineEdit::textChanged, &session,
-                     [&session, which](const QString& text) { session.setText(which, text); });
-    QObject::connect(&session, &PublishingSession::textChanged, box,
-                     [box, which](SessionText changed, const QString& text) {
-                         if (changed == which && box->text() != text)
-                             box->setText(text);
-                     });
+    for (const auto& [box, which] : boxes) {
+        box->setText(session.text(which));
+        QObject::connect(box, &QLineEdit::textChanged, &session,
+                         [&session, which](const QString& text) { session.setText(which, text); });
+        QObject::connect(&session, &PublishingSession::textChanged, box,
+                         [box, which](SessionText changed, const QString& text) {
+                             if (changed == which && box->text() != text)
+                                 box->setText(text);
+                         });
+    }
 }
 
 } // namespace lumaport

@@ -3,11 +3,14 @@
 
 #include "session/publishing_session.h"
 
+#include <initializer_list>
+#include <utility>
+
 class QLineEdit;
 
 namespace lumaport {
 
-/// The box shows the session's text from now on, and what is typed into it becomes the session's.
-void bindSessionText(QLineEdit* box, PublishingSession& session, SessionText which);
+/// Each box shows its text of the session from now on, and what is typed into it becomes the session's.
+void bindSessionTexts(PublishingSession& session, std::initializer_list<std::pair<QLineEdit*, SessionText>> boxes);
 
 } // namespace lumaport
