@@ -1,22 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The FTP window's lower panel: the published file's web address, bare or in forum tags, and the clipboard;
-// the window's boxes bound to the session; and the ways out of the window.
+// The builders of the published file's web address, bare or in forum tags, which the link panel shows; the
+// window's boxes bound to the session; and the ways out of the window.
 #include "ftp_window/frm_ftp.h"
 #include "ftp_window/link_panel.h"
 #include "ftp_window/local_file_panel.h"
 #include "ftp_window/remote_files_panel.h"
 #include "ftp_window/session_binding.h"
 #include "main_window/frm_load.h"
-#include "platform/options_file.h"
-#include "platform/paths.h"
 #include "platform/services.h"
-#include "platform/settings_text.h"
 #include "publish/link_address.h"
 #include "startup/forms.h"
-#include "widgets/address_box.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>

@@ -20,9 +20,7 @@
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
 #include "transfer/send_lanes.h"
-#include "widgets/address_box.h"
 
-#include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
