@@ -163,8 +163,9 @@ void frmftp::cmdsend_Click()
             m_session.setText(SessionText::SaveName, name);
             m_sendNote = ITC->ResponseInfo();
             m_session.forgetSent();
-            m_session.fileSent(sentFile(localPath, name, send.size, send.thumbnailSize));
-            m_session.linkChecks().checkSent(name, send.size, send.thumbnailSize);
+            const SentFile file = sentFile(localPath, name, send.size, send.thumbnailSize);
+            m_session.fileSent(file);
+            m_session.linkChecks().checkSent(file);
         }
         WaitAndRelist();
     });

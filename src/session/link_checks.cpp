@@ -44,19 +44,12 @@ bool LinkChecks::setEnabled(bool on, QString* error)
     return writeOptions(m_optionsPath, {{kEnabledKey, on}}, error);
 }
 
-void LinkChecks::checkSent(const QString& name, qint64 bytes, qint64 thumbnailBytes)
+void LinkChecks::checkSent(const SentFile& file)
 {
-    stop();
-    const QString folderAddress = m_session.folderAddress();
-    const QString address = addressOf(folderAddress, name);
-    if (address.isEmpty())
+    if (!checkRow(file.address, file.remoteName, file.bytes, file.thumbnailAddress, file.thumbnailBytes))
         return;
-    m_running = [this, name, bytes, thumbnailBytes] { checkSent(name, bytes, thumbnailBytes); };
-    m_sentName = name;
-    m_row = address;
-    if (thumbnailBytes >= 0)
-        m_thumbnail = thumbnailLink(folderAddress, name, thumbnailBytes);
-    startLink({address, name, bytes});
+    m_running = [this, file] { checkSent(file); };
+    m_sentName = file.remoteName;
 }
 
 void LinkChecks::checkBuilt(const QString& name, qint64 expectedSize, bool withThumbnail)
@@ -67,20 +60,33 @@ void LinkChecks::checkBuilt(const QString& name, qint64 expectedSize, bool withT
     if (address.isEmpty())
         return;
     // The thumbnail's size is known only right after it was sent.
-    if (withThumbnail)
-        m_thumbnail = thumbnailLink(urlName, name, -1);
+    if (withThumbnail) {
+        const QString thumbnail = thumbnailName(name);
+        m_thumbnail = Link{bareAddress(urlName, thumbnail, m_session.text(SessionText::PermanentUrl)), thumbnail, -1};
+    }
     startLink({address, name, expectedSize});
 }
 
 void LinkChecks::checkPublished(const QString& address, qint64 bytes, const QString& thumbnailAddress)
 {
+    checkRow(address, address.section(u'/', -1), bytes, thumbnailAddress, -1);
+}
+
+bool LinkChecks::checkRow(const QString& address, const QString& name, qint64 bytes, const QString& thumbnailAddress,
+                          qint64 thumbnailBytes)
+{
     stop();
     if (!m_enabled)
-        return;
+        return false;
+    if (address.isEmpty()) {
+        tellNoWebAddress();
+        return false;
+    }
     m_row = address;
     if (!thumbnailAddress.isEmpty())
-        m_thumbnail = Link{thumbnailAddress, thumbnailAddress, -1};
-    startLink({address, address, bytes});
+        m_thumbnail = Link{thumbnailAddress, thumbnailName(name), thumbnailBytes};
+    startLink({address, name, bytes});
+    return true;
 }
 
 QString LinkChecks::addressOf(const QString& urlName, const QString& name)
@@ -94,12 +100,6 @@ QString LinkChecks::addressOf(const QString& urlName, const QString& name)
         return {};
     }
     return bareAddress(urlName, name, typedBase);
-}
-
-LinkChecks::Link LinkChecks::thumbnailLink(const QString& urlName, const QString& name, qint64 expectedSize) const
-{
-    const QString thumbnail = thumbnailName(name);
-    return {bareAddress(urlName, thumbnail, m_session.text(SessionText::PermanentUrl)), thumbnail, expectedSize};
 }
 
 void LinkChecks::startLink(const Link& link)

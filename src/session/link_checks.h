@@ -35,9 +35,8 @@ public:
     /// Keeps the choice; off stops the check under way. False, with error set, when it could not be kept.
     bool setEnabled(bool on, QString* error);
 
-    /// After one file was sent to the remote folder in use: its address, then its thumbnail's when one went
-    /// (thumbnailBytes >= 0). Sizes are of what was sent.
-    void checkSent(const QString& name, qint64 bytes, qint64 thumbnailBytes);
+    /// After one file was sent: its address, then its thumbnail's when one went.
+    void checkSent(const SentFile& file);
     /// After a builder: the address it built on the session's address; expectedSize -1 when not known.
     void checkBuilt(const QString& name, qint64 expectedSize, bool withThumbnail);
     /// A link the history kept, used instead of a send: the outcome is kept with its row.
@@ -68,7 +67,10 @@ private:
     // The address of a file in the folder at urlName; empty when nothing is checked: checks are off, no file is
     // named, or no web address was typed, which the line then says.
     QString addressOf(const QString& urlName, const QString& name);
-    Link thumbnailLink(const QString& urlName, const QString& name, qint64 expectedSize) const;
+    // A history row's address, then its thumbnail's when it has one; false when nothing is checked: checks are
+    // off, or no web address was typed to build the address on, which the line then says.
+    bool checkRow(const QString& address, const QString& name, qint64 bytes, const QString& thumbnailAddress,
+                  qint64 thumbnailBytes);
     void startLink(const Link& link);
     void LinkCheck_Finished(const LinkCheckResult& result);
     void LinkSetCheck_Finished();

@@ -112,12 +112,12 @@ private Q_SLOTS:
         LocalChoice local;
         PublishingSession session(services, local);
         session.setText(SessionText::Server, u"ftp.ex.com"_s);
-        session.setText(SessionText::WebServer, web.serverText());
-        const QString address = web.serverText() + u"/p.jpg"_s;
+        const SentFile file{
+            path, {},        u"p.jpg"_s, web.serverText() + u"/p.jpg"_s, web.serverText() + u"/p_thumb.jpg"_s,
+            sent, thumbnail, {}};
         QSignalSpy recorded(&session, &PublishingSession::historyRecorded);
-        session.recordSent(path,
-                           {path, {}, u"p.jpg"_s, address, web.serverText() + u"/p_thumb.jpg"_s, sent, thumbnail, {}});
-        session.linkChecks().checkSent(u"p.jpg"_s, sent, thumbnail);
+        session.recordSent(path, file);
+        session.linkChecks().checkSent(file);
         QTRY_COMPARE_WITH_TIMEOUT(recorded.size(), 2, 15000);
         PublishedStore store(publishedHistoryPath(services.programFolder()));
         QString error;
