@@ -18,15 +18,15 @@ namespace lumaport {
 struct PublishedRecord
 {
     qint64 id = 0;
-    QDateTime sentAt;                   ///< sent_at, UTC
-    QString server;                     ///< "ftpes://host:port", never a password
-    QString user;                       ///< the user logged on
-    QString remotePath;                 ///< the folder and name on the server, "2026/12/photo.jpg"
-    QString address;                    ///< the public web address, bare
-    QString thumbnailAddress;           ///< null when no thumbnail went with it
-    QString localPath;                  ///< the local file it was made from
-    qint64 size = 0;                    ///< of the bytes sent, after the picture choices
-    QString sha256;                     ///< of the bytes sent, lower-case hex; null when unknown
+    QDateTime sentAt;         ///< sent_at, UTC
+    QString server;           ///< "ftpes://host:port", "dav://host:port/folder/", never a password
+    QString user;             ///< the user logged on
+    QString remotePath;       ///< from the log-on folder or the server's bucket or folder, "2026/12/photo.jpg"
+    QString address;          ///< the public web address, bare
+    QString thumbnailAddress; ///< null when no thumbnail went with it
+    QString localPath;        ///< the local file it was made from
+    qint64 size = 0;          ///< of the bytes sent, after the picture choices
+    QString sha256;           ///< of the bytes sent, lower-case hex; null when unknown
     std::optional<LinkVerdict> verdict; ///< nullopt before the first check
     QDateTime checkedAt;                ///< UTC; null before the first check
     QString checkNote;                  ///< what the last check found, in the user's words

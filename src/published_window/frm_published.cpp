@@ -4,6 +4,7 @@
 
 #include "ftp_window/frm_ftp.h"
 #include "history/published_model.h"
+#include "history/published_place.h"
 #include "platform/options_file.h"
 #include "platform/password_keyring.h"
 #include "platform/services.h"
@@ -54,6 +55,13 @@ constexpr int kRequestTimeoutSeconds = 40;
 // Outcomes are written together at most this often.
 constexpr int kSaveEveryMs = 250;
 constexpr int kShowEveryMs = 50;
+
+// A reply (a size) is not wanted.
+void dropReply(InternetTransfer& transfer, bool replied)
+{
+    while (replied && !transfer.GetChunk(4096).isEmpty()) {
+    }
+}
 
 QPushButton* addCommand(QWidget* parent, const char* name, const QString& caption)
 {
@@ -458,22 +466,32 @@ void frmPublished::cmdClose_Click()
 void frmPublished::cmdDeleteRemote_Click()
 {
     // One log-on for each server and user, in the order the rows are shown.
-    QList<QList<PublishedRecord>> groups;
+    QList<QList<Deletion::Row>> groups;
+    QStringList unplaced;
     for (const int row : selectedRows()) {
         const PublishedRecord& record = m_model->record(row);
         if (record.deletedAt.isValid())
             continue;
-        const auto group = std::find_if(groups.begin(), groups.end(), [&record](const QList<PublishedRecord>& rows) {
-            return rows.first().server == record.server && rows.first().user == record.user;
+        QString why;
+        const std::optional<PublishedPlace> place = publishedPlace(record, &why);
+        if (!place) {
+            unplaced << why;
+            continue;
+        }
+        const auto group = std::find_if(groups.begin(), groups.end(), [&record](const QList<Deletion::Row>& rows) {
+            return rows.first().record.server == record.server && rows.first().record.user == record.user;
         });
         if (group == groups.end())
-            groups.append({record});
+            groups.append({{record, *place}});
         else
-            group->append(record);
+            group->append({record, *place});
     }
+    if (!unplaced.isEmpty())
+        m_forms.services().messageBox(unplaced.join(u"\r\n"_s), kDeleteTitle, MsgIcon::Exclamation);
     m_deleting = true;
     selection_Change();
     m_deletion.servers = groups;
+    m_deletion.passwords.clear();
     deleteNextServer();
 }
 
@@ -482,16 +500,17 @@ void frmPublished::deleteNextServer()
     Services& services = m_forms.services();
     if (m_deletion.servers.isEmpty()) {
         m_deleting = false;
+        m_deletion.passwords.clear();
         reload();
         return;
     }
-    const QList<PublishedRecord> rows = m_deletion.servers.takeFirst();
-    const PublishedRecord& first = rows.first();
+    const QList<Deletion::Row> rows = m_deletion.servers.takeFirst();
+    const PublishedRecord& first = rows.first().record;
     QStringList names;
-    for (const PublishedRecord& record : rows) {
-        names << publishedName(record.remotePath);
-        if (!record.thumbnailAddress.isEmpty())
-            names << thumbnailName(publishedName(record.remotePath));
+    for (const Deletion::Row& row : rows) {
+        names << row.place.path();
+        if (!row.record.thumbnailAddress.isEmpty())
+            names << row.place.folder + thumbnailName(row.place.name);
     }
     constexpr qsizetype kNamed = 10;
     QString listed = names.mid(0, kNamed).join(u"\r\n"_s);
@@ -520,6 +539,7 @@ void frmPublished::deleteNextServer()
     m_deletion.requests = std::make_unique<RemoteRequests>(std::move(transfer));
     m_deletion.rows = rows;
     m_deletion.row = 0;
+    m_deletion.folder.clear();
     m_deletion.deleted.clear();
     m_deletion.refused.clear();
     deleteNextFile();
@@ -527,37 +547,63 @@ void frmPublished::deleteNextServer()
 
 void frmPublished::deleteNextFile()
 {
-    const QList<PublishedRecord>& rows = m_deletion.rows;
-    if (m_deletion.row == rows.size()) {
+    if (m_deletion.row == m_deletion.rows.size()) {
         endServer();
         return;
     }
-    const PublishedRecord record = rows[m_deletion.row++];
-    const QString name = publishedName(record.remotePath);
-    lblPublishedSummary->setText(u"Deleting %1 from %2"_s.arg(name, record.server));
-    deleteRemoteFile(record.remotePath, [this, record, name](bool deleted, const QString& why) {
-        if (!deleted) {
-            m_deletion.refused << name + u": "_s + why;
+    const Deletion::Row row = m_deletion.rows[m_deletion.row++];
+    const PublishedPlace& place = row.place;
+    lblPublishedSummary->setText(u"Deleting %1 from %2"_s.arg(place.name, place.server));
+    enterFolder(place, [this, row](bool entered, const QString& why) {
+        const PublishedPlace& place = row.place;
+        if (!entered) {
+            m_deletion.refused << place.path() + u": "_s + why;
             deleteNextFile();
             return;
         }
-        m_deletion.deleted << record.id;
-        if (record.thumbnailAddress.isEmpty()) {
-            deleteNextFile();
-            return;
-        }
-        const QString thumbnail = record.remotePath.left(record.remotePath.size() - name.size()) + thumbnailName(name);
-        deleteRemoteFile(thumbnail, [this, name](bool thumbnailDeleted, const QString& thumbnailWhy) {
-            if (!thumbnailDeleted)
-                m_deletion.refused << thumbnailName(name) + u": "_s + thumbnailWhy;
-            deleteNextFile();
+        // Commands of a bucket or share take a name of the folder entered; an FTP server takes the path.
+        const QString folder = place.byFolder ? QString() : place.folder;
+        deleteRemoteFile(folder + place.name, [this, row, folder](bool deleted, const QString& why) {
+            const PublishedPlace& place = row.place;
+            if (!deleted) {
+                m_deletion.refused << place.path() + u": "_s + why;
+                deleteNextFile();
+                return;
+            }
+            m_deletion.deleted << row.record.id;
+            if (row.record.thumbnailAddress.isEmpty()) {
+                deleteNextFile();
+                return;
+            }
+            const QString thumbnail = thumbnailName(place.name);
+            deleteRemoteFile(folder + thumbnail, [this, place, thumbnail](bool thumbnailDeleted, const QString& why) {
+                if (!thumbnailDeleted)
+                    m_deletion.refused << place.folder + thumbnail + u": "_s + why;
+                deleteNextFile();
+            });
         });
+    });
+}
+
+void frmPublished::enterFolder(const PublishedPlace& place, std::function<void(bool, const QString&)> done)
+{
+    const QString route = place.byFolder ? folderRoute(m_deletion.folder, place.folder) : QString();
+    if (route.isEmpty()) {
+        done(true, QString());
+        return;
+    }
+    m_deletion.requests->run(u"CD "_s + quotedName(route), this, [this, place, done = std::move(done)](bool entered) {
+        InternetTransfer& transfer = m_deletion.requests->transfer();
+        dropReply(transfer, entered);
+        if (entered)
+            m_deletion.folder = place.folder;
+        done(entered, transfer.ResponseInfo());
     });
 }
 
 void frmPublished::endServer()
 {
-    const QList<PublishedRecord>& rows = m_deletion.rows;
+    const QList<Deletion::Row>& rows = m_deletion.rows;
     // Gone once the event loop is back: this may run inside the component's own signal.
     m_deletion.requests->cancel();
     m_deletion.requests.release()->deleteLater();
@@ -569,7 +615,7 @@ void frmPublished::endServer()
     if (!refused.isEmpty())
         m_forms.services().messageBox(u"%1 of %2 deleted from %3.\r\n"_s.arg(m_deletion.deleted.size())
                                               .arg(rows.size())
-                                              .arg(rows.first().server) +
+                                              .arg(rows.first().record.server) +
                                           refused.join(u"\r\n"_s),
                                       kDeleteTitle, MsgIcon::Exclamation);
     deleteNextServer();
@@ -578,10 +624,18 @@ void frmPublished::endServer()
 QString frmPublished::passwordFor(const PublishedRecord& record)
 {
     Services& services = m_forms.services();
-    const auto names = [&record](const QString& server, const QString& user) {
+    FtpServerAddress recordAddress;
+    QString ignored;
+    // A password goes with the server and user, whatever bucket or folder of it a row names.
+    const QString server =
+        parseFtpServerAddress(record.server, &recordAddress, &ignored) ? recordAddress.name() : record.server;
+    const QString key = server + u'\n' + record.user;
+    if (const auto typed = m_deletion.passwords.constFind(key); typed != m_deletion.passwords.constEnd())
+        return *typed;
+    const auto names = [&server, &record](const QString& text, const QString& user) {
         FtpServerAddress address;
         QString ignored;
-        return parseFtpServerAddress(server, &address, &ignored) && address.name() == record.server &&
+        return parseFtpServerAddress(text, &address, &ignored) && address.name() == server &&
                (user.isEmpty() ? u"anonymous"_s : user) == record.user;
     };
     const PublishingSession& session = m_forms.session();
@@ -596,7 +650,6 @@ QString frmPublished::passwordFor(const PublishedRecord& record)
     QList<QStringList> known{
         {session.text(SessionText::Server), session.text(SessionText::UserName), session.text(SessionText::Password)}};
     QStringList profile;
-    QString ignored;
     if (readServerProfile(defaultProfilePath(services.programFolder()), &profile, &ignored) && profile.size() >= 3)
         known << profile;
     for (const QStringList& lines : std::as_const(known)) {
@@ -606,19 +659,12 @@ QString frmPublished::passwordFor(const PublishedRecord& record)
         if (!password.isEmpty())
             return password;
     }
-    return services.passwordBox(u"The password of %1 on %2:"_s.arg(record.user, record.server), kDeleteTitle);
+    const QString typed =
+        services.passwordBox(u"The password of %1 on %2:"_s.arg(record.user, record.server), kDeleteTitle);
+    if (!typed.isEmpty())
+        m_deletion.passwords.insert(key, typed);
+    return typed;
 }
-
-namespace {
-
-// A reply (a size) is not wanted.
-void dropReply(InternetTransfer& transfer, bool replied)
-{
-    while (replied && !transfer.GetChunk(4096).isEmpty()) {
-    }
-}
-
-} // namespace
 
 void frmPublished::deleteRemoteFile(const QString& path, std::function<void(bool, const QString&)> done)
 {

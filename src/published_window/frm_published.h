@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "history/published_place.h"
 #include "history/published_store.h"
 #include "publish/link_address.h"
 #include "widgets/form.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QTimer>
 #include <functional>
@@ -77,9 +79,12 @@ private:
     void deleteNextServer();
     // The next file of the server's rows, or the end of that server's part.
     void deleteNextFile();
+    // A bucket's or share's file is deleted from its own folder: entered first, from the one entered last.
+    void enterFolder(const PublishedPlace& place, std::function<void(bool entered, const QString& why)> done);
     void endServer();
     // The password of the row's server and user: the session's or the fixed profile's when either names them
-    // (or the keyring's for them), else asked for. Empty: the user cancelled.
+    // (or the keyring's for them), else one typed for them during this delete, else asked for. Empty: the user
+    // cancelled.
     QString passwordFor(const PublishedRecord& record);
     // Deletes one remote file; a file no longer there counts as deleted. Then done, with the server's reason when
     // it was not deleted.
@@ -111,10 +116,17 @@ private:
     // What a delete has still to do: the rows of each server and user, and how far the current one has come.
     struct Deletion
     {
-        QList<QList<PublishedRecord>> servers; // still to do
-        QList<PublishedRecord> rows;           // of the server being done
+        struct Row
+        {
+            PublishedRecord record;
+            PublishedPlace place;
+        };
+        QList<QList<Row>> servers; // still to do
+        QList<Row> rows;           // of the server being done
         std::unique_ptr<RemoteRequests> requests;
         qsizetype row = 0;
+        QString folder;                    // of a bucket or share, entered last
+        QHash<QString, QString> passwords; // typed during this delete, by server and user
         QList<qint64> deleted;
         QStringList refused;
     };

@@ -361,7 +361,8 @@ void PublishingSession::recordSent(const QString& sentFile, const SentFile& file
     FtpServerAddress server;
     QString ignored;
     const QString serverText = text(SessionText::Server);
-    record.server = parseFtpServerAddress(serverText, &server, &ignored) ? server.name() : serverText;
+    // The whole text, a bucket's or share's folder included: the row names its file again by it.
+    record.server = parseFtpServerAddress(serverText, &server, &ignored) ? server.text() : serverText;
     record.user = text(SessionText::UserName).isEmpty() ? u"anonymous"_s : text(SessionText::UserName);
     record.remotePath = file.remoteFolder + file.remoteName;
     record.address = file.address;

@@ -111,7 +111,7 @@ private Q_SLOTS:
         ScriptedServices services;
         LocalChoice local;
         PublishingSession session(services, local);
-        session.setText(SessionText::Server, u"ftp.ex.com"_s);
+        session.setText(SessionText::Server, u"s3+http://h:7480/pics/a b/"_s);
         const SentFile file{
             path, {},        u"p.jpg"_s, web.serverText() + u"/p.jpg"_s, web.serverText() + u"/p_thumb.jpg"_s,
             sent, thumbnail, {}};
@@ -123,6 +123,8 @@ private Q_SLOTS:
         QString error;
         QVERIFY2(store.open(&error), qPrintable(error));
         QCOMPARE(store.page({}, 0, 1).value(0).verdict, LinkVerdict::Changed);
+        // The bucket and folder are kept, so a delete names this file again and no namesake.
+        QCOMPARE(store.page({}, 0, 1).value(0).server, u"s3+http://h:7480/pics/a b/"_s);
     }
 };
 
