@@ -13,8 +13,8 @@
 #include "publish/link_check.h"
 #include "publish/link_set_check.h"
 #include "publish/server_profile.h"
+#include "session/publisher.h"
 #include "session/publishing_session.h"
-#include "session/remote_requests.h"
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
 #include "transfer/ftp_error.h"
@@ -55,13 +55,6 @@ constexpr int kRequestTimeoutSeconds = 40;
 // Outcomes are written together at most this often.
 constexpr int kSaveEveryMs = 250;
 constexpr int kShowEveryMs = 50;
-
-// A reply (a size) is not wanted.
-void dropReply(InternetTransfer& transfer, bool replied)
-{
-    while (replied && !transfer.GetChunk(4096).isEmpty()) {
-    }
-}
 
 QPushButton* addCommand(QWidget* parent, const char* name, const QString& caption)
 {
@@ -507,9 +500,12 @@ void frmPublished::deleteNextServer()
     const QList<Deletion::Row> rows = m_deletion.servers.takeFirst();
     const PublishedRecord& first = rows.first().record;
     QStringList names;
+    QList<FileToDelete> files;
     for (const Deletion::Row& row : rows) {
+        const bool withThumbnail = !row.record.thumbnailAddress.isEmpty();
+        files << FileToDelete{row.place, withThumbnail};
         names << row.place.path();
-        if (!row.record.thumbnailAddress.isEmpty())
+        if (withThumbnail)
             names << row.place.folder + thumbnailName(row.place.name);
     }
     constexpr qsizetype kNamed = 10;
@@ -526,99 +522,35 @@ void frmPublished::deleteNextServer()
         deleteNextServer();
         return;
     }
-    transfer->setProtocol(InternetTransfer::icFTP);
-    transfer->setRemoteHost(first.server);
-    transfer->setUserName(first.user);
-    transfer->setPassword(password);
-    transfer->setRequestTimeout(kRequestTimeoutSeconds);
-    connect(transfer.get(), &InternetTransfer::TrustAsked, this, [this, &services](const ServerIdentity& identity) {
-        const MsgAnswer trusted = services.messageBox(trustQuestion(identity), u"Security Warning"_s,
-                                                      MsgIcon::Exclamation, MsgButtons::YesNoDefaultNo);
-        m_deletion.requests->transfer().AnswerTrust(trusted == MsgAnswer::Yes);
+    auto* publisher =
+        new Publisher(std::move(transfer), {first.server, first.user, password, kRequestTimeoutSeconds}, this);
+    connect(publisher, &Publisher::trustAsked, this, [publisher, &services](const ServerIdentity& identity) {
+        publisher->answerTrust(services.messageBox(trustQuestion(identity), u"Security Warning"_s, MsgIcon::Exclamation,
+                                                   MsgButtons::YesNoDefaultNo) == MsgAnswer::Yes);
     });
-    m_deletion.requests = std::make_unique<RemoteRequests>(std::move(transfer));
-    m_deletion.rows = rows;
-    m_deletion.row = 0;
-    m_deletion.folder.clear();
-    m_deletion.deleted.clear();
-    m_deletion.refused.clear();
-    deleteNextFile();
-}
-
-void frmPublished::deleteNextFile()
-{
-    if (m_deletion.row == m_deletion.rows.size()) {
-        endServer();
-        return;
-    }
-    const Deletion::Row row = m_deletion.rows[m_deletion.row++];
-    const PublishedPlace& place = row.place;
-    lblPublishedSummary->setText(u"Deleting %1 from %2"_s.arg(place.name, place.server));
-    enterFolder(place, [this, row](bool entered, const QString& why) {
-        const PublishedPlace& place = row.place;
-        if (!entered) {
-            m_deletion.refused << place.path() + u": "_s + why;
-            deleteNextFile();
-            return;
-        }
-        // Commands of a bucket or share take a name of the folder entered; an FTP server takes the path.
-        const QString folder = place.byFolder ? QString() : place.folder;
-        deleteRemoteFile(folder + place.name, [this, row, folder](bool deleted, const QString& why) {
-            const PublishedPlace& place = row.place;
-            if (!deleted) {
-                m_deletion.refused << place.path() + u": "_s + why;
-                deleteNextFile();
-                return;
-            }
-            m_deletion.deleted << row.record.id;
-            if (row.record.thumbnailAddress.isEmpty()) {
-                deleteNextFile();
-                return;
-            }
-            const QString thumbnail = thumbnailName(place.name);
-            deleteRemoteFile(folder + thumbnail, [this, place, thumbnail](bool thumbnailDeleted, const QString& why) {
-                if (!thumbnailDeleted)
-                    m_deletion.refused << place.folder + thumbnail + u": "_s + why;
-                deleteNextFile();
-            });
-        });
+    connect(publisher, &Publisher::deleting, this, [this, files, first](qsizetype index) {
+        lblPublishedSummary->setText(u"Deleting %1 from %2"_s.arg(files[index].place.name, first.server));
     });
-}
-
-void frmPublished::enterFolder(const PublishedPlace& place, std::function<void(bool, const QString&)> done)
-{
-    const QString route = place.byFolder ? folderRoute(m_deletion.folder, place.folder) : QString();
-    if (route.isEmpty()) {
-        done(true, QString());
-        return;
-    }
-    m_deletion.requests->run(u"CD "_s + quotedName(route), this, [this, place, done = std::move(done)](bool entered) {
-        InternetTransfer& transfer = m_deletion.requests->transfer();
-        dropReply(transfer, entered);
-        if (entered)
-            m_deletion.folder = place.folder;
-        done(entered, transfer.ResponseInfo());
+    connect(publisher, &Publisher::deletesEnded, this, [this, publisher, rows](const DeleteOutcome& outcome) {
+        // Gone once the event loop is back: this runs inside the publisher's own continuation.
+        publisher->cancel();
+        publisher->deleteLater();
+        QList<qint64> deleted;
+        for (const qsizetype index : outcome.deleted)
+            deleted << rows[index].record.id;
+        QStringList refused = outcome.refused;
+        QString error;
+        if (!deleted.isEmpty() && !m_store->markDeleted(deleted, QDateTime::currentDateTimeUtc(), &error))
+            refused << u"The history \"%1\" could not be changed: %2"_s.arg(m_store->path(), error);
+        if (!refused.isEmpty())
+            m_forms.services().messageBox(u"%1 of %2 deleted from %3.\r\n"_s.arg(deleted.size())
+                                                  .arg(rows.size())
+                                                  .arg(rows.first().record.server) +
+                                              refused.join(u"\r\n"_s),
+                                          kDeleteTitle, MsgIcon::Exclamation);
+        deleteNextServer();
     });
-}
-
-void frmPublished::endServer()
-{
-    const QList<Deletion::Row>& rows = m_deletion.rows;
-    // Gone once the event loop is back: this may run inside the component's own signal.
-    m_deletion.requests->cancel();
-    m_deletion.requests.release()->deleteLater();
-    QStringList& refused = m_deletion.refused;
-    QString error;
-    if (!m_deletion.deleted.isEmpty() &&
-        !m_store->markDeleted(m_deletion.deleted, QDateTime::currentDateTimeUtc(), &error))
-        refused << u"The history \"%1\" could not be changed: %2"_s.arg(m_store->path(), error);
-    if (!refused.isEmpty())
-        m_forms.services().messageBox(u"%1 of %2 deleted from %3.\r\n"_s.arg(m_deletion.deleted.size())
-                                              .arg(rows.size())
-                                              .arg(rows.first().record.server) +
-                                          refused.join(u"\r\n"_s),
-                                      kDeleteTitle, MsgIcon::Exclamation);
-    deleteNextServer();
+    publisher->deleteFiles(files);
 }
 
 QString frmPublished::passwordFor(const PublishedRecord& record)
@@ -664,26 +596,6 @@ QString frmPublished::passwordFor(const PublishedRecord& record)
     if (!typed.isEmpty())
         m_deletion.passwords.insert(key, typed);
     return typed;
-}
-
-void frmPublished::deleteRemoteFile(const QString& path, std::function<void(bool, const QString&)> done)
-{
-    RemoteRequests& requests = *m_deletion.requests;
-    requests.run(u"DELETE "_s + quotedName(path), this, [this, path, done = std::move(done)](bool replied) {
-        InternetTransfer& transfer = m_deletion.requests->transfer();
-        dropReply(transfer, replied);
-        const QString why = transfer.ResponseInfo();
-        if (replied || FtpError(transfer.ResponseCode()) != FtpError::ServerRefused) {
-            done(replied, why);
-            return;
-        }
-        // Refused: where the server can't tell its size either, the file is no longer there.
-        m_deletion.requests->run(u"SIZE "_s + quotedName(path), this, [this, why, done](bool sized) {
-            InternetTransfer& transfer = m_deletion.requests->transfer();
-            dropReply(transfer, sized);
-            done(!sized && FtpError(transfer.ResponseCode()) == FtpError::ServerRefused, why);
-        });
-    });
 }
 
 void frmPublished::showSummary()

@@ -9,7 +9,6 @@
 #include <QHash>
 #include <QPointer>
 #include <QTimer>
-#include <functional>
 
 #include <memory>
 
@@ -24,7 +23,6 @@ class QThread;
 namespace lumaport {
 
 class Forms;
-class RemoteRequests;
 class LinkSetCheck;
 class PublishedModel;
 struct LinkCheckResult;
@@ -74,21 +72,13 @@ private:
     // The session's tag fields, for a row's address.
     TagFields rowFields(const PublishedRecord& record) const;
 
-    // The rows of the next server and user, after asking: their files are deleted over one log-on, one request at a
-    // time, and the rows marked deleted; with none left, the delete is over.
+    // The rows of the next server and user, after asking: their files are deleted over one log-on and the rows
+    // marked deleted; with none left, the delete is over.
     void deleteNextServer();
-    // The next file of the server's rows, or the end of that server's part.
-    void deleteNextFile();
-    // A bucket's or share's file is deleted from its own folder: entered first, from the one entered last.
-    void enterFolder(const PublishedPlace& place, std::function<void(bool entered, const QString& why)> done);
-    void endServer();
     // The password of the row's server and user: the session's or the fixed profile's when either names them
     // (or the keyring's for them), else one typed for them during this delete, else asked for. Empty: the user
     // cancelled.
     QString passwordFor(const PublishedRecord& record);
-    // Deletes one remote file; a file no longer there counts as deleted. Then done, with the server's reason when
-    // it was not deleted.
-    void deleteRemoteFile(const QString& path, std::function<void(bool deleted, const QString& why)> done);
 
     Forms& m_forms;
     QLineEdit* txtPublishedFilter;
@@ -113,7 +103,7 @@ private:
     QTimer m_showTimer;
     bool m_saveFailureShown = false;
     bool m_deleting = false; // the window waits for the server: it stays open
-    // What a delete has still to do: the rows of each server and user, and how far the current one has come.
+    // What a delete has still to do: the rows of each server and user.
     struct Deletion
     {
         struct Row
@@ -121,14 +111,8 @@ private:
             PublishedRecord record;
             PublishedPlace place;
         };
-        QList<QList<Row>> servers; // still to do
-        QList<Row> rows;           // of the server being done
-        std::unique_ptr<RemoteRequests> requests;
-        qsizetype row = 0;
-        QString folder;                    // of a bucket or share, entered last
+        QList<QList<Row>> servers;         // still to do
         QHash<QString, QString> passwords; // typed during this delete, by server and user
-        QList<qint64> deleted;
-        QStringList refused;
     };
     Deletion m_deletion;
     int m_indexGeneration = 0;

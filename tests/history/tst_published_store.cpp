@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The history file itself: a damaged file moved aside, one that can't be written, two writers at once; and the
 // verdicts of links checked again against Python's web server.
-#include "history/published_place.h"
 #include "history/published_recorder.h"
 #include "history/published_store.h"
 #include "history/short_filter_index.h"
@@ -208,25 +207,6 @@ private Q_SLOTS:
         QVERIFY(finished.wait(10000));
         for (int i = 0; i < cases.size(); ++i)
             QCOMPARE(statuses.value(i), cases.at(i).status);
-    }
-
-    // From one folder of a bucket or share to the next file's, never above the server text's folder.
-    void routesLeadFromFolderToFolder_data()
-    {
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("to");
-        QTest::addColumn<QString>("route");
-        QTest::newRow("same") << u"a/b/"_s << u"a/b/"_s << QString();
-        QTest::newRow("down") << QString() << u"a b/é/"_s << u"a b/é/"_s;
-        QTest::newRow("up") << u"a/b/"_s << QString() << u"../../"_s;
-        QTest::newRow("across") << u"a/b/"_s << u"a/c/"_s << u"../c/"_s;
-        QTest::newRow("a name that starts alike") << u"ab/"_s << u"a/"_s << u"../a/"_s;
-    }
-    void routesLeadFromFolderToFolder()
-    {
-        QFETCH(QString, from);
-        QFETCH(QString, to);
-        QTEST(folderRoute(from, to), "route");
     }
 };
 

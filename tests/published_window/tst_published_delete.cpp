@@ -85,23 +85,15 @@ private Q_SLOTS:
         QTest::addColumn<bool>("deleted");
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
-        // As the history keeps a server text.
-        const auto kept = [](const QString& text) {
-            FtpServerAddress address;
-            QString ignored;
-            return parseFtpServerAddress(text, &address, &ignored) ? address.text() : QString();
-        };
-        const QString ftp = kept(m_ftp.serverText());
+        const QString ftp = u"ftp://"_s + m_ftp.serverText();
         QTest::newRow("ftp subfolder") << ftp << ftp << u"sub dir/"_s << u"sub dir/p5.jpg"_s << true << m_ftp.userName()
                                        << m_ftp.password();
         const QString share = m_dav.serverText({});
-        QTest::newRow("share subfolder") << share << kept(m_dav.serverText(u"pub/"_s)) << u"Ferien Übersicht été/"_s
+        QTest::newRow("share subfolder") << share << m_dav.serverText(u"pub/"_s) << u"Ferien Übersicht été/"_s
                                          << u"pub/Ferien Übersicht été/p5.jpg"_s << true << m_dav.userName()
                                          << m_dav.password();
-        QTest::newRow("share folder") << share << kept(m_dav.serverText(u"pub/"_s)) << QString() << u"pub/p5.jpg"_s
-                                      << true << m_dav.userName() << m_dav.password();
         const QString bucket = m_ceph.serverText(u"pics/"_s);
-        QTest::newRow("bucket folder") << bucket << kept(m_ceph.serverText(u"pics/photos/"_s)) << u"2026/"_s
+        QTest::newRow("bucket folder") << bucket << m_ceph.serverText(u"pics/photos/"_s) << u"2026/"_s
                                        << u"photos/2026/p5.jpg"_s << true << m_ceph.userName() << m_ceph.password();
         // As older copies kept a share's row: its folder lost, the file is not guessed at.
         FtpServerAddress address;
