@@ -387,8 +387,6 @@ FtpOutcome StorageSession::s3List(const QString& prefix, int maxKeys, ListingEnt
         if (anyKey)
             *anyKey = *anyKey || !page.entries.isEmpty() || call.answer.contains("<Key>");
         token = maxKeys > 0 ? QString() : page.nextToken;
-        if (token.isEmpty())
-            return {};
         const auto cut = [&](const QString& why) {
             return FtpOutcome{FtpError::None,
                               u"The listing was cut short at %1 entries: %2."_s.arg(entries->entries().size()).arg(why),
@@ -398,6 +396,8 @@ FtpOutcome StorageSession::s3List(const QString& prefix, int maxKeys, ListingEnt
             return cut(
                 u"a folder shows no more than %1; name a folder inside it in the server text to see the rest"_s.arg(
                     kMaxListingEntries));
+        if (token.isEmpty())
+            return {};
         if (tokens.contains(token))
             return cut(u"the server offered a page it had given before, and would have gone on for ever"_s);
         if (pages == kMaxListingPages)
@@ -615,7 +615,8 @@ FtpOutcome StorageSession::davConfirm(const QString& name, Call& call)
         return notStored(name, -1, sent);
     if (answer.curlCode != CURLE_OK || answer.status != 207)
         return failed(answer, name, call);
-    if (const qint64 held = readDavLength(call.answer); held != sent)
+    // A share that tells no size is taken at its word that the file is there.
+    if (const qint64 held = readDavLength(call.answer); held >= 0 && held != sent)
         return notStored(name, held, sent);
     return {};
 }
