@@ -77,17 +77,11 @@ class Handler(BaseHTTPRequestHandler):
             if method == "PUT":
                 self.answer(200, headers=[("ETag", '"0123456789abcdef0123456789abcdef"')])
             else:
-                self.held(3)
+                self.answer(200, b"abc")  # a HEAD tells the three bytes, without them
         elif behaviour == "move-nothing":
             self.share(method, file, body)
         else:
             self.answer(404)
-
-    def held(self, size):
-        # A HEAD of an object of `size` bytes.
-        self.send_response(200)
-        self.send_header("Content-Length", str(size))
-        self.end_headers()
 
     def share(self, method, file, body):
         if method == "PUT":
