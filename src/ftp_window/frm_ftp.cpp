@@ -154,7 +154,8 @@ void frmftp::enableConnectionControls(bool enabled)
 
 void frmftp::showLoggedOn()
 {
-    setStatus(kConnected);
+    // The first listing's note, if it was cut short, outweighs "Connected".
+    setStatus(ITC->ResponseInfo().isEmpty() ? kConnected : ITC->ResponseInfo());
     enableConnectionControls(true);
     m_session.setText(SessionText::UrlName, txtpermurl->text());
     cmdsend->setEnabled(true);
@@ -383,6 +384,9 @@ void frmftp::readReply()
     fraRemoteFiles->addEntries(listingEntries(reply));
     if (!m_sendNote.isEmpty())
         setStatus(std::exchange(m_sendNote, QString()));
+    // A listing cut short says so.
+    if (!ITC->ResponseInfo().isEmpty())
+        setStatus(ITC->ResponseInfo());
 }
 
 } // namespace lumaport

@@ -10,8 +10,8 @@
 namespace lumaport {
 
 /// The SHA-256 of what the device reads from where it stands to its end, in lower-case hexadecimal; empty when it
-/// can't be read.
-QByteArray sha256Hex(QIODevice& device);
+/// can't be read. With `md5`, its MD5 as well, from the same reading.
+QByteArray sha256Hex(QIODevice& device, QByteArray* md5 = nullptr);
 
 /// The SHA-256 of the file at `path`, as sha256Hex; empty when it can't be read.
 QString fileSha256(const QString& path);

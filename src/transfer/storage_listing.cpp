@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "transfer/storage_listing.h"
 
+#include "transfer/storage_request.h"
 #include "transfer/upload_temporary.h"
 
 #include <QDateTime>
-#include <QLocale>
 #include <QUrl>
 #include <QXmlStreamReader>
 
@@ -65,15 +65,6 @@ void addEntry(QList<RemoteEntry>& entries, const QString& name, bool isFolder)
 {
     if (isSafeEntryName(name) && !isUploadTemporary(name))
         entries.append({name, isFolder});
-}
-
-// "Tue, 08 Dec 2026 06:00:00 GMT", as WebDAV servers give a member's last change; Qt's RFC 2822 reading refuses
-// the zone's name.
-QDateTime httpDate(const QString& text)
-{
-    QDateTime time = QLocale::c().toDateTime(text, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
-    time.setTimeSpec(Qt::UTC);
-    return time;
 }
 
 } // namespace
@@ -163,18 +154,55 @@ bool readDavListing(const QByteArray& xml, const QString& folderPath, QList<Remo
     return true;
 }
 
-QString s3ErrorCode(const QByteArray& xml)
+qint64 readDavLength(const QByteArray& xml)
+{
+    qint64 length = -1;
+    QString ignored;
+    const bool read = walk(
+        xml,
+        [&](const QStringList& path, const QString& text) {
+            bool number = false;
+            // A property the server lacks comes empty, under a status of 404.
+            if (path.size() >= 2 && path.last() == u"getcontentlength" && path[0] == u"multistatus")
+                if (const qint64 told = text.trimmed().toLongLong(&number); number && told >= 0)
+                    length = told;
+        },
+        [](const QStringList&) {}, &ignored);
+    return read ? length : -1;
+}
+
+QString s3ErrorCode(const QByteArray& xml, QString* message)
 {
     QString code;
+    QString said;
     QString ignored;
     const bool read = walk(
         xml,
         [&](const QStringList& path, const QString& text) {
             if (path.size() == 2 && path[0] == u"Error" && path[1] == u"Code")
                 code = text;
+            else if (path.size() == 2 && path[0] == u"Error" && path[1] == u"Message")
+                said = text;
         },
         [](const QStringList&) {}, &ignored);
+    if (message)
+        *message = read ? said : QString();
     return read ? code : QString();
+}
+
+bool ListingEntries::add(const QList<RemoteEntry>& page)
+{
+    for (const RemoteEntry& entry : page) {
+        // A file and a folder of one name are two lines, as a bucket may hold both.
+        const QString line = entry.isFolder ? entry.name + u'/' : entry.name;
+        if (m_lines.contains(line))
+            continue;
+        if (m_entries.size() >= kMaxListingEntries)
+            return false;
+        m_lines.insert(line);
+        m_entries.append(entry);
+    }
+    return true;
 }
 
 QString storageDirReply(const QList<RemoteEntry>& entries)

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -29,8 +30,30 @@ bool readS3ListPage(const QByteArray& xml, const QString& prefix, S3ListPage* pa
 bool readDavListing(const QByteArray& xml, const QString& folderPath, QList<RemoteEntry>* entries, QString* error,
                     QStringList* staleTemporaries = nullptr);
 
-/// The code of an S3 error reply ("NoSuchBucket"); empty when the text is not one.
-QString s3ErrorCode(const QByteArray& xml);
+/// The size a PROPFIND (Depth 0) reply on a file tells; -1 when it tells none.
+qint64 readDavLength(const QByteArray& xml);
+
+/// The code of an S3 error reply ("NoSuchBucket"), and its message where asked; empty when the text is not one.
+QString s3ErrorCode(const QByteArray& xml, QString* message = nullptr);
+
+/// The most entries one listing shows: a folder no person scrolls through. A bucket that goes on for ever is
+/// cut there, and so are its pages.
+inline constexpr qsizetype kMaxListingEntries = 50000;
+inline constexpr int kMaxListingPages = 200;
+
+/// A listing's entries as its pages come in: one per line of the "DIR" reply, however often the server names it,
+/// and no more than kMaxListingEntries.
+class ListingEntries
+{
+public:
+    /// False when the listing is full and an entry of the page was left out.
+    bool add(const QList<RemoteEntry>& page);
+    const QList<RemoteEntry>& entries() const { return m_entries; }
+
+private:
+    QList<RemoteEntry> m_entries;
+    QSet<QString> m_lines;
+};
 
 /// The "DIR" reply for these entries: folders first, each line ended by CR LF, folder names ending in "/".
 QString storageDirReply(const QList<RemoteEntry>& entries);

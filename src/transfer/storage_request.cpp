@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "transfer/storage_request.h"
 
+#include <QLocale>
 #include <QMimeDatabase>
 #include <QUrl>
 
@@ -53,6 +54,14 @@ QString storagePublicBase(const QString& serverText)
     if (url.port() == (server.usesTls() ? 443 : 80))
         url.setPort(-1);
     return url.toString(QUrl::FullyEncoded) + encodedPath(storagePath(server, {}));
+}
+
+QDateTime httpDate(const QString& text)
+{
+    // Qt's RFC 2822 reading refuses the zone's name.
+    QDateTime time = QLocale::c().toDateTime(text, QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"));
+    time.setTimeSpec(Qt::UTC);
+    return time;
 }
 
 } // namespace lumaport

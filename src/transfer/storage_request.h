@@ -6,6 +6,7 @@
 #include "transfer/ftp_server_address.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -40,5 +41,8 @@ QByteArray contentTypeOf(const QString& name);
 /// the bucket's path-style address ("https://host/bucket/pics/") or the share's own; never a signed one. Empty
 /// for FTP and for a text that does not read.
 QString storagePublicBase(const QString& serverText);
+
+/// An HTTP date ("Tue, 08 Dec 2026 06:00:00 GMT") in UTC; invalid when the text is not one.
+QDateTime httpDate(const QString& text);
 
 } // namespace lumaport

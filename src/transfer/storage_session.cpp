@@ -20,7 +20,8 @@ constexpr qsizetype kMaxAnswerSize = 64 * 1024 * 1024;
 constexpr QByteArrayView kEmptySha256 = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
 constexpr QByteArrayView kPropfindBody =
     R"(<?xml version="1.0" encoding="utf-8"?>)"
-    R"(<D:propfind xmlns:D="DAV:"><D:prop><D:resourcetype/><D:getlastmodified/></D:prop></D:propfind>)";
+    R"(<D:propfind xmlns:D="DAV:"><D:prop><D:resourcetype/><D:getlastmodified/><D:getcontentlength/></D:prop>)"
+    R"(</D:propfind>)";
 
 bool succeeded(long status)
 {
@@ -46,6 +47,9 @@ struct StorageSession::Answer
     int curlCode = CURLE_OK;
     long status = 0;
     QByteArray contentType;
+    QByteArray etag;
+    QByteArray retryAfter;
+    qint64 contentLength = -1;
 
     // The request went through and the server did what was asked.
     bool succeeded() const { return curlCode == CURLE_OK && lumaport::succeeded(status); }
@@ -100,6 +104,28 @@ void addHeader(CurlList& list, const QByteArray& line)
 bool isFolderName(const QString& name)
 {
     return name.endsWith(u'/');
+}
+
+QByteArray headerOf(CURL* curl, const char* name)
+{
+    curl_header* header = nullptr;
+    return curl_easy_header(curl, name, 0, CURLH_HEADER, -1, &header) == CURLHE_OK ? QByteArray(header->value)
+                                                                                   : QByteArray();
+}
+
+// The server answered a send as done, yet holds nothing of it, or not what was sent.
+FtpOutcome notStored(const QString& name, qint64 held, qint64 sent)
+{
+    return {FtpError::ServerRefused,
+            held < 0 ? QStringLiteral("The server answered the send of \"%1\" as done, but it does not hold the file: "
+                                      "nothing was stored.")
+                           .arg(name)
+                     : QStringLiteral("The server answered the send of \"%1\" as done, but it holds %2 bytes of the %3 "
+                                      "sent: the file was not stored as sent.")
+                           .arg(name)
+                           .arg(held)
+                           .arg(sent),
+            {}};
 }
 
 FtpOutcome unsafeName(const QString& name)
@@ -295,6 +321,11 @@ StorageSession::Answer StorageSession::exchange(const char* method, const QStrin
     const char* type = nullptr;
     curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type);
     answer.contentType = QByteArray(type).toLower();
+    answer.etag = headerOf(curl, "ETag");
+    answer.retryAfter = headerOf(curl, "Retry-After");
+    curl_off_t length = -1;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    answer.contentLength = length;
     call.headers.reset();
     call.sendingFile = false;
     call.sendBody.clear();
@@ -308,13 +339,13 @@ FtpOutcome StorageSession::failed(const Answer& answer, const QString& what, Cal
 {
     if (answer.curlCode != CURLE_OK)
         return requestFailure(answer.curlCode, call, m_logOn, false);
-    return storageFailure(
-        {answer.status, call.answer.left(64 * 1024), answer.contentType, m_logOn.server.isS3(), what});
+    return storageFailure({answer.status, call.answer.left(64 * 1024), answer.contentType, m_logOn.server.isS3(), what,
+                           answer.retryAfter});
 }
 
 FtpOutcome StorageSession::list(Call& call)
 {
-    QList<RemoteEntry> entries;
+    ListingEntries entries;
     QStringList stale;
     const FtpOutcome listed = m_logOn.server.isS3()
                                   ? s3List(m_logOn.server.folder + m_folder.path(), 0, &entries, nullptr, call)
@@ -325,16 +356,18 @@ FtpOutcome StorageSession::list(Call& call)
     // whatever comes of that. A bucket never holds one.
     for (const QString& name : std::as_const(stale))
         exchange("DELETE", pathOf(name), call);
-    return {FtpError::None, {}, storageDirReply(entries)};
+    // A listing cut short shows what came, and says why.
+    return {FtpError::None, listed.info, storageDirReply(entries.entries())};
 }
 
-// The whole listing, page by page; with maxKeys, one page of at most that many keys. anyKey tells whether
-// anything at all has the prefix, the folder's own marker too.
-FtpOutcome StorageSession::s3List(const QString& prefix, int maxKeys, QList<RemoteEntry>* entries, bool* anyKey,
-                                  Call& call)
+// The whole listing, page by page, as far as the bounds of a listing go (a note says where it stopped); with
+// maxKeys, one page of at most that many keys. anyKey tells whether anything at all has the prefix, the folder's
+// own marker too.
+FtpOutcome StorageSession::s3List(const QString& prefix, int maxKeys, ListingEntries* entries, bool* anyKey, Call& call)
 {
     QString token;
-    do {
+    QSet<QString> tokens;
+    for (int pages = 1;; ++pages) {
         QList<std::pair<QString, QString>> parameters{{u"list-type"_s, u"2"_s}, {u"delimiter"_s, u"/"_s}};
         if (!prefix.isEmpty())
             parameters.append({u"prefix"_s, prefix});
@@ -350,26 +383,51 @@ FtpOutcome StorageSession::s3List(const QString& prefix, int maxKeys, QList<Remo
         QString error;
         if (!readS3ListPage(call.answer, prefix, &page, &error))
             return {FtpError::ServerRefused, error, {}};
-        entries->append(page.entries);
+        const bool whole = entries->add(page.entries);
         if (anyKey)
             *anyKey = *anyKey || !page.entries.isEmpty() || call.answer.contains("<Key>");
         token = maxKeys > 0 ? QString() : page.nextToken;
-    } while (!token.isEmpty());
-    return {};
+        const auto cut = [&](const QString& why) {
+            return FtpOutcome{FtpError::None,
+                              u"The listing was cut short at %1 entries: %2."_s.arg(entries->entries().size()).arg(why),
+                              {}};
+        };
+        if (!whole)
+            return cut(
+                u"a folder shows no more than %1; name a folder inside it in the server text to see the rest"_s.arg(
+                    kMaxListingEntries));
+        if (token.isEmpty())
+            return {};
+        if (tokens.contains(token))
+            return cut(u"the server offered a page it had given before, and would have gone on for ever"_s);
+        if (pages == kMaxListingPages)
+            return cut(u"the server still said there was more after %1 pages"_s.arg(kMaxListingPages));
+        tokens.insert(token);
+    }
 }
 
-FtpOutcome StorageSession::davList(const QString& folderPath, const char* depth, QList<RemoteEntry>* entries,
-                                   Call& call, QStringList* staleTemporaries)
+StorageSession::Answer StorageSession::propfind(const QString& path, const char* depth, Call& call)
 {
     addHeader(call.headers, "Depth: "_ba + depth);
     addHeader(call.headers, "Content-Type: application/xml; charset=utf-8");
     call.sendBody = kPropfindBody.toByteArray();
-    const Answer answer = exchange("PROPFIND", folderPath.mid(1), call);
+    return exchange("PROPFIND", path, call);
+}
+
+FtpOutcome StorageSession::davList(const QString& folderPath, const char* depth, ListingEntries* entries, Call& call,
+                                   QStringList* staleTemporaries)
+{
+    const Answer answer = propfind(folderPath.mid(1), depth, call);
     if (answer.curlCode != CURLE_OK || answer.status != 207)
         return failed(answer, folderPath, call);
     QString error;
-    if (!readDavListing(call.answer, folderPath, entries, &error, staleTemporaries))
+    QList<RemoteEntry> read;
+    if (!readDavListing(call.answer, folderPath, &read, &error, staleTemporaries))
         return {FtpError::ServerRefused, error, {}};
+    if (!entries->add(read))
+        return {FtpError::None,
+                u"The listing was cut short at %1 entries: a folder shows no more than that."_s.arg(kMaxListingEntries),
+                {}};
     return {};
 }
 
@@ -379,7 +437,7 @@ FtpOutcome StorageSession::changeFolder(const RemoteFolder& target, Call& call)
         return {FtpError::ServerRefused,
                 u"Lumaport stays inside the folder the server text names; give another folder there to go elsewhere."_s,
                 {}};
-    QList<RemoteEntry> entries;
+    ListingEntries entries;
     if (m_logOn.server.isS3()) {
         bool anyKey = false;
         const QString prefix = m_logOn.server.folder + target.path();
@@ -415,7 +473,7 @@ FtpOutcome StorageSession::s3FileExists(const QString& name, Call& call)
     if (answer.curlCode != CURLE_OK || answer.status != 404)
         return failed(answer, name, call);
     // HEAD has no body to say why: the listing does.
-    QList<RemoteEntry> entries;
+    ListingEntries entries;
     bool anyKey = false;
     const QString prefix = m_logOn.server.folder + m_folder.path();
     if (const FtpOutcome listed = s3List(prefix + name + u'/', 1, &entries, &anyKey, call);
@@ -443,14 +501,14 @@ FtpOutcome StorageSession::removeFile(const QString& name, Call& call)
 // the marker.
 FtpOutcome StorageSession::removeFolder(const QString& name, Call& call)
 {
-    QList<RemoteEntry> entries;
+    ListingEntries entries;
     bool anyKey = false;
     const FtpOutcome listed = m_logOn.server.isS3() ? s3List(m_logOn.server.folder + m_folder.path() + name + u'/', 2,
                                                              &entries, &anyKey, call)
                                                     : davList(u'/' + pathOf(name) + u'/', "1", &entries, call);
     if (listed.error != FtpError::None)
         return listed;
-    if (!entries.isEmpty())
+    if (!entries.entries().isEmpty())
         return {FtpError::ServerRefused, QStringLiteral("The folder \"%1\" is not empty.").arg(name), {}};
     if (m_logOn.server.isS3() && !anyKey)
         return {FtpError::ServerRefused, QStringLiteral("There is no folder \"%1\".").arg(name), {}};
@@ -473,10 +531,12 @@ FtpOutcome StorageSession::rename(const QString& from, const QString& to, Call& 
     addHeader(call.headers, "x-amz-copy-source: /" + encodedPath(pathOf(source)).toUtf8());
     if (m_logOn.publicSends)
         addHeader(call.headers, "x-amz-acl: public-read");
-    const Answer copied = exchange("PUT", pathOf(target), call);
+    Answer copied = exchange("PUT", pathOf(target), call);
     // A copy can fail after its 200 has gone out; the body then holds the error.
-    if (!copied.succeeded() || call.answer.contains("<Error>"))
-        return failed({copied.curlCode, copied.succeeded() ? 500 : copied.status, copied.contentType}, source, call);
+    if (copied.succeeded() && call.answer.contains("<Error>"))
+        copied.status = 500;
+    if (!copied.succeeded())
+        return failed(copied, source, call);
     const Answer removed = exchange("DELETE", pathOf(source), call);
     if (!removed.succeeded())
         return failed(removed, source, call);
@@ -498,11 +558,9 @@ FtpOutcome StorageSession::size(const QString& name, Call& call)
     const Answer answer = exchange("HEAD", pathOf(name), call);
     if (!answer.succeeded())
         return failed(answer, name, call);
-    curl_off_t length = -1;
-    curl_easy_getinfo(static_cast<CURL*>(m_curl), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
-    if (length < 0)
+    if (answer.contentLength < 0)
         return {FtpError::ServerRefused, QStringLiteral("The server did not tell the size of \"%1\".").arg(name), {}};
-    return {FtpError::None, {}, QString::number(length)};
+    return {FtpError::None, {}, QString::number(answer.contentLength)};
 }
 
 FtpOutcome StorageSession::get(const QString& name, Call& call)
@@ -520,7 +578,8 @@ FtpOutcome StorageSession::get(const QString& name, Call& call)
 // One PUT: S3 stores an object whole or not at all, so no temporary is needed.
 FtpOutcome StorageSession::put(const QString& name, Call& call)
 {
-    call.sha256 = sha256Hex(*call.source);
+    QByteArray md5;
+    call.sha256 = sha256Hex(*call.source, &md5);
     if (call.sha256.isEmpty() || !call.source->seek(0))
         return {FtpError::LocalFile,
                 QStringLiteral("Cannot read \"%1\": %2").arg(call.source->fileName(), call.source->errorString()),
@@ -533,6 +592,32 @@ FtpOutcome StorageSession::put(const QString& name, Call& call)
     call.showProgress(true);
     if (!answer.succeeded())
         return failed(answer, name, call);
+    // A file reported sent is there: a single PUT's ETag is the file's MD5 in quotes. A reply without it, or
+    // with another (as some encryptions give), is checked by the object's size.
+    if (answer.etag.toLower() == '"' + md5 + '"')
+        return {};
+    const Answer head = exchange("HEAD", pathOf(name), call);
+    if (head.curlCode == CURLE_OK && head.status == 404)
+        return notStored(name, -1, call.source->size());
+    if (!head.succeeded())
+        return failed(head, name, call);
+    if (head.contentLength != call.source->size())
+        return notStored(name, head.contentLength, call.source->size());
+    return {};
+}
+
+// After a send, the file on the share is the size of the one sent; a server may answer 201 and keep nothing.
+FtpOutcome StorageSession::davConfirm(const QString& name, Call& call)
+{
+    const Answer answer = propfind(pathOf(name), "0", call);
+    const qint64 sent = call.source->size();
+    if (answer.curlCode == CURLE_OK && answer.status == 404)
+        return notStored(name, -1, sent);
+    if (answer.curlCode != CURLE_OK || answer.status != 207)
+        return failed(answer, name, call);
+    // A share that tells no size is taken at its word that the file is there.
+    if (const qint64 held = readDavLength(call.answer); held >= 0 && held != sent)
+        return notStored(name, held, sent);
     return {};
 }
 
@@ -546,6 +631,8 @@ FtpOutcome StorageSession::davPut(const QString& name, Call& call)
         call.showProgress(true);
         if (!answer.succeeded())
             return failed(answer, name, call);
+        if (FtpOutcome confirmed = davConfirm(name, call); confirmed.error != FtpError::None)
+            return confirmed;
         const bool first = !std::exchange(m_sendsInPlace, true);
         return FtpOutcome{FtpError::None,
                           first ? u"Sent in place, as %1: a send that breaks now leaves a cut file."_s.arg(why)
@@ -570,8 +657,13 @@ FtpOutcome StorageSession::davPut(const QString& name, Call& call)
         return outcome;
     }
     const FtpOutcome moved = davMove(temporary, name, true, call);
-    if (moved.error == FtpError::None)
-        return {};
+    if (moved.error == FtpError::None) {
+        const FtpOutcome confirmed = davConfirm(name, call);
+        // A move that did not happen leaves the temporary behind.
+        if (confirmed.error != FtpError::None)
+            dropTemporary();
+        return confirmed;
+    }
     dropTemporary();
     if (moved.error != FtpError::ServerRefused)
         return moved;

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The S3 and WebDAV listing readers on any bytes a server may send: the first byte chooses S3 (even) or WebDAV
-// (odd).
+// The S3 and WebDAV listing and error readers on any bytes a server may send: the first byte chooses S3 (even) or
+// WebDAV (odd).
 #include "transfer/storage_listing.h"
 #include "fuzz_check.h"
+#include "transfer/storage_error.h"
 #include "transfer/upload_temporary.h"
 
 using namespace lumaport;
@@ -29,6 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         fuzz::check(isSafeEntryName(entry.name), "every entry is a safe name");
         fuzz::check(!isUploadTemporary(entry.name), "no temporary is listed");
     }
-    s3ErrorCode(xml);
+    readDavLength(xml);
+    // The server's words come as one line of ours, however long or wild.
+    QString message;
+    const QString said = serverWords(s3ErrorCode(xml, &message) + message);
+    fuzz::check(said.size() <= 200 && !said.contains(u'\n') && !said.contains(QChar(0x202e)), "server words clean");
     return 0;
 }

@@ -61,6 +61,9 @@ bool StorageServer::start()
         arguments << QStringLiteral("--root") << rootFolder();
     if (tls())
         arguments << QStringLiteral("--tls");
+    if (m_kind == Kind::Misbehaving)
+        arguments =
+            QStringList{QStringLiteral(LUMAPORT_MISBEHAVING_SERVER_SCRIPT), QStringLiteral("--root"), rootFolder()};
     m_process.start(QStringLiteral("/usr/bin/python3"), arguments);
     const QDeadlineTimer deadline(kStartSeconds * 1000);
     while (!m_process.canReadLine() && m_process.state() != QProcess::NotRunning && !deadline.hasExpired())

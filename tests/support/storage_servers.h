@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Real S3 and WebDAV servers for the tests: Ceph's RADOS Gateway on a one-node cluster, Apache with mod_dav and
 // rclone's WebDAV server, each on free loopback ports in a temporary folder of its own (see object_servers.py).
-// The gateway's user owns the bucket "pics".
+// The gateway's user owns the bucket "pics". A server of our own misbehaves on demand (see misbehaving_server.py);
+// its bucket or share folder says how.
 #pragma once
 
 #include <QProcess>
@@ -13,7 +14,7 @@ namespace lumaport::test {
 class StorageServer
 {
 public:
-    enum class Kind { Ceph, Apache, ApacheTls, Rclone, RcloneTls };
+    enum class Kind { Ceph, Apache, ApacheTls, Rclone, RcloneTls, Misbehaving };
 
     explicit StorageServer(Kind kind);
     /// Stops the server.
@@ -35,7 +36,7 @@ public:
     QString serverText(const QString& folder, bool tls = false) const;
     QString userName() const;
     QString password() const;
-    /// WebDAV: the local folder the share shows; empty for Ceph.
+    /// WebDAV and the misbehaving server: the local folder the share shows; empty for Ceph.
     QString rootFolder() const;
     /// Apache: the address of the share's folder as the web sees it without a password ("http://.../web/").
     QString webAddress() const;

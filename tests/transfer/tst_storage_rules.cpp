@@ -25,6 +25,8 @@ private Q_SLOTS:
     void davListing();
     void errors_data();
     void errors();
+    void serverWords_data();
+    void serverWords();
 };
 
 void TstStorageRules::serverText_data()
@@ -261,6 +263,17 @@ void TstStorageRules::errors_data()
                             << QByteArray("application/xml") << true << refused << u"denied access to \"a.jpg\""_s;
     QTest::newRow("full") << 507 << QByteArray() << QByteArray() << false << refused << u"no room left"_s;
     QTest::newRow("locked") << 423 << QByteArray() << QByteArray() << false << refused << u"locked"_s;
+    QTest::newRow("server's own 500") << 500 << QByteArray("<html>Internal Server Error</html>")
+                                      << QByteArray("text/html") << false << refused << u"The server failed"_s;
+    QTest::newRow("busy, for seconds") << 503 << QByteArray("<Error><Code>SlowDown</Code></Error>")
+                                       << QByteArray("application/xml") << true << refused
+                                       << u"busy and did not take the request on \"a.jpg\" (503 Service "
+                                          u"Unavailable): try again in 30 seconds."_s;
+    QTest::newRow("busy, till a date") << 503 << QByteArray() << QByteArray("text/html") << false << refused
+                                       << u"try again after 9 Dec 2026, 15:30 UTC."_s;
+    QTest::newRow("unknown code") << 400 << QByteArray("<Error><Code>Odd</Code><Message>Said \"so\".</Message></Error>")
+                                  << QByteArray("application/xml") << true << refused
+                                  << u"The server said: \"Odd: Said 'so'.\""_s;
     QTest::newRow("proxy page") << 502 << QByteArray("<html>Bad gateway</html>") << QByteArray("text/html") << true
                                 << refused << u"A web page answered instead of the S3 server (502)"_s;
 }
@@ -273,9 +286,30 @@ void TstStorageRules::errors()
     QFETCH(bool, s3);
     QFETCH(int, error);
     QFETCH(QString, words);
-    const FtpOutcome outcome = storageFailure({status, body, contentType, s3, u"a.jpg"_s});
+    const QByteArray retryAfter = s3 ? "30" : "Wed, 09 Dec 2026 15:30:00 GMT";
+    const FtpOutcome outcome = storageFailure({status, body, contentType, s3, u"a.jpg"_s, retryAfter});
     QCOMPARE(int(outcome.error), error);
     QVERIFY2(outcome.info.contains(words), qPrintable(outcome.info));
+}
+
+void TstStorageRules::serverWords_data()
+{
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("plain") << u"Please reduce your request rate."_s << u"Please reduce your request rate."_s;
+    QTest::newRow("lines and blanks") << u"one\r\ntwo\t three\u2028four "_s << u"one two three four"_s;
+    QTest::newRow("bidirectional") << u"abc\u202egpj.exe\u2066x\u200f"_s << u"abcgpj.exex"_s;
+    QTest::newRow("quotes") << u"say \"yes\""_s << u"say 'yes'"_s;
+    QTest::newRow("long") << u"x"_s.repeated(30158) << u"x"_s.repeated(199) + u'…';
+    QTest::newRow("pair at the cut") << u"x"_s.repeated(198) + u"\U0001F600yy"_s << u"x"_s.repeated(198) + u'…';
+}
+
+void TstStorageRules::serverWords()
+{
+    QFETCH(QString, said);
+    QFETCH(QString, shown);
+    QCOMPARE(lumaport::serverWords(said), shown);
 }
 
 QTEST_GUILESS_MAIN(TstStorageRules)

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The transfer component on an S3 bucket (Ceph's RADOS Gateway, over HTTP and HTTPS) and on WebDAV shares (Apache
-// with mod_dav, also over TLS, and rclone), driven as the FTP window drives it.
+// with mod_dav, also over TLS, and rclone), driven as the FTP window drives it; and on a server of our own that
+// lies and never ends.
 #include "publish/link_check.h"
 #include "support/storage_servers.h"
 #include "transfer/ftp_transfer.h"
 #include "transfer/storage_request.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -89,9 +91,12 @@ private Q_SLOTS:
     void brokenSendLeavesNothingHalfDone_data();
     void brokenSendLeavesNothingHalfDone();
     void publicChoiceMakesSentFilesReadable();
+    void misbehavingServer_data();
+    void misbehavingServer();
 
 private:
     StorageServer m_ceph{StorageServer::Kind::Ceph};
+    StorageServer m_misbehaving{StorageServer::Kind::Misbehaving};
     std::map<QString, std::unique_ptr<StorageServer>> m_dav;
     QTemporaryDir m_local;
 };
@@ -99,6 +104,7 @@ private:
 void TstStorageTransfer::initTestCase()
 {
     QVERIFY2(m_ceph.start(), qPrintable(m_ceph.errorString()));
+    QVERIFY2(m_misbehaving.start(), qPrintable(m_misbehaving.errorString()));
     for (auto [name, kind] : {std::pair{u"apache"_s, StorageServer::Kind::Apache},
                               std::pair{u"apache tls"_s, StorageServer::Kind::ApacheTls},
                               std::pair{u"rclone"_s, StorageServer::Kind::Rclone}}) {
@@ -258,6 +264,56 @@ void TstStorageTransfer::publicChoiceMakesSentFilesReadable()
     const LinkCheckResult result = check(u"public.png"_s);
     QVERIFY2(result.works, qPrintable(result.text));
     QCOMPARE(result.contentType, u"image/png"_s);
+}
+
+void TstStorageTransfer::misbehavingServer_data()
+{
+    QTest::addColumn<QString>("server"); // how it misbehaves, with the scheme of the server text
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<int>("entries"); // of a listing; -1 for none
+
+    const int refused = int(FtpError::ServerRefused);
+    QTest::newRow("same token") << u"s3+http same-token"_s << u"DIR"_s << 0 << u"a page it had given before"_s << 2;
+    QTest::newRow("new token") << u"s3+http new-token"_s << u"DIR"_s << 0 << u"no more than 50000"_s << 50000;
+    QTest::newRow("new token, small pages") << u"s3+http small-pages"_s << u"DIR"_s << 0 << u"after 200 pages"_s << 200;
+    QTest::newRow("one entry per name") << u"dav dup"_s << u"DIR"_s << 0 << QString() << 1;
+    QTest::newRow("put, nothing stored") << u"s3+http put-nothing"_s << u"PUT"_s << refused
+                                         << u"does not hold the file"_s << -1;
+    QTest::newRow("put, other etag") << u"s3+http wrong-etag"_s << u"PUT"_s << refused << u"holds 3 bytes of the 11"_s
+                                     << -1;
+    QTest::newRow("move, nothing moved") << u"dav move-nothing"_s << u"PUT"_s << refused << u"does not hold the file"_s
+                                         << -1;
+    QTest::newRow("babble") << u"s3+http babble"_s << u"DIR"_s << refused
+                            << u"The server said: \"Babble: Type it again at http://evil.example/login xxx"_s << -1;
+    QTest::newRow("failed") << u"dav broken"_s << u"DIR"_s << refused << u"The server failed"_s << -1;
+    QTest::newRow("busy") << u"s3+http busy"_s << u"PUT"_s << refused << u"try again in 2 minutes"_s << -1;
+}
+
+// What a hostile or broken server says is told as it is: a listing ends, a send not stored fails and leaves
+// nothing behind, and the server's words come one clean line.
+void TstStorageTransfer::misbehavingServer()
+{
+    QFETCH(QString, server);
+    QFETCH(QString, command);
+    QFETCH(int, error);
+    QFETCH(QString, words);
+    QFETCH(int, entries);
+    const QString text = u"%1://127.0.0.1:%2/%3/"_s.arg(server.section(u' ', 0, 0))
+                             .arg(m_misbehaving.port())
+                             .arg(server.section(u' ', 1));
+    Session session(text, u"key"_s, u"secret"_s);
+    const QString local = m_local.filePath(u"eleven.jpg"_s);
+    QVERIFY(writeFile(local, "eleven byte"));
+    RUNS(session, command == u"PUT" ? u"PUT \"%1\" \"x.jpg\""_s.arg(local) : command, error);
+    QVERIFY2(session.why().contains(words), qPrintable(session.why()));
+    QVERIFY2(session.why().size() < 400 && !session.why().contains(u'\n') && !session.why().contains(QChar(0x202e)),
+             qPrintable(session.why()));
+    if (entries >= 0)
+        QCOMPARE(session.entries().size(), entries);
+    QCOMPARE(QDir(m_misbehaving.rootFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
 }
 
 QTEST_GUILESS_MAIN(TstStorageTransfer)
