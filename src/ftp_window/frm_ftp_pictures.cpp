@@ -51,8 +51,7 @@ void frmftp::sendPicture(const QString& localPath, const QString& name, bool qui
     // Its files are the picture and thumbnail made for this send; they go once both PUTs are over.
     auto prepared = std::make_shared<PreparedPicture>();
     PictureSend send;
-    const PictureChoices choices = fraLocalFiles->choices();
-    if (!prepared->prepare(localPath, choices, &send.unprepared)) {
+    if (!prepared->prepare(localPath, fraLocalFiles->choices(), &send.unprepared)) {
         Services& services = m_forms.services();
         if (quiet) {
             then(send);
@@ -65,10 +64,9 @@ void frmftp::sendPicture(const QString& localPath, const QString& name, bool qui
             return;
         }
         // Decoding it would send grey where the picture is missing; as it is, it goes only on the user's word.
-        const QString question =
-            prepared->picture() != localPath ? QStringLiteral("Send it as it is, without its location data?")
-            : choices.removeMetadata         ? QStringLiteral("Send it unchanged, with any location data it holds?")
-                                             : QStringLiteral("Send it unchanged?");
+        const QString question = prepared->picture() != localPath
+                                     ? QStringLiteral("Send it as it is, without its location data?")
+                                     : QStringLiteral("Send it unchanged?");
         if (services.messageBox(send.unprepared + QStringLiteral("\r\n") + question, QStringLiteral("Send"),
                                 MsgIcon::Exclamation, MsgButtons::YesNoDefaultNo) != MsgAnswer::Yes) {
             then(send);

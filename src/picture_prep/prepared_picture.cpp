@@ -147,6 +147,8 @@ bool PreparedPicture::prepare(const QString& source, const PictureChoices& choic
             m_picture = cleaned;
         m_unreadable = true;
         *error = unreadable;
+        if (choices.removeMetadata && kind != PictureKind::Other && m_picture == source)
+            *error += QStringLiteral(" Its location data can't be taken out of it either.");
         return false;
     }
 
