@@ -107,7 +107,7 @@ QString whyUnreadable(QFile& file, PictureKind kind)
     if (file.size() == 0)
         return QStringLiteral("\"%1\" is empty: it holds no picture.").arg(name);
     if (kind == PictureKind::Other)
-        return QStringLiteral("\"%1\" is not a picture: what it holds is no JPEG, PNG, GIF or BMP.").arg(name);
+        return QStringLiteral("\"%1\" holds no JPEG, PNG, GIF or BMP picture.").arg(name);
     if (!pictureEndsWhole(file))
         return QStringLiteral("\"%1\" is cut short: the end of the picture is missing.").arg(name);
     return {};
