@@ -216,7 +216,8 @@ private:
         QString unprepared;
     };
     // PUTs the local file under its name, prepared as the choices ask, and its thumbnail beside it, then calls
-    // then. A picture that can't be prepared is told in a box, unless quiet.
+    // then. A picture that can't be prepared is told in a box, and one that can't be read whole is sent as it is
+    // only on the user's Yes; quiet, neither is asked and nothing is sent.
     void sendPicture(const QString& localPath, const QString& name, bool quiet,
                      std::function<void(const PictureSend&)> then);
     // "Make sent files public", in the context menu of "Send": files sent to a bucket get the public-read ACL.

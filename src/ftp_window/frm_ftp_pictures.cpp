@@ -52,11 +52,27 @@ void frmftp::sendPicture(const QString& localPath, const QString& name, bool qui
     auto prepared = std::make_shared<PreparedPicture>();
     PictureSend send;
     if (!prepared->prepare(localPath, fraLocalFiles->choices(), &send.unprepared)) {
-        if (!quiet)
-            m_forms.services().messageBox(send.unprepared + QStringLiteral("\r\nNothing was sent."),
-                                          QStringLiteral("Error"), MsgIcon::Critical);
-        then(send);
-        return;
+        Services& services = m_forms.services();
+        if (quiet) {
+            then(send);
+            return;
+        }
+        if (!prepared->unreadable()) {
+            services.messageBox(send.unprepared + QStringLiteral("\r\nNothing was sent."), QStringLiteral("Error"),
+                                MsgIcon::Critical);
+            then(send);
+            return;
+        }
+        // Decoding it would send grey where the picture is missing; as it is, it goes only on the user's word.
+        const QString question = prepared->picture() != localPath
+                                     ? QStringLiteral("Send it as it is, without its location data?")
+                                     : QStringLiteral("Send it unchanged?");
+        if (services.messageBox(send.unprepared + QStringLiteral("\r\n") + question, QStringLiteral("Send"),
+                                MsgIcon::Exclamation, MsgButtons::YesNoDefaultNo) != MsgAnswer::Yes) {
+            then(send);
+            return;
+        }
+        send.unprepared.clear();
     }
     if (!prepared->note().isEmpty())
         m_forms.services().messageBox(prepared->note(), QString(), MsgIcon::Information);

@@ -10,6 +10,7 @@
 #include "platform/services.h"
 #include "platform/settings_text.h"
 #include "platform/volumes.h"
+#include "publish/link_check.h"
 #include "published_window/frm_published.h"
 #include "save_picture/frm_savpic.h"
 #include "session/publishing_session.h"
@@ -179,9 +180,8 @@ std::array<OptionButton*, 6> frmload::kindOptions() const
 
 QPixmap frmload::placeholder() const
 {
-    const QString path = joinPath(picturesFolder(m_forms.services().programFolder()), kPlaceholderName);
-    const auto image = loadPictureFile(path, Image1->size());
-    return image ? QPixmap::fromImage(*image) : QPixmap();
+    const QImage image = loadPlaceholder(m_forms.services().programFolder(), Image1->size());
+    return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
 }
 
 void frmload::Form_Load()
@@ -356,7 +356,7 @@ void frmload::File1_Click()
     m_forms.localChoice().setPictureName(name);
     m_forms.session().handOverFile(Drive1->drive(), File1->path(), name);
     const QStringList chosen = chosenNames();
-    lblStatus->setText(chosen.size() > 1 ? QStringLiteral("%1 files chosen").arg(chosen.size()) : QString());
+    lblStatus->setText(chosen.size() > 1 ? QStringLiteral("%1 files chosen").arg(chosen.size()) : m_previewNote);
 }
 
 QStringList frmload::chosenNames() const
@@ -367,13 +367,24 @@ QStringList frmload::chosenNames() const
 void frmload::txtimg_Change()
 {
     const QString path = txtimg->text();
+    const auto image = path.isEmpty() ? std::nullopt : loadPictureFile(path, Image1->size());
+    // A picture chosen among all files goes on to the save-picture window like one of its own kind.
+    if (Option6->isChecked())
+        cmdload->setEnabled(image.has_value());
+    m_previewNote.clear();
     if (path.isEmpty()) {
         Image1->setPicture(QPixmap());
-        return;
-    }
-    // Anything that is not a complete picture keeps the preview as it was.
-    if (const auto image = loadPictureFile(path, Image1->size()))
+    } else if (image) {
         Image1->setPicture(QPixmap::fromImage(*image));
+    } else {
+        // Never the picture chosen before: the user would take it for this file's.
+        Image1->setPicture(placeholder());
+        const QFileInfo file(path);
+        if (isPictureName(path) && file.isFile())
+            m_previewNote =
+                QStringLiteral("\"%1\" can't be shown: it is no picture, or not a whole one.").arg(file.fileName());
+    }
+    lblStatus->setText(m_previewNote);
 }
 
 void frmload::cmdload_Click()

@@ -112,6 +112,8 @@ private:
     void Command2_Click();
 
     Forms& m_forms;
+    // Why the chosen file shows the placeholder, when its name promises a picture.
+    QString m_previewNote;
 };
 
 } // namespace lumaport

@@ -3,7 +3,10 @@
 
 #include "picture_prep/gif_file.h"
 #include "picture_prep/picture_metadata.h"
+#include "platform/picture_file.h"
+#include "publish/link_check.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
@@ -97,6 +100,19 @@ bool writeToFit(const QString& source, PictureKind kind, const PictureChoices& c
     }
 }
 
+// Empty for a picture that can be read whole.
+QString whyUnreadable(QFile& file, PictureKind kind)
+{
+    const QString name = QFileInfo(file.fileName()).fileName();
+    if (file.size() == 0)
+        return QStringLiteral("\"%1\" is empty: it holds no picture.").arg(name);
+    if (kind == PictureKind::Other)
+        return QStringLiteral("\"%1\" holds no JPEG, PNG, GIF or BMP picture.").arg(name);
+    if (!pictureEndsWhole(file))
+        return QStringLiteral("\"%1\" is cut short: the end of the picture is missing.").arg(name);
+    return {};
+}
+
 } // namespace
 
 bool PreparedPicture::prepare(const QString& source, const PictureChoices& choices, QString* error)
@@ -104,15 +120,35 @@ bool PreparedPicture::prepare(const QString& source, const PictureChoices& choic
     m_picture = source;
     m_thumbnail.clear();
     m_note.clear();
+    m_unreadable = false;
     // Telling the kind reads the file; with no choice made it would not change what is sent.
     if (!(choices.removeMetadata || choices.fit || choices.thumbnail))
         return true;
     const PictureKind kind = pictureKind(source);
-    if (kind == PictureKind::Other)
+    // An archive or a text: the choices are for pictures.
+    if (kind == PictureKind::Other && !isPictureName(source))
         return true;
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Cannot read \"%1\": %2").arg(source, file.errorString());
+        return false;
+    }
+    const QString unreadable = whyUnreadable(file, kind);
     m_folder = std::make_unique<QTemporaryDir>();
     if (!m_folder->isValid()) {
         *error = QStringLiteral("Cannot make a temporary folder: %1").arg(m_folder->errorString());
+        return false;
+    }
+    if (!unreadable.isEmpty()) {
+        // Its location data needs no decoding to go; a failure there leaves the file as it is.
+        QString ignored;
+        const QString cleaned = m_folder->filePath(QStringLiteral("picture"));
+        if (choices.removeMetadata && kind == PictureKind::Jpeg && copyWithoutMetadata(source, kind, cleaned, &ignored))
+            m_picture = cleaned;
+        m_unreadable = true;
+        *error = unreadable;
+        if (choices.removeMetadata && kind != PictureKind::Other && m_picture == source)
+            *error += QStringLiteral(" Its location data can't be taken out of it either.");
         return false;
     }
 

@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/picture_file.h"
 
+#include "platform/paths.h"
+#include "platform/program_files.h"
+
 #include <QByteArrayView>
 #include <QFile>
 #include <QImageReader>
+#include <QtEndian>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,9 +25,14 @@ constexpr qint64 kJpegTailWindow = 64 * 1024;
 // Real headers have a handful of segments; a file of fill bytes must not be walked byte by byte.
 constexpr int kMaxJpegHeaderSteps = 4096;
 
+quint32 bigEndian32(const QByteArray& bytes, qsizetype at)
+{
+    return qFromBigEndian<quint32>(bytes.constData() + at);
+}
+
 // Offset of the first start-of-scan marker, found by hopping over the header segments; -1 if the header is
 // broken. The end marker of an embedded thumbnail lies before it and must not count as the picture's end.
-qint64 jpegScanStart(QFile& file)
+qint64 jpegScanStart(QIODevice& file)
 {
     qint64 pos = 2;
     for (int step = 0; step < kMaxJpegHeaderSteps; ++step) {
@@ -52,9 +62,8 @@ qint64 jpegScanStart(QFile& file)
     return -1;
 }
 
-// A JPEG still being written or cut short decodes "successfully" with a grey lower part, so it is refused
-// unless its end-of-image marker is there. Only the header and the tail are read.
-bool jpegHasEnd(QFile& file, qint64 size)
+// Only the header and the tail are read.
+bool jpegEnds(QIODevice& file, qint64 size)
 {
     const qint64 scanStart = jpegScanStart(file);
     if (scanStart < 0)
@@ -66,7 +75,138 @@ bool jpegHasEnd(QFile& file, qint64 size)
     return tail.contains(QByteArrayView("\xFF\xD9", 2));
 }
 
+// Chunk by chunk, by their lengths, up to IEND.
+bool pngEnds(QIODevice& file, qint64 size)
+{
+    for (qint64 pos = 8; pos + 12 <= size;) {
+        if (!file.seek(pos))
+            return false;
+        const QByteArray head = file.read(8);
+        if (head.size() < 8)
+            return false;
+        pos += 12 + qint64(bigEndian32(head, 0));
+        if (pos > size)
+            return false;
+        if (head.mid(4, 4) == "IEND")
+            return true;
+    }
+    return false;
+}
+
+// Returns the offset after the data sub-blocks that start at `pos`, or -1 where they run past the end.
+qint64 afterGifSubBlocks(QIODevice& file, qint64 pos, qint64 size)
+{
+    for (;;) {
+        char length = 0;
+        if (pos >= size || !file.seek(pos) || !file.getChar(&length))
+            return -1;
+        pos += 1 + static_cast<uchar>(length);
+        if (length == 0)
+            return pos;
+    }
+}
+
+qint64 gifColourTableBytes(uchar flags)
+{
+    return (flags & 0x80) != 0 ? 3 * (qint64{2} << (flags & 0x07)) : 0;
+}
+
+// Block by block to the trailer. A file that stops right after a whole frame, with no trailer, has all its
+// frames, and browsers show it so.
+bool gifEnds(QIODevice& file, qint64 size)
+{
+    if (!file.seek(10))
+        return false;
+    char flags = 0;
+    if (!file.getChar(&flags))
+        return false;
+    qint64 pos = 13 + gifColourTableBytes(static_cast<uchar>(flags));
+    bool framed = false;
+    while (pos >= 0) {
+        char block = 0;
+        if (pos == size)
+            return framed;
+        if (!file.seek(pos) || !file.getChar(&block))
+            return false;
+        switch (static_cast<uchar>(block)) {
+        case 0x3B: // trailer
+            return true;
+        case 0x21: // extension: its label, then its data
+            pos = afterGifSubBlocks(file, pos + 2, size);
+            break;
+        case 0x2C: { // frame: its descriptor, colour table, code size, then its data
+            const QByteArray descriptor = file.read(9);
+            if (descriptor.size() < 9)
+                return false;
+            pos = afterGifSubBlocks(file, pos + 11 + gifColourTableBytes(static_cast<uchar>(descriptor[8])), size);
+            framed = pos >= 0;
+            break;
+        }
+        default:
+            return false;
+        }
+    }
+    return false;
+}
+
+// The rows the header promises must all be there; compressed rows take the size the header gives them.
+bool bmpEnds(QIODevice& file, qint64 size)
+{
+    if (!file.seek(0))
+        return false;
+    const QByteArray head = file.read(54);
+    if (head.size() < 26)
+        return false;
+    const qint64 dataStart = qFromLittleEndian<quint32>(head.constData() + 10);
+    const quint32 headerSize = qFromLittleEndian<quint32>(head.constData() + 14);
+    qint64 width = 0;
+    qint64 height = 0;
+    int bits = 0;
+    quint32 compression = 0;
+    qint64 dataSize = 0;
+    if (headerSize == 12) {
+        width = qFromLittleEndian<quint16>(head.constData() + 18);
+        height = qFromLittleEndian<quint16>(head.constData() + 20);
+        bits = qFromLittleEndian<quint16>(head.constData() + 24);
+    } else if (headerSize >= 40 && head.size() == 54) {
+        width = qFromLittleEndian<qint32>(head.constData() + 18);
+        height = std::abs(qint64(qFromLittleEndian<qint32>(head.constData() + 22)));
+        bits = qFromLittleEndian<quint16>(head.constData() + 28);
+        compression = qFromLittleEndian<quint32>(head.constData() + 30);
+        dataSize = qFromLittleEndian<quint32>(head.constData() + 34);
+    } else {
+        return false;
+    }
+    if (width < 0 || dataStart > size)
+        return false;
+    constexpr quint32 kRgb = 0;
+    constexpr quint32 kBitFields = 3;
+    constexpr quint32 kAlphaBitFields = 6;
+    if (compression != kRgb && compression != kBitFields && compression != kAlphaBitFields)
+        return dataSize <= size - dataStart;
+    // Divided, not multiplied: a made-up header's rows times its height would overflow.
+    const qint64 rowBytes = (width * bits + 31) / 32 * 4;
+    return height == 0 || rowBytes <= (size - dataStart) / height;
+}
+
 } // namespace
+
+bool pictureEndsWhole(QIODevice& file)
+{
+    const qint64 size = file.size();
+    if (!file.seek(0))
+        return false;
+    const QByteArray head = file.read(8);
+    if (head.startsWith("\xFF\xD8\xFF"))
+        return jpegEnds(file, size);
+    if (head == QByteArrayView("\x89PNG\r\n\x1a\n"))
+        return pngEnds(file, size);
+    if (head.startsWith("GIF87a") || head.startsWith("GIF89a"))
+        return gifEnds(file, size);
+    if (head.startsWith("BM"))
+        return bmpEnds(file, size);
+    return true;
+}
 
 std::optional<QImage> loadPictureFile(const QString& path, QSize boxSize)
 {
@@ -90,9 +230,7 @@ std::optional<QImage> loadPictureFile(const QString& path, QSize boxSize)
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
 
-    if (file.read(3) == QByteArrayView("\xFF\xD8\xFF", 3) && !jpegHasEnd(file, info.st_size))
-        return std::nullopt;
-    if (!file.seek(0))
+    if (!pictureEndsWhole(file) || !file.seek(0))
         return std::nullopt;
 
     // The format comes from the content only: a ZIP renamed to .jpg is no picture.
@@ -110,6 +248,11 @@ std::optional<QImage> loadPictureFile(const QString& path, QSize boxSize)
     if (!reader.read(&image))
         return std::nullopt;
     return image;
+}
+
+QImage loadPlaceholder(const QString& programFolder, QSize boxSize)
+{
+    return loadPictureFile(joinPath(picturesFolder(programFolder), kPlaceholderName), boxSize).value_or(QImage());
 }
 
 } // namespace lumaport

@@ -12,7 +12,9 @@
 
 namespace lumaport {
 
-frmPreview::frmPreview(Forms& forms) : Form(QStringLiteral("frmPreview"), QStringLiteral("Preview"), 7455, 6480)
+frmPreview::frmPreview(Forms& forms)
+    : Form(QStringLiteral("frmPreview"), QStringLiteral("Preview"), 7455, 6480),
+      m_programFolder(forms.services().programFolder())
 {
     Image1 = addControl<PictureBox>(this, "Image1", {360, 360, 6735, 5415});
     cmdsave = addButton(this, "cmdsave", QStringLiteral("Close"), {5880, 6000, 1215, 375});
@@ -55,8 +57,11 @@ void frmPreview::Timer1_Timer()
     if (path.isEmpty()) {
         Image1->setPicture(QPixmap());
     } else if (const auto image = loadPictureFile(path, Image1->size())) {
-        // Anything else (missing, no picture, still arriving) keeps the picture shown.
         Image1->setPicture(QPixmap::fromImage(*image));
+    } else {
+        // Missing, no picture, cut short: never the picture shown before, which the title would now misname.
+        const QImage placeholder = loadPlaceholder(m_programFolder, Image1->size());
+        Image1->setPicture(placeholder.isNull() ? QPixmap() : QPixmap::fromImage(placeholder));
     }
     Timer1->setEnabled(false);
 }

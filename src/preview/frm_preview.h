@@ -37,6 +37,8 @@ public:
 private:
     void Timer1_Timer();
     void cmdsave_Click();
+
+    QString m_programFolder;
 };
 
 } // namespace lumaport

@@ -181,19 +181,22 @@ private Q_SLOTS:
         QVERIFY(!showsPlaceholder(w.Image1));
     }
 
-    void nonPicturesKeepWhatThePreviewShowed()
+    // Among all files a picture goes on to "Load" as under its own kind; anything else shows the placeholder.
+    void amongAllFilesOnlyPicturesLoad()
     {
         frmload& w = main();
         w.Option6->click();
         choose(QStringLiteral("archive.zip"));
         QCOMPARE(w.txtimg->text(), m_pictures.path() + QStringLiteral("/archive.zip"));
         QVERIFY(showsPlaceholder(w.Image1));
+        QVERIFY(!w.cmdload->isEnabled());
         QCOMPARE(m_forms->frmsavpic().txtpic->text(), QStringLiteral("archive.zip"));
 
         choose(QStringLiteral("photo.jpg"));
-        const QImage photo = shown(w.Image1);
+        QVERIFY(w.cmdload->isEnabled());
         choose(QStringLiteral("setup.exe"));
-        QCOMPARE(shown(w.Image1), photo);
+        QVERIFY(showsPlaceholder(w.Image1));
+        QVERIFY(!w.cmdload->isEnabled());
     }
 
     void typingInThePathBox()
@@ -205,18 +208,17 @@ private Q_SLOTS:
 
         const QString path = m_pictures.filePath(QStringLiteral("anim.gif"));
         QTest::keyClicks(w.txtimg, path);
-        QVERIFY(!w.Image1->picture().isNull());
-        const QImage gif = shown(w.Image1);
+        QVERIFY(!w.Image1->picture().isNull() && !showsPlaceholder(w.Image1));
 
-        // Half-typed paths, folders and FIFOs keep the preview and never block.
+        // Half-typed paths, folders and FIFOs show the placeholder and never block.
         QTest::keyClick(w.txtimg, Qt::Key_Backspace);
-        QCOMPARE(shown(w.Image1), gif);
+        QVERIFY(showsPlaceholder(w.Image1));
         w.txtimg->setText(m_pictures.path());
-        QCOMPARE(shown(w.Image1), gif);
+        QVERIFY(showsPlaceholder(w.Image1));
         const QString fifo = m_pictures.filePath(QStringLiteral("pipe.jpg"));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         w.txtimg->setText(fifo);
-        QCOMPARE(shown(w.Image1), gif);
+        QVERIFY(showsPlaceholder(w.Image1));
         QFile::remove(fifo);
     }
 

@@ -68,11 +68,13 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("maxBytes");
         QTest::addColumn<int>("frames");
         QTest::addColumn<bool>("noted");
+        QTest::addColumn<bool>("unreadable"); // so sent only on the user's word, and never decoded
 
         PictureChoices remove;
         remove.removeMetadata = true;
-        QTest::newRow("JPEG from a phone, data removed") << phoneJpeg(m_dir.filePath(u"phone.jpg"_s), 64, 48) << remove
-                                                         << QSize(48, 64) << true << qint64(1 << 20) << 1 << false;
+        QTest::newRow("JPEG from a phone, data removed")
+            << phoneJpeg(m_dir.filePath(u"phone.jpg"_s), 64, 48) << remove << QSize(48, 64) << true << qint64(1 << 20)
+            << 1 << false << false;
 
         // Phones append a second picture, with its own EXIF, after the first one's end.
         const QString twoPictures = phoneJpeg(m_dir.filePath(u"two.jpg"_s), 64, 48);
@@ -80,14 +82,14 @@ private Q_SLOTS:
         QVERIFY(appended.open(QIODevice::Append) && appended.write(readFile(twoPictures)) > 0);
         appended.close();
         QTest::newRow("JPEG with a second picture after its end")
-            << twoPictures << remove << QSize(48, 64) << true << qint64(1 << 20) << 1 << false;
+            << twoPictures << remove << QSize(48, 64) << true << qint64(1 << 20) << 1 << false << false;
 
         QImage withText = pattern(40, 30);
         withText.setText(u"Location"_s, QString::fromLatin1(kPlace));
         const QString png = m_dir.filePath(u"text.png"_s);
         withText.save(png, "PNG");
         QTest::newRow("PNG with text chunks")
-            << png << remove << QSize(40, 30) << true << qint64(1 << 20) << 1 << false;
+            << png << remove << QSize(40, 30) << true << qint64(1 << 20) << 1 << false << false;
 
         const QString gif = m_dir.filePath(u"animated.gif"_s);
         QCOMPARE(QProcess::execute(u"convert"_s, {u"-size"_s, u"40x30"_s, u"xc:red"_s, u"xc:blue"_s, u"-set"_s,
@@ -97,23 +99,45 @@ private Q_SLOTS:
         removeAndFit.fit = true;
         removeAndFit.maxSide = 20;
         QTest::newRow("animated GIF over the limit")
-            << gif << removeAndFit << QSize(40, 30) << true << qint64(1 << 20) << 2 << true;
+            << gif << removeAndFit << QSize(40, 30) << true << qint64(1 << 20) << 2 << true << false;
 
         PictureChoices fit;
         fit.fit = true;
         fit.maxSide = 64;
         fit.maxKilobytes = 500;
         QTest::newRow("within both limits") << writePicture(m_dir.filePath(u"small.jpg"_s), Qt::red) << fit
-                                            << QSize(64, 48) << true << qint64(1 << 20) << 1 << false;
+                                            << QSize(64, 48) << true << qint64(1 << 20) << 1 << false << false;
 
         fit.maxSide = 200;
         fit.maxKilobytes = 6;
         QTest::newRow("JPEG over both limits") << phoneJpeg(m_dir.filePath(u"large.jpg"_s), 640, 480) << fit
-                                               << QSize(150, 200) << false << qint64(6 * 1024) << 1 << false;
+                                               << QSize(150, 200) << false << qint64(6 * 1024) << 1 << false << false;
         fit.maxSide = 20;
         fit.removeMetadata = true;
         QTest::newRow("PNG over the side limit")
-            << png << fit << QSize(20, 15) << false << qint64(1 << 20) << 1 << false;
+            << png << fit << QSize(20, 15) << false << qint64(1 << 20) << 1 << false << false;
+
+        // Cut short, as a copy that broke off leaves it: decoded, its missing part would be sent grey.
+        const auto cutShort = [this](const QString& name, const QString& whole) {
+            const QByteArray bytes = readFile(whole);
+            return writeFile(m_dir.filePath(name), bytes.left(bytes.size() * 2 / 3));
+        };
+        const QString plain = m_dir.filePath(u"plain.jpg"_s);
+        pattern(640, 480).save(plain, "JPG", 95);
+        const QString plainPng = m_dir.filePath(u"plain.png"_s);
+        pattern(40, 30).save(plainPng, "PNG");
+        fit.removeMetadata = false;
+        QTest::newRow("JPEG cut short, over the limits")
+            << cutShort(u"cut.jpg"_s, plain) << fit << QSize(640, 480) << true << qint64(1 << 20) << 1 << false << true;
+        QTest::newRow("JPEG cut short, data removed")
+            << cutShort(u"cut phone.jpg"_s, phoneJpeg(m_dir.filePath(u"whole.jpg"_s), 640, 480)) << remove
+            << QSize(480, 640) << true << qint64(1 << 20) << 1 << false << true;
+        QTest::newRow("PNG cut short") << cutShort(u"cut.png"_s, plainPng) << fit << QSize(40, 30) << true
+                                       << qint64(1 << 20) << 1 << false << true;
+        QTest::newRow("text named .jpg") << writeFile(m_dir.filePath(u"notes.jpg"_s), "Dear forum,") << removeAndFit
+                                         << QSize(0, 0) << true << qint64(1 << 20) << -1 << false << true;
+        QTest::newRow("empty .jpg") << writeFile(m_dir.filePath(u"empty.jpg"_s), {}) << removeAndFit << QSize(0, 0)
+                                    << true << qint64(1 << 20) << -1 << false << true;
     }
 
     void sentFilesHoldNoLocationAndFitTheLimits()
@@ -125,12 +149,15 @@ private Q_SLOTS:
         QFETCH(qint64, maxBytes);
         QFETCH(int, frames);
         QFETCH(bool, noted);
+        QFETCH(bool, unreadable);
         const QByteArray original = readFile(source);
         QString sent;
         {
             PreparedPicture prepared;
             QString error;
-            QVERIFY2(prepared.prepare(source, choices, &error), qPrintable(error));
+            QCOMPARE(prepared.prepare(source, choices, &error), !unreadable);
+            QCOMPARE(prepared.unreadable(), unreadable);
+            QCOMPARE(error.isEmpty(), !unreadable);
             sent = prepared.picture();
             const QByteArray bytes = readFile(sent);
             QVERIFY(!bytes.contains(kPlace));

@@ -161,6 +161,11 @@ void TestPictureFile::refusesWhatIsNoCompletePicture_data()
                                                jpeg.left(jpeg.size() * 2 / 3));
     QTest::newRow("cut-off jpeg with thumbnail")
         << writeFile(m_dir.filePath(QStringLiteral("cut2.jpg")), withThumbnail.left(withThumbnail.size() - 100));
+    // Their decoders show the missing part as black and report success.
+    const QByteArray gif(reinterpret_cast<const char*>(kGif), sizeof kGif);
+    QTest::newRow("cut-off gif") << writeFile(m_dir.filePath(QStringLiteral("cut.gif")), gif.left(gif.size() - 4));
+    const QByteArray bmp = encoded(leftRedRightBlue(400, 200), "BMP");
+    QTest::newRow("cut-off bmp") << writeFile(m_dir.filePath(QStringLiteral("cut.bmp")), bmp.left(bmp.size() * 2 / 3));
     QTest::newRow("zip named .jpg") << writeFile(m_dir.filePath(QStringLiteral("zip.jpg")),
                                                  QByteArray("PK\x03\x04") + QByteArray(5000, 'z'));
     QTest::newRow("folder") << m_dir.path();
