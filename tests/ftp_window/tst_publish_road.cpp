@@ -279,6 +279,65 @@ private Q_SLOTS:
                  qPrintable(road.services.boxes().back().text));
     }
 
+    // The address box holds the links of what was sent last. A link the history keeps for the same bytes is checked
+    // now and offered before any Overwrite question, once for a whole set; one that no longer answers is not offered.
+    void theAddressBoxAndOfferedLinksFollowTheLastSend()
+    {
+        Road road;
+        writePicture(road.pictures.filePath(u"one.jpg"_s), Qt::red);
+        writePicture(road.pictures.filePath(u"two.jpg"_s), Qt::blue);
+        road.logOnWith(u"one.jpg"_s);
+        if (QTest::currentTestFailed())
+            return;
+        frmftp& ftp = road.forms.frmftp();
+        auto* box = control<AddressBox>(ftp, "txtURL");
+        const auto link = [&road](const QString& name) {
+            return u"[img]http://127.0.0.1:%1/%2[/img]"_s.arg(road.webPort).arg(name);
+        };
+        const QString folder = road.pictures.path();
+        const QString root = QStorageInfo(folder).rootPath();
+        const auto send = [&](const QStringList& names) {
+            if (names.size() > 1)
+                road.forms.session().handOverSet(root, folder, names);
+            else
+                road.forms.session().handOverFile(root, folder, names.first());
+            waitUntilIdle(ftp);
+            road.services.reset();
+            control<QPushButton>(ftp, "cmdsend")->click();
+            waitUntilIdle(ftp);
+        };
+        const auto titles = [&road] {
+            QStringList titles;
+            for (const BoxRecord& shown : road.services.boxes())
+                titles.append(shown.title);
+            return titles;
+        };
+        for (const QString& name : {u"one.jpg"_s, u"two.jpg"_s}) {
+            send({name});
+            QCOMPARE(box->text(), link(name));
+        }
+        PublishedStore store(publishedHistoryPath(road.services.programFolder()));
+        QVERIFY(store.open(nullptr));
+        QTRY_COMPARE(store.summary().works, 2);
+
+        road.services.setWhileBoxShows([&road] {
+            road.services.answerEveryBox(road.services.boxes().size() == 1 ? MsgAnswer::No : MsgAnswer::YesToAll);
+        });
+        send({u"one.jpg"_s, u"two.jpg"_s});
+        QCOMPARE(titles(), (QStringList{u"Published"_s, u"Overwrite"_s}));
+        road.services.setWhileBoxShows({});
+        road.services.answerEveryBox(MsgAnswer::Yes);
+        send({u"two.jpg"_s, u"one.jpg"_s});
+        QCOMPARE(titles(), QStringList{u"Published"_s});
+        QCOMPARE(box->text(), link(u"two.jpg"_s) + u'\n' + link(u"one.jpg"_s));
+
+        QVERIFY(QFile::remove(QDir(road.server.rootFolder()).filePath(u"one.jpg"_s)));
+        send({u"one.jpg"_s});
+        QCOMPARE(titles(), QStringList());
+        QVERIFY(QFile::exists(QDir(road.server.rootFolder()).filePath(u"one.jpg"_s)));
+        QCOMPARE(box->text(), link(u"one.jpg"_s));
+    }
+
     // With no web address typed, the first folder's name would be read as the host. Named like a loopback server
     // that counts connections, it must never be asked on any road that checks, keeps or opens an address.
     void noAddressIsFetchedWithoutAWebAddress()
