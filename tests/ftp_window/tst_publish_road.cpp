@@ -260,8 +260,10 @@ private Q_SLOTS:
             block.append(u"[img]http://127.0.0.1:%1/%2[/img]"_s.arg(road.webPort).arg(name));
         QCOMPARE(control<AddressBox>(ftp, "txtURL")->text(), block.join(u'\n'));
 
-        // The next set, after a change of folder, lands there over every connection; a refused thumbnail leaves its
-        // picture sent.
+        // The next set, after a change of folder, lands there over every connection ("Send Again" to the links its
+        // bytes were published at); a refused thumbnail leaves its picture sent.
+        road.services.setWhileBoxShows({});
+        road.services.answerEveryBox(MsgAnswer::No);
         QVERIFY(QDir(remote).mkpath(u"d.jpg/c_thumb.jpg"_s));
         QTRY_VERIFY(!road.transfer->StillExecuting() && !list->findItems(u"d.jpg/"_s, Qt::MatchExactly).isEmpty());
         list->setCurrentItem(list->findItems(u"d.jpg/"_s, Qt::MatchExactly).value(0));
