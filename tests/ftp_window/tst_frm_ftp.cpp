@@ -530,14 +530,28 @@ private Q_SLOTS:
     }
 
     // Closing the window cancels a log-on in progress; that is no success either.
-    void closingDuringLogOnEndsLoggedOff()
+    void cancellingALogOnEndsLoggedOff_data()
     {
+        QTest::addColumn<bool>("close");
+        QTest::newRow("Log Off") << false;
+        QTest::newRow("closing the window") << true;
+    }
+
+    // Log Off, on while the log-on runs, and closing the window both cancel it.
+    void cancellingALogOnEndsLoggedOff()
+    {
+        QFETCH(bool, close);
         frmftp& w = ftp();
         w.Show();
         typeLogOn(QStringLiteral("ftp.example.org"), QStringLiteral("me"), QStringLiteral("secret"));
-        QTimer::singleShot(50, &w, [&w] { w.close(); });
+        QTimer::singleShot(50, &w, [&w, close] {
+            if (close)
+                w.close();
+            else
+                control<QPushButton>(w, "cmdLogOff")->click();
+        });
         control<QPushButton>(w, "cmdLogOn")->click();
-        QTRY_VERIFY(!w.isVisible());
+        QTRY_COMPARE(w.isVisible(), !close);
         waitUntilIdle(w);
         QCOMPARE(statusText(w), QStringLiteral("Not Connected"));
         QCOMPARE(arrangement(w), kLoggedOff);
