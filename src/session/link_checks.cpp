@@ -68,11 +68,6 @@ void LinkChecks::checkBuilt(const QString& name, qint64 expectedSize, bool withT
     startLink({address, name, expectedSize});
 }
 
-void LinkChecks::checkPublished(const QString& address, qint64 bytes, const QString& thumbnailAddress)
-{
-    checkRow(address, address.section(u'/', -1), bytes, thumbnailAddress, -1);
-}
-
 bool LinkChecks::checkRow(const QString& address, const QString& name, qint64 bytes, const QString& thumbnailAddress,
                           qint64 thumbnailBytes)
 {

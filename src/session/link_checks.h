@@ -39,8 +39,6 @@ public:
     void checkSent(const SentFile& file);
     /// After a builder: the address it built on the session's address; expectedSize -1 when not known.
     void checkBuilt(const QString& name, qint64 expectedSize, bool withThumbnail);
-    /// A link the history kept, used instead of a send: the outcome is kept with its row.
-    void checkPublished(const QString& address, qint64 bytes, const QString& thumbnailAddress);
     /// After a set was sent: every file of it and every thumbnail that went with one.
     void checkSentSet(const QList<SentFile>& sent);
     /// A block of links, names in the same order; rows, after a send, the history row each one counts for.
