@@ -99,6 +99,7 @@ frmftp::frmftp(Forms& forms)
     setUpTransfers();
     setAcceptDrops(true);
     buildPublicSendsChoice();
+    buildPublicSendsBox();
     setUpHistory();
     m_links->buildLinkForms();
     bindSession();
@@ -113,7 +114,7 @@ void frmftp::Form_Load()
     if (m_session.text(SessionText::Keyword) == QLatin1String("url"))
         Command6->setText(QStringLiteral("Select another File"));
     SizeRequest = false;
-    showAddressTitle();
+    showTitle();
     cmdsend->setEnabled(false);
     fraRemoteFiles->enableLinkButtons(false);
 }
@@ -127,14 +128,14 @@ void frmftp::Form_Unload(bool& cancel)
     hide();
 }
 
-void frmftp::showTitle(const QString& shown, bool prefixed)
+void frmftp::showTitle()
 {
-    setWindowTitle(prefixed ? QStringLiteral("FTP-") + shown : shown);
-}
-
-void frmftp::showAddressTitle()
-{
-    showTitle(m_session.text(SessionText::UrlName));
+    // Titles are cut by the window system at the right, where a long address keeps its file's name.
+    constexpr qsizetype kLongestTitle = 80;
+    const QString urlName = m_session.text(SessionText::UrlName);
+    const QString shown = urlName.isEmpty() && loggedOn() ? m_session.text(SessionText::Server) : urlName;
+    setWindowTitle(shown.isEmpty() ? QStringLiteral("FTP")
+                                   : QStringLiteral("FTP-") + withLongWordsElided(shown, kLongestTitle));
 }
 
 void frmftp::setStatus(const QString& status)
@@ -160,7 +161,7 @@ void frmftp::showLoggedOn()
     m_session.setText(SessionText::UrlName, txtpermurl->text());
     cmdsend->setEnabled(true);
     fraRemoteFiles->enableLinkButtons(true);
-    showTitle(m_session.text(SessionText::Server));
+    showTitle();
 }
 
 void frmftp::showLogOnFailed()
@@ -185,7 +186,7 @@ bool frmftp::listed(const QString& entry) const
 
 bool frmftp::loggedOn() const
 {
-    return fraLoginInfo->loggedOn();
+    return fraLoginInfo->loggedOn() && !m_loggingOn;
 }
 
 bool frmftp::FtpReady(bool ShowMessage)
@@ -297,6 +298,8 @@ void frmftp::cmdLogOn_Click()
     // The first request connects, logs on and lists the starting folder onto whatever the list holds. A
     // refused log-on, a cancel or a time-out ends without a reply; the error box has already said why.
     m_loggingOn = true;
+    // Log Off cancels a log-on that takes too long, such as one to a server that never answers.
+    fraLoginInfo->enableLogOff(true);
     runRequest(QStringLiteral("DIR"), [this](bool accepted) {
         m_loggingOn = false;
         if (accepted)
@@ -308,6 +311,13 @@ void frmftp::cmdLogOn_Click()
 
 void frmftp::cmdLogOff_Click()
 {
+    if (m_loggingOn) {
+        // Nothing to close yet: the log-on ends as a failed one, its Log On back.
+        cancelRequest();
+        setStatus(kNotConnected);
+        fraLoginInfo->enableLogOff(false);
+        return;
+    }
     fraRemoteFiles->clear();
     // Nothing runs once cancelled: a command that waited learns of it when the CLOSE is over.
     cancelRequest();
@@ -328,7 +338,9 @@ void frmftp::ITC_StateChanged(int State)
         const auto code = FtpError(ITC->ResponseCode());
         const QString info = ITC->ResponseInfo();
         m_lastError = info;
-        if (code == FtpError::ConnectionAborted) {
+        // A server that stopped refuses the next connection instead of resetting this one: either way nothing
+        // more can reach it until the user logs on again, and nothing queued may try.
+        if (code == FtpError::ConnectionAborted || code == FtpError::CannotConnect) {
             setStatus(kNotConnected);
             enableConnectionControls(false);
             cancelRequest();

@@ -11,6 +11,7 @@
 #include <memory>
 
 class QAction;
+class QCheckBox;
 class QDragEnterEvent;
 class QDropEvent;
 class QGroupBox;
@@ -59,11 +60,9 @@ public:
     void abandonRequest();
 
 private:
-    // The window's title: "FTP-" and what it works on (the address in use, or the server at log on), or while the
-    // user walks the folders the address alone.
-    void showTitle(const QString& shown, bool prefixed = true);
-    // "FTP-" and the address in use, as the window first shows it.
-    void showAddressTitle();
+    // The window's title: "FTP-" and the address in use, or the server while no address is in use; "FTP" alone
+    // while neither is known. It follows the address wherever it changes.
+    void showTitle();
     // The boxes show the session's texts and hand what the user types back to it; the local panel shows the
     // files handed over.
     void bindSession();
@@ -106,7 +105,8 @@ private:
     QString selectedEntry() const;
     // Whether the remote list holds the entry, whole and exact.
     bool listed(const QString& entry) const;
-    // The connection has no state of its own: Log Off is on exactly while the window shows it logged on.
+    // The connection has no state of its own: Log Off is on exactly while the window shows it logged on, or while a
+    // log-on runs, which it cancels.
     bool loggedOn() const;
 
     // Every command that sends a request begins with FtpReady(true) and stops when it says no; the "Busy"
@@ -223,7 +223,10 @@ private:
     // "Make sent files public", in the context menu of "Send": files sent to a bucket get the public-read ACL.
     void buildPublicSendsChoice();
     void mnuPublicSends_Toggled(bool on);
+    // The same choice as a box over "Send", seen only while the server is a bucket.
+    void buildPublicSendsBox();
     QAction* mnuPublicSends;
+    QCheckBox* chkPublicSends;
     // How the last send went, when the component had something to say; shown once its re-list is in.
     QString m_sendNote;
 
@@ -238,9 +241,13 @@ private:
     void setUpHistory();
     void cmdPublished_Click();
     void PublishedRecorder_Failed();
-    // Before a file is sent: when the history holds the same bytes with a link that worked, asks whether to use
-    // that link. True when nothing is to be sent: the link is shown, or the user cancelled.
-    bool usePublishedLink(const QString& localPath, const QString& name);
+    // Before files are sent, first of all: those whose bytes the history holds with a link that works now (checked
+    // again here, briefly) may use that link instead; asked once, for one file or for all of a set. then gets the
+    // names still to send, in order, and the files whose links are used; it is not called when the user cancelled.
+    void offerPublishedLinks(const QStringList& names,
+                             std::function<void(const QStringList& left, const QList<SentFile>& reused)> then);
+    // The files whose published links are used, with nothing else sent: they are what was sent last.
+    void showReused(const QList<SentFile>& reused);
     QPushButton* cmdPublished;
     bool m_historyTroubleShown = false;
 
@@ -251,9 +258,14 @@ private:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     SentFile sentFile(const QString& localPath, const QString& name, qint64 bytes, qint64 thumbnailBytes) const;
-    void sendFileSet();
-    // The Overwrite questions, asked before anything is sent: the names to send, in order.
-    QStringList namesToSend();
+    // The Overwrite questions about names the remote list holds, asked of a listing read again first (the list may
+    // be older than a server that stopped since); set: once per name, with "to All". then gets the names to send,
+    // in order; it is not called when the listing failed.
+    void askOverwrite(const QStringList& names, bool set, std::function<void(const QStringList&)> then);
+    void sendOneFile(const QString& name);
+    void sendFileSet(const QStringList& names, const QList<SentFile>& reused);
+    // The set's Overwrite questions: the names to send, in order.
+    QStringList namesToSend(const QStringList& set);
     // Sends the set's files from the first'th on, one at a time, until one fails; then calls then with the
     // failure named, if any.
     void sendSetFrom(const QStringList& names, qsizetype first, std::function<void(const QStringList& notSent)> then);
@@ -264,10 +276,14 @@ private:
     // The set over several connections at once, as many as the options file allows; false, with nothing sent, when
     // it asks for one at a time. Once every file has ended, then gets each file that failed named with why.
     bool sendSetAtOnce(const QStringList& names, std::function<void(const QStringList& notSent)> then);
-    // After the set: the box naming what failed, the links' check, the re-list.
-    void setSent(const QStringList& names, QStringList notSent);
+    // After the set: the box naming what failed, the links of what was sent and reused, their check, the re-list.
+    void setSent(const QStringList& names, QStringList notSent, const QList<SentFile>& reused);
+    // txtURL: the links of the files sent last, each at its own address, in the form asked for.
+    void showSentLinks(LinkForm form);
     // Why a file of the set was not sent, when the component did not say.
     QString unsentWhy() const;
+    // A line for each file of the set never started, after the one named failed.
+    QStringList notStarted(const QStringList& names, const QString& failed) const;
     bool m_sendingAtOnce = false; // the set's box tells every failure, and its bar counts every connection
     // "Request URL" and "URL with Tags" with a set handed over: one line per file. False without a set.
     bool buildSetBlock(LinkForm form);

@@ -7,11 +7,14 @@
 #include "ftp_window/log_on_panel.h"
 #include "ftp_window/remote_files_panel.h"
 #include "startup/forms.h"
+#include "transfer/ftp_server_address.h"
 
 #include "widgets/picture_box.h"
 #include "widgets/shape.h"
 #include "widgets/wrapping_button.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -48,6 +51,32 @@ void frmftp::buildLocalFiles()
     imgReceiveFile->setEnabled(false);
     lblReceiveFile =
         addFittedLabel(fraControls, "lblReceiveFile", QStringLiteral("Receive File"), {5280, 360, 1080, 195});
+}
+
+void frmftp::buildPublicSendsBox()
+{
+    // Over "Send", in the frame's empty top edge: the menu entry is not found by one who never right-clicks.
+    chkPublicSends = addCheckBox(fraControls, "chkPublicSends", QStringLiteral("Public"), {120, 15, 1095, 225},
+                                 mnuPublicSends->text());
+    QFont small = chkPublicSends->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    chkPublicSends->setFont(small);
+    chkPublicSends->setToolTip(mnuPublicSends->toolTip());
+    chkPublicSends->setChecked(mnuPublicSends->isChecked());
+    connect(chkPublicSends, &QCheckBox::toggled, mnuPublicSends, &QAction::setChecked);
+    connect(mnuPublicSends, &QAction::toggled, chkPublicSends, &QCheckBox::setChecked);
+    // Only a bucket has files that are not public of themselves.
+    const auto showForBucket = [this] {
+        FtpServerAddress address;
+        QString ignored;
+        chkPublicSends->setVisible(parseFtpServerAddress(m_session.text(SessionText::Server), &address, &ignored) &&
+                                   address.isS3());
+    };
+    showForBucket();
+    connect(&m_session, &PublishingSession::textChanged, this, [showForBucket](SessionText which) {
+        if (which == SessionText::Server)
+            showForBucket();
+    });
 }
 
 void frmftp::buildLinkBuilder()

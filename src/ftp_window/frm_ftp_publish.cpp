@@ -30,7 +30,10 @@ void frmftp::bindSession()
     connect(&m_session, &PublishingSession::fileSetHandedOver, fraLocalFiles,
             [this](const QString&, const QString&, const QStringList& names) { fraLocalFiles->showSet(names); });
     connect(&m_session, &PublishingSession::presentedAs, this, &frmftp::showHandOver);
-    connect(&m_session, &PublishingSession::settingsRead, this, &frmftp::showAddressTitle);
+    connect(&m_session, &PublishingSession::textChanged, this, [this](SessionText which) {
+        if (which == SessionText::UrlName)
+            showTitle();
+    });
     connect(&m_session, &PublishingSession::historyFailed, this, &frmftp::PublishedRecorder_Failed);
     // Files handed over before the window was made.
     const PublishingSession::LocalFile& handed = m_session.localFile();
@@ -79,14 +82,11 @@ void frmftp::Command3_Click()
     m_session.saveSettings();
     if (txtfolder->text().isEmpty())
         m_session.setText(SessionText::UrlName, txtpermurl->text());
-    if (buildSetBlock(LinkForm::Tagged)) {
-        showAddressTitle();
+    if (buildSetBlock(LinkForm::Tagged))
         return;
-    }
     const QString name = m_session.text(SessionText::SaveName);
     const bool withThumbnail =
         buildTaggedAddress(name, fraLocalFiles->thumbnailChosen() || listed(thumbnailName(name)));
-    showAddressTitle();
     checkBuiltLink(name, true, withThumbnail);
 }
 

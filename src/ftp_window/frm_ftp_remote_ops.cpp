@@ -49,6 +49,12 @@ void frmftp::cmdNewFolder_Click()
         services.messageBox(kInvalidName, kNewFolder, MsgIcon::Information);
         return;
     }
+    // The server would make it, and the list would show nothing of it: its entry has nothing but blanks.
+    if (name.trimmed().isEmpty()) {
+        services.messageBox(QStringLiteral("A folder name needs at least one character that is not a blank."),
+                            kNewFolder, MsgIcon::Information);
+        return;
+    }
     // Only a folder of the very same name stops it; the server judges the rest.
     if (listed(name + QLatin1Char('/'))) {
         services.messageBox(QStringLiteral("Folder ") + name + QStringLiteral(" already exists."), kNewFolder,

@@ -93,11 +93,11 @@ SentFile frmftp::sentFile(const QString& localPath, const QString& name, qint64 
             thumbnailBytes, taggedAddress(fields).text};
 }
 
-QStringList frmftp::namesToSend()
+QStringList frmftp::namesToSend(const QStringList& set)
 {
     QStringList names;
     std::optional<bool> toAll;
-    for (const QString& name : std::as_const(m_session.fileSet())) {
+    for (const QString& name : set) {
         if (listed(name) && !toAll) {
             const MsgAnswer answer = m_forms.services().messageBox(
                 QStringLiteral("File ") + name + QStringLiteral(" already exists.\r\nOverwrite?"),
@@ -133,6 +133,15 @@ void frmftp::sendSetFile(const QString& name, std::function<void(const QString& 
     });
 }
 
+QStringList frmftp::notStarted(const QStringList& names, const QString& failed) const
+{
+    QStringList lines;
+    for (const QString& name : names)
+        lines.append(name + (loggedOn() ? u" was not sent: the set stopped at "_s + failed
+                                        : u" was not sent: the connection was closed"_s));
+    return lines;
+}
+
 QString frmftp::unsentWhy() const
 {
     return !m_lastError.isEmpty() ? m_lastError
@@ -150,10 +159,13 @@ void frmftp::sendSetFrom(const QStringList& names, qsizetype first,
     m_setStatus = u"Sending %1 of %2: %3"_s.arg(first + 1).arg(names.size()).arg(names[first]);
     setStatus(m_setStatus);
     sendSetFile(names[first], [this, names, first, then](const QString& why) {
-        if (why.isEmpty())
+        if (why.isEmpty()) {
             sendSetFrom(names, first + 1, then);
-        else
-            then({names[first] + u" was not sent: "_s + why});
+            return;
+        }
+        QStringList notSent{names[first] + u" was not sent: "_s + why};
+        notSent.append(notStarted(names.mid(first + 1), names[first]));
+        then(notSent);
     });
 }
 
@@ -165,6 +177,7 @@ struct frmftp::SetAtOnce
     std::map<qsizetype, SentFile> sent; // by place in the set: the block keeps the order chosen
     qsizetype lastStarted = -1;
     QStringList notSent;
+    QString firstFailed;           // the files never started name it
     QStringList thumbnailsNotSent; // their pictures went: the set goes on, as over one connection
     std::unique_ptr<QObject> guard = std::make_unique<QObject>(); // the lanes' signals reach this set only
     bool starting = false;                                        // a start of more files is posted
@@ -223,6 +236,7 @@ bool frmftp::sendSetAtOnce(const QStringList& names, std::function<void(const QS
             QString why;
             if (fresh && !picture.prepare(joinPath(fraLocalFiles->folder(), name), fraLocalFiles->choices(), &why)) {
                 set->notSent.append(name + u" was not sent: "_s + why);
+                set->firstFailed = name;
                 break;
             }
             if (fresh && !picture.note().isEmpty())
@@ -242,9 +256,17 @@ bool frmftp::sendSetAtOnce(const QStringList& names, std::function<void(const QS
         set->guard.release()->deleteLater();
         m_sendingAtOnce = false;
         releaseLogOn();
-        // Files never started after a failure go unnamed, as with one connection; with none, the first is named.
-        if (set->notSent.isEmpty() && !set->waiting.empty())
-            set->notSent.append(set->names[set->waiting.front()] + u" was not sent: "_s + unsentWhy());
+        // Every file never started is named; the first failure, or the closed connection, is why.
+        if (!set->waiting.empty()) {
+            QStringList never;
+            for (const qsizetype file : set->waiting)
+                never.append(set->names[file]);
+            if (set->notSent.isEmpty()) {
+                set->firstFailed = never.takeFirst();
+                set->notSent.append(set->firstFailed + u" was not sent: "_s + unsentWhy());
+            }
+            set->notSent.append(notStarted(never, set->firstFailed));
+        }
         set->notSent.append(set->thumbnailsNotSent);
         for (const auto& [file, done] : set->sent)
             m_session.fileSent(done);
@@ -268,6 +290,8 @@ bool frmftp::sendSetAtOnce(const QStringList& names, std::function<void(const QS
                     keepSent(file, false);
                 } else {
                     raw->notSent.append(raw->names[file] + u" was not sent: "_s + reason);
+                    if (raw->firstFailed.isEmpty())
+                        raw->firstFailed = raw->names[file];
                     raw->prepared.erase(file);
                 }
                 startLater();
@@ -286,13 +310,8 @@ bool frmftp::sendSetAtOnce(const QStringList& names, std::function<void(const QS
     return true;
 }
 
-void frmftp::sendFileSet()
+void frmftp::sendFileSet(const QStringList& names, const QList<SentFile>& reused)
 {
-    if (!FtpReady(true))
-        return;
-    const QStringList names = namesToSend();
-    if (names.isEmpty())
-        return;
     m_session.linkChecks().stop();
     m_session.forgetSent();
     m_setBytesDone = 0;
@@ -303,19 +322,19 @@ void frmftp::sendFileSet()
     prgTransfer->setFormat(QString());
     prgTransfer->show();
     m_transferClock.start();
-    const auto sent = [this, names](const QStringList& notSent) { setSent(names, notSent); };
+    const auto sent = [this, names, reused](const QStringList& notSent) { setSent(names, notSent, reused); };
     if (!sendSetAtOnce(names, sent))
         sendSetFrom(names, 0, sent);
 }
 
-void frmftp::setSent(const QStringList& names, QStringList notSent)
+void frmftp::setSent(const QStringList& names, QStringList notSent, const QList<SentFile>& reused)
 {
     m_setStatus.clear();
     m_setBytesTotal = 0;
     prgTransfer->hide();
     if (!notSent.isEmpty()) {
         const QString sent = u"%1 of %2 sent"_s.arg(m_session.sentSet().size()).arg(names.size());
-        setStatus(sent);
+        setStatus(loggedOn() ? sent : sent + u"; "_s + kNotConnected);
         // Shown again once the re-list is in, which reports its own states meanwhile.
         if (loggedOn())
             m_sendNote = sent;
@@ -325,6 +344,9 @@ void frmftp::setSent(const QStringList& names, QStringList notSent)
         }
         m_forms.services().messageBox(sent + u".\r\n"_s + notSent.join(u"\r\n"_s), u"Send"_s, MsgIcon::Exclamation);
     }
+    for (const SentFile& file : reused)
+        m_session.fileSent(file);
+    showSentLinks(LinkForm::Tagged);
     m_session.linkChecks().checkSentSet(m_session.sentSet());
     WaitAndRelist();
 }
@@ -333,15 +355,19 @@ bool frmftp::buildSetBlock(LinkForm form)
 {
     if (m_session.fileSet().size() < 2)
         return false;
+    const QList<SentFile>& sent = m_session.sentSet();
+    if (!sent.isEmpty() && !sent.first().address.isEmpty()) {
+        // Each file at the address it went to, or was published at before; what was sent, after the picture
+        // choices, is what the web server should give back.
+        showSentLinks(form);
+        m_session.linkChecks().checkSentSet(sent);
+        return true;
+    }
     QList<BlockFile> files;
     QHash<QString, qint64> sizes;
-    if (!m_session.sentSet().isEmpty()) {
-        // What was sent, after the picture choices, is what the web server should give back.
-        for (const SentFile& file : std::as_const(m_session.sentSet())) {
+    if (!sent.isEmpty()) {
+        for (const SentFile& file : sent)
             files.append({file.remoteName, file.thumbnailBytes >= 0});
-            sizes.insert(file.remoteName, file.bytes);
-            sizes.insert(thumbnailName(file.remoteName), file.thumbnailBytes);
-        }
     } else {
         for (const QString& name : std::as_const(m_session.fileSet())) {
             files.append({name, fraLocalFiles->thumbnailChosen() || listed(thumbnailName(name))});
@@ -351,6 +377,28 @@ bool frmftp::buildSetBlock(LinkForm form)
     }
     showBlock(files, form, sizes);
     return true;
+}
+
+void frmftp::showSentLinks(LinkForm form)
+{
+    // A kind of file that has no tag is linked bare.
+    const bool bare = form == LinkForm::Bare || m_session.presented() == HandOver::TaglessFile;
+    QStringList lines;
+    TaggedAddress shown;
+    for (const SentFile& file : std::as_const(m_session.sentSet())) {
+        if (file.address.isEmpty())
+            continue;
+        TagFields fields = tagFields();
+        takeAddress(file.address, &fields);
+        fields.hasThumbnail = !file.thumbnailAddress.isEmpty();
+        shown = bare ? TaggedAddress{file.address, fields.openingTag} : taggedAddress(fields);
+        lines.append(shown.text);
+    }
+    shown.text = lines.join(u'\n');
+    if (bare || lines.isEmpty())
+        m_links->showLink(shown.text);
+    else
+        m_links->showTagged(shown);
 }
 
 bool frmftp::buildSelectedBlock(LinkForm form)

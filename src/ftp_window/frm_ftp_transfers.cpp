@@ -23,6 +23,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace lumaport {
 
 namespace {
@@ -97,7 +99,6 @@ void frmftp::openFolder(const QString& entry, std::function<void()> then)
         if (entered) {
             followFolder(RemoteFolder().entered(txtfolder->text()).entered(entry));
             m_session.setText(SessionText::UrlName, txtserverurl->text());
-            showTitle(m_session.text(SessionText::UrlName), false);
         }
         WaitAndRelist(then);
     });
@@ -112,10 +113,7 @@ void frmftp::cmdUpFolder_Click()
     runRequest(QStringLiteral("CDUP"), [this](bool left) {
         if (left)
             followFolder(RemoteFolder().entered(txtfolder->text()).parent());
-        WaitAndRelist([this] {
-            m_session.setText(SessionText::UrlName, txtserverurl->text());
-            showTitle(m_session.text(SessionText::UrlName), false);
-        });
+        WaitAndRelist([this] { m_session.setText(SessionText::UrlName, txtserverurl->text()); });
     });
 }
 
@@ -134,29 +132,67 @@ void frmftp::setRemoteFolder(const RemoteFolder& folder)
 
 void frmftp::cmdsend_Click()
 {
-    if (m_session.fileSet().size() > 1) {
-        sendFileSet();
-        return;
-    }
     if (!FtpReady(true))
         return;
-    const QString name = fraLocalFiles->chosenName();
-    if (name.trimmed().isEmpty()) {
+    const bool set = m_session.fileSet().size() > 1;
+    const QStringList names = set ? m_session.fileSet() : QStringList{fraLocalFiles->chosenName()};
+    if (!set && names.first().trimmed().isEmpty()) {
         m_forms.services().messageBox(QStringLiteral("Please select a file to send."), kError, MsgIcon::Critical);
         return;
     }
-    // A name listed twice is asked about twice.
-    for (qsizetype i = fraRemoteFiles->times(name); i > 0; --i) {
-        const MsgAnswer answer = m_forms.services().messageBox(
-            QStringLiteral("File ") + name + QStringLiteral(" already exists.\r\nOverwrite?"),
-            QStringLiteral("Overwrite"), MsgIcon::Question, MsgButtons::YesNo);
-        if (answer != MsgAnswer::Yes)
-            return;
+    // The list is what a server long gone once held, and a PUT would log on again unasked.
+    if (!loggedOn()) {
+        m_forms.services().messageBox(QStringLiteral("Not connected: press \"Log On\" before sending."),
+                                      QStringLiteral("Send"), MsgIcon::Information);
+        return;
     }
+    offerPublishedLinks(names, [this, set](const QStringList& left, const QList<SentFile>& reused) {
+        askOverwrite(left, set, [this, set, reused](const QStringList& toSend) {
+            if (toSend.isEmpty())
+                showReused(reused);
+            else if (set)
+                sendFileSet(toSend, reused);
+            else
+                sendOneFile(toSend.first());
+        });
+    });
+}
+
+void frmftp::askOverwrite(const QStringList& names, bool set, std::function<void(const QStringList&)> then)
+{
+    const auto ask = [this, names, set, then] {
+        if (!set) {
+            // A name listed twice is asked about twice.
+            for (qsizetype i = fraRemoteFiles->times(names.first()); i > 0; --i) {
+                const MsgAnswer answer = m_forms.services().messageBox(
+                    QStringLiteral("File ") + names.first() + QStringLiteral(" already exists.\r\nOverwrite?"),
+                    QStringLiteral("Overwrite"), MsgIcon::Question, MsgButtons::YesNo);
+                if (answer != MsgAnswer::Yes) {
+                    then({});
+                    return;
+                }
+            }
+            then(names);
+            return;
+        }
+        then(namesToSend(names));
+    };
+    if (std::none_of(names.begin(), names.end(), [this](const QString& name) { return listed(name); })) {
+        ask();
+        return;
+    }
+    // Asked of the server's folder as it is now: the list may be older than a server that stopped since.
+    fraRemoteFiles->clear();
+    runRequest(QStringLiteral("DIR"), [this, ask](bool replied) {
+        if (replied && loggedOn())
+            ask();
+    });
+}
+
+void frmftp::sendOneFile(const QString& name)
+{
     // The link names the file that was sent, whatever the name box was made to say meanwhile.
     const QString localPath = joinPath(fraLocalFiles->folder(), name);
-    if (usePublishedLink(localPath, name))
-        return;
     m_session.linkChecks().stop();
     sendPicture(localPath, name, false, [this, localPath, name](const PictureSend& send) {
         if (send.sent) {
@@ -165,6 +201,7 @@ void frmftp::cmdsend_Click()
             m_session.forgetSent();
             const SentFile file = sentFile(localPath, name, send.size, send.thumbnailSize);
             m_session.fileSent(file);
+            showSentLinks(LinkForm::Tagged);
             m_session.linkChecks().checkSent(file);
         }
         WaitAndRelist();

@@ -67,8 +67,9 @@ LinkPanel::LinkPanel(QWidget* window, Services& services, PublishingSession& ses
 
 void LinkPanel::buildLinkCheck()
 {
-    // Under the address, where the progress bar shows during a transfer.
-    lblLinkCheck = addLabel(m_window, "lblLinkCheck", QString(), {240, 6330, 9375, 255});
+    // Under the address, where the progress bar shows during a transfer, and left of the status frame, whose caption
+    // it would run under; the whole line is in its tooltip.
+    lblLinkCheck = addLabel(m_window, "lblLinkCheck", QString(), {240, 6330, 2940, 255});
     lblLinkCheck->setAccessibleName(u"Link check"_s);
     mnuLinkCheck = new QAction(u"Check links from the web side"_s, lblLinkCheck);
     mnuLinkCheck->setObjectName(u"mnuLinkCheck"_s);
@@ -83,14 +84,14 @@ void LinkPanel::buildLinkCheck()
 
 void LinkPanel::buildLinkForms()
 {
-    // The window is full: on the remote pane's frame line, beside "Published...".
+    // The window is full: on the remote pane's frame line, right of its title.
     cboLinkForm = addControl<QComboBox>(m_window, "cboLinkForm", {5820, 30, 1140, 330});
     cboLinkForm->setAccessibleName(u"Link form"_s);
     cboLinkForm->setToolTip(u"What \"URL with Tags\" builds: forum tags, Markdown or HTML"_s);
     cboLinkForm->addItem(u"Tags"_s, linkStyleKey(LinkStyle::Tags));
     cboLinkForm->addItem(u"Markdown"_s, linkStyleKey(LinkStyle::Markdown));
     cboLinkForm->addItem(u"HTML"_s, linkStyleKey(LinkStyle::Html));
-    txtAltText = addNamedTextBox(m_window, "txtAltText", {7020, 30, 1320, 330}, u"Alt text"_s);
+    txtAltText = addNamedTextBox(m_window, "txtAltText", {7020, 30, 2595, 330}, u"Alt text"_s);
     txtAltText->setPlaceholderText(u"Alt text"_s);
     txtAltText->setToolTip(u"The text a Markdown or HTML picture stands in for; empty: the file's name"_s);
     const QVariantMap options = readOptions(programOptionsPath(m_services.programFolder()));

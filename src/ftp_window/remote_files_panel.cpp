@@ -11,6 +11,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace lumaport {
 
 using namespace Qt::StringLiterals;
@@ -114,7 +116,21 @@ void RemoteFilesPanel::clear()
 
 void RemoteFilesPanel::addEntries(const QStringList& entries)
 {
-    lstRemoteFile->addItems(entries);
+    lstRemoteFile->addItems(sortedEntries(entries));
+}
+
+QStringList sortedEntries(QStringList entries)
+{
+    // Folders, then files, each by name whatever its case; "." and ".." are names like any other, and sort first
+    // among the folders of most servers.
+    std::stable_sort(entries.begin(), entries.end(), [](const QString& a, const QString& b) {
+        const bool folderA = a.endsWith(u'/');
+        if (folderA != b.endsWith(u'/'))
+            return folderA;
+        const int order = QString::compare(a, b, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a < b;
+    });
+    return entries;
 }
 
 void RemoteFilesPanel::enableCommands(bool enabled)

@@ -12,6 +12,9 @@ namespace lumaport {
 class Services;
 class Timer;
 
+/// A listing's entries as the list shows them: folders, then files, each by name with case ignored.
+QStringList sortedEntries(QStringList entries);
+
 /// "Remote Files", the FTP window's panel of the server's folder: its entries, the clock, and the commands on an
 /// entry, which the window carries out.
 class RemoteFilesPanel : public QGroupBox

@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 
+#include <memory>
 #include <utility>
 
 namespace lumaport {
@@ -65,11 +66,6 @@ void LinkChecks::checkBuilt(const QString& name, qint64 expectedSize, bool withT
         m_thumbnail = Link{bareAddress(urlName, thumbnail, m_session.text(SessionText::PermanentUrl)), thumbnail, -1};
     }
     startLink({address, name, expectedSize});
-}
-
-void LinkChecks::checkPublished(const QString& address, qint64 bytes, const QString& thumbnailAddress)
-{
-    checkRow(address, address.section(u'/', -1), bytes, thumbnailAddress, -1);
 }
 
 bool LinkChecks::checkRow(const QString& address, const QString& name, qint64 bytes, const QString& thumbnailAddress,
@@ -202,6 +198,42 @@ void LinkChecks::LinkSetCheck_Finished()
     // Offered once for the whole set, as for one file.
     m_again = std::move(m_running);
     Q_EMIT unreadable(outcome.unreadable);
+}
+
+bool LinkChecks::checkOffered(const QList<LinkCheckRequest>& requests,
+                              std::function<void(const QList<LinkCheckResult>&)> then)
+{
+    if (!m_enabled || requests.isEmpty())
+        return false;
+    // Long enough for a server across the world, short enough that a gone one doesn't hold the send up for long.
+    constexpr int kOfferedTimeoutMs = 4000;
+    QList<LinkSetItem> items;
+    for (qsizetype i = 0; i < requests.size(); ++i) {
+        items.append({i, requests[i]});
+        items.last().request.timeoutMs = kOfferedTimeoutMs;
+    }
+    auto results = std::make_shared<QList<LinkCheckResult>>(requests.size());
+    show(requests.size() == 1 ? u"Checking "_s + requests.first().address
+                              : u"Checking %1 links published before"_s.arg(requests.size()),
+         CheckLine::Plain);
+    m_offeredCheck = std::make_unique<LinkSetCheck>(items);
+    connect(m_offeredCheck.get(), &LinkSetCheck::checked, this,
+            [results](qint64 index, const LinkCheckResult& result) { (*results)[index] = result; });
+    connect(m_offeredCheck.get(), &LinkSetCheck::finished, this, [this, requests, results, then = std::move(then)] {
+        retire(m_offeredCheck);
+        show(QString(), CheckLine::Plain);
+        for (qsizetype i = 0; i < requests.size(); ++i) {
+            const LinkCheckResult& result = results->at(i);
+            record(requests[i].address, result.works, result.sizeDiffers, result.text);
+        }
+        then(*results);
+    });
+    return true;
+}
+
+void LinkChecks::tell(const LinkCheckResult& result)
+{
+    show(result.text, result.works ? CheckLine::Works : CheckLine::Broken);
 }
 
 void LinkChecks::tellNoWebAddress()

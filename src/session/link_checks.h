@@ -39,12 +39,16 @@ public:
     void checkSent(const SentFile& file);
     /// After a builder: the address it built on the session's address; expectedSize -1 when not known.
     void checkBuilt(const QString& name, qint64 expectedSize, bool withThumbnail);
-    /// A link the history kept, used instead of a send: the outcome is kept with its row.
-    void checkPublished(const QString& address, qint64 bytes, const QString& thumbnailAddress);
     /// After a set was sent: every file of it and every thumbnail that went with one.
     void checkSentSet(const QList<SentFile>& sent);
     /// A block of links, names in the same order; rows, after a send, the history row each one counts for.
     void checkSet(const QList<LinkCheckRequest>& requests, const QStringList& names, const QStringList& rows = {});
+    /// Links the history offers instead of sending their files again, checked now with a short time-out: their last
+    /// check may have passed on a server long gone. then gets each outcome in order; with checks off, nothing is
+    /// checked and then is not called. Each outcome is kept with its row.
+    bool checkOffered(const QList<LinkCheckRequest>& requests, std::function<void(const QList<LinkCheckResult>&)> then);
+    /// Shows how a check made elsewhere ended.
+    void tell(const LinkCheckResult& result);
     /// Says that no address is checked and where to type the web address that would make one.
     void tellNoWebAddress();
     /// Once the files told in unreadable() were made readable: the check that found them, again.
@@ -92,6 +96,7 @@ private:
     bool m_pictureSizeDiffers = false;
 
     std::unique_ptr<LinkSetCheck> m_setCheck;
+    std::unique_ptr<LinkSetCheck> m_offeredCheck; // not stopped by stop(): a send waits for it
     QStringList m_names;
     QStringList m_rows;
     QList<LinkCheckResult> m_results; // in the order asked, as the answers come

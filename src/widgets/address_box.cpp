@@ -24,7 +24,9 @@ AddressBox::AddressBox(QWidget* parent) : QPlainTextEdit(parent)
 void AddressBox::setText(const QString& text)
 {
     const bool block = text.contains(u'\n');
-    setLineWrapMode(block ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    // A single address too long for the box wraps too, into the rows the box grows by, rather than run out at the
+    // right.
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
     QFont shown = font();
     shown.setPointSize(block ? kBlockPoints : kOneLinePoints);
     setFont(shown);

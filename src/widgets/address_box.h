@@ -6,7 +6,7 @@
 namespace lumaport {
 
 /// A text box for one address or a block of them, one per line: one line reads large, as a single-line box; a
-/// block reads smaller, wraps a line too long for the box rather than cut it, and shows whole in its tooltip.
+/// block reads smaller and shows whole in its tooltip. A line too long for the box wraps rather than be cut.
 class AddressBox : public QPlainTextEdit
 {
     Q_OBJECT

@@ -246,4 +246,26 @@ void fitCaption(QLabel* label)
     label->setFont(font);
 }
 
+QString withLongWordsElided(const QString& text, qsizetype most)
+{
+    QString shown;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && !text[end].isSpace())
+            ++end;
+        const qsizetype length = end - start;
+        if (length > most) {
+            const qsizetype kept = (most - 1) / 2;
+            shown += text.mid(start, kept) + QChar(0x2026) + text.mid(end - kept, kept);
+        } else {
+            shown += text.mid(start, length);
+        }
+        while (end < text.size() && text[end].isSpace())
+            shown += text[end++];
+        start = end;
+    }
+    return shown;
+}
+
 } // namespace lumaport

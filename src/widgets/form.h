@@ -127,4 +127,8 @@ void setBuddy(QLabel* label, QWidget* buddy);
 /// little room beside a caption in today's desktop fonts, and a cut-off notice reads as a different sentence.
 void fitCaption(QLabel* label);
 
+/// The text with every word longer than most characters cut in its middle with "…": a server's name or address
+/// of thousands of characters must not stretch a box or a title across the screen, and both its ends tell it apart.
+QString withLongWordsElided(const QString& text, qsizetype most);
+
 } // namespace lumaport

@@ -2,6 +2,7 @@
 #include "widgets/qt_services.h"
 
 #include "platform/service_texts.h"
+#include "widgets/form.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -37,9 +38,12 @@ QMessageBox::Icon toQt(MsgIcon icon)
 
 } // namespace
 
+// A few hundred pixels: a box stays well inside the screen.
+constexpr qsizetype kLongestWord = 80;
+
 MsgAnswer QtServices::messageBox(const QString& text, const QString& title, MsgIcon icon, MsgButtons buttons)
 {
-    QMessageBox box(toQt(icon), title.isEmpty() ? kAppTitle : title, text);
+    QMessageBox box(toQt(icon), title.isEmpty() ? kAppTitle : title, withLongWordsElided(text, kLongestWord));
     switch (buttons) {
     case MsgButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
@@ -86,8 +90,9 @@ MsgAnswer QtServices::messageBox(const QString& text, const QString& title, MsgI
 QString QtServices::inputBox(const QString& prompt, const QString& title, const QString& defaultText)
 {
     bool ok = false;
-    const QString answer = QInputDialog::getText(QApplication::activeWindow(), title.isEmpty() ? kAppTitle : title,
-                                                 prompt, QLineEdit::Normal, defaultText, &ok);
+    const QString answer =
+        QInputDialog::getText(QApplication::activeWindow(), title.isEmpty() ? kAppTitle : title,
+                              withLongWordsElided(prompt, kLongestWord), QLineEdit::Normal, defaultText, &ok);
     return ok ? answer : QString();
 }
 
@@ -96,7 +101,7 @@ QString QtServices::passwordBox(const QString& prompt, const QString& title)
     QInputDialog box(QApplication::activeWindow());
     box.setObjectName(QStringLiteral("dlgPassword"));
     box.setWindowTitle(title.isEmpty() ? kAppTitle : title);
-    box.setLabelText(prompt);
+    box.setLabelText(withLongWordsElided(prompt, kLongestWord));
     box.setTextEchoMode(QLineEdit::Password);
     return box.exec() == QDialog::Accepted ? box.textValue() : QString();
 }

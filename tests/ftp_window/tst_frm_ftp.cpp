@@ -83,7 +83,7 @@ private Q_SLOTS:
         QCOMPARE(w.size(), QSize(650, 478));
         QCOMPARE(w.minimumSize(), w.maximumSize());
         QCOMPARE(w.palette().color(QPalette::Window), QColor(185, 199, 204));
-        QCOMPARE(w.windowTitle(), QStringLiteral("FTP-"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("FTP"));
         QVERIFY(control<QPushButton>(w, "cmdLogOn")->font().bold());
         QCOMPARE(control(w, "cmdLogOn")->palette().color(QPalette::Button), QColor(192, 255, 192));
         QVERIFY(control<QPushButton>(w, "cmdLogOff")->font().bold());
@@ -202,10 +202,10 @@ private Q_SLOTS:
                               "12:Response Received"}));
         QCOMPARE(statusText(w), QStringLiteral("Connected"));
         QCOMPARE(statusFrame(w), QStringLiteral("Server Status"));
-        QCOMPARE(remoteEntries(w), (QStringList{"old entry", "index.html", "pics/"}));
+        QCOMPARE(remoteEntries(w), (QStringList{"old entry", "pics/", "index.html"}));
         QCOMPARE(arrangement(w), kLoggedOn);
         QCOMPARE(control<QLineEdit>(w, "txtname")->text(), QStringLiteral("www.example.org/"));
-        QCOMPARE(w.windowTitle(), QStringLiteral("FTP-ftp.example.org"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("FTP-www.example.org/"));
         QCOMPARE(m_services->beeps(), 1);
     }
 
@@ -237,7 +237,7 @@ private Q_SLOTS:
         QCOMPARE(statusText(w), QStringLiteral("Not Connected"));
         QCOMPARE(statusFrame(w), QStringLiteral("Server Status"));
         QCOMPARE(arrangement(w), kLoggedOff);
-        QCOMPARE(w.windowTitle(), QStringLiteral("FTP-"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("FTP"));
         QVERIFY(remoteEntries(w).isEmpty());
         QCOMPARE(transfer().cancels(), 2); // before the request, and the failed connection after it
         QCOMPARE(m_services->beeps(), 0);
@@ -289,14 +289,14 @@ private Q_SLOTS:
         QCOMPARE(statusText(ftp()), QStringLiteral("Not Connected"));
         QCOMPARE(statusFrame(ftp()), QStringLiteral("Server Status"));
         QCOMPARE(arrangement(ftp()), kAbortedAfterLogOn);
-        QCOMPARE(remoteEntries(ftp()), (QStringList{"a", "b/"}));
+        QCOMPARE(remoteEntries(ftp()), (QStringList{"b/", "a"}));
         QCOMPARE(transfer().cancels(), cancels + 1);
 
         // Logging on again appends the new listing after the old entries.
         transfer().script(FakeTransfer::completes(QStringLiteral("c\r\n")));
         control<QPushButton>(ftp(), "cmdLogOn")->click();
         waitUntilIdle(ftp());
-        QCOMPARE(remoteEntries(ftp()), (QStringList{"a", "b/", "c"}));
+        QCOMPARE(remoteEntries(ftp()), (QStringList{"b/", "a", "c"}));
         QCOMPARE(arrangement(ftp()), kLoggedOn);
     }
 
@@ -355,7 +355,7 @@ private Q_SLOTS:
         QCOMPARE(statusText(ftp()), QStringLiteral("Connected"));
         QCOMPARE(statusFrame(ftp()), QStringLiteral("Server Status"));
         transfer().finish(FakeTransfer::completes(QStringLiteral("a\r\nnew/\r\n")));
-        QTRY_COMPARE(remoteEntries(ftp()), (QStringList{"a", "new/"}));
+        QTRY_COMPARE(remoteEntries(ftp()), (QStringList{"new/", "a"}));
     }
 
     // Log On cancels whatever runs: it stays off while a command waits, even when the connection drops.
@@ -521,22 +521,37 @@ private Q_SLOTS:
         QFETCH(QString, title);
         QTemporaryDir local;
         logOnWithLocalPhoto(local, entry + QStringLiteral("\r\nother\r\n"));
+        auto* list = control<QListWidget>(ftp(), "lstRemoteFile");
         if (!entry.isEmpty())
-            control<QListWidget>(ftp(), "lstRemoteFile")->setCurrentRow(0);
+            list->setCurrentItem(list->findItems(entry, Qt::MatchExactly | Qt::MatchCaseSensitive).value(0));
         m_services->expectMessage(box, MsgAnswer::Ok, title);
         Q_EMIT control<PictureBox>(ftp(), "imgReceiveFile")->clicked();
         QCOMPARE(transfer().executed(), QStringList{QStringLiteral("DIR")});
     }
 
     // Closing the window cancels a log-on in progress; that is no success either.
-    void closingDuringLogOnEndsLoggedOff()
+    void cancellingALogOnEndsLoggedOff_data()
     {
+        QTest::addColumn<bool>("close");
+        QTest::newRow("Log Off") << false;
+        QTest::newRow("closing the window") << true;
+    }
+
+    // Log Off, on while the log-on runs, and closing the window both cancel it.
+    void cancellingALogOnEndsLoggedOff()
+    {
+        QFETCH(bool, close);
         frmftp& w = ftp();
         w.Show();
         typeLogOn(QStringLiteral("ftp.example.org"), QStringLiteral("me"), QStringLiteral("secret"));
-        QTimer::singleShot(50, &w, [&w] { w.close(); });
+        QTimer::singleShot(50, &w, [&w, close] {
+            if (close)
+                w.close();
+            else
+                control<QPushButton>(w, "cmdLogOff")->click();
+        });
         control<QPushButton>(w, "cmdLogOn")->click();
-        QTRY_VERIFY(!w.isVisible());
+        QTRY_COMPARE(w.isVisible(), !close);
         waitUntilIdle(w);
         QCOMPARE(statusText(w), QStringLiteral("Not Connected"));
         QCOMPARE(arrangement(w), kLoggedOff);

@@ -51,6 +51,9 @@ private Q_SLOTS:
         QTest::newRow("make, other case") << "cmdNewFolder" << "" << "pics" << L{mk} << "MKD pics"
             << L{"Pics/", "photo.jpg", "pics/"};
         QTest::newRow("make, cancelled") << "cmdNewFolder" << "" << "" << L{mk} << "" << start;
+        QTest::newRow("make, blanks only") << "cmdNewFolder" << "" << "   "
+            << L{mk, "New Folder|information|A folder name needs at least one character that is not a blank."} << ""
+            << start;
         QTest::newRow("make, line break") << "cmdNewFolder" << "" << "a\r\nRMD Pics" << L{mk, "New Folder" + invalid}
             << "" << start;
         QTest::newRow("rename file") << "cmdRename" << "photo.jpg" << "beach.jpg" << L{rn} << "RNTO beach.jpg"

@@ -157,7 +157,7 @@ class TestFrmFtpServers : public QObject
         QCOMPARE(control<QLineEdit>(ftp(), "txtfolder")->text(), path);
         QCOMPARE(control<QLineEdit>(ftp(), "txtserverurl")->text(), address);
         QCOMPARE(control<QLineEdit>(ftp(), "txtname")->text(), address);
-        QCOMPARE(ftp().windowTitle(), address);
+        QCOMPARE(ftp().windowTitle(), QStringLiteral("FTP-") + address);
     }
 
 private Q_SLOTS:
@@ -200,7 +200,7 @@ private Q_SLOTS:
         QCOMPARE(statusText(ftp()), QStringLiteral("Connected"));
         QCOMPARE(statusFrame(ftp()), QStringLiteral("Server Status"));
         QCOMPARE(arrangement(ftp()), kLoggedOn);
-        QCOMPARE(ftp().windowTitle(), QStringLiteral("FTP-") + server.serverText());
+        QCOMPARE(ftp().windowTitle(), QStringLiteral("FTP-www.example.org/"));
         QCOMPARE(control<QLineEdit>(ftp(), "txtname")->text(), QStringLiteral("www.example.org/"));
         QCOMPARE(m_services->beeps(), 1);
         // The status line walked through the request, saying nothing of "Connected" until the password was taken;
@@ -242,7 +242,7 @@ private Q_SLOTS:
         expectOneErrorBox(12014);
         expectLoggedOffAfterFailure();
         QVERIFY(remoteEntries(ftp()).isEmpty());
-        QCOMPARE(ftp().windowTitle(), QStringLiteral("FTP-"));
+        QCOMPARE(ftp().windowTitle(), QStringLiteral("FTP"));
 
         // Typing the right password and trying again works.
         logOn(server);
@@ -430,6 +430,33 @@ private Q_SLOTS:
         for (const BoxRecord& box : m_services->boxes())
             titles.append(box.title);
         QCOMPARE(titles, (QStringList{"Overwrite", "Overwrite", "Recieve", "Error"}));
+    }
+
+    // A server stopped while logged on: the send that finds it gone shows one box, asks nothing of the old list,
+    // and leaves the window saying it is no longer connected; the next Send says to log on first.
+    void aServerStoppedMidSessionEndsTheConnectionOnce()
+    {
+        FtpServer server(FtpServer::Kind::Pyftpdlib);
+        QVERIFY2(server.start(), qPrintable(server.errorString()));
+        writeFile(server.rootFolder() + QStringLiteral("/a.jpg"));
+        QTemporaryDir from;
+        writeFile(from.filePath(QStringLiteral("a.jpg")), "mine");
+        makeWindow();
+        logOn(server);
+        QVERIFY(remoteEntries(ftp()).contains(QStringLiteral("a.jpg")));
+        useLocalFile(from.path(), QStringLiteral("a.jpg"));
+        server.stop();
+        m_services->answerEveryBox(MsgAnswer::Yes);
+        control<QPushButton>(ftp(), "cmdsend")->click();
+        waitUntilIdle(ftp());
+        QVERIFY2(m_services->boxes().size() == 1 && m_services->boxes().front().title == QStringLiteral("Error"),
+                 qPrintable(m_services->boxes().back().title + m_services->boxes().back().text));
+        QCOMPARE(statusText(ftp()), QStringLiteral("Not Connected"));
+        QCOMPARE(arrangement(ftp()), kAbortedAfterLogOn);
+
+        control<QPushButton>(ftp(), "cmdsend")->click();
+        QCOMPARE(m_services->boxes().size(), std::size_t(2));
+        QCOMPARE(m_services->boxes().back().title, QStringLiteral("Send"));
     }
 
     // The progress bar shows while the file moves; a broken receive leaves nothing under the name.

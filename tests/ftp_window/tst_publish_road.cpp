@@ -260,8 +260,10 @@ private Q_SLOTS:
             block.append(u"[img]http://127.0.0.1:%1/%2[/img]"_s.arg(road.webPort).arg(name));
         QCOMPARE(control<AddressBox>(ftp, "txtURL")->text(), block.join(u'\n'));
 
-        // The next set, after a change of folder, lands there over every connection; a refused thumbnail leaves its
-        // picture sent.
+        // The next set, after a change of folder, lands there over every connection ("Send Again" to the links its
+        // bytes were published at); a refused thumbnail leaves its picture sent.
+        road.services.setWhileBoxShows({});
+        road.services.answerEveryBox(MsgAnswer::No);
         QVERIFY(QDir(remote).mkpath(u"d.jpg/c_thumb.jpg"_s));
         QTRY_VERIFY(!road.transfer->StillExecuting() && !list->findItems(u"d.jpg/"_s, Qt::MatchExactly).isEmpty());
         list->setCurrentItem(list->findItems(u"d.jpg/"_s, Qt::MatchExactly).value(0));
@@ -277,6 +279,65 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(remote + u"d.jpg/e_thumb.jpg"_s));
         QVERIFY2(road.services.boxes().back().text.startsWith(u"3 of 3 sent.\r\nc_thumb.jpg was not sent: "_s),
                  qPrintable(road.services.boxes().back().text));
+    }
+
+    // The address box holds the links of what was sent last. A link the history keeps for the same bytes is checked
+    // now and offered before any Overwrite question, once for a whole set; one that no longer answers is not offered.
+    void theAddressBoxAndOfferedLinksFollowTheLastSend()
+    {
+        Road road;
+        writePicture(road.pictures.filePath(u"one.jpg"_s), Qt::red);
+        writePicture(road.pictures.filePath(u"two.jpg"_s), Qt::blue);
+        road.logOnWith(u"one.jpg"_s);
+        if (QTest::currentTestFailed())
+            return;
+        frmftp& ftp = road.forms.frmftp();
+        auto* box = control<AddressBox>(ftp, "txtURL");
+        const auto link = [&road](const QString& name) {
+            return u"[img]http://127.0.0.1:%1/%2[/img]"_s.arg(road.webPort).arg(name);
+        };
+        const QString folder = road.pictures.path();
+        const QString root = QStorageInfo(folder).rootPath();
+        const auto send = [&](const QStringList& names) {
+            if (names.size() > 1)
+                road.forms.session().handOverSet(root, folder, names);
+            else
+                road.forms.session().handOverFile(root, folder, names.first());
+            waitUntilIdle(ftp);
+            road.services.reset();
+            control<QPushButton>(ftp, "cmdsend")->click();
+            waitUntilIdle(ftp);
+        };
+        const auto titles = [&road] {
+            QStringList titles;
+            for (const BoxRecord& shown : road.services.boxes())
+                titles.append(shown.title);
+            return titles;
+        };
+        for (const QString& name : {u"one.jpg"_s, u"two.jpg"_s}) {
+            send({name});
+            QCOMPARE(box->text(), link(name));
+        }
+        PublishedStore store(publishedHistoryPath(road.services.programFolder()));
+        QVERIFY(store.open(nullptr));
+        QTRY_COMPARE(store.summary().works, 2);
+
+        road.services.setWhileBoxShows([&road] {
+            road.services.answerEveryBox(road.services.boxes().size() == 1 ? MsgAnswer::No : MsgAnswer::YesToAll);
+        });
+        send({u"one.jpg"_s, u"two.jpg"_s});
+        QCOMPARE(titles(), (QStringList{u"Published"_s, u"Overwrite"_s}));
+        road.services.setWhileBoxShows({});
+        road.services.answerEveryBox(MsgAnswer::Yes);
+        send({u"two.jpg"_s, u"one.jpg"_s});
+        QCOMPARE(titles(), QStringList{u"Published"_s});
+        QCOMPARE(box->text(), link(u"two.jpg"_s) + u'\n' + link(u"one.jpg"_s));
+
+        QVERIFY(QFile::remove(QDir(road.server.rootFolder()).filePath(u"one.jpg"_s)));
+        send({u"one.jpg"_s});
+        QCOMPARE(titles(), QStringList());
+        QVERIFY(QFile::exists(QDir(road.server.rootFolder()).filePath(u"one.jpg"_s)));
+        QCOMPARE(box->text(), link(u"one.jpg"_s));
     }
 
     // With no web address typed, the first folder's name would be read as the host. Named like a loopback server

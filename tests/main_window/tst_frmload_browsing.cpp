@@ -87,7 +87,7 @@ private Q_SLOTS:
         QCOMPARE(w.File1->listCount(), 3);
         // The FTP window is named after the URL name read, and stays hidden.
         QVERIFY(!m_forms->frmftp().isVisible());
-        QCOMPARE(m_forms->frmftp().windowTitle(), QStringLiteral("FTP-"));
+        QCOMPARE(m_forms->frmftp().windowTitle(), QStringLiteral("FTP"));
     }
 
     void choosingAFileFillsEveryWindow()
