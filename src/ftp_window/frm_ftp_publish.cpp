@@ -10,6 +10,7 @@
 #include "platform/services.h"
 #include "publish/link_address.h"
 #include "startup/forms.h"
+#include "transfer/ftp_server_address.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -35,6 +36,15 @@ void frmftp::bindSession()
             showTitle();
     });
     connect(&m_session, &PublishingSession::historyFailed, this, &frmftp::PublishedRecorder_Failed);
+    // The list shows the server as it is, not the files the history just deleted from it.
+    connect(&m_session, &PublishingSession::filesDeleted, this, [this](const QString& server) {
+        FtpServerAddress listed;
+        FtpServerAddress deletedFrom;
+        QString ignored;
+        if (loggedOn() && parseFtpServerAddress(m_session.text(SessionText::Server), &listed, &ignored) &&
+            parseFtpServerAddress(server, &deletedFrom, &ignored) && listed.name() == deletedFrom.name())
+            WaitAndRelist();
+    });
     // Files handed over before the window was made.
     const PublishingSession::LocalFile& handed = m_session.localFile();
     if (!handed.folder.isEmpty())

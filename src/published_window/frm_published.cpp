@@ -542,6 +542,8 @@ void frmPublished::deleteNextServer()
         QString error;
         if (!deleted.isEmpty() && !m_store->markDeleted(deleted, QDateTime::currentDateTimeUtc(), &error))
             refused << u"The history \"%1\" could not be changed: %2"_s.arg(m_store->path(), error);
+        if (!deleted.isEmpty())
+            Q_EMIT m_forms.session().filesDeleted(rows.first().record.server);
         if (!refused.isEmpty())
             m_forms.services().messageBox(u"%1 of %2 deleted from %3.\r\n"_s.arg(deleted.size())
                                                   .arg(rows.size())

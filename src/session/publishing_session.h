@@ -153,6 +153,8 @@ Q_SIGNALS:
     void passwordStoreChanged();
     void historyRecorded();
     void historyFailed();
+    /// Files went from this server behind the FTP window's back (the history deleted them).
+    void filesDeleted(const QString& server);
 
 private:
     void keyringAnswered(bool answered, const QString& error);

@@ -25,6 +25,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTableView>
@@ -241,6 +242,9 @@ private Q_SLOTS:
         QCOMPARE(root.entryList(QDir::Files), QStringList());
         for (int row = 0; row < 2; ++row)
             QVERIFY(table->model()->index(row, 4).data().toString().startsWith(u"Deleted "_s));
+        // The FTP window, logged on there, lists the server again.
+        auto* remote = control<QListWidget>(publishing.forms.frmftp(), "lstRemoteFile");
+        QTRY_VERIFY(remote->findItems(u"del.jpg"_s, Qt::MatchContains).isEmpty());
         // The password typed went to the server only.
         QDirIterator files(services.programFolder(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (files.hasNext())
