@@ -25,6 +25,9 @@ namespace {
 
 // The default 16 KiB buffers halve the throughput of large transfers.
 constexpr long kBufferSize = 512 * 1024;
+// Over SSH a buffer is what libssh2 keeps in flight: a write's 30,000-byte pieces go out at once, and reads ahead
+// run to four buffers. libcurl takes at most 2 MiB for sending.
+constexpr long kSshBufferSize = 2 * 1024 * 1024;
 // A server that never ends its listing must not eat the memory or the time.
 constexpr qint64 kMaxListingSize = 256 * 1024 * 1024;
 constexpr long kNoLimitSeconds = 24 * 60 * 60;
@@ -328,8 +331,9 @@ void prepareLimitsAndProgress(CURL* curl, const FtpLogOn& logOn, FtpRequest& req
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, timeout);
 
-    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kBufferSize);
-    curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kBufferSize);
+    const long buffer = logOn.server.scheme == FtpServerAddress::Scheme::Sftp ? kSshBufferSize : kBufferSize;
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, buffer);
+    curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, buffer);
 
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onRequestProgress);
