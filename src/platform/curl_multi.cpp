@@ -54,6 +54,14 @@ CurlMulti::Performed CurlMulti::perform(CURL* curl, const std::function<bool()>&
     CURLcode code = CURLE_OK;
     bool parked = false;
     for (;;) {
+        // Asked between the wait and the work, so what woke the wait is seen before libcurl reads it.
+        if (stopped()) {
+            curl_socket_t socket = CURL_SOCKET_BAD;
+            if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK && socket != CURL_SOCKET_BAD)
+                ::shutdown(socket, SHUT_RDWR);
+            code = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
         int running = 0;
         if (curl_multi_perform(m_multi, &running) != CURLM_OK) {
             code = CURLE_OUT_OF_MEMORY;
@@ -63,13 +71,6 @@ CurlMulti::Performed CurlMulti::perform(CURL* curl, const std::function<bool()>&
             int left = 0;
             const CURLMsg* message = curl_multi_info_read(m_multi, &left);
             code = message && message->msg == CURLMSG_DONE ? message->data.result : CURLE_OK;
-            break;
-        }
-        if (stopped()) {
-            curl_socket_t socket = CURL_SOCKET_BAD;
-            if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK && socket != CURL_SOCKET_BAD)
-                ::shutdown(socket, SHUT_RDWR);
-            code = CURLE_ABORTED_BY_CALLBACK;
             break;
         }
         long timeoutMs = -1;

@@ -30,9 +30,9 @@ public:
         CURLcode code = CURLE_OK;
         int socket = -1; ///< the connection the request leaves open for the next one; -1 when none is
     };
-    /// Runs one request to its end. `stopped` is asked between waits, at least every `lookEveryMs`; a stopped
-    /// request has its connection shut down, since nothing is to wait for the server on the way out, and ends
-    /// with CURLE_ABORTED_BY_CALLBACK.
+    /// Runs one request to its end. `stopped` is asked before each turn of libcurl's work, at least every
+    /// `lookEveryMs`; a stopped request has its connection shut down, since nothing is to wait for the server on the
+    /// way out, and ends with CURLE_ABORTED_BY_CALLBACK.
     Performed perform(CURL* curl, const std::function<bool()>& stopped, int lookEveryMs);
 
     /// Adds a request to run among others by run().

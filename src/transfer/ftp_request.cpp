@@ -7,6 +7,9 @@
 
 #include <QFileInfo>
 
+#include <linux/tcp.h>
+#include <netinet/in.h>
+#include <sys/ioctl.h>
 #include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -22,6 +25,9 @@ namespace {
 
 // The default 16 KiB buffers halve the throughput of large transfers.
 constexpr long kBufferSize = 512 * 1024;
+// Over SSH a buffer is what libssh2 keeps in flight: a write's 30,000-byte pieces go out at once, and reads ahead
+// run to four buffers. libcurl takes at most 2 MiB for sending.
+constexpr long kSshBufferSize = 2 * 1024 * 1024;
 // A server that never ends its listing must not eat the memory or the time.
 constexpr qint64 kMaxListingSize = 256 * 1024 * 1024;
 constexpr long kNoLimitSeconds = 24 * 60 * 60;
@@ -73,9 +79,11 @@ int onDebug(CURL*, curl_infotype type, char* data, size_t size, void* user)
     return 0;
 }
 
-int onSocketOption(void* user, curl_socket_t, curlsocktype)
+int onSocketOption(void* user, curl_socket_t socket, curlsocktype)
 {
     auto& request = *static_cast<FtpRequest*>(user);
+    if (request.identity.server.scheme == FtpServerAddress::Scheme::Sftp)
+        request.greetingSocket = socket;
     if (!request.commandSent) // a new control connection; data connections come after commands
         request.advance(InternetTransfer::icConnecting);
     return CURL_SOCKOPT_OK;
@@ -171,6 +179,44 @@ void FtpRequest::showProgress(bool last)
     progressShown = now;
     bytesShown = done;
     (*progress)(done, total);
+}
+
+bool FtpRequest::foreignGreeting()
+{
+    if (greetingSocket < 0)
+        return false;
+    // Only while nothing has been read off the connection does a look at it show the greeting's start.
+    tcp_info info{};
+    socklen_t infoSize = sizeof info;
+    int waiting = 0;
+    if (::getsockopt(greetingSocket, IPPROTO_TCP, TCP_INFO, &info, &infoSize) != 0 ||
+        infoSize < offsetof(tcp_info, tcpi_bytes_received) + sizeof info.tcpi_bytes_received ||
+        ::ioctl(greetingSocket, FIONREAD, &waiting) != 0 || info.tcpi_bytes_received > quint64(waiting)) {
+        greetingSocket = -1;
+        return false;
+    }
+    char head[128];
+    const ssize_t got = ::recv(greetingSocket, head, sizeof head, MSG_PEEK | MSG_DONTWAIT);
+    if (got <= 0)
+        return false;
+    const QByteArrayView seen(head, got);
+    constexpr QByteArrayView ssh = "SSH-";
+    if (seen.size() < ssh.size() && ssh.startsWith(seen))
+        return false;
+    const int socket = std::exchange(greetingSocket, -1);
+    if (seen.startsWith(ssh))
+        return false;
+    const qsizetype end = seen.indexOf('\n');
+    QString line = QString::fromUtf8(end >= 0 ? seen.first(end) : seen);
+    line.removeIf([](QChar c) { return !c.isPrint(); });
+    stoppedBecause = {FtpError::SecureChannel,
+                      QStringLiteral("The server at %1 port %2 is not an SSH server; it greets with \"%3\". Is that "
+                                     "the port of an FTP server?")
+                          .arg(identity.server.host)
+                          .arg(identity.server.port)
+                          .arg(line.left(80))};
+    ::shutdown(socket, SHUT_RDWR);
+    return true;
 }
 
 void FtpRequest::startAgain()
@@ -285,8 +331,9 @@ void prepareLimitsAndProgress(CURL* curl, const FtpLogOn& logOn, FtpRequest& req
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, timeout);
 
-    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kBufferSize);
-    curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kBufferSize);
+    const long buffer = logOn.server.scheme == FtpServerAddress::Scheme::Sftp ? kSshBufferSize : kBufferSize;
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, buffer);
+    curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, buffer);
 
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onRequestProgress);

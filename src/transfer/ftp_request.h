@@ -66,6 +66,11 @@ struct FtpRequest
     char errorText[CURL_ERROR_SIZE] = {};                       // libcurl's own words on the failure
 
     IdentityCheck identity;
+    int greetingSocket = -1; // over SSH, the new connection whose greeting is yet to be seen
+
+    // Whether the server of a new SSH connection greeted as something else (an FTP port, say); sets stoppedBecause.
+    // libssh2 takes any first line for the SSH greeting and then waits for ever, so this looks before it reads.
+    bool foreignGreeting();
 
     std::chrono::steady_clock::time_point progressShown;
     qint64 bytesShown = -1;

@@ -410,7 +410,7 @@ int FtpSession::perform(Request& request)
 {
     m_peerHungUp = false;
     const CurlMulti::Performed performed = m_multi->perform(
-        m_curl, [&request] { return request.cancelled(); }, kCancelCheckMs);
+        m_curl, [&request] { return request.cancelled() || request.foreignGreeting(); }, kCancelCheckMs);
     m_connected = performed.socket >= 0;
     m_socket = performed.socket;
     return performed.code;

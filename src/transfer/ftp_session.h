@@ -114,6 +114,8 @@ private:
     FtpOutcome removeFile(const RemoteFolder& folder, const QString& name, Request& request);
     FtpOutcome renameFile(const QString& from, const QString& to, Request& request);
     static QStringList renameCommands(const QString& from, const QString& to);
+    // Plain FTP's rename after a send, both commands in one write on the kept connection.
+    FtpOutcome renameTogether(const QString& from, const QString& to, Request& request);
     FtpOutcome size(const QString& name, Request& request);
     FtpOutcome get(const QString& remoteName, Request& request);
     FtpOutcome put(const QString& remoteName, Request& request);

@@ -4,14 +4,15 @@
 # first line of standard output.
 #   ftp_server.py pyftpdlib --root DIR --user NAME --password WORD --command-log FILE [--throttle BYTES]
 #                 [--idle-timeout SECONDS] [--size-reply FILE] [--silent-quit] [--private-files] [--no-renames]
-#                 [--no-appends]
+#                 [--no-appends] [--pipelining refuse|drop]
 #                 [--tls explicit|implicit --state DIR]
 #       One user with every right on DIR. Records each command it receives (the password masked), so a test
 #       can prove a command never reached the server. --throttle slows data connections to BYTES a second.
 #       --idle-timeout ends idle sessions with a 421, as real servers do, and records "(idle timeout)".
 #       --size-reply answers SIZE with the line in FILE while FILE exists. --silent-quit never answers QUIT.
 #       --private-files makes new files readable by their owner only, as some hosts do. --no-renames refuses
-#       RNFR and RNTO, --no-appends APPE.
+#       RNFR and RNTO, --no-appends APPE. --pipelining refuse answers 500 to a command that came in one read with
+#       the one before it; drop ignores it, as servers that read a line at a time and drop the rest do.
 #       --tls makes a self-signed certificate for localhost and 127.0.0.1 in DIR (cert.pem) with openssl and
 #       asks for TLS on the control and data connections: after AUTH TLS, or from the first byte.
 #   ftp_server.py sshd --root DIR --state DIR --user NAME
@@ -90,6 +91,20 @@ def run_pyftpdlib(args):
         def pre_process_command(self, line, cmd, arg):
             command_log.write("PASS ****\n" if cmd == "PASS" else line + "\n")
             super().pre_process_command(line, cmd, arg)
+
+        def handle_read(self):
+            self.lines_read = 0
+            super().handle_read()
+
+        def found_terminator(self):
+            self.lines_read += 1
+            if args.pipelining and self.lines_read > 1:
+                self._in_buffer, self._in_buffer_len = [], 0
+                command_log.write("(pipelined command)\n")
+                if args.pipelining == "refuse":
+                    self.respond("500 One command at a time.")
+                return
+            super().found_terminator()
 
         def handle_timeout(self):
             command_log.write("(idle timeout)\n")
@@ -403,6 +418,7 @@ def main():
     py.add_argument("--private-files", action="store_true")
     py.add_argument("--no-renames", action="store_true")
     py.add_argument("--no-appends", action="store_true")
+    py.add_argument("--pipelining", choices=["refuse", "drop"])
     py.add_argument("--max-per-address", type=int, default=0)
     py.add_argument("--tls", choices=["explicit", "implicit"])
     py.add_argument("--state")

@@ -168,6 +168,8 @@ bool FtpServer::launch()
             arguments << QStringLiteral("--no-renames");
         if (m_options.noAppends)
             arguments << QStringLiteral("--no-appends");
+        if (!m_options.pipelining.isEmpty())
+            arguments << QStringLiteral("--pipelining") << m_options.pipelining;
         if (m_options.connectionsPerAddress > 0)
             arguments << QStringLiteral("--max-per-address") << QString::number(m_options.connectionsPerAddress);
         if (m_kind != Kind::Pyftpdlib)

@@ -22,6 +22,7 @@ struct FtpServerOptions
     bool privateFiles = false;  ///< pyftpdlib makes new files readable by their owner only
     bool noRenames = false;     ///< pyftpdlib refuses renames
     bool noAppends = false;     ///< pyftpdlib refuses APPE
+    QString pipelining = {};    ///< pyftpdlib's answer to commands sent together: "refuse" or "drop" them
     QString servedFolder = {};  ///< the web server shows this folder (an FTP server's) instead of its own
     /// pyftpdlib answers 421 to more connections than this from one address; 0: no limit
     int connectionsPerAddress = 0;

@@ -166,6 +166,8 @@ private Q_SLOTS:
     void brokenSendLeavesTheOldFileWhole();
     void sendsWhatTheServerAllows_data();
     void sendsWhatTheServerAllows();
+    void serverThatMisreadsPipeliningGetsOneCommandAtATime_data();
+    void serverThatMisreadsPipeliningGetsOneCommandAtATime();
     void unknownIdentityIsAskedForOnce_data();
     void unknownIdentityIsAskedForOnce();
     void changedIdentityIsRefused_data();
@@ -178,6 +180,7 @@ private Q_SLOTS:
 
     void wrongPasswordIsRefusedAndNeverShown();
     void nothingListening();
+    void sftpToAnFtpPortFailsAtOnce();
     void silentServerTimesOut();
     void movingTransferOutlastsTheTimeout();
     void killedServerAbortsTheConnection_data();
@@ -463,6 +466,30 @@ void TstFtpTransfer::sendsWhatTheServerAllows()
     QCOMPARE(server.receivedCommands().count(u"STOR photo.jpg"_s), inPlace);
 }
 
+void TstFtpTransfer::serverThatMisreadsPipeliningGetsOneCommandAtATime_data()
+{
+    QTest::addColumn<QString>("pipelining");
+    QTest::newRow("refused") << u"refuse"_s;
+    QTest::newRow("dropped: the server stalls") << u"drop"_s;
+}
+
+void TstFtpTransfer::serverThatMisreadsPipeliningGetsOneCommandAtATime()
+{
+    QFETCH(QString, pipelining);
+    FtpServer server(FtpServer::Kind::Pyftpdlib, {.pipelining = pipelining});
+    QVERIFY2(server.start(), qPrintable(server.errorString()));
+    const QDir root(server.rootFolder());
+    const QString local = m_local.filePath(u"pipelined.bin"_s);
+    QVERIFY(writeFile(local, binaryContent(64 * 1024)));
+    Session session(server);
+    for (const QString& name : {u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s})
+        COMPLETES(session, u"PUT \"%1\" \"%2\""_s.arg(local, name));
+    for (const QString& name : {u"a.jpg"_s, u"b.jpg"_s, u"c.jpg"_s})
+        QCOMPARE(readFile(root.filePath(name)), readFile(local));
+    QCOMPARE(root.entryList(QDir::Files | QDir::Hidden).size(), 3);         // no temporary left
+    QCOMPARE(server.receivedCommands().count(u"(pipelined command)"_s), 1); // learnt at the first file
+}
+
 void TstFtpTransfer::unknownIdentityIsAskedForOnce_data()
 {
     QTest::addColumn<FtpServer::Kind>("kind");
@@ -615,6 +642,17 @@ void TstFtpTransfer::nothingListening()
 {
     Session session(u"127.0.0.1:%1"_s.arg(unusedLoopbackPort()), u"anonymous"_s, u"guest"_s);
     FAILS(session, u"DIR"_s, 12029);
+}
+
+void TstFtpTransfer::sftpToAnFtpPortFailsAtOnce()
+{
+    Session session(u"sftp://"_s + m_pyftpdlib->serverText(), u"user"_s, u"password"_s, 40);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    FAILS(session, u"DIR"_s, 12157);
+    QVERIFY2(elapsed.elapsed() < 5000, "far sooner than the 40 seconds of the time-out");
+    QVERIFY2(session.transfer.ResponseInfo().contains(u"not an SSH server"_s),
+             qPrintable(session.transfer.ResponseInfo()));
 }
 
 void TstFtpTransfer::silentServerTimesOut()
