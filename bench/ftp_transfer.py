@@ -101,7 +101,9 @@ def timed(command, stdin=None, environment=None):
     round before are written out first."""
     os.sync()
     start = time.monotonic()
-    done = subprocess.run(command, check=True, capture_output=True, text=True, input=stdin, env=environment)
+    done = subprocess.run(command, capture_output=True, text=True, input=stdin, env=environment)
+    if done.returncode != 0:
+        sys.exit(f"{command[0]} ended with {done.returncode}: {done.stderr.strip()}")
     return time.monotonic() - start, done.stdout
 
 

@@ -129,10 +129,11 @@ int main(int argc, char* argv[])
     QElapsedTimer logOnClock;
     logOnClock.start();
     find<QPushButton>(ftp, "cmdLogOn")->click();
-    // A click returns at once; the window shows the log-on's end in its two buttons.
+    // A click returns at once; Log On comes back after a failure, and Send once logged on (Log Off is on
+    // throughout, to cancel the log-on).
     auto* logOn = find<QPushButton>(ftp, "cmdLogOn");
-    auto* logOff = find<QPushButton>(ftp, "cmdLogOff");
-    waitUntil([&] { return logOn->isEnabled() || logOff->isEnabled(); });
+    auto* send = find<QPushButton>(ftp, "cmdsend");
+    waitUntil([&] { return logOn->isEnabled() || send->isEnabled(); });
     const QStringList entries = options.values(u"enter"_s);
     QElapsedTimer dirSent;
     int relists = 0; // a send ends by emptying the list for its re-list
