@@ -80,16 +80,19 @@ def fail(message, logs=()):
     stop_children()
 
 
-def wait_for_http(url, process, seconds, logs, context=None):
+def wait_for_http(url, process, seconds, logs, context=None, may_end=False):
+    """Returns once the server answers; False when it ended and may_end, else the run fails."""
     deadline = time.monotonic() + seconds
     while time.monotonic() < deadline:
         if process.poll() is not None:
+            if may_end:
+                return False
             fail(f"{process.args[0]} ended with {process.returncode}", logs)
         try:
             urllib.request.urlopen(url, timeout=2, context=context)
-            return
+            return True
         except urllib.error.HTTPError:
-            return
+            return True
         except OSError:
             time.sleep(0.2)
     fail(f"nothing answered at {url} within {seconds} s", logs)
@@ -113,10 +116,8 @@ def run_ceph(args):
         os.makedirs(os.path.join(state, sub), exist_ok=True)
     conf = os.path.join(state, "ceph.conf")
     fsid = str(uuid.uuid4())
-    mon_port, rgw_port, tls_port = free_port(), free_port(), free_port()
+    mon_port = free_port()
     cert, key = make_certificate(state)
-    frontend = (f"beast endpoint=127.0.0.1:{rgw_port} ssl_endpoint=127.0.0.1:{tls_port} ssl_certificate={cert} "
-                f"ssl_private_key={key}")
     with open(conf, "w") as f:
         f.write(f"""[global]
 fsid = {fsid}
@@ -151,7 +152,6 @@ osd crush chooseleaf type = 0
 osd journal size = 100
 setuser match path = {state}
 [client.rgw.a]
-rgw frontends = {frontend}
 rgw dns name = localhost
 rgw enable usage log = false
 """)
@@ -166,8 +166,18 @@ rgw enable usage log = false
     osd_id = run_checked(ceph + ["osd", "new", osd_uuid], logs).strip()
     run_checked(["ceph-osd", "-c", conf, "-i", osd_id, "--mkfs", "--osd-uuid", osd_uuid], logs)
     start(["ceph-osd", "-c", conf, "-f", "-i", osd_id], logs[1])
-    rgw = start(["radosgw", "-c", conf, "-f", "-n", "client.rgw.a"], logs[2])
-    wait_for_http(f"http://127.0.0.1:{rgw_port}/", rgw, 120, logs)
+    # The gateway binds its ports seconds after they were found free, time enough for another suite's server or
+    # connection to take one: it then starts again on others.
+    for attempt in range(5):
+        rgw_port, tls_port = free_port(), free_port()
+        frontend = (f"beast endpoint=127.0.0.1:{rgw_port} ssl_endpoint=127.0.0.1:{tls_port} ssl_certificate={cert} "
+                    f"ssl_private_key={key}")
+        rgw = start(["radosgw", "-c", conf, "-f", "-n", "client.rgw.a", "--rgw-frontends", frontend], logs[2])
+        if wait_for_http(f"http://127.0.0.1:{rgw_port}/", rgw, 120, logs, may_end=True):
+            break
+        with open(logs[2], errors="replace") as f:
+            if attempt == 4 or "Address already in use" not in f.read():
+                fail(f"radosgw ended with {rgw.returncode}", logs)
     run_checked(["radosgw-admin", "-c", conf, "-n", "client.rgw.a", "user", "create", "--uid", "lumaport",
                  "--display-name", "Lumaport tests", "--access-key", args.user, "--secret", args.password], logs)
     if args.bucket:
