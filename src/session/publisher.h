@@ -4,6 +4,9 @@
 #pragma once
 
 #include "history/published_place.h"
+#include "picture_prep/picture_choices.h"
+#include "publish/link_address.h"
+#include "session/publishing_session.h"
 
 #include <QList>
 #include <QObject>
@@ -34,6 +37,47 @@ struct DeleteOutcome
     QStringList refused;
 };
 
+/// A local file to send, and the name it gets in the folder entered.
+struct FileToSend
+{
+    QString localPath;
+    QString name;
+};
+
+/// Files to send in one go, and how.
+struct SendOrder
+{
+    QList<FileToSend> files;
+    PictureChoices choices;
+    /// More than one sends a set of files over as many connections at once (the server may take fewer); one sends
+    /// them in turn and stops at the first that fails. A lone file always goes in turn.
+    int connections = 1;
+    /// A lone picture that can't be prepared, or read whole, is asked about through pictureDoubted; otherwise it is
+    /// not sent and its line says why.
+    bool askDoubts = false;
+    QString remoteFolder; ///< the folder entered, from the log-on folder ("2026/12/"), as the history keeps it
+    /// What each file's link is built with: urlName the entered folder's web address, typedBase the log-on folder's
+    /// web address as typed; the file's name and thumbnail are filled in per file. An address not on typedBase's
+    /// host leaves the files without addresses.
+    TagFields link;
+};
+
+/// What came of a send: the files sent, in the order given, and a line for each file or thumbnail not sent with
+/// its reason ("b.jpg was not sent: ...").
+struct SendOutcome
+{
+    QList<SentFile> sent;
+    QList<qsizetype> sentIndices; ///< each sent file's place in the order
+    QStringList notSent;
+};
+
+/// Why a request ended without its reply: the transfer component's error code (FtpError) and words.
+struct RequestFailure
+{
+    int code = 0;
+    QString text;
+};
+
 class Publisher : public QObject
 {
     Q_OBJECT
@@ -48,14 +92,32 @@ public:
 
     /// The first request logs on with these.
     Publisher(std::unique_ptr<InternetTransfer> transfer, const LogOn& logOn, QObject* parent = nullptr);
+    /// Works on requests someone else owns and has logged on.
+    explicit Publisher(RemoteRequests& requests, QObject* parent = nullptr);
     ~Publisher() override;
+
+    /// Every file sent is kept in the session's history as it reaches the server.
+    void recordIn(PublishingSession& session) { m_session = &session; }
+
+    /// Connects and logs on, listing the log-on folder: loggedOn, or requestFailed.
+    void logOn();
+    /// Enters a folder, a path from the folder entered last: folderEntered with where the server says it led
+    /// (the path asked for when it can't say), or requestFailed.
+    void enterFolder(const QString& path);
+    /// Sends the files in the folder entered, each prepared as the choices say, its thumbnail beside it:
+    /// sending and fileSent as they go, sendsEnded once all have ended.
+    void sendFiles(const SendOrder& order);
+    /// The answer to pictureDoubted: true sends the file as it is.
+    void answerPicture(bool sendAsIs);
+    /// The answer to passphraseAsked: the key's passphrase, or empty to log on with the password.
+    void answerPassphrase(const QString& passphrase);
 
     /// Deletes the files one request after another, each from its own folder; deletesEnded tells what came of it.
     void deleteFiles(const QList<FileToDelete>& files);
     /// The answer to trustAsked: true trusts the identity for its server from now on.
     void answerTrust(bool trusted);
-    /// Ends what runs; an operation cut short still ends with its signal.
-    void cancel();
+    /// Ends what runs; an operation cut short still ends with its signal, why naming the cut in a send's lines.
+    void cancel(const QString& why = QStringLiteral("the send was cancelled"));
 
 Q_SIGNALS:
     /// The server showed an identity nothing vouches for: the log-on waits for answerTrust.
@@ -63,6 +125,26 @@ Q_SIGNALS:
     /// The file of that place in the list is being deleted.
     void deleting(qsizetype index);
     void deletesEnded(const lumaport::DeleteOutcome& outcome);
+
+    /// The user's SSH key wants its passphrase: the log-on waits for answerPassphrase.
+    void passphraseAsked(const QString& keyFile, bool again);
+    void loggedOn(const QStringList& entries);
+    void folderEntered(const QString& folder);
+    /// logOn or enterFolder ended without the server's yes.
+    void requestFailed(const lumaport::RequestFailure& failure);
+
+    /// The file of that place in the order has started; atOnce files are in flight.
+    void sending(qsizetype index, int atOnce);
+    /// Bytes sent of the whole order, and its size (the local files' sizes); a lone file's own figures.
+    void progress(qint64 bytesDone, qint64 bytesTotal);
+    /// What was made of a picture that the user should know (a picture taken as another kind).
+    void pictureNote(const QString& note);
+    /// A lone picture can't be prepared as asked: why, and the question whether to send it as it is. The send
+    /// waits for answerPicture.
+    void pictureDoubted(const QString& why, const QString& question);
+    /// The file reached the server whole, with its addresses; its history row is queued.
+    void fileSent(qsizetype index, const lumaport::SentFile& file);
+    void sendsEnded(const lumaport::SendOutcome& outcome);
 
 private:
     void deleteNext();
