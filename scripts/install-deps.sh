@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config clang-format git
-    qt6-base-dev qt6-base-dev-tools libgl-dev libqt6sql6-sqlite
+    qt6-base-dev qt6-base-dev-tools libgl-dev libqt6sql6-sqlite qt6-image-formats-plugins libheif-dev
     libcurl4-openssl-dev libssl-dev curl
     libssh-dev
     libexiv2-dev libgif-dev libimage-exiftool-perl
@@ -13,7 +13,7 @@ packages=(
     python3 python3-pyftpdlib vsftpd lftp
     ceph-mon ceph-osd radosgw ceph-common apache2 rclone
     openssl python3-openssl openssh-server openssh-client python3-paramiko
-    xvfb xauth x11-utils imagemagick
+    xvfb xauth x11-utils imagemagick xclip wl-clipboard
     desktop-file-utils appstream
     fonts-dejavu-core fonts-liberation2
 )

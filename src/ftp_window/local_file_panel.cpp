@@ -13,6 +13,7 @@
 #include "widgets/folder_list.h"
 #include "widgets/form.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -53,6 +54,12 @@ void LocalFilePanel::buildPictureChoices()
     chkRemoveMetadata = addCheckBox(this, "chkRemoveMetadata", u"No location"_s, {1830, 360, 1215, 285},
                                     u"Remove location and camera data"_s);
     chkFitLimit = addCheckBox(this, "chkFitLimit", u"Fit"_s, {3090, 360, 600, 285}, u"Fit within a limit"_s);
+    // The box has no room beside it: the kind to fit into is a choice of its context menu.
+    mnuSendAsWebp = new QAction(u"Send JPEG and PNG as WebP"_s, chkFitLimit);
+    mnuSendAsWebp->setObjectName(u"mnuSendAsWebp"_s);
+    mnuSendAsWebp->setCheckable(true);
+    chkFitLimit->addAction(mnuSendAsWebp);
+    chkFitLimit->setContextMenuPolicy(Qt::ActionsContextMenu);
     spnFitSide = addNumberBox(this, "spnFitSide", {3690, 360, 1080, 285}, 0, kLargest, u"px"_s,
                               u"Longest side limit in pixels"_s);
     spnFitKilobytes =
@@ -69,7 +76,9 @@ void LocalFilePanel::buildPictureChoices()
     spnFitKilobytes->setValue(choices.maxKilobytes);
     chkThumbnail->setChecked(choices.thumbnail);
     spnThumbnailSide->setValue(choices.thumbnailSide);
+    mnuSendAsWebp->setChecked(choices.sendAsWebp);
     pictureChoices_Change();
+    connect(mnuSendAsWebp, &QAction::toggled, this, &LocalFilePanel::pictureChoices_Change);
     for (QCheckBox* box : {chkRemoveMetadata, chkFitLimit, chkThumbnail})
         connect(box, &QCheckBox::toggled, this, &LocalFilePanel::pictureChoices_Change);
     for (QSpinBox* box : {spnFitSide, spnFitKilobytes, spnThumbnailSide})
@@ -143,7 +152,8 @@ void LocalFilePanel::relist()
 PictureChoices LocalFilePanel::choices() const
 {
     return {chkRemoveMetadata->isChecked(), chkFitLimit->isChecked(),  spnFitSide->value(),
-            spnFitKilobytes->value(),       chkThumbnail->isChecked(), spnThumbnailSide->value()};
+            spnFitKilobytes->value(),       chkThumbnail->isChecked(), spnThumbnailSide->value(),
+            mnuSendAsWebp->isChecked()};
 }
 
 bool LocalFilePanel::thumbnailChosen() const
@@ -166,6 +176,7 @@ void LocalFilePanel::pictureChoices_Change()
 {
     spnFitSide->setEnabled(chkFitLimit->isChecked());
     spnFitKilobytes->setEnabled(chkFitLimit->isChecked());
+    mnuSendAsWebp->setEnabled(chkFitLimit->isChecked());
     spnThumbnailSide->setEnabled(chkThumbnail->isChecked());
     const QString path = programOptionsPath(m_services.programFolder());
     if (readPictureChoices(path) == choices())

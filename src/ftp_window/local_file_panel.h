@@ -3,6 +3,7 @@
 
 #include <QGroupBox>
 
+class QAction;
 class QCheckBox;
 class QLineEdit;
 class QSpinBox;
@@ -65,6 +66,7 @@ private:
     QCheckBox* chkFitLimit;
     QSpinBox* spnFitSide;
     QSpinBox* spnFitKilobytes;
+    QAction* mnuSendAsWebp;
     QCheckBox* chkThumbnail;
     QSpinBox* spnThumbnailSide;
 };

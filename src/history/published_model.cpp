@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/published_model.h"
 
+#include "platform/picture_file.h"
+
 #include <QColor>
 #include <QImageReader>
 #include <QLocale>
@@ -57,7 +59,8 @@ QImage readThumbnail(const QString& path, int side)
         // JPEG decodes straight at the smaller size.
         reader.setScaledSize(size.scaled(side, side, Qt::KeepAspectRatio).expandedTo({1, 1}));
     }
-    QImage image = reader.read();
+    // Qt reads no HEIC or AVIF, which a phone's pictures are before they are sent as JPEG.
+    QImage image = reader.canRead() ? reader.read() : loadPictureFile(path, {}).value_or(QImage());
     if (image.isNull())
         return image;
     if (image.width() > side || image.height() > side)

@@ -29,6 +29,7 @@ PictureChoices readPictureChoices(const QString& path)
     choices.maxKilobytes = readSide(file, QStringLiteral("pictures/maxKilobytes"), defaults.maxKilobytes, 0);
     choices.thumbnail = file.value(QStringLiteral("pictures/thumbnail")).toBool();
     choices.thumbnailSide = readSide(file, QStringLiteral("pictures/thumbnailSide"), defaults.thumbnailSide, 1);
+    choices.sendAsWebp = file.value(QStringLiteral("pictures/sendAsWebp")).toBool();
     return choices;
 }
 
@@ -40,7 +41,8 @@ bool writePictureChoices(const QString& path, const PictureChoices& choices, QSt
                          {QStringLiteral("pictures/maxSide"), choices.maxSide},
                          {QStringLiteral("pictures/maxKilobytes"), choices.maxKilobytes},
                          {QStringLiteral("pictures/thumbnail"), choices.thumbnail},
-                         {QStringLiteral("pictures/thumbnailSide"), choices.thumbnailSide}},
+                         {QStringLiteral("pictures/thumbnailSide"), choices.thumbnailSide},
+                         {QStringLiteral("pictures/sendAsWebp"), choices.sendAsWebp}},
                         error);
 }
 

@@ -14,6 +14,7 @@ struct PictureChoices
     int maxKilobytes = 500; ///< 0: no limit
     bool thumbnail = false;
     int thumbnailSide = 350;
+    bool sendAsWebp = false; ///< with fit: JPEG and PNG pictures go as WebP
 
     bool operator==(const PictureChoices&) const = default;
 };

@@ -3,6 +3,7 @@
 
 #include "picture_prep/gif_file.h"
 #include "platform/file_copy.h"
+#include "platform/heif_picture.h"
 
 #include <QByteArrayView>
 #include <QFile>
@@ -138,6 +139,50 @@ bool stripPng(const QString& source, const QString& target, QString* error)
     return true;
 }
 
+// Like the PNG's: the chunks that make the picture are kept, and the extended header no longer announces the EXIF
+// and XMP chunks that went.
+bool stripWebp(const QString& source, const QString& target, QString* error)
+{
+    static const QByteArrayView kept[] = {"VP8 ", "VP8L", "VP8X", "ALPH", "ANIM", "ANMF", "ICCP"};
+    constexpr char kExifAndXmpFlags = 0x0C;
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        *error = readError(source);
+        return false;
+    }
+    const QByteArray data = in.readAll();
+    if (data.size() < 12 || !data.startsWith("RIFF") || data.mid(8, 4) != "WEBP") {
+        *error = readError(source);
+        return false;
+    }
+    QByteArray out = data.left(12);
+    const qsizetype end = std::min(data.size(), qsizetype(qFromLittleEndian<quint32>(data.constData() + 4)) + 8);
+    for (qsizetype at = 12; at + 8 <= end;) {
+        const auto length = qsizetype(qFromLittleEndian<quint32>(data.constData() + at + 4));
+        // Chunks are padded to an even length.
+        const qsizetype whole = 8 + length + (length & 1);
+        if (length > end - at - 8) {
+            *error = readError(source);
+            return false;
+        }
+        const QByteArrayView type(data.constData() + at, 4);
+        if (std::find(std::begin(kept), std::end(kept), type) != std::end(kept)) {
+            qsizetype start = out.size();
+            out += QByteArrayView(data.constData() + at, std::min(whole, end - at));
+            if (type == QByteArrayView("VP8X") && length > 0)
+                out[start + 8] = char(out[start + 8] & ~kExifAndXmpFlags);
+        }
+        at += whole;
+    }
+    qToLittleEndian<quint32>(quint32(out.size() - 8), out.data() + 4);
+    QFile file(target);
+    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size() || !file.flush()) {
+        *error = QStringLiteral("Cannot write \"%1\": %2").arg(target, file.errorString());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 PictureKind pictureKind(const QString& path)
@@ -151,6 +196,11 @@ PictureKind pictureKind(const QString& path)
         return PictureKind::Gif;
     if (format == "bmp")
         return PictureKind::Bmp;
+    if (format == "webp")
+        return PictureKind::Webp;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly) && isHeifPicture(file))
+        return PictureKind::Heif;
     return PictureKind::Other;
 }
 
@@ -163,6 +213,11 @@ bool copyWithoutMetadata(const QString& source, PictureKind kind, const QString&
         return stripPng(source, target, error);
     case PictureKind::Gif:
         return copyGifWithoutMetadata(source, target, error);
+    case PictureKind::Webp:
+        return stripWebp(source, target, error);
+    case PictureKind::Heif:
+        *error = QStringLiteral("Cannot remove the data of \"%1\" without making it a JPEG.").arg(source);
+        return false;
     case PictureKind::Bmp:
     case PictureKind::Other:
         break;

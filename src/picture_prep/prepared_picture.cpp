@@ -2,7 +2,7 @@
 #include "picture_prep/prepared_picture.h"
 
 #include "picture_prep/gif_file.h"
-#include "picture_prep/picture_metadata.h"
+#include "platform/heif_picture.h"
 #include "platform/picture_file.h"
 #include "publish/link_check.h"
 
@@ -18,10 +18,12 @@
 
 namespace lumaport {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-// Below 50 JPEG blocks show; a picture that still does not fit is made smaller instead.
-constexpr int kJpegQualities[] = {90, 80, 70, 60, 50};
+// Below 50 JPEG blocks show, and WebP smears; a picture that still does not fit is made smaller instead.
+constexpr int kLossyQualities[] = {90, 80, 70, 60, 50};
 constexpr int kNoQuality[] = {-1};
 constexpr int kThumbnailQuality = 85;
 constexpr int kSmallestSide = 16;
@@ -38,10 +40,27 @@ QSize fitted(QSize size, int side)
     return size.scaled(side, side, Qt::KeepAspectRatio).expandedTo({1, 1});
 }
 
+QImage readHeif(const QString& path, int side, QString* error)
+{
+    QFile file(path);
+    QString why = file.errorString();
+    std::optional<QImage> image;
+    if (file.open(QIODevice::ReadOnly))
+        image = readHeifPicture(file, &why);
+    if (!image) {
+        *error = QStringLiteral("Cannot read the picture \"%1\": %2").arg(path, why);
+        return {};
+    }
+    const QSize size = fitted(image->size(), side);
+    return size == image->size() ? *image : image->scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 // Reads the picture turned upright, since what is written carries no orientation; scaled down (with the
 // smooth filter, and for a JPEG from a reduced decode) so its longest side is at most `side`.
-QImage readUpright(const QString& path, int side, QString* error)
+QImage readUpright(const QString& path, PictureKind kind, int side, QString* error)
 {
+    if (kind == PictureKind::Heif)
+        return readHeif(path, side, error);
     QImageReader reader(path);
     reader.setAutoTransform(true);
     reader.setQuality(100);
@@ -56,7 +75,10 @@ bool writePicture(const QImage& image, PictureKind kind, int quality, const QStr
 {
     if (kind == PictureKind::Gif)
         return writeStillGif(image, path, error);
-    QImageWriter writer(path, kind == PictureKind::Jpeg ? "jpeg" : kind == PictureKind::Png ? "png" : "bmp");
+    QImageWriter writer(path, kind == PictureKind::Jpeg   ? "jpeg"
+                              : kind == PictureKind::Png  ? "png"
+                              : kind == PictureKind::Webp ? "webp"
+                                                          : "bmp");
     writer.setQuality(quality);
     writer.setOptimizedWrite(true);
     if (writer.write(image))
@@ -67,31 +89,41 @@ bool writePicture(const QImage& image, PictureKind kind, int quality, const QStr
 
 bool isAnimated(const QString& path, PictureKind kind)
 {
-    return kind == PictureKind::Gif && QImageReader(path).imageCount() > 1;
+    return (kind == PictureKind::Gif || kind == PictureKind::Webp) && QImageReader(path).imageCount() > 1;
 }
 
-// Scaled to the longest side, then, while over the size limit, written at each lower JPEG quality and
-// scaled down again.
-bool writeToFit(const QString& source, PictureKind kind, const PictureChoices& choices, const QString& target,
-                QString* error)
+PictureKind sentKind(PictureKind kind, const PictureChoices& choices)
 {
-    QImage image = readUpright(source, choices.maxSide, error);
+    if (kind == PictureKind::Heif)
+        return PictureKind::Jpeg;
+    if (choices.fit && choices.sendAsWebp && (kind == PictureKind::Jpeg || kind == PictureKind::Png))
+        return PictureKind::Webp;
+    return kind;
+}
+
+// Scaled to the longest side (0: any), then, while over the size limit (0: none), written at each lower quality
+// and scaled down again.
+bool writeToFit(const QString& source, PictureKind kind, PictureKind written, int side, int kilobytes,
+                const QString& target, QString* error)
+{
+    QImage image = readUpright(source, kind, side, error);
     if (image.isNull())
         return false;
-    const qint64 limit = qint64(choices.maxKilobytes) * 1024;
-    const std::span<const int> qualities =
-        kind == PictureKind::Jpeg ? std::span<const int>(kJpegQualities) : std::span<const int>(kNoQuality);
+    const qint64 limit = qint64(kilobytes) * 1024;
+    const std::span<const int> qualities = written == PictureKind::Jpeg || written == PictureKind::Webp
+                                               ? std::span<const int>(kLossyQualities)
+                                               : std::span<const int>(kNoQuality);
     for (;;) {
         qint64 bytes = 0;
         for (const int quality : qualities) {
-            if (!writePicture(image, kind, quality, target, error))
+            if (!writePicture(image, written, quality, target, error))
                 return false;
             bytes = QFileInfo(target).size();
             if (limit <= 0 || bytes <= limit)
                 return true;
         }
         if (longestSide(image.size()) <= kSmallestSide) {
-            *error = QStringLiteral("The picture cannot be made to fit within %1 KB.").arg(choices.maxKilobytes);
+            *error = QStringLiteral("The picture cannot be made to fit within %1 KB.").arg(kilobytes);
             return false;
         }
         // About the share of the pixels that the size must lose, and at least a twentieth of them.
@@ -107,7 +139,7 @@ QString whyUnreadable(QFile& file, PictureKind kind)
     if (file.size() == 0)
         return QStringLiteral("\"%1\" is empty: it holds no picture.").arg(name);
     if (kind == PictureKind::Other)
-        return QStringLiteral("\"%1\" holds no JPEG, PNG, GIF or BMP picture.").arg(name);
+        return QStringLiteral("\"%1\" holds no JPEG, PNG, GIF, BMP, WebP, HEIC or AVIF picture.").arg(name);
     if (!pictureEndsWhole(file))
         return QStringLiteral("\"%1\" is cut short: the end of the picture is missing.").arg(name);
     return {};
@@ -121,6 +153,7 @@ bool PreparedPicture::prepare(const QString& source, const PictureChoices& choic
     m_thumbnail.clear();
     m_note.clear();
     m_unreadable = false;
+    m_kindChanged = false;
     // Telling the kind reads the file; with no choice made it would not change what is sent.
     if (!(choices.removeMetadata || choices.fit || choices.thumbnail))
         return true;
@@ -152,7 +185,10 @@ bool PreparedPicture::prepare(const QString& source, const PictureChoices& choic
         return false;
     }
 
-    if (choices.removeMetadata) {
+    m_sentKind = sentKind(kind, choices);
+    m_kindChanged = m_sentKind != kind;
+    // A picture made anew holds no data of the old one.
+    if (choices.removeMetadata && !m_kindChanged) {
         const QString cleaned = m_folder->filePath(QStringLiteral("picture"));
         if (!copyWithoutMetadata(source, kind, cleaned, error))
             return false;
@@ -161,27 +197,37 @@ bool PreparedPicture::prepare(const QString& source, const PictureChoices& choic
 
     const qint64 limit = qint64(choices.maxKilobytes) * 1024;
     const QSize size = QImageReader(m_picture).size();
-    const bool fits = (choices.maxSide <= 0 || longestSide(size) <= choices.maxSide) &&
+    const bool fits = !m_kindChanged && (choices.maxSide <= 0 || longestSide(size) <= choices.maxSide) &&
                       (limit <= 0 || QFileInfo(m_picture).size() <= limit);
     if (choices.fit && !fits && isAnimated(m_picture, kind)) {
-        m_note = QStringLiteral("%1 is an animated GIF: it is sent at its own size, since fitting it within the "
+        m_note = QStringLiteral("%1 is an animated %2: it is sent at its own size, since fitting it within the "
                                 "limit would flatten it to one frame.")
-                     .arg(QFileInfo(source).fileName());
-    } else if (choices.fit && !fits) {
+                     .arg(QFileInfo(source).fileName(), kind == PictureKind::Gif ? u"GIF"_s : u"WebP"_s);
+    } else if (m_kindChanged || (choices.fit && !fits)) {
         const QString fitted = m_folder->filePath(QStringLiteral("fitted"));
-        if (!writeToFit(m_picture, kind, choices, fitted, error))
+        if (!writeToFit(m_picture, kind, m_sentKind, choices.fit ? choices.maxSide : 0,
+                        choices.fit ? choices.maxKilobytes : 0, fitted, error))
             return false;
         m_picture = fitted;
     }
 
     if (choices.thumbnail) {
-        const QImage image = readUpright(m_picture, choices.thumbnailSide, error);
+        const QImage image = readUpright(m_picture, m_sentKind, choices.thumbnailSide, error);
         const QString thumbnail = m_folder->filePath(QStringLiteral("thumbnail"));
-        if (image.isNull() || !writePicture(image, kind, kThumbnailQuality, thumbnail, error))
+        if (image.isNull() || !writePicture(image, m_sentKind, kThumbnailQuality, thumbnail, error))
             return false;
         m_thumbnail = thumbnail;
     }
     return true;
+}
+
+QString PreparedPicture::sentName(const QString& name) const
+{
+    if (!m_kindChanged)
+        return name;
+    const QString extension = m_sentKind == PictureKind::Webp ? u".webp"_s : u".jpg"_s;
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return (dot > 0 ? name.left(dot) : name) + extension;
 }
 
 } // namespace lumaport

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "picture_prep/picture_choices.h"
+#include "picture_prep/picture_metadata.h"
 
 #include <QString>
 #include <QTemporaryDir>
@@ -18,8 +19,12 @@ public:
     /// Applies the choices to the local file `source`: its location and camera data removed; fitted within the
     /// limits (a picture within both is left as it is, byte for byte; a larger one is scaled and a JPEG's
     /// quality lowered step by step, never below a floor, until it fits); a thumbnail made. A file that is
-    /// no JPEG, PNG, GIF or BMP picture is left as it is. An animated GIF is never flattened: it keeps its
-    /// size and note() says so. Fails with a text when the picture can't be read or made to fit.
+    /// no JPEG, PNG, GIF, BMP, WebP, HEIC or AVIF picture is left as it is. An animated GIF is never flattened:
+    /// it keeps its size and note() says so. Fails with a text when the picture can't be read or made to fit.
+    ///
+    /// Some pictures change kind, turned upright first: a HEIC or AVIF goes as a JPEG whenever a choice is made
+    /// (browsers show few of them, and their data leaves only with a new picture), and with fit and sendAsWebp a
+    /// JPEG or PNG goes as a WebP. sentName() gives the name that then matches what is sent.
     ///
     /// A file whose name says picture but whose content is none, and a picture that does not end whole (cut
     /// short, still being copied), are never decoded, since that would send grey where the picture is missing:
@@ -32,6 +37,9 @@ public:
     QString picture() const { return m_picture; }
     /// The thumbnail to send beside it; empty when none was asked for or the file is no picture.
     QString thumbnail() const { return m_thumbnail; }
+    /// The name to send the picture under: `name` with the extension of the kind sent, when that changed. The
+    /// thumbnail is of the same kind.
+    QString sentName(const QString& name) const;
     /// What the user should know about the result; empty when all went as asked.
     QString note() const { return m_note; }
     /// Whether the last prepare failed because the file is no picture that can be read whole.
@@ -43,6 +51,8 @@ private:
     QString m_thumbnail;
     QString m_note;
     bool m_unreadable = false;
+    bool m_kindChanged = false;
+    PictureKind m_sentKind = PictureKind::Other;
 };
 
 } // namespace lumaport

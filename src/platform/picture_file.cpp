@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/picture_file.h"
 
+#include "platform/heif_picture.h"
 #include "platform/paths.h"
 #include "platform/program_files.h"
 
@@ -189,6 +190,36 @@ bool bmpEnds(QIODevice& file, qint64 size)
     return height == 0 || rowBytes <= (size - dataStart) / height;
 }
 
+// The RIFF header gives the length of all that follows it.
+bool webpEnds(qint64 size, const QByteArray& head)
+{
+    return qint64(qFromLittleEndian<quint32>(head.constData() + 4)) + 8 <= size;
+}
+
+// Box by box to the end; the last one (the picture data, as written) must end within the file.
+bool heifEnds(QIODevice& file, qint64 size)
+{
+    for (qint64 pos = 0; pos < size;) {
+        if (!file.seek(pos))
+            return false;
+        const QByteArray head = file.read(16);
+        if (head.size() < 8)
+            return false;
+        qint64 length = bigEndian32(head, 0);
+        if (length == 0) // up to the end of the file
+            return true;
+        if (length == 1) {
+            if (head.size() < 16)
+                return false;
+            length = qint64(qFromBigEndian<quint64>(head.constData() + 8));
+        }
+        if (length < 8 || length > size - pos)
+            return false;
+        pos += length;
+    }
+    return true;
+}
+
 } // namespace
 
 bool pictureEndsWhole(QIODevice& file)
@@ -205,6 +236,10 @@ bool pictureEndsWhole(QIODevice& file)
         return gifEnds(file, size);
     if (head.startsWith("BM"))
         return bmpEnds(file, size);
+    if (head.startsWith("RIFF") && file.seek(8) && file.read(4) == "WEBP")
+        return webpEnds(size, head);
+    if (isHeifPicture(file))
+        return heifEnds(file, size);
     return true;
 }
 
@@ -231,6 +266,15 @@ std::optional<QImage> loadPictureFile(const QString& path, QSize boxSize)
         return std::nullopt;
 
     if (!pictureEndsWhole(file) || !file.seek(0))
+        return std::nullopt;
+    if (isHeifPicture(file)) {
+        QString ignored;
+        const std::optional<QImage> image = readHeifPicture(file, &ignored);
+        if (!image || boxSize.isEmpty())
+            return image;
+        return image->scaled(boxSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    if (!file.seek(0))
         return std::nullopt;
 
     // The format comes from the content only: a ZIP renamed to .jpg is no picture.

@@ -12,10 +12,10 @@ class QIODevice;
 
 namespace lumaport {
 
-/// False for a JPEG, PNG, GIF or BMP whose data stops before its own structure says the picture ends (still
-/// arriving, or cut short): decoders fill the missing part with grey or black and report success. Content of
-/// any other kind is not judged here and gives true. Reads headers and block lengths (a JPEG's tail), never
-/// the whole file; the device is left at an unspecified position.
+/// False for a JPEG, PNG, GIF, BMP, WebP, HEIC or AVIF whose data stops before its own structure says the picture ends
+/// (still arriving, or cut short): decoders fill the missing part with grey or black and report success. Content of any
+/// other kind is not judged here and gives true. Reads headers and block lengths (a JPEG's tail), never the whole file;
+/// the device is left at an unspecified position.
 bool pictureEndsWhole(QIODevice& file);
 
 /// Decodes the picture file at `path` straight to `boxSize`, proportions ignored, since the boxes stretch

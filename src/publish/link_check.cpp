@@ -302,7 +302,8 @@ LinkCheckResult linkVerdict(const LinkAnswer& answer, const LinkCheckRequest& re
 
 bool isPictureName(const QString& name)
 {
-    static const QStringList kinds{u".gif"_s, u".jpg"_s, u".jpeg"_s, u".bmp"_s, u".png"_s, u".webp"_s};
+    static const QStringList kinds{u".gif"_s,  u".jpg"_s,  u".jpeg"_s, u".bmp"_s, u".png"_s,
+                                   u".webp"_s, u".heic"_s, u".heif"_s, u".avif"_s};
     for (const QString& kind : kinds) {
         if (name.endsWith(kind, Qt::CaseInsensitive))
             return true;

@@ -8,6 +8,7 @@
 #include "widgets/address_box.h"
 #include "widgets/folder_list.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
@@ -105,10 +106,13 @@ private Q_SLOTS:
             QVERIFY(!control<QCheckBox>(ftp(), name)->isChecked());
             control<QCheckBox>(ftp(), name)->setChecked(true);
         }
+        QVERIFY(!ftp().findChild<QAction*>(u"mnuSendAsWebp"_s)->isChecked());
+        ftp().findChild<QAction*>(u"mnuSendAsWebp"_s)->setChecked(true);
         control<QSpinBox>(ftp(), "spnFitKilobytes")->setValue(100);
         m_forms = makeForms(*m_services, &m_transfer);
         for (const char* name : checks)
             QVERIFY(control<QCheckBox>(ftp(), name)->isChecked());
+        QVERIFY(ftp().findChild<QAction*>(u"mnuSendAsWebp"_s)->isChecked());
         QCOMPARE(control<QSpinBox>(ftp(), "spnFitKilobytes")->value(), 100);
         QCOMPARE(control<QSpinBox>(ftp(), "spnThumbnailSide")->value(), 350);
     }

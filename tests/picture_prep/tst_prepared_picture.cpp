@@ -30,10 +30,10 @@ QImage pattern(int width, int height)
     return image;
 }
 
-// A phone's JPEG: its position, its maker and a quarter turn in EXIF.
-QString phoneJpeg(const QString& path, int width, int height)
+// A phone's JPEG (or WebP): its position, its maker and a quarter turn in EXIF.
+QString phoneJpeg(const QString& path, int width, int height, const char* format = "JPG")
 {
-    pattern(width, height).save(path, "JPG", 95);
+    pattern(width, height).save(path, format, 95);
     auto image = Exiv2::ImageFactory::open(path.toStdString());
     image->readMetadata();
     image->exifData()["Exif.GPSInfo.GPSLatitudeRef"] = "N";
@@ -42,6 +42,11 @@ QString phoneJpeg(const QString& path, int width, int height)
     image->exifData()["Exif.Image.Orientation"] = uint16_t(6);
     image->writeMetadata();
     return path;
+}
+
+QString converted(const QString& source, const QString& target)
+{
+    return QProcess::execute(u"convert"_s, {source, target}) == 0 ? target : QString();
 }
 
 QImage pixels(const QString& path, bool upright = false)
@@ -112,10 +117,20 @@ private Q_SLOTS:
         fit.maxKilobytes = 6;
         QTest::newRow("JPEG over both limits") << phoneJpeg(m_dir.filePath(u"large.jpg"_s), 640, 480) << fit
                                                << QSize(150, 200) << false << qint64(6 * 1024) << 1 << false << false;
+        PictureChoices webp = fit;
+        webp.sendAsWebp = true;
+        QTest::newRow("JPEG as WebP over both limits")
+            << phoneJpeg(m_dir.filePath(u"large2.jpg"_s), 640, 480) << webp << QSize(150, 200) << false
+            << qint64(6 * 1024) << 1 << false << false;
+        QTest::newRow("WebP from a phone, data removed")
+            << phoneJpeg(m_dir.filePath(u"phone.webp"_s), 64, 48, "WEBP") << remove << QSize(64, 48) << true
+            << qint64(1 << 20) << 1 << false << false;
         fit.maxSide = 20;
         fit.removeMetadata = true;
         QTest::newRow("PNG over the side limit")
             << png << fit << QSize(20, 15) << false << qint64(1 << 20) << 1 << false << false;
+        QTest::newRow("HEIC over the side limit") << converted(png, m_dir.filePath(u"phone.heic"_s)) << fit
+                                                  << QSize(20, 15) << false << qint64(1 << 20) << 1 << false << false;
 
         // Cut short, as a copy that broke off leaves it: decoded, its missing part would be sent grey.
         const auto cutShort = [this](const QString& name, const QString& whole) {
@@ -173,6 +188,30 @@ private Q_SLOTS:
         }
         QCOMPARE(readFile(source), original);
         QVERIFY(sent == source || !QFileInfo::exists(sent));
+    }
+
+    // WebP asked for, and location data to go.
+    void aPictureThatChangesKindIsNamedForIt_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("fit");
+        QTest::addColumn<QString>("sentName");
+        const QString jpeg = writePicture(m_dir.filePath(u"kind.jpg"_s), Qt::red);
+        QTest::newRow("JPEG, fitted") << jpeg << true << u"photo.webp"_s;
+        QTest::newRow("JPEG, not fitted") << jpeg << false << u"photo.jpg"_s;
+        QTest::newRow("AVIF") << converted(jpeg, m_dir.filePath(u"kind.avif"_s)) << false << u"photo.jpg"_s;
+    }
+
+    void aPictureThatChangesKindIsNamedForIt()
+    {
+        QFETCH(QString, source);
+        QFETCH(bool, fit);
+        QFETCH(QString, sentName);
+        PreparedPicture prepared;
+        QString error;
+        QVERIFY2(prepared.prepare(source, {true, fit, 1024, 500, false, 350, true}, &error), qPrintable(error));
+        QCOMPARE(prepared.sentName(u"photo.jpg"_s), sentName);
+        QCOMPARE(QImageReader::imageFormat(prepared.picture()), sentName.endsWith(u"webp"_s) ? "webp" : "jpeg");
     }
 
     void aThumbnailOfTheChosenSideBesideTheCleanedPicture()

@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -62,6 +63,16 @@ bool isBlue(QRgb pixel)
     return qBlue(pixel) > 200 && qRed(pixel) < 60;
 }
 
+// A phone's kind, which Qt can't write.
+QByteArray heic(const QImage& picture, const QDir& folder)
+{
+    const QString png = folder.filePath(QStringLiteral("for heic.png"));
+    const QString target = folder.filePath(QStringLiteral("made.heic"));
+    picture.save(png);
+    QProcess::execute(QStringLiteral("convert"), {png, QStringLiteral("-quality"), QStringLiteral("90"), target});
+    return lumaport::test::readFile(target);
+}
+
 // Bytes this process has read so far, through any call.
 qint64 bytesRead()
 {
@@ -115,6 +126,8 @@ void TestPictureFile::loadsEachFormatStretchedToTheBox_data()
     QTest::newRow("bmp") << "p.bmp" << encoded(picture, "BMP");
     QTest::newRow("png") << "p.png" << encoded(picture, "PNG");
     QTest::newRow("jpeg named .gif") << "jpeg.gif" << encoded(picture, "JPG");
+    QTest::newRow("webp") << "p.webp" << encoded(picture, "WEBP");
+    QTest::newRow("heic") << "p.heic" << heic(picture, QDir(m_dir.path()));
 }
 
 void TestPictureFile::loadsEachFormatStretchedToTheBox()
@@ -166,6 +179,11 @@ void TestPictureFile::refusesWhatIsNoCompletePicture_data()
     QTest::newRow("cut-off gif") << writeFile(m_dir.filePath(QStringLiteral("cut.gif")), gif.left(gif.size() - 4));
     const QByteArray bmp = encoded(leftRedRightBlue(400, 200), "BMP");
     QTest::newRow("cut-off bmp") << writeFile(m_dir.filePath(QStringLiteral("cut.bmp")), bmp.left(bmp.size() * 2 / 3));
+    const QByteArray webp = encoded(leftRedRightBlue(400, 200), "WEBP");
+    QTest::newRow("cut-off webp") << writeFile(m_dir.filePath(QStringLiteral("cut.webp")), webp.left(webp.size() - 9));
+    const QByteArray phone = heic(leftRedRightBlue(400, 200), QDir(m_dir.path()));
+    QTest::newRow("cut-off heic") << writeFile(m_dir.filePath(QStringLiteral("cut.heic")),
+                                               phone.left(phone.size() - 9));
     QTest::newRow("zip named .jpg") << writeFile(m_dir.filePath(QStringLiteral("zip.jpg")),
                                                  QByteArray("PK\x03\x04") + QByteArray(5000, 'z'));
     QTest::newRow("folder") << m_dir.path();

@@ -50,6 +50,7 @@ for icon in 48x48/apps/org.lumaport.Lumaport.png 128x128/apps/org.lumaport.Lumap
     256x256/apps/org.lumaport.Lumaport.png scalable/apps/org.lumaport.Lumaport.svg; do
     [ -s "$prefix/share/icons/hicolor/$icon" ] || { echo "icon $icon missing"; exit 1; }
 done
+[ -s "$prefix/share/kio/servicemenus/org.lumaport.Lumaport.publish.desktop" ] || { echo "service menu missing"; exit 1; }
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$entry"
     echo "desktop entry valid"
