@@ -209,6 +209,8 @@ private:
     void setUpPublisher();
     void sendFiles(const QStringList& names, bool set, const QList<SentFile>& reused);
     void oneFileSent(const SendOutcome& outcome);
+    // The name a local file goes under: a picture whose kind the choices change takes its new kind's extension.
+    QString sentNameOf(const QString& name) const;
     std::unique_ptr<Publisher> m_publisher;
     bool m_publishing = false; // its bar shows the whole send
     // "Make sent files public", in the context menu of "Send": files sent to a bucket get the public-read ACL.

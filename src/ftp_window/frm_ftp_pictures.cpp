@@ -5,6 +5,7 @@
 #include "ftp_window/local_file_panel.h"
 
 #include "picture_prep/picture_choices.h"
+#include "picture_prep/prepared_picture.h"
 #include "platform/options_file.h"
 #include "platform/paths.h"
 #include "platform/services.h"
@@ -134,6 +135,11 @@ void frmftp::sendFiles(const QStringList& names, bool set, const QList<SentFile>
     m_sendingAtOnce = order.connections > 1;
     holdLogOn();
     m_publisher->sendFiles(order);
+}
+
+QString frmftp::sentNameOf(const QString& name) const
+{
+    return sentNameFor(joinPath(fraLocalFiles->folder(), name), name, fraLocalFiles->choices());
 }
 
 void frmftp::oneFileSent(const SendOutcome& outcome)

@@ -61,16 +61,17 @@ QStringList frmftp::namesToSend(const QStringList& set)
     QStringList names;
     std::optional<bool> toAll;
     for (const QString& name : set) {
-        if (listed(name) && !toAll) {
+        const bool exists = listed(sentNameOf(name));
+        if (exists && !toAll) {
             const MsgAnswer answer = m_forms.services().messageBox(
-                QStringLiteral("File ") + name + QStringLiteral(" already exists.\r\nOverwrite?"),
+                QStringLiteral("File ") + sentNameOf(name) + QStringLiteral(" already exists.\r\nOverwrite?"),
                 QStringLiteral("Overwrite"), MsgIcon::Question, MsgButtons::YesNoToAll);
             if (answer == MsgAnswer::YesToAll || answer == MsgAnswer::NoToAll)
                 toAll = answer == MsgAnswer::YesToAll;
             else if (answer != MsgAnswer::Yes)
                 continue;
         }
-        if (!listed(name) || toAll.value_or(true))
+        if (!exists || toAll.value_or(true))
             names.append(name);
     }
     return names;

@@ -162,10 +162,11 @@ void frmftp::askOverwrite(const QStringList& names, bool set, std::function<void
 {
     const auto ask = [this, names, set, then] {
         if (!set) {
+            const QString sent = sentNameOf(names.first());
             // A name listed twice is asked about twice.
-            for (qsizetype i = fraRemoteFiles->times(names.first()); i > 0; --i) {
+            for (qsizetype i = fraRemoteFiles->times(sent); i > 0; --i) {
                 const MsgAnswer answer = m_forms.services().messageBox(
-                    QStringLiteral("File ") + names.first() + QStringLiteral(" already exists.\r\nOverwrite?"),
+                    QStringLiteral("File ") + sent + QStringLiteral(" already exists.\r\nOverwrite?"),
                     QStringLiteral("Overwrite"), MsgIcon::Question, MsgButtons::YesNo);
                 if (answer != MsgAnswer::Yes) {
                     then({});
@@ -177,7 +178,7 @@ void frmftp::askOverwrite(const QStringList& names, bool set, std::function<void
         }
         then(namesToSend(names));
     };
-    if (std::none_of(names.begin(), names.end(), [this](const QString& name) { return listed(name); })) {
+    if (std::none_of(names.begin(), names.end(), [this](const QString& name) { return listed(sentNameOf(name)); })) {
         ask();
         return;
     }

@@ -221,13 +221,29 @@ bool PreparedPicture::prepare(const QString& source, const PictureChoices& choic
     return true;
 }
 
-QString PreparedPicture::sentName(const QString& name) const
+namespace {
+
+QString withExtensionOf(const QString& name, PictureKind kind)
 {
-    if (!m_kindChanged)
-        return name;
-    const QString extension = m_sentKind == PictureKind::Webp ? u".webp"_s : u".jpg"_s;
+    const QString extension = kind == PictureKind::Webp ? u".webp"_s : u".jpg"_s;
     const qsizetype dot = name.lastIndexOf(u'.');
     return (dot > 0 ? name.left(dot) : name) + extension;
+}
+
+} // namespace
+
+QString PreparedPicture::sentName(const QString& name) const
+{
+    return m_kindChanged ? withExtensionOf(name, m_sentKind) : name;
+}
+
+QString sentNameFor(const QString& source, const QString& name, const PictureChoices& choices)
+{
+    if (!(choices.removeMetadata || choices.fit || choices.thumbnail))
+        return name;
+    const PictureKind kind = pictureKind(source);
+    const PictureKind sent = sentKind(kind, choices);
+    return sent != kind ? withExtensionOf(name, sent) : name;
 }
 
 } // namespace lumaport

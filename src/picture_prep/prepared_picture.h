@@ -55,4 +55,8 @@ private:
     PictureKind m_sentKind = PictureKind::Other;
 };
 
+/// The name a file goes under once prepared with the choices, before it is: its kind's extension when the choices
+/// change its kind.
+QString sentNameFor(const QString& source, const QString& name, const PictureChoices& choices);
+
 } // namespace lumaport

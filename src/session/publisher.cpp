@@ -349,6 +349,8 @@ void Publisher::prepare(qsizetype index, std::function<void(std::shared_ptr<Prep
     auto picture = std::make_shared<PreparedPicture>();
     QString why;
     if (picture->prepare(file.localPath, send.order.choices, &why)) {
+        // A picture whose kind changed goes under its new kind's name, and is linked and kept by it.
+        m_sending->order.files[index].name = picture->sentName(file.name);
         if (!picture->note().isEmpty())
             Q_EMIT pictureNote(picture->note());
         done(picture);

@@ -209,8 +209,11 @@ private Q_SLOTS:
         QFETCH(QString, sentName);
         PreparedPicture prepared;
         QString error;
-        QVERIFY2(prepared.prepare(source, {true, fit, 1024, 500, false, 350, true}, &error), qPrintable(error));
+        const PictureChoices choices{true, fit, 1024, 500, false, 350, true};
+        QVERIFY2(prepared.prepare(source, choices, &error), qPrintable(error));
         QCOMPARE(prepared.sentName(u"photo.jpg"_s), sentName);
+        // Told before the picture is made, for the questions about names the server holds.
+        QCOMPARE(sentNameFor(source, u"photo.jpg"_s, choices), sentName);
         QCOMPARE(QImageReader::imageFormat(prepared.picture()), sentName.endsWith(u"webp"_s) ? "webp" : "jpeg");
     }
 
