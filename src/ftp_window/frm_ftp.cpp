@@ -10,6 +10,7 @@
 #include "platform/services.h"
 #include "platform/timer.h"
 #include "session/link_checks.h"
+#include "session/publisher.h"
 #include "session/remote_requests.h"
 #include "startup/forms.h"
 #include "transfer/ftp_error.h"
@@ -97,6 +98,7 @@ frmftp::frmftp(Forms& forms)
     });
     setUpLinkCheck();
     setUpTransfers();
+    setUpPublisher();
     setAcceptDrops(true);
     buildPublicSendsChoice();
     buildPublicSendsBox();
@@ -230,7 +232,11 @@ void frmftp::cancelRequest()
 {
     // A cancelled size query is no longer outstanding: the next reply (a CLOSE's) is no size.
     SizeRequest = false;
-    m_requests->cancel();
+    // A send cut short names why in its lines.
+    if (m_publisher)
+        m_publisher->cancel(QStringLiteral("Log Off was pressed"));
+    else
+        m_requests->cancel();
     // The next request logs on afresh, in the log-on folder.
     setRemoteFolder({});
 }
@@ -337,7 +343,6 @@ void frmftp::ITC_StateChanged(int State)
         // Read before the cancel below can touch them.
         const auto code = FtpError(ITC->ResponseCode());
         const QString info = ITC->ResponseInfo();
-        m_lastError = info;
         // A server that stopped refuses the next connection instead of resetting this one: either way nothing
         // more can reach it until the user logs on again, and nothing queued may try.
         if (code == FtpError::ConnectionAborted || code == FtpError::CannotConnect) {

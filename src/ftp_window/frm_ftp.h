@@ -29,7 +29,8 @@ class LocalFilePanel;
 class LogOnPanel;
 class RemoteFilesPanel;
 class PictureBox;
-struct PictureChoices;
+class Publisher;
+struct SendOutcome;
 class RemoteFolder;
 class RemoteRequests;
 struct ServerIdentity;
@@ -199,27 +200,20 @@ private:
     // txtserverurl, its web address.
     void followFolder(const RemoteFolder& asked);
     void setRemoteFolder(const RemoteFolder& folder);
-    // runRequest with the progress bar shown while the PUT or GET runs.
-    void runTransfer(const QString& command, std::function<void(bool replied)> then = {});
+    // The progress bar from the start of a GET or a send until its end.
+    void showTransferStart();
     void showTransferProgress(qint64 bytesDone, qint64 bytesTotal);
     QProgressBar* prgTransfer;
     QElapsedTimer m_transferClock;
 
-    // Pictures made ready for a forum as they are sent, as the local panel's choices say.
-    // How a send of one file went: whether it was sent, the sizes of what was PUT (a prepared picture's, not the
-    // local file's; -1: no thumbnail went), or why the picture could not be prepared.
-    struct PictureSend
-    {
-        bool sent = false;
-        qint64 size = -1;
-        qint64 thumbnailSize = -1;
-        QString unprepared;
-    };
-    // PUTs the local file under its name, prepared as the choices ask, and its thumbnail beside it, then calls
-    // then. A picture that can't be prepared is told in a box, and one that can't be read whole is sent as it is
-    // only on the user's Yes; quiet, neither is asked and nothing is sent.
-    void sendPicture(const QString& localPath, const QString& name, bool quiet,
-                     std::function<void(const PictureSend&)> then);
+    // The files sent by the publisher over the session's requests, pictures made ready for a forum as the local
+    // panel's choices say: set, one line of the status and one box for the whole set; alone, a lone picture that
+    // can't be prepared is told in a box, and one that can't be read whole is sent as it is only on the user's Yes.
+    void setUpPublisher();
+    void sendFiles(const QStringList& names, bool set, const QList<SentFile>& reused);
+    void oneFileSent(const SendOutcome& outcome);
+    std::unique_ptr<Publisher> m_publisher;
+    bool m_publishing = false; // its bar shows the whole send
     // "Make sent files public", in the context menu of "Send": files sent to a bucket get the public-read ACL.
     void buildPublicSendsChoice();
     void mnuPublicSends_Toggled(bool on);
@@ -251,40 +245,21 @@ private:
     QPushButton* cmdPublished;
     bool m_historyTroubleShown = false;
 
-    QString m_lastError; // of the last request that ended in the error state
-
     // Several files sent in one go (frm_ftp_set_send.cpp).
     // Files dropped here are chosen in the main window as a drop there chooses them, then handed over.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    SentFile sentFile(const QString& localPath, const QString& name, qint64 bytes, qint64 thumbnailBytes) const;
     // The Overwrite questions about names the remote list holds, asked of a listing read again first (the list may
     // be older than a server that stopped since); set: once per name, with "to All". then gets the names to send,
     // in order; it is not called when the listing failed.
     void askOverwrite(const QStringList& names, bool set, std::function<void(const QStringList&)> then);
-    void sendOneFile(const QString& name);
-    void sendFileSet(const QStringList& names, const QList<SentFile>& reused);
     // The set's Overwrite questions: the names to send, in order.
     QStringList namesToSend(const QStringList& set);
-    // Sends the set's files from the first'th on, one at a time, until one fails; then calls then with the
-    // failure named, if any.
-    void sendSetFrom(const QStringList& names, qsizetype first, std::function<void(const QStringList& notSent)> then);
-    // Sends one file of the set, then calls then: with an empty why when it was sent, else why it failed.
-    void sendSetFile(const QString& name, std::function<void(const QString& why)> then);
-    // What a set over several connections knows while its files are in flight.
-    struct SetAtOnce;
-    // The set over several connections at once, as many as the options file allows; false, with nothing sent, when
-    // it asks for one at a time. Once every file has ended, then gets each file that failed named with why.
-    bool sendSetAtOnce(const QStringList& names, std::function<void(const QStringList& notSent)> then);
     // After the set: the box naming what failed, the links of what was sent and reused, their check, the re-list.
     void setSent(const QStringList& names, QStringList notSent, const QList<SentFile>& reused);
     // txtURL: the links of the files sent last, each at its own address, in the form asked for.
     void showSentLinks(LinkForm form);
-    // Why a file of the set was not sent, when the component did not say.
-    QString unsentWhy() const;
-    // A line for each file of the set never started, after the one named failed.
-    QStringList notStarted(const QStringList& names, const QString& failed) const;
-    bool m_sendingAtOnce = false; // the set's box tells every failure, and its bar counts every connection
+    bool m_sendingAtOnce = false; // the set's box tells every failure
     // "Request URL" and "URL with Tags" with a set handed over: one line per file. False without a set.
     bool buildSetBlock(LinkForm form);
     // The "Selected" builders with several remote entries selected. False with fewer.
@@ -292,8 +267,6 @@ private:
     // Shows the block and checks its links; sizes holds what each name's answer should measure, where known.
     void showBlock(const QList<BlockFile>& files, LinkForm form, const QHash<QString, qint64>& sizes);
     QString m_setStatus; // shown instead of the component's states while a set is sent
-    qint64 m_setBytesDone = 0;
-    qint64 m_setBytesTotal = 0; // 0: no set is being sent
 };
 
 } // namespace lumaport

@@ -47,7 +47,7 @@ void frmftp::setUpTransfers()
 
     if (m_requests)
         connect(m_requests, &RemoteRequests::progress, this, [this](qint64 done, qint64 total) {
-            if (!m_sendingAtOnce)
+            if (!m_publishing)
                 showTransferProgress(done, total);
         });
     connect(fraRemoteFiles, &RemoteFilesPanel::entryClicked, this, &frmftp::lstRemoteFile_Click);
@@ -150,10 +150,8 @@ void frmftp::cmdsend_Click()
         askOverwrite(left, set, [this, set, reused](const QStringList& toSend) {
             if (toSend.isEmpty())
                 showReused(reused);
-            else if (set)
-                sendFileSet(toSend, reused);
             else
-                sendOneFile(toSend.first());
+                sendFiles(toSend, set, reused);
         });
     });
 }
@@ -189,25 +187,6 @@ void frmftp::askOverwrite(const QStringList& names, bool set, std::function<void
     });
 }
 
-void frmftp::sendOneFile(const QString& name)
-{
-    // The link names the file that was sent, whatever the name box was made to say meanwhile.
-    const QString localPath = joinPath(fraLocalFiles->folder(), name);
-    m_session.linkChecks().stop();
-    sendPicture(localPath, name, false, [this, localPath, name](const PictureSend& send) {
-        if (send.sent) {
-            m_session.setText(SessionText::SaveName, name);
-            m_sendNote = ITC->ResponseInfo();
-            m_session.forgetSent();
-            const SentFile file = sentFile(localPath, name, send.size, send.thumbnailSize);
-            m_session.fileSent(file);
-            showSentLinks(LinkForm::Tagged);
-            m_session.linkChecks().checkSent(file);
-        }
-        WaitAndRelist();
-    });
-}
-
 void frmftp::imgSendFile_Click()
 {
     cmdsend_Click();
@@ -240,44 +219,31 @@ void frmftp::imgReceiveFile_Click()
         return;
     }
     const QString target = joinPath(fraLocalFiles->folder(), entry);
-    runTransfer(QStringLiteral("GET ") + quotedName(entry) + QLatin1Char(' ') + quotedName(target),
-                [this, target](bool) {
-                    // The file is written beside its name and appears only when complete, so the preview loads it once,
-                    // now.
-                    m_forms.frmPreview().showPicture(target);
-                    // Re-reading the folder must not lose the file chosen for sending.
-                    fraLocalFiles->relist();
-                    setStatus(kConnected);
-                });
+    showTransferStart();
+    runRequest(QStringLiteral("GET ") + quotedName(entry) + QLatin1Char(' ') + quotedName(target),
+               [this, target](bool) {
+                   prgTransfer->hide();
+                   // The file is written beside its name and appears only when complete, so the preview loads it once,
+                   // now.
+                   m_forms.frmPreview().showPicture(target);
+                   // Re-reading the folder must not lose the file chosen for sending.
+                   fraLocalFiles->relist();
+                   setStatus(kConnected);
+               });
 }
 
-void frmftp::runTransfer(const QString& command, std::function<void(bool)> then)
+void frmftp::showTransferStart()
 {
-    // A set shows one bar over all its files.
-    const bool alone = m_setBytesTotal == 0;
-    if (alone) {
-        prgTransfer->setValue(0);
-        prgTransfer->setFormat(QString());
-        m_transferClock.start();
-    }
+    prgTransfer->setValue(0);
+    prgTransfer->setFormat(QString());
+    m_transferClock.start();
     prgTransfer->show();
-    runRequest(command, [this, alone, then = std::move(then)](bool replied) {
-        if (alone)
-            prgTransfer->hide();
-        if (then)
-            then(replied);
-    });
 }
 
 void frmftp::showTransferProgress(qint64 bytesDone, qint64 bytesTotal)
 {
     if (prgTransfer->isHidden())
         return;
-    if (m_setBytesTotal > 0) {
-        // Prepared pictures may come out larger than the local files the total was taken from.
-        bytesDone = std::min(m_setBytesTotal, m_setBytesDone + std::max<qint64>(0, bytesDone));
-        bytesTotal = m_setBytesTotal;
-    }
     // The bar reads "%p", "%v" and "%m" in its format as placeholders; the text holds no such pair.
     prgTransfer->setFormat(transferProgressText(bytesDone, bytesTotal, m_transferClock.elapsed()));
     prgTransfer->setValue(bytesTotal > 0 ? int(bytesDone * kProgressSteps / bytesTotal) : 0);

@@ -15,10 +15,12 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace lumaport {
 
 class InternetTransfer;
+class PreparedPicture;
 class RemoteRequests;
 struct ServerIdentity;
 
@@ -142,22 +144,46 @@ Q_SIGNALS:
     /// A lone picture can't be prepared as asked: why, and the question whether to send it as it is. The send
     /// waits for answerPicture.
     void pictureDoubted(const QString& why, const QString& question);
+    /// The file's picture could not be made as the choices ask, and it is not sent.
+    void notPrepared(qsizetype index, const QString& why);
     /// The file reached the server whole, with its addresses; its history row is queued.
     void fileSent(qsizetype index, const lumaport::SentFile& file);
     void sendsEnded(const lumaport::SendOutcome& outcome);
 
 private:
+    struct Sending;
+
     void deleteNext();
-    void enterFolder(const PublishedPlace& place, std::function<void(bool entered, const QString& why)> done);
+    void enterPlaceFolder(const PublishedPlace& place, std::function<void(bool entered, const QString& why)> done);
     // Deletes a name of the folder entered, or a path from the log-on folder; then done, with the server's reason
     // when it was kept.
     void deleteRemoteFile(const QString& path, std::function<void(bool deleted, const QString& why)> done);
 
-    std::unique_ptr<RemoteRequests> m_requests;
+    // Makes the file's picture ready; done gets it, or null when it is not to be sent (its line is written).
+    void prepare(qsizetype index, std::function<void(std::shared_ptr<PreparedPicture>)> done);
+    // One file after the other, the first failure stopping the rest.
+    void sendInTurn(qsizetype index);
+    void sendAtOnce();
+    void startMore();
+    // The file reached the server, its thumbnail too unless thumbnailWhy says why not.
+    void keepSent(qsizetype index, const PreparedPicture& picture, bool withThumbnail);
+    void failFile(qsizetype index, const QString& why);
+    // Why a file was not sent, when the server's words are all there is.
+    QString unsentWhy() const;
+    void endSend();
+
+    std::unique_ptr<RemoteRequests> m_ownRequests;
+    RemoteRequests* m_requests;
+    PublishingSession* m_session = nullptr;
     QList<FileToDelete> m_files;
     qsizetype m_next = 0;
     QString m_folder; // of a bucket or share, entered last
     DeleteOutcome m_outcome;
+
+    std::unique_ptr<Sending> m_sending;
+    std::function<void(bool)> m_pictureAnswer;
+    QString m_lastError;          // the component's words when its last request failed
+    std::optional<QString> m_cut; // why the running operation was cancelled
 };
 
 } // namespace lumaport

@@ -3,6 +3,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 namespace lumaport::test {
 
 FakeTransfer::Outcome FakeTransfer::completes(const QString& reply)
@@ -18,15 +20,37 @@ FakeTransfer::Outcome FakeTransfer::fails(int code, const QString& text)
     return {{icConnecting, icConnected}, {}, code, text};
 }
 
+std::unique_ptr<InternetTransfer> FakeTransfer::makeSibling() const
+{
+    if (m_family->siblingsTaken == 0)
+        return nullptr;
+    auto sibling = std::make_unique<FakeTransfer>();
+    sibling->m_family = m_family;
+    sibling->m_refused = ++m_family->siblings > m_family->siblingsTaken;
+    return sibling;
+}
+
 void FakeTransfer::Execute(const QString& operation)
 {
     m_executed.append(operation);
+    m_family->executed.append(operation);
     m_executing = true;
     const int request = ++m_request;
-    if (m_script.empty())
+    auto& byEnding = m_family->byEnding;
+    const auto scripted = std::find_if(byEnding.begin(), byEnding.end(),
+                                       [&operation](const auto& each) { return operation.endsWith(each.first); });
+    Outcome outcome;
+    if (m_refused) {
+        outcome = fails(12029, QStringLiteral("Too many connections"));
+    } else if (scripted != byEnding.end()) {
+        outcome = scripted->second;
+        byEnding.erase(scripted);
+    } else if (!m_script.empty()) {
+        outcome = m_script.front();
+        m_script.pop_front();
+    } else {
         return;
-    const Outcome outcome = m_script.front();
-    m_script.pop_front();
+    }
     // Like the real component: Execute returns first, the states come from the event loop.
     QTimer::singleShot(0, this, [this, request, outcome] {
         if (request == m_request)

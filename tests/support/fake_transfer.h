@@ -8,6 +8,8 @@
 
 #include <QStringList>
 #include <deque>
+#include <memory>
+#include <utility>
 
 namespace lumaport::test {
 
@@ -37,6 +39,18 @@ public:
     /// Emits a state of the running request without ending it.
     void emitState(int state) { Q_EMIT StateChanged(state); }
 
+    /// Sessions made by makeSibling share these: the outcomes of commands by how they end (tried before the script,
+    /// each used once), and how many siblings the server takes; one more than that is refused its connection.
+    struct Family
+    {
+        QList<std::pair<QString, Outcome>> byEnding;
+        int siblingsTaken = 0;
+        int siblings = 0;
+        QStringList executed; // by every session of the family, in order
+    };
+    Family& family() { return *m_family; }
+    std::unique_ptr<InternetTransfer> makeSibling() const override;
+
     int protocol() const { return m_protocol; }
     QString remoteHost() const { return m_host; }
     QString userName() const { return m_userName; }
@@ -61,6 +75,8 @@ public:
     QString ResponseInfo() const override { return m_info; }
 
 private:
+    std::shared_ptr<Family> m_family = std::make_shared<Family>();
+    bool m_refused = false; // a sibling beyond what the server takes
     std::deque<Outcome> m_script;
     QStringList m_executed;
     QList<int> m_chunkSizes;
