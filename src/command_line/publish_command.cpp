@@ -202,13 +202,19 @@ void PublishCommand::logOn()
     Publisher& publisher = *m_publisher;
     connect(&publisher, &Publisher::trustAsked, this, &PublishCommand::Publisher_TrustAsked);
     connect(&publisher, &Publisher::passphraseAsked, this, &PublishCommand::Publisher_PassphraseAsked);
-    connect(&publisher, &Publisher::loggedOn, this, [this] {
-        if (m_folder.isEmpty())
-            send(QString());
-        else
+    connect(&publisher, &Publisher::loggedOn, this, [this](const QStringList& entries) {
+        if (!m_folder.isEmpty() && !m_entered)
             m_publisher->enterFolder(m_options.folder);
+        else
+            send(entries);
     });
-    connect(&publisher, &Publisher::folderEntered, this, &PublishCommand::send);
+    connect(&publisher, &Publisher::folderEntered, this, [this](const QString& folder) {
+        // Where the server says it led, while that is under the log-on folder the web address stands for.
+        const RemoteFolder entered = RemoteFolder().entered(folder);
+        m_entered = entered.withinLogOnFolder() ? entered.path() : m_folder;
+        // Listed again, now the folder entered: its names decide what would be replaced.
+        m_publisher->logOn();
+    });
     connect(&publisher, &Publisher::requestFailed, this, &PublishCommand::Publisher_RequestFailed);
     connect(&publisher, &Publisher::sending, this, &PublishCommand::Publisher_Sending);
     connect(&publisher, &Publisher::progress, this, &PublishCommand::Publisher_Progress);
@@ -239,17 +245,30 @@ void PublishCommand::Publisher_PassphraseAsked(const QString& keyFile, bool agai
     m_publisher->answerPassphrase(inputIsTerminal() ? m_services.passwordBox(prompt, kAppTitle) : QString());
 }
 
-void PublishCommand::send(const QString& enteredFolder)
+void PublishCommand::send(const QStringList& entries)
 {
-    // Where the server says it led, while that is under the log-on folder the web address stands for.
-    const RemoteFolder entered = RemoteFolder().entered(enteredFolder);
-    const QString folder = entered.withinLogOnFolder() ? entered.path() : m_folder;
+    const QString folder = m_entered.value_or(QString());
     SendOrder order;
     bool pictures = true;
+    QList<qsizetype> sending;
     for (const qsizetype place : std::as_const(m_toSend)) {
         const QString& path = m_options.files[place];
-        order.files.append({path, QFileInfo(path).fileName()});
+        const QString name = QFileInfo(path).fileName();
+        // The window asks before it replaces a file; nobody is here to say yes.
+        if (!m_options.sendAgain && entries.contains(name)) {
+            tell(u"%1 was not sent: %2 is already in the folder; give the file another name, or replace it with "
+                 u"--send-again"_s.arg(path, name));
+            m_failed = true;
+            continue;
+        }
+        sending.append(place);
+        order.files.append({path, name});
         pictures = pictures && isPictureName(path);
+    }
+    m_toSend = sending;
+    if (order.files.isEmpty()) {
+        end();
+        return;
     }
     order.choices = m_options.choices;
     order.connections = m_options.connections.value_or(std::clamp(
@@ -299,7 +318,7 @@ void PublishCommand::Publisher_SendsEnded(const SendOutcome& outcome)
 {
     for (const QString& line : outcome.notSent)
         tell(line);
-    m_failed = m_sent.size() < m_toSend.size();
+    m_failed = m_failed || m_sent.size() < m_toSend.size();
     checkSent();
 }
 

@@ -41,7 +41,7 @@ private:
     void logOn();
     void Publisher_TrustAsked(const ServerIdentity& identity);
     void Publisher_PassphraseAsked(const QString& keyFile, bool again);
-    void send(const QString& enteredFolder);
+    void send(const QStringList& entries);
     void Publisher_Sending(qsizetype index);
     void Publisher_Progress(qint64 bytesDone, qint64 bytesTotal);
     void Publisher_FileSent(qsizetype index, const SentFile& file);
@@ -57,6 +57,7 @@ private:
     Services& m_services;
     PublishingSession& m_session;
     QString m_folder;                                // from the log-on folder, as asked
+    std::optional<QString> m_entered;                // where the server says that led
     QList<std::optional<PublishedFile>> m_published; // by place on the command line
     QList<qsizetype> m_toSend;                       // places on the command line, in the order sent
     QList<SentFile> m_sent;

@@ -145,8 +145,9 @@ What is sent:
   --thumb PX           sends a thumbnail of PX pixels beside each picture
   --public             makes the files sent to a bucket readable by everyone, this time
   --connections N      sends a set over N connections at once (1 to 10); the options file's, else 3
-  --send-again         sends files the history holds with a working link all the same; without it their
-                       link is printed and they are not sent again
+  --send-again         sends every file: one the history holds with a working link (without it, its link
+                       is printed and it is not sent again), and one whose name is already in the folder,
+                       which it replaces (without it, such a file is not sent)
   --trust FINGERPRINT  trusts the server's certificate or host key of that fingerprint from now on
   -h, --help           shows this
 

@@ -54,6 +54,7 @@ private:
     FtpServer m_web{FtpServer::Kind::Web, {.servedFolder = m_ftp.rootFolder()}};
     QTemporaryDir m_program;
     QStringList m_files;
+    QString m_taken;
 
 private Q_SLOTS:
     void initTestCase()
@@ -61,6 +62,8 @@ private Q_SLOTS:
         QVERIFY2(m_ftp.start(), qPrintable(m_ftp.errorString()));
         QVERIFY2(m_web.start(), qPrintable(m_web.errorString()));
         QVERIFY(QDir(m_ftp.rootFolder()).mkdir(u"pics"_s));
+        writeFile(m_ftp.rootFolder() + u"/pics/taken.jpg"_s, "kept");
+        m_taken = writePicture(m_program.filePath(u"taken.jpg"_s), Qt::black);
         QVERIFY(QFile::copy(qEnvironmentVariable("LUMAPORT_BUILD_DIR") + u"/lumaport"_s,
                             m_program.filePath(u"lumaport"_s)));
         for (const auto& [name, color] :
@@ -127,6 +130,9 @@ private Q_SLOTS:
                                      << m_ftp.password() << 1 << 1;
         QTest::newRow("wrong password") << QStringList{u"--web-address"_s, m_web.serverText(), u"--send-again"_s}
                                         << u"wrong"_s << 1 << 0;
+        // Not replaced unasked; the file the history holds goes out as its link.
+        QTest::newRow("name taken") << QStringList{u"--web-address"_s, m_web.serverText(), m_taken} << m_ftp.password()
+                                    << 1 << 1;
         QTest::newRow("missing file") << QStringList{u"--web-address"_s, m_web.serverText(), u"missing.jpg"_s}
                                       << m_ftp.password() << 2 << 0;
     }
