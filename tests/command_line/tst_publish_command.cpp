@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // "lumaport publish" run as the user runs it, with no display, against pyftpdlib and Python's web server showing
-// the same folder: what it prints, its exit status and the history it keeps.
+// the same folder, and Apache's share: what it prints, its exit status and the history it keeps.
 #include "command_line/publish_options.h"
 #include "history/published_store.h"
 #include "support/ftp_servers.h"
+#include "support/storage_servers.h"
 #include "support/test_files.h"
 
 #include <QDir>
@@ -37,16 +38,17 @@ private:
             environment.remove(name);
         environment.insert(u"LUMAPORT_PASSWORD"_s, password);
         program.setProcessEnvironment(environment);
-        program.start(m_program.filePath(u"lumaport"_s),
-                      QStringList{u"publish"_s, u"--server"_s, m_ftp.serverText(), u"--user"_s, m_ftp.userName(),
-                                  u"--folder"_s, u"pics"_s} +
-                          arguments);
+        program.start(m_program.filePath(u"lumaport"_s), QStringList{u"publish"_s} + arguments);
         program.closeWriteChannel();
         if (!program.waitForFinished(60000))
             return {};
         const QString out = QString::fromUtf8(program.readAllStandardOutput());
         return {program.exitCode(), out.split(u'\n', Qt::SkipEmptyParts),
                 QString::fromUtf8(program.readAllStandardError())};
+    }
+    QStringList toPics() const
+    {
+        return {u"--server"_s, m_ftp.serverText(), u"--user"_s, m_ftp.userName(), u"--folder"_s, u"pics"_s};
     }
     QString web(const QString& name) const { return m_web.serverText() + u"/pics/"_s + name; }
 
@@ -84,9 +86,10 @@ private Q_SLOTS:
     {
         QFETCH(QString, form);
         QFETCH(QString, first);
-        const Run run =
-            publish(QStringList{u"--web-address"_s, m_web.serverText(), u"--form"_s, form, u"--send-again"_s} + m_files,
-                    m_ftp.password());
+        const Run run = publish(
+            toPics() + QStringList{u"--web-address"_s, m_web.serverText(), u"--form"_s, form, u"--send-again"_s} +
+                m_files,
+            m_ftp.password());
         QCOMPARE(run.status, 0);
         QCOMPARE(run.lines.size(), 3);
         QCOMPARE(run.lines[0], first);
@@ -97,9 +100,9 @@ private Q_SLOTS:
 
     void jsonAndHistory()
     {
-        const Run run = publish(
-            QStringList{u"--web-address"_s, m_web.serverText(), u"--json"_s, u"--send-again"_s, m_files.first()},
-            m_ftp.password());
+        const Run run = publish(toPics() + QStringList{u"--web-address"_s, m_web.serverText(), u"--json"_s,
+                                                       u"--send-again"_s, m_files.first()},
+                                m_ftp.password());
         QCOMPARE(run.status, 0);
         QCOMPARE(run.lines.size(), 1);
         const QJsonObject object = QJsonDocument::fromJson(run.lines.first().toUtf8()).object();
@@ -142,10 +145,22 @@ private Q_SLOTS:
         QFETCH(QString, password);
         QFETCH(int, status);
         QFETCH(int, printed);
-        const Run run = publish(arguments + QStringList{m_files.first()}, password);
+        const Run run = publish(toPics() + arguments + QStringList{m_files.first()}, password);
         QCOMPARE(run.status, status);
         QCOMPARE(run.lines.size(), printed);
         QVERIFY2(!run.errors.isEmpty(), "a failure is told on standard error");
+    }
+
+    // A share's web side serves what was sent.
+    void apacheShare()
+    {
+        StorageServer share(StorageServer::Kind::Apache);
+        QVERIFY2(share.start(), qPrintable(share.errorString()));
+        const Run run = publish({u"--server"_s, share.serverText(QString()), u"--user"_s, share.userName(),
+                                 u"--web-address"_s, share.webAddress(), u"--send-again"_s, m_files.first()},
+                                share.password());
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.lines, QStringList{share.webAddress() + u"c.jpg"_s});
     }
 
     void options_data()
