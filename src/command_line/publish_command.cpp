@@ -19,6 +19,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <algorithm>
 #include <cstdio>
@@ -74,11 +75,19 @@ PublishCommand::~PublishCommand() = default;
 
 std::optional<int> PublishCommand::start()
 {
+    QHash<QString, QString> named; // the file each name on the server is sent from
     for (const QString& file : m_options.files) {
         if (const QString why = unreadable(file); !why.isEmpty()) {
             tell(why);
             return kUsage;
         }
+        // The second would replace the first.
+        const QString name = QFileInfo(file).fileName();
+        if (named.contains(name)) {
+            tell(u"\"%1\" and \"%2\" would both be sent as %3."_s.arg(named[name], file, name));
+            return kUsage;
+        }
+        named.insert(name, file);
     }
     if (const std::optional<int> refused = readLogOn())
         return refused;
