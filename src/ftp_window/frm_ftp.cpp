@@ -223,11 +223,6 @@ void frmftp::waitUntilIdle(std::function<void()> then)
     });
 }
 
-void frmftp::startRequest(const QString& command)
-{
-    m_requests->run(command);
-}
-
 void frmftp::cancelRequest()
 {
     // A cancelled size query is no longer outstanding: the next reply (a CLOSE's) is no size.
@@ -248,27 +243,14 @@ void frmftp::abandonRequest()
         cancelRequest();
 }
 
-void frmftp::runRequest(const QString& command, std::function<void(bool)> then)
+std::function<void(bool)> frmftp::held(std::function<void(bool)> then)
 {
     holdLogOn();
-    m_requests->run(command, this, [this, then = std::move(then)](bool replied) {
+    return [this, then = std::move(then)](bool replied) {
         releaseLogOn();
         if (then)
             then(replied);
-    });
-}
-
-void frmftp::runInTurn(QStringList commands, std::function<void()> then)
-{
-    if (commands.isEmpty()) {
-        then();
-        return;
-    }
-    const QString command = commands.takeFirst();
-    runRequest(command, [this, commands, then = std::move(then)](bool replied) {
-        if (replied)
-            runInTurn(commands, then);
-    });
+    };
 }
 
 void frmftp::WaitAndRelist(std::function<void()> then)
@@ -276,7 +258,7 @@ void frmftp::WaitAndRelist(std::function<void()> then)
     waitUntilIdle([this, then = std::move(then)] {
         if (loggedOn()) {
             fraRemoteFiles->clear();
-            startRequest(QStringLiteral("DIR"));
+            m_publisher->list(this, {});
             setStatus(kConnected);
         }
         if (then)
@@ -292,27 +274,25 @@ void frmftp::cmdLogOn_Click()
         return;
     }
     setStatus(QStringLiteral("Connecting"));
-    ITC->setProtocol(InternetTransfer::icFTP);
-    ITC->setRemoteHost(m_session.text(SessionText::Server));
-    ITC->setUserName(m_session.text(SessionText::UserName).isEmpty() ? QStringLiteral("anonymous")
-                                                                     : m_session.text(SessionText::UserName));
     cancelRequest();
     fraLoginInfo->enableLogOn(false);
-    ITC->setPassword(m_session.text(SessionText::Password));
-    ITC->setRequestTimeout(kRequestTimeoutSeconds);
+    m_publisher->setLogOn({m_session.text(SessionText::Server),
+                           m_session.text(SessionText::UserName).isEmpty() ? QStringLiteral("anonymous")
+                                                                           : m_session.text(SessionText::UserName),
+                           m_session.text(SessionText::Password), kRequestTimeoutSeconds});
 
     // The first request connects, logs on and lists the starting folder onto whatever the list holds. A
     // refused log-on, a cancel or a time-out ends without a reply; the error box has already said why.
     m_loggingOn = true;
     // Log Off cancels a log-on that takes too long, such as one to a server that never answers.
     fraLoginInfo->enableLogOff(true);
-    runRequest(QStringLiteral("DIR"), [this](bool accepted) {
-        m_loggingOn = false;
-        if (accepted)
-            showLoggedOn();
-        else
-            showLogOnFailed();
-    });
+    m_publisher->list(this, held([this](bool accepted) {
+                          m_loggingOn = false;
+                          if (accepted)
+                              showLoggedOn();
+                          else
+                              showLogOnFailed();
+                      }));
 }
 
 void frmftp::cmdLogOff_Click()
@@ -330,7 +310,7 @@ void frmftp::cmdLogOff_Click()
     m_session.linkChecks().stop();
     setStatus(QStringLiteral("Closing Connection"));
     // Not waited for: its own states may still replace the status text.
-    startRequest(QStringLiteral("CLOSE"));
+    m_publisher->logOff();
     setStatus(kNotConnected);
     enableConnectionControls(false);
     cmdsend->setEnabled(false);

@@ -113,13 +113,11 @@ private:
     // Every command that sends a request begins with FtpReady(true) and stops when it says no; the "Busy"
     // box has then told the user why. No while a request runs or a command still waits for one.
     bool FtpReady(bool ShowMessage);
-    // Sends one command string ("CD \"pics/\"", "SIZE \"a.jpg\"", ...); its states (status line, listing, size,
-    // error box) are handled as they come. Once it has ended and nothing runs, then(replied) is called: true when
-    // it ended with its reply; false when it failed (the error box has said why) or was cancelled. Log On is off
-    // meanwhile; other commands turn themselves away through FtpReady, and Log Off or closing the window cancel it.
-    void runRequest(const QString& command, std::function<void(bool replied)> then = {});
-    // Runs the commands one after the other while each ends with its reply; then once all did.
-    void runInTurn(QStringList commands, std::function<void()> then);
+    // The continuation of a request of the publisher's: its states (status line, listing, size, error box) are
+    // handled as they come. Once it has ended and nothing runs, then(replied) is called: true when it ended with its
+    // reply; false when it failed (the error box has said why) or was cancelled. Log On is off meanwhile; other
+    // commands turn themselves away through FtpReady, and Log Off or closing the window cancel it.
+    std::function<void(bool replied)> held(std::function<void(bool replied)> then = {});
     // Once nothing runs, clears the remote list and sends "DIR" without waiting for it, then calls then. Sends
     // nothing once the connection was closed meanwhile: the component would log on again unasked.
     void WaitAndRelist(std::function<void()> then = {});
@@ -128,8 +126,7 @@ private:
     // A command waits for a request: Log On, which has no busy guard, would cancel it and log on meanwhile.
     void holdLogOn();
     void releaseLogOn();
-    // Every request goes through these two; only the re-list's "DIR" and Log Off's "CLOSE" are not waited for.
-    void startRequest(const QString& command);
+    // Every request but the re-list's listing and Log Off's close is waited for.
     void cancelRequest();
 
     void cmdLogOn_Click();

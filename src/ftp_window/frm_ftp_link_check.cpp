@@ -7,8 +7,8 @@
 #include "platform/paths.h"
 #include "platform/services.h"
 #include "session/link_checks.h"
+#include "session/publisher.h"
 #include "startup/forms.h"
-#include "transfer/ftp_command.h"
 
 #include <QFileInfo>
 
@@ -41,13 +41,13 @@ void frmftp::makeReadable(const QStringList& unreadable)
         u"Link Check"_s, MsgIcon::Question, MsgButtons::YesNo);
     if (answer != MsgAnswer::Yes)
         return;
-    QStringList commands;
-    for (const QString& name : unreadable)
-        commands.append(u"CHMOD "_s + quotedName(name));
     // The listing after the send may still be on its way.
-    waitUntilIdle([this, commands] {
+    waitUntilIdle([this, unreadable] {
         if (loggedOn())
-            runInTurn(commands, [this] { m_session.linkChecks().checkAgain(); });
+            m_publisher->makeReadable(unreadable, this, held([this](bool replied) {
+                                          if (replied)
+                                              m_session.linkChecks().checkAgain();
+                                      }));
     });
 }
 

@@ -13,7 +13,6 @@
 #include "session/link_checks.h"
 #include "session/publisher.h"
 #include "startup/forms.h"
-#include "transfer/ftp_command.h"
 #include "transfer/internet_transfer.h"
 #include "transfer/storage_request.h"
 

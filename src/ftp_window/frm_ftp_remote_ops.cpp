@@ -6,6 +6,7 @@
 
 #include "platform/services.h"
 #include "platform/timer.h"
+#include "session/publisher.h"
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
 
@@ -61,7 +62,7 @@ void frmftp::cmdNewFolder_Click()
                             MsgIcon::Information);
         return;
     }
-    runRequest(QStringLiteral("MKDIR ") + quotedName(name), [this](bool) { WaitAndRelist(); });
+    m_publisher->makeFolder(name, this, held([this](bool) { WaitAndRelist(); }));
 }
 
 void frmftp::cmdRename_Click()
@@ -84,8 +85,7 @@ void frmftp::cmdRename_Click()
         return;
     }
     // The new name goes in as typed, blanks around it included.
-    runRequest(QStringLiteral("RENAME ") + quotedName(entry) + QLatin1Char(' ') + quotedName(name),
-               [this](bool) { WaitAndRelist(); });
+    m_publisher->rename(entry, name, this, held([this](bool) { WaitAndRelist(); }));
 }
 
 void frmftp::cmdDelete_Click()
@@ -100,9 +100,7 @@ void frmftp::cmdDelete_Click()
                                       QStringLiteral("Delete"), MsgIcon::Question,
                                       MsgButtons::OkCancel) != MsgAnswer::Ok)
         return;
-    runRequest((entry.endsWith(QLatin1Char('/')) ? QStringLiteral("RMDIR ") : QStringLiteral("DELETE ")) +
-                   quotedName(entry),
-               [this](bool) { WaitAndRelist([this] { fraRemoteFiles->wakeDelete(); }); });
+    m_publisher->remove(entry, this, held([this](bool) { WaitAndRelist([this] { fraRemoteFiles->wakeDelete(); }); }));
 }
 
 void frmftp::cmdSize_Click()
@@ -112,12 +110,12 @@ void frmftp::cmdSize_Click()
     // The reply names the entry asked about, even if the user picks another one meanwhile.
     m_sizeEntry = selectedEntry();
     SizeRequest = true;
-    runRequest(QStringLiteral("SIZE ") + quotedName(m_sizeEntry), [this](bool) {
-        SizeRequest = false;
-        // A log off or a lost connection meanwhile has said so already.
-        if (loggedOn())
-            setStatus(kConnected);
-    });
+    m_publisher->askSize(m_sizeEntry, this, held([this](bool) {
+                             SizeRequest = false;
+                             // A log off or a lost connection meanwhile has said so already.
+                             if (loggedOn())
+                                 setStatus(kConnected);
+                         }));
 }
 
 } // namespace lumaport

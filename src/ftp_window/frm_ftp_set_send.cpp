@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Several files at once: a set handed over from the other windows, sent by one "Send" over the one connection,
+// Several files at once: a set handed over from the other windows, sent by one "Send",
 // one block of addresses for it, and every address of the block checked from the web side.
 #include "ftp_window/frm_ftp.h"
 #include "ftp_window/link_panel.h"
@@ -8,18 +8,11 @@
 
 #include "local_choice/local_choice.h"
 #include "main_window/frm_load.h"
-#include "picture_prep/picture_choices.h"
-#include "picture_prep/prepared_picture.h"
-#include "platform/options_file.h"
 #include "platform/paths.h"
 #include "platform/services.h"
-#include "platform/settings_text.h"
 #include "publish/link_check.h"
 #include "session/link_checks.h"
-#include "session/remote_requests.h"
 #include "startup/forms.h"
-#include "transfer/ftp_command.h"
-#include "transfer/send_lanes.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -31,11 +24,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QUrl>
-
-#include <deque>
-#include <map>
-#include <memory>
-#include <numeric>
 
 namespace lumaport {
 

@@ -10,6 +10,7 @@
 #include "platform/timer.h"
 #include "preview/frm_preview.h"
 #include "session/link_checks.h"
+#include "session/publisher.h"
 #include "session/remote_requests.h"
 #include "startup/forms.h"
 #include "transfer/ftp_command.h"
@@ -95,13 +96,13 @@ void frmftp::Command11_Click()
 
 void frmftp::openFolder(const QString& entry, std::function<void()> then)
 {
-    runRequest(QStringLiteral("CD ") + quotedName(entry), [this, entry, then = std::move(then)](bool entered) {
-        if (entered) {
-            followFolder(RemoteFolder().entered(txtfolder->text()).entered(entry));
-            m_session.setText(SessionText::UrlName, txtserverurl->text());
-        }
-        WaitAndRelist(then);
-    });
+    m_publisher->openFolder(entry, this, held([this, entry, then = std::move(then)](bool entered) {
+                                if (entered) {
+                                    followFolder(RemoteFolder().entered(txtfolder->text()).entered(entry));
+                                    m_session.setText(SessionText::UrlName, txtserverurl->text());
+                                }
+                                WaitAndRelist(then);
+                            }));
 }
 
 void frmftp::cmdUpFolder_Click()
@@ -110,11 +111,12 @@ void frmftp::cmdUpFolder_Click()
         return;
     // Only a request that goes out empties the address in use.
     m_session.setText(SessionText::UrlName, QString());
-    runRequest(QStringLiteral("CDUP"), [this](bool left) {
-        if (left)
-            followFolder(RemoteFolder().entered(txtfolder->text()).parent());
-        WaitAndRelist([this] { m_session.setText(SessionText::UrlName, txtserverurl->text()); });
-    });
+    m_publisher->leaveFolder(this, held([this](bool left) {
+                                 if (left)
+                                     followFolder(RemoteFolder().entered(txtfolder->text()).parent());
+                                 WaitAndRelist(
+                                     [this] { m_session.setText(SessionText::UrlName, txtserverurl->text()); });
+                             }));
 }
 
 void frmftp::followFolder(const RemoteFolder& asked)
@@ -181,10 +183,10 @@ void frmftp::askOverwrite(const QStringList& names, bool set, std::function<void
     }
     // Asked of the server's folder as it is now: the list may be older than a server that stopped since.
     fraRemoteFiles->clear();
-    runRequest(QStringLiteral("DIR"), [this, ask](bool replied) {
-        if (replied && loggedOn())
-            ask();
-    });
+    m_publisher->list(this, held([this, ask](bool replied) {
+                          if (replied && loggedOn())
+                              ask();
+                      }));
 }
 
 void frmftp::imgSendFile_Click()
@@ -220,16 +222,15 @@ void frmftp::imgReceiveFile_Click()
     }
     const QString target = joinPath(fraLocalFiles->folder(), entry);
     showTransferStart();
-    runRequest(QStringLiteral("GET ") + quotedName(entry) + QLatin1Char(' ') + quotedName(target),
-               [this, target](bool) {
-                   prgTransfer->hide();
-                   // The file is written beside its name and appears only when complete, so the preview loads it once,
-                   // now.
-                   m_forms.frmPreview().showPicture(target);
-                   // Re-reading the folder must not lose the file chosen for sending.
-                   fraLocalFiles->relist();
-                   setStatus(kConnected);
-               });
+    m_publisher->receive(entry, target, this, held([this, target](bool) {
+                             prgTransfer->hide();
+                             // The file is written beside its name and appears only when complete, so the preview loads
+                             // it once, now.
+                             m_forms.frmPreview().showPicture(target);
+                             // Re-reading the folder must not lose the file chosen for sending.
+                             fraLocalFiles->relist();
+                             setStatus(kConnected);
+                         }));
 }
 
 void frmftp::showTransferStart()

@@ -82,15 +82,11 @@ struct Publisher::Sending
 
 Publisher::Publisher(std::unique_ptr<InternetTransfer> transfer, const LogOn& logOn, QObject* parent) : QObject(parent)
 {
-    transfer->setProtocol(InternetTransfer::icFTP);
-    transfer->setRemoteHost(logOn.server);
-    transfer->setUserName(logOn.user);
-    transfer->setPassword(logOn.password);
-    transfer->setRequestTimeout(logOn.timeoutSeconds);
     connect(transfer.get(), &InternetTransfer::TrustAsked, this, &Publisher::trustAsked);
     connect(transfer.get(), &InternetTransfer::PassphraseAsked, this, &Publisher::passphraseAsked);
     m_ownRequests = std::make_unique<RemoteRequests>(std::move(transfer));
     m_requests = m_ownRequests.get();
+    setLogOn(logOn);
     connect(m_requests, &RemoteRequests::stateChanged, this, [this](int state) {
         if (state == InternetTransfer::icError)
             m_lastError = m_requests->transfer().ResponseInfo();
@@ -106,6 +102,81 @@ Publisher::Publisher(RemoteRequests& requests, QObject* parent) : QObject(parent
 }
 
 Publisher::~Publisher() = default;
+
+void Publisher::setLogOn(const LogOn& logOn)
+{
+    InternetTransfer& transfer = m_requests->transfer();
+    transfer.setProtocol(InternetTransfer::icFTP);
+    transfer.setRemoteHost(logOn.server);
+    transfer.setUserName(logOn.user);
+    transfer.setPassword(logOn.password);
+    transfer.setRequestTimeout(logOn.timeoutSeconds);
+}
+
+void Publisher::run(const FtpCommand& command, QObject* context, Then then)
+{
+    m_requests->run(command, context, std::move(then));
+}
+
+void Publisher::list(QObject* context, Then then)
+{
+    run({FtpCommand::Kind::Dir, {}}, context, std::move(then));
+}
+
+void Publisher::openFolder(const QString& entry, QObject* context, Then then)
+{
+    run({FtpCommand::Kind::Cd, {entry}}, context, std::move(then));
+}
+
+void Publisher::leaveFolder(QObject* context, Then then)
+{
+    run({FtpCommand::Kind::CdUp, {}}, context, std::move(then));
+}
+
+void Publisher::makeFolder(const QString& name, QObject* context, Then then)
+{
+    run({FtpCommand::Kind::MkDir, {name}}, context, std::move(then));
+}
+
+void Publisher::rename(const QString& entry, const QString& name, QObject* context, Then then)
+{
+    run({FtpCommand::Kind::Rename, {entry, name}}, context, std::move(then));
+}
+
+void Publisher::remove(const QString& entry, QObject* context, Then then)
+{
+    run({entry.endsWith(u'/') ? FtpCommand::Kind::RmDir : FtpCommand::Kind::Delete, {entry}}, context, std::move(then));
+}
+
+void Publisher::askSize(const QString& entry, QObject* context, Then then)
+{
+    run({FtpCommand::Kind::Size, {entry}}, context, std::move(then));
+}
+
+void Publisher::receive(const QString& entry, const QString& localPath, QObject* context, Then then)
+{
+    run({FtpCommand::Kind::Get, {entry, localPath}}, context, std::move(then));
+}
+
+void Publisher::makeReadable(const QStringList& names, QObject* context, Then then)
+{
+    if (names.isEmpty()) {
+        then(true);
+        return;
+    }
+    run({FtpCommand::Kind::Chmod, {names.first()}}, context,
+        [this, rest = names.mid(1), context, then = std::move(then)](bool replied) {
+            if (replied)
+                makeReadable(rest, context, then);
+            else
+                then(false);
+        });
+}
+
+void Publisher::logOff()
+{
+    run({FtpCommand::Kind::Close, {}});
+}
 
 void Publisher::answerTrust(bool trusted)
 {
@@ -130,7 +201,7 @@ void Publisher::cancel(const QString& why)
 void Publisher::logOn()
 {
     m_lastError.clear();
-    m_requests->run(u"DIR"_s, this, [this](bool replied) {
+    run({FtpCommand::Kind::Dir, {}}, this, [this](bool replied) {
         InternetTransfer& transfer = m_requests->transfer();
         if (!replied) {
             Q_EMIT requestFailed(
@@ -144,7 +215,7 @@ void Publisher::logOn()
 void Publisher::enterFolder(const QString& path)
 {
     m_lastError.clear();
-    m_requests->run(u"CD "_s + quotedName(path), this, [this, path](bool entered) {
+    run({FtpCommand::Kind::Cd, {path}}, this, [this, path](bool entered) {
         InternetTransfer& transfer = m_requests->transfer();
         dropReply(transfer, entered);
         if (!entered) {
@@ -211,7 +282,7 @@ void Publisher::enterPlaceFolder(const PublishedPlace& place, std::function<void
         done(true, QString());
         return;
     }
-    m_requests->run(u"CD "_s + quotedName(route), this, [this, place, done = std::move(done)](bool entered) {
+    run({FtpCommand::Kind::Cd, {route}}, this, [this, place, done = std::move(done)](bool entered) {
         InternetTransfer& transfer = m_requests->transfer();
         dropReply(transfer, entered);
         if (entered)
@@ -222,7 +293,7 @@ void Publisher::enterPlaceFolder(const PublishedPlace& place, std::function<void
 
 void Publisher::deleteRemoteFile(const QString& path, std::function<void(bool, const QString&)> done)
 {
-    m_requests->run(u"DELETE "_s + quotedName(path), this, [this, path, done = std::move(done)](bool replied) {
+    run({FtpCommand::Kind::Delete, {path}}, this, [this, path, done = std::move(done)](bool replied) {
         InternetTransfer& transfer = m_requests->transfer();
         dropReply(transfer, replied);
         const QString why = transfer.ResponseInfo();
@@ -231,7 +302,7 @@ void Publisher::deleteRemoteFile(const QString& path, std::function<void(bool, c
             return;
         }
         // Refused: where the server can't tell its size either, the file is no longer there.
-        m_requests->run(u"SIZE "_s + quotedName(path), this, [this, why, done](bool sized) {
+        run({FtpCommand::Kind::Size, {path}}, this, [this, why, done](bool sized) {
             InternetTransfer& transfer = m_requests->transfer();
             dropReply(transfer, sized);
             done(!sized && FtpError(transfer.ResponseCode()) == FtpError::ServerRefused, why);
@@ -353,29 +424,26 @@ void Publisher::sendInTurn(qsizetype index)
         }
         const QString name = m_sending->order.files[index].name;
         m_lastError.clear();
-        m_requests->run(u"PUT "_s + quotedName(picture->picture()) + u' ' + quotedName(name), this,
-                        [this, index, picture, name](bool sent) {
-                            if (!sent) {
-                                failFile(index, unsentWhy());
-                                sendInTurn(index + 1);
-                                return;
-                            }
-                            if (picture->thumbnail().isEmpty()) {
-                                keepSent(index, *picture, false);
-                                sendInTurn(index + 1);
-                                return;
-                            }
-                            m_lastError.clear();
-                            m_requests->run(u"PUT "_s + quotedName(picture->thumbnail()) + u' ' +
-                                                quotedName(thumbnailName(name)),
-                                            this, [this, index, picture, name](bool thumbnailSent) {
-                                                if (!thumbnailSent)
-                                                    m_sending->thumbnailsNotSent.append(
-                                                        thumbnailName(name) + u" was not sent: "_s + unsentWhy());
-                                                keepSent(index, *picture, thumbnailSent);
-                                                sendInTurn(index + 1);
-                                            });
-                        });
+        run({FtpCommand::Kind::Put, {picture->picture(), name}}, this, [this, index, picture, name](bool sent) {
+            if (!sent) {
+                failFile(index, unsentWhy());
+                sendInTurn(index + 1);
+                return;
+            }
+            if (picture->thumbnail().isEmpty()) {
+                keepSent(index, *picture, false);
+                sendInTurn(index + 1);
+                return;
+            }
+            m_lastError.clear();
+            run({FtpCommand::Kind::Put, {picture->thumbnail(), thumbnailName(name)}}, this,
+                [this, index, picture, name](bool thumbnailSent) {
+                    if (!thumbnailSent)
+                        m_sending->thumbnailsNotSent.append(thumbnailName(name) + u" was not sent: "_s + unsentWhy());
+                    keepSent(index, *picture, thumbnailSent);
+                    sendInTurn(index + 1);
+                });
+        });
     });
 }
 
@@ -442,9 +510,9 @@ void Publisher::startMore()
             }
         }
         const QString& name = send.order.files[file].name;
-        QStringList commands{u"PUT "_s + quotedName(picture->picture()) + u' ' + quotedName(name)};
+        QStringList commands{commandLine({FtpCommand::Kind::Put, {picture->picture(), name}})};
         if (!picture->thumbnail().isEmpty())
-            commands.append(u"PUT "_s + quotedName(picture->thumbnail()) + u' ' + quotedName(thumbnailName(name)));
+            commands.append(commandLine({FtpCommand::Kind::Put, {picture->thumbnail(), thumbnailName(name)}}));
         if (!lanes.start(file, commands)) {
             send.waiting.push_front(file);
             break;

@@ -20,6 +20,7 @@
 namespace lumaport {
 
 class InternetTransfer;
+struct FtpCommand;
 class PreparedPicture;
 class RemoteRequests;
 struct ServerIdentity;
@@ -100,6 +101,27 @@ public:
 
     /// Every file sent is kept in the session's history as it reaches the server.
     void recordIn(PublishingSession& session) { m_session = &session; }
+    /// The next request logs on afresh with these.
+    void setLogOn(const LogOn& logOn);
+
+    /// What is to be done once a request has ended and nothing runs: replied is true when it ended with the
+    /// server's yes. Nothing is called once context is gone.
+    using Then = std::function<void(bool replied)>;
+    /// The requests of a window that shows the server's folder; a reply (a listing, a size) is read from the
+    /// component as its state says it came.
+    void list(QObject* context, Then then);
+    void openFolder(const QString& entry, QObject* context, Then then);
+    void leaveFolder(QObject* context, Then then);
+    void makeFolder(const QString& name, QObject* context, Then then);
+    void rename(const QString& entry, const QString& name, QObject* context, Then then);
+    /// A folder entry ("old/") is removed as a folder.
+    void remove(const QString& entry, QObject* context, Then then);
+    void askSize(const QString& entry, QObject* context, Then then);
+    void receive(const QString& entry, const QString& localPath, QObject* context, Then then);
+    /// Makes the files readable by everyone, for the web server, one after another until one is refused.
+    void makeReadable(const QStringList& names, QObject* context, Then then);
+    /// Closes the connection, not waited for.
+    void logOff();
 
     /// Connects and logs on, listing the log-on folder: loggedOn, or requestFailed.
     void logOn();
@@ -171,6 +193,8 @@ private:
     // Why a file was not sent, when the server's words are all there is.
     QString unsentWhy() const;
     void endSend();
+
+    void run(const FtpCommand& command, QObject* context = nullptr, Then then = {});
 
     std::unique_ptr<RemoteRequests> m_ownRequests;
     RemoteRequests* m_requests;

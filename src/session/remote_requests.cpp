@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/remote_requests.h"
 
+#include "transfer/ftp_command.h"
 #include "transfer/internet_transfer.h"
 #include "transfer/send_lanes.h"
 
@@ -26,6 +27,11 @@ SendLanes& RemoteRequests::lanes()
         connect(m_lanes.get(), &SendLanes::refused, this, &RemoteRequests::settleLater);
     }
     return *m_lanes;
+}
+
+void RemoteRequests::run(const FtpCommand& command, QObject* context, std::function<void(bool)> then)
+{
+    run(commandLine(command), context, std::move(then));
 }
 
 void RemoteRequests::run(const QString& command, QObject* context, std::function<void(bool)> then)

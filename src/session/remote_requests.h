@@ -16,6 +16,7 @@ namespace lumaport {
 
 class InternetTransfer;
 class SendLanes;
+struct FtpCommand;
 
 /// Owns the transfer component and runs its requests. A request's continuation is called once, from the event
 /// loop, when that request has ended and nothing runs any more: with true when it ended with its reply, false when
@@ -34,6 +35,7 @@ public:
     SendLanes& lanes();
     /// Starts a command string ("DIR", "PUT \"a\" \"b\"", ...); then, if given, is its continuation.
     void run(const QString& command, QObject* context = nullptr, std::function<void(bool replied)> then = {});
+    void run(const FtpCommand& command, QObject* context = nullptr, std::function<void(bool replied)> then = {});
     /// Calls then once nothing runs and the continuations asked for before it were called.
     void whenIdle(QObject* context, std::function<void()> then);
     /// Ends the running request and cuts the set's files in flight.

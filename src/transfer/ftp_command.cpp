@@ -66,6 +66,16 @@ bool splitNames(const QString& rest, int count, QStringList* names)
 
 } // namespace
 
+QString commandLine(const FtpCommand& command)
+{
+    const auto keyword = std::find_if(kKeywords.begin(), kKeywords.end(),
+                                      [&command](const Keyword& each) { return each.kind == command.kind; });
+    QString line = QLatin1String(keyword->text);
+    for (const QString& name : command.arguments)
+        line += QLatin1Char(' ') + quotedName(name);
+    return line;
+}
+
 QString quotedName(const QString& name)
 {
     return QLatin1Char('"') + name + QLatin1Char('"');

@@ -25,6 +25,9 @@ struct FtpCommand
 /// character (carriage return, line feed, NUL, ...) anywhere in the operation.
 bool parseFtpCommand(const QString& operation, FtpCommand* command, QString* error);
 
+/// The command string of a command value: its keyword, then each name quoted.
+QString commandLine(const FtpCommand& command);
+
 /// A name as a command string carries it: in double quotes, unchanged ("CD " + quotedName("my pics/")).
 QString quotedName(const QString& name);
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ftp_window/frm_ftp.h"
+#include "session/publisher.h"
 #include "support/window_fixture.h"
 #include "transfer/internet_transfer.h"
 
@@ -42,7 +43,11 @@ class FtpWindowProbe
 public:
     explicit FtpWindowProbe(frmftp& ftp) : m_ftp(ftp) {}
     bool FtpReady(bool showMessage) { return m_ftp.FtpReady(showMessage); }
-    void runRequest(const QString& command, std::function<void(bool)> then) { m_ftp.runRequest(command, then); }
+    /// A request of the window's publisher, held as the window holds its own.
+    void runRequest(const std::function<void(Publisher&, Publisher::Then)>& request, Publisher::Then then)
+    {
+        request(*m_ftp.m_publisher, m_ftp.held(std::move(then)));
+    }
     void WaitAndRelist() { m_ftp.WaitAndRelist(); }
     /// No request runs, and no command waits for one.
     bool idle() { return m_ftp.FtpReady(false); }

@@ -369,7 +369,11 @@ private Q_SLOTS:
             logOnPressable = control(ftp(), "cmdLogOn")->isEnabled();
         });
         std::optional<bool> replied;
-        FtpWindowProbe(ftp()).runRequest(QStringLiteral("CD \"pics/\""), [&replied](bool done) { replied = done; });
+        FtpWindowProbe(ftp()).runRequest(
+            [this](Publisher& publisher, Publisher::Then then) {
+                publisher.openFolder(QStringLiteral("pics/"), &ftp(), then);
+            },
+            [&replied](bool done) { replied = done; });
         QTRY_VERIFY(replied.has_value());
         QVERIFY(!*replied);
         QVERIFY(!logOnPressable);
@@ -385,10 +389,14 @@ private Q_SLOTS:
             control<QPushButton>(ftp(), "cmdLogOff")->click();
         });
         std::optional<bool> replied;
-        FtpWindowProbe(ftp()).runRequest(QStringLiteral("MKDIR \"new\""), [this, &replied](bool done) {
-            replied = done;
-            FtpWindowProbe(ftp()).WaitAndRelist();
-        });
+        FtpWindowProbe(ftp()).runRequest(
+            [this](Publisher& publisher, Publisher::Then then) {
+                publisher.makeFolder(QStringLiteral("new"), &ftp(), then);
+            },
+            [this, &replied](bool done) {
+                replied = done;
+                FtpWindowProbe(ftp()).WaitAndRelist();
+            });
         QTRY_VERIFY(replied.has_value());
         QVERIFY(!*replied);
         waitUntilIdle(ftp());
