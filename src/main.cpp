@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "command_line/publish_command.h"
 #include "platform/command_line.h"
 #include "startup/app.h"
 #include "widgets/qt_services.h"
@@ -7,6 +8,9 @@
 
 int main(int argc, char** argv)
 {
+    // Publishing from the terminal needs no display: no window system is reached.
+    if (argc > 1 && qstrcmp(argv[1], "publish") == 0)
+        return lumaport::runPublish(argc, argv);
     if (lumaport::asksForHelpOrVersion(argc, argv)) {
         const QCoreApplication terminal(argc, argv);
         lumaport::readCommandLine(terminal);

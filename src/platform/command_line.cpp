@@ -17,7 +17,9 @@ void describe(QCommandLineParser& parser)
     QCoreApplication::setApplicationVersion(versionNumber(version::kMajor, version::kMinor, version::kRevision));
     parser.setApplicationDescription(QStringLiteral(
         "Picks a picture on the local disks, publishes it on your own web server over FTP, FTPS or SFTP, and "
-        "copies its web address, bare or in message-board tags, to the clipboard."));
+        "copies its web address, bare or in message-board tags, to the clipboard.\n"
+        "\"lumaport publish [options] FILE...\" publishes files from a terminal or a script and prints their "
+        "checked links: see \"lumaport publish --help\"."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(

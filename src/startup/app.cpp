@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "startup/app.h"
 
-#include "platform/settings_text.h"
 #include "startup/frm_splash.h"
-#include "transfer/ftp_transfer.h"
+#include "transfer/program_transfer.h"
 #include "widgets/qt_services.h"
 
 #include <QApplication>
@@ -29,12 +28,7 @@ void setUpApplication(QApplication& app)
 
 Forms::TransferFactory programTransfers(Services& services, const QString& trustFile)
 {
-    return [&services, trustFile] {
-        auto transfer = std::make_unique<FtpTransfer>();
-        transfer->setTrustFile(trustFile.isEmpty() ? trustFilePath(services.programFolder()) : trustFile);
-        transfer->setOptionsFile(programOptionsPath(services.programFolder()));
-        return transfer;
-    };
+    return [&services, trustFile] { return programTransfer(services.programFolder(), trustFile); };
 }
 
 void startProgram(Forms& forms, const QStringList& files)

@@ -111,6 +111,7 @@ std::unique_ptr<InternetTransfer> FtpTransfer::makeSibling() const
     sibling->m_timeoutSeconds = m_timeoutSeconds;
     sibling->m_trustFile = m_trustFile;
     sibling->m_optionsFile = m_optionsFile;
+    sibling->m_publicSends = m_publicSends;
     sibling->m_startFolder = m_folder;
     std::scoped_lock lock(m_mutex, sibling->m_mutex);
     sibling->m_passphrase = m_passphrase;
@@ -148,8 +149,10 @@ void FtpTransfer::Execute(const QString& operation)
     job->logOn.userName = m_userName;
     job->logOn.password = m_password;
     job->logOn.timeoutSeconds = m_timeoutSeconds;
-    if (job->logOn.server.isS3() && !m_optionsFile.isEmpty())
-        job->logOn.publicSends = readOptions(m_optionsFile).value(kPublicSendsOption.toString()).toBool();
+    if (job->logOn.server.isS3())
+        job->logOn.publicSends =
+            m_publicSends ||
+            (!m_optionsFile.isEmpty() && readOptions(m_optionsFile).value(kPublicSendsOption.toString()).toBool());
     job->trustFile = m_trustFile;
     if (job->command.kind != FtpCommand::Kind::Close)
         job->startFolder = std::exchange(m_startFolder, std::nullopt);

@@ -74,6 +74,8 @@ public:
     /// The options file whose kPublicSendsOption makes files sent to an S3 bucket readable by everyone;
     /// read at each request.
     void setOptionsFile(const QString& path);
+    /// Makes files sent to an S3 bucket readable by everyone, whatever the options file says.
+    void setPublicSends(bool on) { m_publicSends = on; }
 
     /// Ignored, with a warning, while a request is still executing.
     void Execute(const QString& operation) override;
@@ -112,6 +114,7 @@ private:
     int m_timeoutSeconds = 60;
     QString m_trustFile;
     QString m_optionsFile;
+    bool m_publicSends = false;
     quint64 m_serial = 0; // of the newest request; events of older ones are dropped on arrival
     bool m_executing = false;
     QString m_reply;
