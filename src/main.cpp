@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "command_line/publish_command.h"
+#include "command_line/watch_command.h"
 #include "platform/command_line.h"
 #include "startup/app.h"
 #include "widgets/qt_services.h"
@@ -11,6 +12,8 @@ int main(int argc, char** argv)
     // Publishing from the terminal needs no display: no window system is reached.
     if (argc > 1 && qstrcmp(argv[1], "publish") == 0)
         return lumaport::runPublish(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], "watch") == 0)
+        return lumaport::runWatch(argc, argv);
     if (lumaport::asksForHelpOrVersion(argc, argv)) {
         const QCoreApplication terminal(argc, argv);
         lumaport::readCommandLine(terminal);

@@ -68,7 +68,7 @@ void print(const QString& line)
 
 PublishCommand::PublishCommand(PublishOptions options, Services& services, PublishingSession& session, QObject* parent)
     : QObject(parent), m_options(std::move(options)), m_services(services), m_session(session),
-      m_published(m_options.files.size()), m_barOnTerminal(::isatty(STDERR_FILENO) == 1)
+      m_barOnTerminal(::isatty(STDERR_FILENO) == 1)
 {}
 
 PublishCommand::~PublishCommand() = default;
@@ -91,8 +91,23 @@ std::optional<int> PublishCommand::start()
     }
     if (const std::optional<int> refused = readLogOn())
         return refused;
-    takePublished();
+    publish(m_options.files);
     return std::nullopt;
+}
+
+void PublishCommand::publish(const QStringList& files)
+{
+    m_files = files;
+    m_published = QList<std::optional<PublishedFile>>(files.size());
+    m_toSend.clear();
+    m_sent.clear();
+    m_sentPlaces.clear();
+    m_failures.clear();
+    m_unprepared.clear();
+    m_failed = false;
+    m_triedAgain = false;
+    m_started = 0;
+    takePublished();
 }
 
 std::optional<int> PublishCommand::readLogOn()
@@ -155,8 +170,8 @@ void PublishCommand::takePublished()
     QString ignored;
     // Without a history every file is sent.
     const bool readable = !m_options.sendAgain && store.open(&ignored);
-    for (qsizetype i = 0; i < m_options.files.size(); ++i) {
-        const QString& path = m_options.files[i];
+    for (qsizetype i = 0; i < m_files.size(); ++i) {
+        const QString& path = m_files[i];
         const std::optional<PublishedRecord> published =
             readable ? store.workingLinkOf(QFileInfo(path).size(), [&path] { return fileSha256(path); }) : std::nullopt;
         if (!published) {
@@ -171,7 +186,7 @@ void PublishCommand::takePublished()
         return;
     }
     // Its last check may have passed on a server long gone.
-    m_results = QList<LinkCheckResult>(m_options.files.size());
+    m_results = QList<LinkCheckResult>(m_files.size());
     m_check = std::make_unique<LinkSetCheck>(items);
     connect(m_check.get(), &LinkSetCheck::checked, this,
             [this](qint64 index, const LinkCheckResult& result) { m_results[index] = result; });
@@ -185,10 +200,10 @@ void PublishCommand::takePublished()
                 m_toSend.append(place);
                 continue;
             }
-            m_published[place] = PublishedFile{m_options.files[place], record.address, record.thumbnailAddress,
-                                               record.size, LinkVerdict::Works};
+            m_published[place] =
+                PublishedFile{m_files[place], record.address, record.thumbnailAddress, record.size, LinkVerdict::Works};
             tell(u"%1 was published before, and its link works: %2 (--send-again sends it all the same)"_s.arg(
-                m_options.files[place], record.address));
+                m_files[place], record.address));
         }
         std::sort(m_toSend.begin(), m_toSend.end());
         if (m_toSend.isEmpty())
@@ -200,6 +215,11 @@ void PublishCommand::takePublished()
 
 void PublishCommand::logOn()
 {
+    if (m_publisher) {
+        // Lists the folder again, for what is already there; a session the server dropped is logged on afresh.
+        m_publisher->logOn();
+        return;
+    }
     std::unique_ptr<FtpTransfer> transfer = programTransfer(m_services.programFolder());
     if (m_options.publicSends)
         transfer->setPublicSends(true);
@@ -228,6 +248,8 @@ void PublishCommand::logOn()
     connect(&publisher, &Publisher::sending, this, &PublishCommand::Publisher_Sending);
     connect(&publisher, &Publisher::progress, this, &PublishCommand::Publisher_Progress);
     connect(&publisher, &Publisher::pictureNote, this, &PublishCommand::tell);
+    connect(&publisher, &Publisher::notPrepared, this,
+            [this](qsizetype index, const QString&) { m_unprepared.append(m_toSend.value(index)); });
     connect(&publisher, &Publisher::fileSent, this, &PublishCommand::Publisher_FileSent);
     connect(&publisher, &Publisher::sendsEnded, this, &PublishCommand::Publisher_SendsEnded);
     tell(u"Logging on to %1"_s.arg(m_session.text(SessionText::Server)));
@@ -261,11 +283,11 @@ void PublishCommand::send(const QStringList& entries)
     bool pictures = true;
     QList<qsizetype> sending;
     for (const qsizetype place : std::as_const(m_toSend)) {
-        const QString& path = m_options.files[place];
+        const QString& path = m_files[place];
         const QString name = QFileInfo(path).fileName();
         // The window asks before it replaces a file; nobody is here to say yes.
         if (!m_options.sendAgain && entries.contains(name)) {
-            tell(u"%1 was not sent: %2 is already in the folder; give the file another name, or replace it with "
+            fail(u"%1 was not sent: %2 is already in the folder; give the file another name, or replace it with "
                  u"--send-again"_s.arg(path, name));
             m_failed = true;
             continue;
@@ -298,9 +320,8 @@ void PublishCommand::send(const QStringList& entries)
 
 void PublishCommand::Publisher_Sending(qsizetype index)
 {
-    m_sendingLine = u"Sending %1 of %2: %3"_s.arg(++m_started)
-                        .arg(m_toSend.size())
-                        .arg(m_options.files.value(m_toSend.value(index)));
+    m_sendingLine =
+        u"Sending %1 of %2: %3"_s.arg(++m_started).arg(m_toSend.size()).arg(m_files.value(m_toSend.value(index)));
     if (m_barOnTerminal)
         showBar(m_sendingLine);
     else
@@ -325,15 +346,29 @@ void PublishCommand::Publisher_FileSent(qsizetype index, const SentFile& file)
 
 void PublishCommand::Publisher_SendsEnded(const SendOutcome& outcome)
 {
+    QList<qsizetype> unsent;
+    for (const qsizetype place : std::as_const(m_toSend)) {
+        if (!m_sentPlaces.contains(place) && !m_unprepared.contains(place))
+            unsent.append(place);
+    }
+    const bool again = m_trySendsTwice && !m_triedAgain && !unsent.isEmpty();
     for (const QString& line : outcome.notSent)
-        tell(line);
-    m_failed = m_failed || m_sent.size() < m_toSend.size();
+        again ? tell(line) : fail(line);
+    if (again) {
+        m_triedAgain = true;
+        m_toSend = unsent;
+        m_started = 0;
+        tell(u"Logging on to %1 again, to send what was not sent once more"_s.arg(m_session.text(SessionText::Server)));
+        m_publisher->logOn();
+        return;
+    }
+    m_failed = m_failed || !unsent.isEmpty() || !m_unprepared.isEmpty();
     checkSent();
 }
 
 void PublishCommand::Publisher_RequestFailed(const RequestFailure& failure)
 {
-    tell(failure.text);
+    fail(failure.text);
     m_failed = true;
     end(m_trustRefused ? std::optional(kUsage) : std::nullopt);
 }
@@ -376,12 +411,12 @@ void PublishCommand::checkSent()
             const SentFile& file = m_sent[sent];
             const qsizetype place = m_sentPlaces[sent];
             m_published[place] =
-                PublishedFile{m_options.files[place], file.address, file.thumbnailAddress, file.bytes, verdict};
+                PublishedFile{m_files[place], file.address, file.thumbnailAddress, file.bytes, verdict};
             if (verdict != LinkVerdict::Works)
-                tell(u"%1: %2"_s.arg(m_options.files[place], row.note));
+                fail(u"%1: %2"_s.arg(m_files[place], row.note));
         }
         if (!outcome.unreadable.isEmpty())
-            tell(u"The web server may not read %1: make them readable by everyone on the server."_s.arg(
+            fail(u"The web server may not read %1: make them readable by everyone on the server."_s.arg(
                 outcome.unreadable.join(u", "_s)));
         end();
     });
@@ -403,6 +438,12 @@ void PublishCommand::end(std::optional<int> status)
     }
     std::fflush(stdout);
     Q_EMIT finished(status.value_or(allWork ? 0 : 1));
+}
+
+void PublishCommand::fail(const QString& line)
+{
+    m_failures.append(line);
+    tell(line);
 }
 
 void PublishCommand::tell(const QString& line)

@@ -30,12 +30,22 @@ public:
     /// The exit status when the command ends before anything is asked of a server: a file that can't be read, no
     /// server or web address. Otherwise nullopt, and finished comes once it has ended.
     std::optional<int> start();
+    /// Reads where to log on, as start does; a watched folder then publishes one batch of files after another.
+    std::optional<int> readLogOn();
+    /// Publishes the files over the publisher kept from the batch before, which logs on again when the server has
+    /// dropped it; finished comes once they have ended.
+    void publish(const QStringList& files);
+    /// Files not sent are sent once more after a new log-on, as a connection lost would want.
+    void trySendsTwice() { m_trySendsTwice = true; }
+    /// By place in the batch: each file's addresses, or none when it was not published.
+    const QList<std::optional<PublishedFile>>& published() const { return m_published; }
+    /// What went wrong in the batch, in the program's own sentences.
+    const QStringList& failures() const { return m_failures; }
 
 Q_SIGNALS:
     void finished(int status);
 
 private:
-    std::optional<int> readLogOn();
     // Files the history holds with a link that works are not sent again.
     void takePublished();
     void logOn();
@@ -49,6 +59,7 @@ private:
     void Publisher_RequestFailed(const RequestFailure& failure);
     void checkSent();
     void end(std::optional<int> status = std::nullopt);
+    void fail(const QString& line);
     // Standard error's lines and the bar on a terminal share one place.
     void tell(const QString& line);
     void showBar(const QString& text);
@@ -58,6 +69,7 @@ private:
     PublishingSession& m_session;
     QString m_folder;                                // from the log-on folder, as asked
     std::optional<QString> m_entered;                // where the server says that led
+    QStringList m_files;                             // of the batch
     QList<std::optional<PublishedFile>> m_published; // by place on the command line
     QList<qsizetype> m_toSend;                       // places on the command line, in the order sent
     QList<SentFile> m_sent;
@@ -67,6 +79,10 @@ private:
     QList<LinkCheckResult> m_results;
     bool m_trustRefused = false;
     bool m_failed = false; // a file was not sent
+    QStringList m_failures;
+    QList<qsizetype> m_unprepared; // places whose picture could not be made: sending again won't help
+    bool m_trySendsTwice = false;
+    bool m_triedAgain = false;
     qsizetype m_started = 0;
     QString m_sendingLine;
     const bool m_barOnTerminal;

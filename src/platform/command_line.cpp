@@ -19,7 +19,9 @@ void describe(QCommandLineParser& parser)
         "Picks a picture on the local disks, publishes it on your own web server over FTP, FTPS or SFTP, and "
         "copies its web address, bare or in message-board tags, to the clipboard.\n"
         "\"lumaport publish [options] FILE...\" publishes files from a terminal or a script and prints their "
-        "checked links: see \"lumaport publish --help\"."));
+        "checked links: see \"lumaport publish --help\".\n"
+        "\"lumaport watch DIR [options]\" publishes each file that appears in a folder: see \"lumaport watch "
+        "--help\"."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(
