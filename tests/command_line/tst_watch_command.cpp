@@ -48,13 +48,15 @@ private Q_SLOTS:
             environment.remove(name);
         environment.insert(u"LUMAPORT_PASSWORD"_s, m_ftp.password());
         m_watch.setProcessEnvironment(environment);
-        m_watch.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_watch.setProcessChannelMode(QProcess::MergedChannels);
         connect(&m_watch, &QProcess::readyReadStandardOutput, this,
                 [this] { m_lines += QString::fromUtf8(m_watch.readAllStandardOutput()); });
         m_watch.start(m_program.filePath(u"lumaport"_s),
                       {u"watch"_s, m_program.filePath(u"watched"_s), u"--server"_s, m_ftp.serverText(), u"--user"_s,
                        m_ftp.userName(), u"--folder"_s, u"pics"_s, u"--web-address"_s, m_web.serverText()});
         QVERIFY(m_watch.waitForStarted());
+        // What appears before it watches counts as there before.
+        QTRY_VERIFY_WITH_TIMEOUT(m_lines.contains(u"Watching"_s), 20000);
     }
 
     void cleanupTestCase()
