@@ -15,6 +15,7 @@
 
 namespace lumaport {
 
+class DesktopNotification;
 class LinkSetCheck;
 class PublishingSession;
 class Services;
@@ -49,8 +50,12 @@ private:
     void Publisher_RequestFailed(const RequestFailure& failure);
     void checkSent();
     void end(std::optional<int> status = std::nullopt);
+    // The notification of how it went: false when the desktop shows none.
+    bool notify(qsizetype published, bool copied);
     // Standard error's lines and the bar on a terminal share one place.
     void tell(const QString& line);
+    // A failure, told there and kept for the notification.
+    void trouble(const QString& line);
     void showBar(const QString& text);
 
     const PublishOptions m_options;
@@ -71,6 +76,8 @@ private:
     QString m_sendingLine;
     const bool m_barOnTerminal;
     bool m_barShown = false;
+    QStringList m_troubles; // what was told on standard error, for the notification
+    std::unique_ptr<DesktopNotification> m_notification;
 };
 
 /// Runs "lumaport publish" on a QCoreApplication of its own: argv[1] is "publish". Returns the exit status.
