@@ -284,9 +284,8 @@ void PublishCommand::send(const QStringList& entries)
         return;
     }
     order.choices = m_options.choices;
-    order.connections = m_options.connections.value_or(std::clamp(
-        readOptions(programOptionsPath(m_services.programFolder())).value(u"sending/connections"_s, 3).toInt(), 1,
-        kMostConnections));
+    order.connections =
+        m_options.connections.value_or(connectionsOption(programOptionsPath(m_services.programFolder())));
     order.remoteFolder = folder;
     const QString base = m_session.text(SessionText::PermanentUrl);
     order.link.urlName = base + folder;

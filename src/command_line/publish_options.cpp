@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "command_line/publish_options.h"
 
+#include "session/publisher.h"
 #include "transfer/remote_folder.h"
 
 #include <QCommandLineParser>

@@ -32,9 +32,6 @@ struct PublishOptions
     QString trust;       ///< the fingerprint of a certificate or host key to trust
 };
 
-/// The most connections a set is sent over: more only queue at the server's limit.
-inline constexpr int kMostConnections = 10;
-
 enum class PublishRequest { Publish, Help, Refused };
 
 /// Reads the arguments that follow "publish"; Refused with a sentence for the user in *error.

@@ -40,6 +40,13 @@ struct DeleteOutcome
     QStringList refused;
 };
 
+/// The most connections a set is sent over: more only queue at the server's limit, and many servers allow two to
+/// five.
+inline constexpr int kMostConnections = 10;
+
+/// The connections a set is sent over as the program's options file says: 3 where it says nothing.
+int connectionsOption(const QString& optionsPath);
+
 /// A local file to send, and the name it gets in the folder entered.
 struct FileToSend
 {
