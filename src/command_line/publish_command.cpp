@@ -415,7 +415,7 @@ void PublishCommand::end(std::optional<int> status)
         if (!copy.why.isEmpty())
             trouble(copy.why);
     }
-    if (!m_options.notify || !notify(block.size(), copied)) {
+    if (!m_options.notify || !notify(block, copied)) {
         Q_EMIT finished(ending);
         return;
     }
@@ -430,8 +430,9 @@ void PublishCommand::end(std::optional<int> status)
     });
 }
 
-bool PublishCommand::notify(qsizetype published, bool copied)
+bool PublishCommand::notify(const QStringList& block, bool copied)
 {
+    const qsizetype published = block.size();
     m_notification = std::make_unique<DesktopNotification>();
     const qsizetype asked = m_options.files.size();
     QString title;
@@ -440,7 +441,7 @@ bool PublishCommand::notify(qsizetype published, bool copied)
                 (copied ? u" copied"_s : QString());
     else
         title = u"Published %1 of %2"_s.arg(published).arg(asked);
-    return m_notification->notify(title, (m_troubles.isEmpty() ? QStringList() : m_troubles).join(u'\n'));
+    return m_notification->notify(title, (m_troubles.isEmpty() ? block : m_troubles).join(u'\n'));
 }
 
 void PublishCommand::trouble(const QString& line)

@@ -51,7 +51,7 @@ private:
     void checkSent();
     void end(std::optional<int> status = std::nullopt);
     // The notification of how it went: false when the desktop shows none.
-    bool notify(qsizetype published, bool copied);
+    bool notify(const QStringList& block, bool copied);
     // Standard error's lines and the bar on a terminal share one place.
     void tell(const QString& line);
     // A failure, told there and kept for the notification.
