@@ -130,7 +130,8 @@ public:
     /// Closes the connection, not waited for.
     void logOff();
 
-    /// Connects and logs on, listing the log-on folder: loggedOn, or requestFailed.
+    /// Lists the folder entered, connecting and logging on first where no connection is open: loggedOn with its
+    /// entries, or requestFailed.
     void logOn();
     /// Enters a folder, a path from the folder entered last: folderEntered with where the server says it led
     /// (the path asked for when it can't say), or requestFailed.
