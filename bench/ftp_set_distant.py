@@ -1,11 +1,11 @@
 #!/usr/bin/python3
 # SPDX-License-Identifier: GPL-3.0-or-later
 # A set of pictures sent to a distant server: vsftpd on 127.0.0.1 behind bench/delay_relay.py on 127.0.0.2, which
-# delays each direction (20 ms by default, a 40 ms round trip) in front of the control port and the passive range.
+# delays each direction (20 ms gives a 40 ms round trip) in front of the control port and the passive range.
 # Whole processes timed, log-on included, rounds after a warm-up, order turning, every file checked by hash (the
 # window's whole process also starts Qt, lists the log-on folder and enters pub/ as a user would; its "Send" alone,
 # from the click to the last file in place, is shown beside, against the peers' whole processes):
-#   - the window's "Send" over --connections at once (default 3) and over one, driven as a user would
+#   - the window's "Send" over --connections at once and over one, driven as a user would
 #     (bench_ftp_window: log on, enter pub/, "Send"; each file under a temporary name, then renamed);
 #   - `curl -T "{a,b,...}"` (target: the window's "Send" at least twice as fast behind the relay, as fast on
 #     loopback), `lftp -e "mput -P 3 ..."` as it ships (target: 1.1 times as fast behind the relay) and
@@ -19,8 +19,10 @@
 # With --delay-ms 0 the same runs straight on loopback, with no relay. Every ratio is the peer's time / ours: above 1
 # we are faster. Exits non-zero when a target is missed. Needs root (vsftpd), curl; lftp and rclone are optional.
 #
+# By default it runs at 40 and 100 ms round trips (--delay-ms 20,50), each over 3 and over 6 connections.
+#
 #   /usr/bin/python3 bench/ftp_set_distant.py [--build-dir build] [--folder DIR] [--rounds 5] [--files 20]
-#                                             [--size-kib 300] [--delay-ms 20] [--connections 3]
+#                                             [--size-kib 300] [--delay-ms 20,50] [--connections 3,6]
 import argparse
 import collections
 import json
@@ -61,13 +63,23 @@ def main():
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--files", type=int, default=20)
     parser.add_argument("--size-kib", type=int, default=300)
-    parser.add_argument("--delay-ms", type=float, default=20, help="each way; 0 runs straight, with no relay")
-    parser.add_argument("--connections", type=int, default=3)
+    parser.add_argument("--delay-ms", default="20,50", help="each way, one run per value; 0 runs straight, no relay")
+    parser.add_argument("--connections", default="3,6", help="one run per value")
     args = parser.parse_args()
 
     subprocess.run(["cmake", "--build", args.build_dir, "--target", "bench_ftp_window"], check=True,
                    stdout=subprocess.DEVNULL)
     driver = os.path.join(args.build_dir, "bench", "bench_ftp_window")
+    missed = 0
+    for delay in (float(value) for value in args.delay_ms.split(",")):
+        for connections in (int(value) for value in args.connections.split(",")):
+            missed |= run(argparse.Namespace(**{**vars(args), "delay_ms": delay, "connections": connections}), driver)
+            print()
+    return missed
+
+
+def run(args, driver):
+    """One delay and number of connections: prints its figures; 1 when a target was missed."""
     os.environ["QT_QPA_PLATFORM"] = "offscreen"
     load_before = subprocess.run(["uptime"], capture_output=True, text=True).stdout.strip()
     folder = tempfile.mkdtemp(prefix="lumaport-distant-bench-", dir=args.folder)

@@ -14,15 +14,17 @@ int main(int argc, char** argv)
         return lumaport::runPublish(argc, argv);
     if (argc > 1 && qstrcmp(argv[1], "watch") == 0)
         return lumaport::runWatch(argc, argv);
+    if (argc > 1 && qstrcmp(argv[1], lumaport::kInstallActionsOption) == 0)
+        return lumaport::runInstallActions(argc, argv);
     if (lumaport::asksForHelpOrVersion(argc, argv)) {
         const QCoreApplication terminal(argc, argv);
         lumaport::readCommandLine(terminal);
     }
     QApplication app(argc, argv);
     lumaport::setUpApplication(app);
-    const QStringList files = lumaport::readCommandLine(app);
+    const lumaport::StartRequest start = lumaport::readCommandLine(app);
     lumaport::QtServices services;
     lumaport::Forms forms(services, lumaport::programTransfers(services));
-    lumaport::startProgram(forms, files);
+    lumaport::startProgram(forms, start.files, start.history);
     return QApplication::exec();
 }

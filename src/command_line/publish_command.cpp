@@ -4,7 +4,9 @@
 #include "command_line/console_services.h"
 #include "history/published_store.h"
 #include "local_choice/local_choice.h"
+#include "platform/desktop_notification.h"
 #include "platform/file_digest.h"
+#include "platform/lasting_clipboard.h"
 #include "platform/options_file.h"
 #include "platform/settings_text.h"
 #include "publish/link_address.h"
@@ -20,6 +22,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QProcess>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -78,13 +82,13 @@ std::optional<int> PublishCommand::start()
     QHash<QString, QString> named; // the file each name on the server is sent from
     for (const QString& file : m_options.files) {
         if (const QString why = unreadable(file); !why.isEmpty()) {
-            tell(why);
+            trouble(why);
             return kUsage;
         }
         // The second would replace the first.
         const QString name = QFileInfo(file).fileName();
         if (named.contains(name)) {
-            tell(u"\"%1\" and \"%2\" would both be sent as %3."_s.arg(named[name], file, name));
+            trouble(u"\"%1\" and \"%2\" would both be sent as %3."_s.arg(named[name], file, name));
             return kUsage;
         }
         named.insert(name, file);
@@ -102,7 +106,7 @@ void PublishCommand::publish(const QStringList& files)
     m_toSend.clear();
     m_sent.clear();
     m_sentPlaces.clear();
-    m_failures.clear();
+    m_troubles.clear();
     m_unprepared.clear();
     m_failed = false;
     m_triedAgain = false;
@@ -115,7 +119,7 @@ std::optional<int> PublishCommand::readLogOn()
     m_session.readProgramSettings();
     if (!m_options.profile.isEmpty()) {
         if (const QString why = unreadable(m_options.profile); !why.isEmpty()) {
-            tell(why);
+            trouble(why);
             return kUsage;
         }
         // A short profile fills what it has, as in the window.
@@ -137,20 +141,20 @@ std::optional<int> PublishCommand::readLogOn()
 
     const QString server = m_session.text(SessionText::Server);
     if (server.isEmpty()) {
-        tell(u"No server is set: give --server or --profile, or log on once in the FTP window."_s);
+        trouble(u"No server is set: give --server or --profile, or log on once in the FTP window."_s);
         return kUsage;
     }
     FtpServerAddress address;
     QString error;
     if (!parseFtpServerAddress(server, &address, &error)) {
-        tell(error);
+        trouble(error);
         return kUsage;
     }
     m_folder = RemoteFolder().entered(m_options.folder).path();
     const QString base = m_session.text(SessionText::PermanentUrl);
     if (!namesTypedHost(base + m_folder, base)) {
-        tell(u"No web address is set, so no link can be built or checked: give --web-address, or type the web "
-             u"server's name under \"Permanente URL\" in the FTP window."_s);
+        trouble(u"No web address is set, so no link can be built or checked: give --web-address, or type the web "
+                u"server's name under \"Permanente URL\" in the FTP window."_s);
         return kUsage;
     }
     if (qEnvironmentVariableIsSet("LUMAPORT_PASSWORD"))
@@ -264,8 +268,8 @@ void PublishCommand::Publisher_TrustAsked(const ServerIdentity& identity)
     }
     m_trustRefused = true;
     const QString what = identity.kind == ServerIdentity::Kind::Certificate ? u"certificate"_s : u"host key"_s;
-    tell(u"The %1 of %2 is not trusted: %3.\nIts fingerprint is %4; if it is your server's, run again with "
-         u"--trust %4"_s.arg(what, identity.server, identity.reason, identity.fingerprint));
+    trouble(u"The %1 of %2 is not trusted: %3.\nIts fingerprint is %4; if it is your server's, run again with "
+            u"--trust %4"_s.arg(what, identity.server, identity.reason, identity.fingerprint));
     m_publisher->answerTrust(false);
 }
 
@@ -287,8 +291,8 @@ void PublishCommand::send(const QStringList& entries)
         const QString name = QFileInfo(path).fileName();
         // The window asks before it replaces a file; nobody is here to say yes.
         if (!m_options.sendAgain && entries.contains(name)) {
-            fail(u"%1 was not sent: %2 is already in the folder; give the file another name, or replace it with "
-                 u"--send-again"_s.arg(path, name));
+            trouble(u"%1 was not sent: %2 is already in the folder; give the file another name, or replace it with "
+                    u"--send-again"_s.arg(path, name));
             m_failed = true;
             continue;
         }
@@ -302,9 +306,8 @@ void PublishCommand::send(const QStringList& entries)
         return;
     }
     order.choices = m_options.choices;
-    order.connections = m_options.connections.value_or(std::clamp(
-        readOptions(programOptionsPath(m_services.programFolder())).value(u"sending/connections"_s, 3).toInt(), 1,
-        kMostConnections));
+    order.connections =
+        m_options.connections.value_or(connectionsOption(programOptionsPath(m_services.programFolder())));
     order.remoteFolder = folder;
     const QString base = m_session.text(SessionText::PermanentUrl);
     order.link.urlName = base + folder;
@@ -353,7 +356,7 @@ void PublishCommand::Publisher_SendsEnded(const SendOutcome& outcome)
     }
     const bool again = m_trySendsTwice && !m_triedAgain && !unsent.isEmpty();
     for (const QString& line : outcome.notSent)
-        again ? tell(line) : fail(line);
+        again ? tell(line) : trouble(line);
     if (again) {
         m_triedAgain = true;
         m_toSend = unsent;
@@ -368,7 +371,7 @@ void PublishCommand::Publisher_SendsEnded(const SendOutcome& outcome)
 
 void PublishCommand::Publisher_RequestFailed(const RequestFailure& failure)
 {
-    fail(failure.text);
+    trouble(failure.text);
     m_failed = true;
     end(m_trustRefused ? std::optional(kUsage) : std::nullopt);
 }
@@ -413,10 +416,10 @@ void PublishCommand::checkSent()
             m_published[place] =
                 PublishedFile{m_files[place], file.address, file.thumbnailAddress, file.bytes, verdict};
             if (verdict != LinkVerdict::Works)
-                fail(u"%1: %2"_s.arg(m_files[place], row.note));
+                trouble(u"%1: %2"_s.arg(m_files[place], row.note));
         }
         if (!outcome.unreadable.isEmpty())
-            fail(u"The web server may not read %1: make them readable by everyone on the server."_s.arg(
+            trouble(u"The web server may not read %1: make them readable by everyone on the server."_s.arg(
                 outcome.unreadable.join(u", "_s)));
         end();
     });
@@ -427,6 +430,7 @@ void PublishCommand::end(std::optional<int> status)
     if (m_barShown)
         showBar(QString());
     bool allWork = !m_failed;
+    QStringList block;
     for (const std::optional<PublishedFile>& published : std::as_const(m_published)) {
         if (!published) {
             allWork = false;
@@ -435,14 +439,49 @@ void PublishCommand::end(std::optional<int> status)
         allWork = allWork && published->check == LinkVerdict::Works;
         const QString link = publishedLink(*published, m_options.form, m_options.alt);
         print(m_options.json ? publishedJson(*published, link) : link);
+        block.append(link);
     }
     std::fflush(stdout);
-    Q_EMIT finished(status.value_or(allWork ? 0 : 1));
+    const int ending = status.value_or(allWork ? 0 : 1);
+    bool copied = false;
+    if (m_options.copy && !block.isEmpty()) {
+        const ClipboardCopy copy = copyLasting(block.join(u'\n'));
+        copied = copy.copied;
+        if (!copy.why.isEmpty())
+            trouble(copy.why);
+    }
+    if (!m_options.notify || !notify(block, copied)) {
+        Q_EMIT finished(ending);
+        return;
+    }
+    // A script reading the lines has them all; the command stays only to open the history if asked.
+    std::fclose(stdout);
+    constexpr int kLongestWaitMs = 60'000;
+    QTimer::singleShot(kLongestWaitMs, this, [this, ending] { Q_EMIT finished(ending); });
+    connect(m_notification.get(), &DesktopNotification::closed, this, [this, ending] { Q_EMIT finished(ending); });
+    connect(m_notification.get(), &DesktopNotification::actionInvoked, this, [this, ending] {
+        QProcess::startDetached(QCoreApplication::applicationFilePath(), {u"--history"_s});
+        Q_EMIT finished(ending);
+    });
 }
 
-void PublishCommand::fail(const QString& line)
+bool PublishCommand::notify(const QStringList& block, bool copied)
 {
-    m_failures.append(line);
+    const qsizetype published = block.size();
+    m_notification = std::make_unique<DesktopNotification>();
+    const qsizetype asked = m_options.files.size();
+    QString title;
+    if (m_troubles.isEmpty())
+        title = (published == 1 ? u"Published: 1 link"_s : u"Published: %1 links"_s.arg(published)) +
+                (copied ? u" copied"_s : QString());
+    else
+        title = u"Published %1 of %2"_s.arg(published).arg(asked);
+    return m_notification->notify(title, (m_troubles.isEmpty() ? block : m_troubles).join(u'\n'));
+}
+
+void PublishCommand::trouble(const QString& line)
+{
+    m_troubles.append(line);
     tell(line);
 }
 

@@ -15,6 +15,7 @@
 
 namespace lumaport {
 
+class DesktopNotification;
 class LinkSetCheck;
 class PublishingSession;
 class Services;
@@ -40,7 +41,7 @@ public:
     /// By place in the batch: each file's addresses, or none when it was not published.
     const QList<std::optional<PublishedFile>>& published() const { return m_published; }
     /// What went wrong in the batch, in the program's own sentences.
-    const QStringList& failures() const { return m_failures; }
+    const QStringList& troubles() const { return m_troubles; }
 
 Q_SIGNALS:
     void finished(int status);
@@ -59,9 +60,12 @@ private:
     void Publisher_RequestFailed(const RequestFailure& failure);
     void checkSent();
     void end(std::optional<int> status = std::nullopt);
-    void fail(const QString& line);
+    // The notification of how it went: false when the desktop shows none.
+    bool notify(const QStringList& block, bool copied);
     // Standard error's lines and the bar on a terminal share one place.
     void tell(const QString& line);
+    // A failure, told there and kept for the notification.
+    void trouble(const QString& line);
     void showBar(const QString& text);
 
     const PublishOptions m_options;
@@ -78,8 +82,7 @@ private:
     std::unique_ptr<LinkSetCheck> m_check;
     QList<LinkCheckResult> m_results;
     bool m_trustRefused = false;
-    bool m_failed = false; // a file was not sent
-    QStringList m_failures;
+    bool m_failed = false;         // a file was not sent
     QList<qsizetype> m_unprepared; // places whose picture could not be made: sending again won't help
     bool m_trySendsTwice = false;
     bool m_triedAgain = false;
@@ -87,6 +90,8 @@ private:
     QString m_sendingLine;
     const bool m_barOnTerminal;
     bool m_barShown = false;
+    QStringList m_troubles; // what was told on standard error, for the notification
+    std::unique_ptr<DesktopNotification> m_notification;
 };
 
 /// Runs "lumaport publish" on a QCoreApplication of its own: argv[1] is "publish". Returns the exit status.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "command_line/publish_options.h"
 
+#include "session/publisher.h"
 #include "transfer/remote_folder.h"
 
 #include <QCommandLineParser>
@@ -55,7 +56,8 @@ PublishRequest readPublishOptions(const QStringList& arguments, PublishOptions* 
     for (const QString& name : {u"profile"_s, u"server"_s, u"user"_s, u"folder"_s, u"web-address"_s, u"form"_s,
                                 u"alt"_s, u"fit"_s, u"thumb"_s, u"connections"_s, u"trust"_s})
         valued(name);
-    for (const QString& name : {u"no-location"_s, u"public"_s, u"json"_s, u"send-again"_s})
+    for (const QString& name :
+         {u"no-location"_s, u"public"_s, u"json"_s, u"send-again"_s, u"webp"_s, u"copy"_s, u"notify"_s})
         parser.addOption(QCommandLineOption(name));
     parser.addOption(QCommandLineOption(QStringList{u"h"_s, u"help"_s}));
     if (!parser.parse(QStringList{u"publish"_s} + arguments)) {
@@ -80,6 +82,9 @@ PublishRequest readPublishOptions(const QStringList& arguments, PublishOptions* 
     read.publicSends = parser.isSet(u"public"_s);
     read.json = parser.isSet(u"json"_s);
     read.sendAgain = parser.isSet(u"send-again"_s);
+    read.copy = parser.isSet(u"copy"_s);
+    read.notify = parser.isSet(u"notify"_s);
+    read.choices.sendAsWebp = parser.isSet(u"webp"_s);
     read.trust = parser.value(u"trust"_s);
 
     // Every refusal is decided here, before a file or the server is reached.
@@ -97,6 +102,8 @@ PublishRequest readPublishOptions(const QStringList& arguments, PublishOptions* 
     if (parser.isSet(u"fit"_s) && !readFit(parser.value(u"fit"_s), &read.choices))
         *error = u"--fit takes the longest side in pixels, and a size limit in KB after a comma: 1024 or "
                  u"1024,500."_s;
+    if (read.choices.sendAsWebp && !read.choices.fit)
+        *error = u"--webp goes with --fit: only a picture made to fit is sent as WebP."_s;
     if (parser.isSet(u"thumb"_s)) {
         const std::optional<int> side = positive(parser.value(u"thumb"_s));
         read.choices.thumbnail = side.has_value();
@@ -138,11 +145,14 @@ What is printed:
   --form FORM          address (the default), tags (as "URL with Tags" builds them), markdown or html
   --alt TEXT           the text a picture stands in for, in markdown and html; the file's name without it
   --json               one JSON object per line and file: file, address, link, thumbnail, bytes, check
+  --copy               also puts the lines on the clipboard, where they stay after the command ends
+  --notify             tells how it went in a desktop notification, which opens the history when clicked
 
 What is sent:
   --no-location        removes location and camera data from pictures
   --fit PX[,KB]        fits pictures within PX pixels on their longest side, and within KB kilobytes
   --thumb PX           sends a thumbnail of PX pixels beside each picture
+  --webp               with --fit, sends JPEG and PNG pictures as WebP, under a .webp name
   --public             makes the files sent to a bucket readable by everyone, this time
   --connections N      sends a set over N connections at once (1 to 10); the options file's, else 3
   --send-again         sends every file: one the history holds with a working link (without it, its link

@@ -27,11 +27,10 @@ struct PublishOptions
     std::optional<int> connections; ///< none given: the options file's, as the FTP window reads it
     bool json = false;
     bool sendAgain = false;
-    QString trust; ///< the fingerprint of a certificate or host key to trust
+    bool copy = false;   ///< the block stays on the clipboard after the command ends
+    bool notify = false; ///< the desktop tells how it went, with a way to the history
+    QString trust;       ///< the fingerprint of a certificate or host key to trust
 };
-
-/// The most connections a set is sent over: more only queue at the server's limit.
-inline constexpr int kMostConnections = 10;
 
 enum class PublishRequest { Publish, Help, Refused };
 

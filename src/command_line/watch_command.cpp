@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSocketNotifier>
 
 #include <algorithm>
@@ -51,8 +52,6 @@ PublishRequest readWatchOptions(QStringList arguments, WatchOptions* options, QS
     }
     WatchOptions read;
     read.existing = arguments.removeAll(u"--existing"_s) > 0;
-    read.copy = arguments.removeAll(u"--copy"_s) > 0;
-    read.notify = arguments.removeAll(u"--notify"_s) > 0;
     // The folder stands where publish takes its files.
     if (readPublishOptions(arguments, &read.publish, error) == PublishRequest::Refused)
         return PublishRequest::Refused;
@@ -61,6 +60,9 @@ PublishRequest readWatchOptions(QStringList arguments, WatchOptions* options, QS
         return PublishRequest::Refused;
     }
     read.folder = read.publish.files.takeFirst();
+    // Told per file as it is published, not once at the end as publish does.
+    read.copy = std::exchange(read.publish.copy, false);
+    read.notify = std::exchange(read.publish.notify, false);
     *options = std::move(read);
     return PublishRequest::Publish;
 }
@@ -100,6 +102,8 @@ FolderWatch::FolderWatch(WatchOptions options, PublishCommand& command, QObject*
     // steady yet is looked at again by the timer.
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &FolderWatch::tick);
     connect(&m_command, &PublishCommand::finished, this, &FolderWatch::Command_Finished, Qt::QueuedConnection);
+    connect(&m_notification, &DesktopNotification::actionInvoked, this,
+            [] { QProcess::startDetached(QCoreApplication::applicationFilePath(), {u"--history"_s}); });
 }
 
 bool FolderWatch::start(QString* why)
@@ -172,19 +176,23 @@ void FolderWatch::Command_Finished(int status)
 {
     m_busy = false;
     QStringList links;
+    const qsizetype batch = m_command.published().size();
     for (const std::optional<PublishedFile>& published : m_command.published()) {
         if (published)
             links.append(publishedLink(*published, m_options.publish.form, m_options.publish.alt));
     }
+    bool copied = false;
     if (m_options.copy && !links.isEmpty()) {
-        if (const ClipboardCopy copy = copyLasting(links.join(u'\n')); !copy.copied)
-            tellUser(u"The link was not copied: "_s + copy.why);
+        const ClipboardCopy copy = copyLasting(links.join(u'\n'));
+        copied = copy.copied;
+        if (!copy.why.isEmpty())
+            tellUser(copy.why);
     }
-    const QStringList& failures = m_command.failures();
-    // Without a button: the program has no way yet to start with its history window.
-    if (m_options.notify && (!links.isEmpty() || !failures.isEmpty()))
-        m_notification.notify(
-            kAppTitle, failures.isEmpty() ? u"Published: "_s + links.join(u'\n') : failures.join(u'\n'), QString());
+    const QStringList& troubles = m_command.troubles();
+    if (m_options.notify && (!links.isEmpty() || !troubles.isEmpty()))
+        m_notification.notify(troubles.isEmpty() ? u"Published: "_s + links.join(u' ')
+                                                 : u"Published %1 of %2"_s.arg(links.size()).arg(batch),
+                              troubles.isEmpty() ? (copied ? u"Copied"_s : QString()) : troubles.join(u'\n'));
     if (status == kUsage) {
         Q_EMIT stopped(status);
         return;

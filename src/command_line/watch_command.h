@@ -19,7 +19,7 @@ class PublishCommand;
 struct WatchOptions
 {
     QString folder;
-    PublishOptions publish; ///< its files are those that appear
+    PublishOptions publish; ///< its files are those that appear; the copy and the notification are the watch's
     bool existing = false;  ///< the files already in the folder are published too
     bool copy = false;
     bool notify = false;

@@ -70,17 +70,11 @@ void frmftp::setUpPublisher()
 
 void frmftp::sendFiles(const QStringList& names, bool set, const QList<SentFile>& reused)
 {
-    // More than a few connections only queue at the server's limit, and many servers allow two to five.
-    constexpr int kMostConnections = 10;
     SendOrder order;
     for (const QString& name : names)
         order.files.append({joinPath(fraLocalFiles->folder(), name), name});
     order.choices = fraLocalFiles->choices();
-    order.connections = set ? std::clamp(readOptions(programOptionsPath(m_forms.services().programFolder()))
-                                             .value(QStringLiteral("sending/connections"), 3)
-                                             .toInt(),
-                                         1, kMostConnections)
-                            : 1;
+    order.connections = set ? connectionsOption(programOptionsPath(m_forms.services().programFolder())) : 1;
     order.askDoubts = !set;
     order.remoteFolder = txtfolder->text();
     order.link = tagFields();

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <memory>
+#include <utility>
 
 #include <pthread.h>
 #include <sched.h>
@@ -57,11 +58,17 @@ void PublishedRecorder::run()
     pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
     // The connection belongs to this thread; it is opened at the first row and again after a failed one.
     PublishedStore store(m_path);
+    bool hurried = false;
     for (;;) {
         std::unique_lock lock(m_mutex);
         m_wake.wait(lock, [this] { return m_ending || !m_jobs.empty(); });
         if (m_jobs.empty())
             return;
+        // The program waits for what is left before it ends: on a busy machine an idle thread would hold it up.
+        if (m_ending && !std::exchange(hurried, true)) {
+            const sched_param normal{};
+            pthread_setschedparam(pthread_self(), SCHED_OTHER, &normal);
+        }
         Job job = std::move(m_jobs.front());
         m_jobs.pop_front();
         lock.unlock();

@@ -13,8 +13,9 @@ namespace {
 
 const QString kService = u"org.freedesktop.Notifications"_s;
 const QString kPath = u"/org/freedesktop/Notifications"_s;
-// "default" is a click on the notification itself; servers show only the other as a button.
-const QStringList kActionKeys{u"default"_s, u"history"_s};
+// One button: some servers show "default" as a button of its own beside it, others take it from a click on the
+// notification, which then does what the button does.
+const QStringList kActionKeys{u"history"_s, u"default"_s};
 // A notification server answers at once; a bus that hangs must not hold up the command that notifies.
 constexpr int kAnswerMs = 3000;
 
@@ -33,8 +34,7 @@ bool DesktopNotification::notify(const QString& title, const QString& body, cons
         m_listening = true;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kService, u"Notify"_s);
-    const QStringList actions =
-        action.isEmpty() ? QStringList() : QStringList{kActionKeys[0], action, kActionKeys[1], action};
+    const QStringList actions = action.isEmpty() ? QStringList() : QStringList{kActionKeys[0], action};
     const QVariantMap hints{{u"desktop-entry"_s, u"org.lumaport.Lumaport"_s}};
     call << u"Lumaport"_s << m_id << u"org.lumaport.Lumaport"_s << title << body << actions << hints << -1;
     const QDBusMessage answer = bus.call(call, QDBus::Block, kAnswerMs);

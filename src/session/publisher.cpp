@@ -2,6 +2,7 @@
 #include "session/publisher.h"
 
 #include "picture_prep/prepared_picture.h"
+#include "platform/options_file.h"
 #include "publish/link_address.h"
 #include "session/remote_requests.h"
 #include "transfer/ftp_command.h"
@@ -61,6 +62,11 @@ SentFile sentFileAt(const SendOrder& order, const FileToSend& file, qint64 bytes
 }
 
 } // namespace
+
+int connectionsOption(const QString& optionsPath)
+{
+    return std::clamp(readOptions(optionsPath).value(u"sending/connections"_s, 3).toInt(), 1, kMostConnections);
+}
 
 // What a send knows while its files are in flight.
 struct Publisher::Sending

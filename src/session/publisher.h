@@ -40,6 +40,13 @@ struct DeleteOutcome
     QStringList refused;
 };
 
+/// The most connections a set is sent over: more only queue at the server's limit, and many servers allow two to
+/// five.
+inline constexpr int kMostConnections = 10;
+
+/// The connections a set is sent over as the program's options file says: 3 where it says nothing.
+int connectionsOption(const QString& optionsPath);
+
 /// A local file to send, and the name it gets in the folder entered.
 struct FileToSend
 {
@@ -123,7 +130,8 @@ public:
     /// Closes the connection, not waited for.
     void logOff();
 
-    /// Connects and logs on, listing the log-on folder: loggedOn, or requestFailed.
+    /// Lists the folder entered, connecting and logging on first where no connection is open: loggedOn with its
+    /// entries, or requestFailed.
     void logOn();
     /// Enters a folder, a path from the folder entered last: folderEntered with where the server says it led
     /// (the path asked for when it can't say), or requestFailed.

@@ -31,9 +31,9 @@ Forms::TransferFactory programTransfers(Services& services, const QString& trust
     return [&services, trustFile] { return programTransfer(services.programFolder(), trustFile); };
 }
 
-void startProgram(Forms& forms, const QStringList& files)
+void startProgram(Forms& forms, const QStringList& files, bool history)
 {
-    forms.frmSplash().setStartFiles(files);
+    forms.frmSplash().setStartFiles(files, history);
     forms.frmSplash().Show();
 }
 

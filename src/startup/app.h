@@ -18,6 +18,6 @@ Forms::TransferFactory programTransfers(Services& services, const QString& trust
 
 /// Program start: the splash window is created (its load runs) and shown; nothing else. Files given are chosen
 /// in the main window once the splash has opened it.
-void startProgram(Forms& forms, const QStringList& files = {});
+void startProgram(Forms& forms, const QStringList& files = {}, bool history = false);
 
 } // namespace lumaport

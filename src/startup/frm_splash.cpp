@@ -5,6 +5,7 @@
 #include "platform/services.h"
 #include "platform/timer.h"
 #include "platform/version_line.h"
+#include "published_window/frm_published.h"
 #include "startup/forms.h"
 #include "version.h"
 #include "widgets/picture_box.h"
@@ -49,7 +50,10 @@ void frmSplash::Timer1_Timer()
     load.Show();
     Timer1->setEnabled(false);
     const QStringList files = m_startFiles;
+    const bool history = m_startHistory;
     unload();
+    if (history)
+        m_forms.frmPublished().Show();
     // After the splash is gone: a box about a file runs an event loop, which must not tick the timer again.
     if (!files.isEmpty())
         load.chooseFiles(files);

@@ -21,7 +21,12 @@ public:
 
     void Form_Load() override;
     /// A file the main window chooses once the tick has opened it; empty for none.
-    void setStartFiles(const QStringList& paths) { m_startFiles = paths; }
+    /// What the main window starts with once the splash is gone; history opens the history over it.
+    void setStartFiles(const QStringList& paths, bool history = false)
+    {
+        m_startFiles = paths;
+        m_startHistory = history;
+    }
 
     PictureBox* Image1;
     Shape* Shape1;
@@ -34,6 +39,7 @@ private:
 
     Forms& m_forms;
     QStringList m_startFiles;
+    bool m_startHistory = false;
 };
 
 } // namespace lumaport

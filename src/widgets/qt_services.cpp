@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/qt_services.h"
 
+#include "platform/lasting_clipboard.h"
 #include "platform/service_texts.h"
 #include "widgets/form.h"
 
@@ -123,6 +124,11 @@ const QMimeData* QtServices::clipboardData()
 
 void QtServices::setClipboardText(const QString& text)
 {
+    // A Wayland compositor drops what a program without a focused window sets; a tool that stays behind serves it.
+    const bool screen = QGuiApplication::platformName() == QLatin1String("wayland") ||
+                        QGuiApplication::platformName() == QLatin1String("xcb");
+    if (screen && !text.isEmpty() && QGuiApplication::focusWindow() == nullptr && copyLasting(text).lasting)
+        return;
     QClipboard* clipboard = QGuiApplication::clipboard();
     for (const QClipboard::Mode mode : {QClipboard::Clipboard, QClipboard::Selection}) {
         if (mode == QClipboard::Selection && !clipboard->supportsSelection())

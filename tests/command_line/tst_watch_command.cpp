@@ -26,7 +26,8 @@ private:
     QString onServer(const QString& name) const { return m_ftp.rootFolder() + u"/pics/"_s + name; }
     bool printed(const QString& line) const { return m_lines.split(u'\n').contains(line); }
 
-    FtpServer m_ftp{FtpServer::Kind::Pyftpdlib};
+    // Ends the log-on between the files, as servers do to a session left idle: each is sent after a new one.
+    FtpServer m_ftp{FtpServer::Kind::Pyftpdlib, {.idleTimeoutSeconds = 1}};
     FtpServer m_web{FtpServer::Kind::Web, {.servedFolder = m_ftp.rootFolder()}};
     QTemporaryDir m_program;
     QProcess m_watch;
