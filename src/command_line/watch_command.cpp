@@ -78,7 +78,8 @@ works, is not sent again: its link is printed.
 
   --existing           publishes the files already in DIR too; without it they are left alone
   --copy               puts the links of the files just published on the clipboard, where a display is
-  --notify             says "Published: " and the link, or what failed, in a desktop notification
+  --notify             says "Published: " and the link, or what failed, in a desktop notification whose
+                       "Open history" button opens the history window
 
 It logs on once and keeps the log-on; after the server drops it, it logs on again, and a file whose send
 failed is sent once more. Every option of "lumaport publish" is taken: see "lumaport publish --help".
