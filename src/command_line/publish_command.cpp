@@ -36,7 +36,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kUsage = 2;
 constexpr int kBarWidth = 30;
 // As the FTP window offers a link published before: long enough for a server across the world, short enough
 // that a gone one doesn't hold the send up for long.
@@ -499,22 +498,30 @@ void PublishCommand::showBar(const QString& text)
     m_barShown = !text.isEmpty();
 }
 
+std::optional<int> answerOptions(PublishRequest read, const QString& help, const QString& error, const QString& command)
+{
+    switch (read) {
+    case PublishRequest::Help:
+        std::fputs(qPrintable(help), stdout);
+        return 0;
+    case PublishRequest::Refused:
+        tellUser(error + u"\nSee \"lumaport %1 --help\"."_s.arg(command));
+        return kUsage;
+    case PublishRequest::Publish:
+        break;
+    }
+    return std::nullopt;
+}
+
 int runPublish(int& argc, char** argv)
 {
     const QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"Lumaport"_s);
     PublishOptions options;
     QString error;
-    switch (readPublishOptions(QCoreApplication::arguments().mid(2), &options, &error)) {
-    case PublishRequest::Help:
-        std::fputs(qPrintable(publishHelp()), stdout);
-        return 0;
-    case PublishRequest::Refused:
-        tellUser(error + u"\nSee \"lumaport publish --help\"."_s);
-        return kUsage;
-    case PublishRequest::Publish:
-        break;
-    }
+    const PublishRequest read = readPublishOptions(QCoreApplication::arguments().mid(2), &options, &error);
+    if (const std::optional<int> answered = answerOptions(read, publishHelp(), error, u"publish"_s))
+        return *answered;
     ConsoleServices services;
     LocalChoice local;
     PublishingSession session(services, local);

@@ -94,6 +94,14 @@ private:
     std::unique_ptr<DesktopNotification> m_notification;
 };
 
+/// The exit status of a wrong command line, a file that can't be read, no server, or a server not trusted yet.
+inline constexpr int kUsage = 2;
+
+/// After a command's options were read: nullopt to go on, else its exit status once --help was printed or the
+/// refusal told.
+std::optional<int> answerOptions(PublishRequest read, const QString& help, const QString& error,
+                                 const QString& command);
+
 /// Runs "lumaport publish" on a QCoreApplication of its own: argv[1] is "publish". Returns the exit status.
 int runPublish(int& argc, char** argv);
 

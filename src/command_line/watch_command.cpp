@@ -27,7 +27,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr int kUsage = 2;
 // Long enough for a screenshot tool or a camera import between two writes, short enough to feel at once.
 constexpr qint64 kSteadyMs = 1000;
 constexpr int kLookMs = 250;
@@ -207,16 +206,9 @@ int runWatch(int& argc, char** argv)
     QCoreApplication::setApplicationName(u"Lumaport"_s);
     WatchOptions options;
     QString error;
-    switch (readWatchOptions(QCoreApplication::arguments().mid(2), &options, &error)) {
-    case PublishRequest::Help:
-        std::fputs(qPrintable(watchHelp()), stdout);
-        return 0;
-    case PublishRequest::Refused:
-        tellUser(error + u"\nSee \"lumaport watch --help\"."_s);
-        return kUsage;
-    case PublishRequest::Publish:
-        break;
-    }
+    const PublishRequest read = readWatchOptions(QCoreApplication::arguments().mid(2), &options, &error);
+    if (const std::optional<int> answered = answerOptions(read, watchHelp(), error, u"watch"_s))
+        return *answered;
     ConsoleServices services;
     LocalChoice local;
     PublishingSession session(services, local);
