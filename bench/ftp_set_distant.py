@@ -35,7 +35,7 @@ import tempfile
 
 sys.dont_write_bytecode = True  # no cache folder beside the sources
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from ftp_transfer import (PASSWORD, RATIOS, SOURCE, USER, Client, digest, fingerprint, make_file, run_rounds,  # noqa
+from ftp_transfer import (PASSWORD, RATIOS, SOURCE, USER, Client, fingerprint, make_set, run_rounds,  # noqa
                           spread, start_server)
 
 from delay_relay import CLIENT_HOST, PASSIVE_PORTS, free_range, start_relay  # noqa
@@ -97,14 +97,7 @@ def run(args, driver):
             host = CLIENT_HOST
         pub = os.path.join(folder, "root", "pub")
         local = os.path.join(folder, "local")
-        os.makedirs(local)
-        first = os.path.join(local, "holiday-00.jpg")
-        make_file(first, args.size_kib << 10)
-        expected = digest(first)
-        paths = [first]
-        for i in range(1, args.files):
-            paths.append(os.path.join(local, f"holiday-{i:02d}.jpg"))
-            shutil.copyfile(first, paths[-1])
+        paths, expected = make_set(local, "holiday", args.files, args.size_kib << 10)
         sent = [os.path.join(pub, os.path.basename(path)) for path in paths]
 
         def window(connections):

@@ -30,7 +30,7 @@ import tempfile
 
 sys.dont_write_bytecode = True  # no cache folder beside the sources
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from ftp_transfer import PASSWORD, RATIOS, SOURCE, USER, Client, digest, make_file, run_rounds, spread, start_server  # noqa
+from ftp_transfer import PASSWORD, RATIOS, SOURCE, USER, Client, make_set, run_rounds, spread, start_server  # noqa
 from ftp_window import start_web_server  # noqa
 
 
@@ -76,15 +76,7 @@ def main():
         root = os.path.join(folder, "root")
         pub = os.path.join(root, "pub")
         url = f"ftp://127.0.0.1:{port}/pub/"
-        local = os.path.join(folder, "local")
-        os.makedirs(local)
-        first = os.path.join(local, "holiday-00.jpg")
-        make_file(first, args.size_mib << 20)
-        expected = digest(first)
-        paths = [first]
-        for i in range(1, count):
-            paths.append(os.path.join(local, f"holiday-{i:02d}.jpg"))
-            shutil.copyfile(first, paths[-1])
+        paths, expected = make_set(os.path.join(folder, "local"), "holiday", count, args.size_mib << 20)
         sent = [os.path.join(pub, os.path.basename(path)) for path in paths]
 
         def window(*arguments):

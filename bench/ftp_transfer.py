@@ -80,6 +80,16 @@ def make_file(path, size):
         f.write(chunk[: size % len(chunk)])
 
 
+def make_set(folder, stem, count, size):
+    """count files of size bytes named stem-00.jpg, stem-01.jpg, ... with the same bytes: their paths and digest."""
+    os.makedirs(folder)
+    paths = [os.path.join(folder, f"{stem}-{i:02d}.jpg") for i in range(count)]
+    make_file(paths[0], size)
+    for path in paths[1:]:
+        shutil.copyfile(paths[0], path)
+    return paths, digest(paths[0])
+
+
 def digest(path):
     hasher = hashlib.blake2b()
     with open(path, "rb") as f:

@@ -19,7 +19,7 @@ import tempfile
 
 sys.dont_write_bytecode = True  # no cache folder beside the sources
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from ftp_transfer import RATIOS, SOURCE, Client, digest, make_file, run_rounds, spread, start_server  # noqa
+from ftp_transfer import RATIOS, SOURCE, Client, make_set, run_rounds, spread, start_server  # noqa
 from ftp_window import start_web_server  # noqa
 
 USER, PASSWORD = "demo", "demo-password"
@@ -47,15 +47,7 @@ def main():
         program = os.path.join(folder, "program")
         os.makedirs(program)
         shutil.copy2(os.path.join(args.build_dir, "lumaport"), program)
-        local = os.path.join(folder, "local")
-        os.makedirs(local)
-        first = os.path.join(local, "shot-00.jpg")
-        make_file(first, args.size_kib << 10)
-        expected = digest(first)
-        paths = [first]
-        for i in range(1, args.files):
-            paths.append(os.path.join(local, f"shot-{i:02d}.jpg"))
-            shutil.copyfile(first, paths[-1])
+        paths, expected = make_set(os.path.join(folder, "local"), "shot", args.files, args.size_kib << 10)
         sent = [os.path.join(root, os.path.basename(path)) for path in paths]
 
         # Sent again each round: the files are gone from the server by then, as the rounds' check removes them.
