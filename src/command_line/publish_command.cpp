@@ -5,7 +5,6 @@
 #include "history/published_store.h"
 #include "local_choice/local_choice.h"
 #include "platform/desktop_notification.h"
-#include "platform/file_digest.h"
 #include "platform/lasting_clipboard.h"
 #include "platform/options_file.h"
 #include "platform/settings_text.h"
@@ -37,9 +36,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int kBarWidth = 30;
-// As the FTP window offers a link published before: long enough for a server across the world, short enough
-// that a gone one doesn't hold the send up for long.
-constexpr int kPublishedCheckMs = 4000;
 
 // Why a file given can't be sent; empty when it can be read.
 QString unreadable(const QString& path)
@@ -175,14 +171,13 @@ void PublishCommand::takePublished()
     const bool readable = !m_options.sendAgain && store.open(&ignored);
     for (qsizetype i = 0; i < m_files.size(); ++i) {
         const QString& path = m_files[i];
-        const std::optional<PublishedRecord> published =
-            readable ? store.workingLinkOf(QFileInfo(path).size(), [&path] { return fileSha256(path); }) : std::nullopt;
+        const std::optional<PublishedRecord> published = readable ? store.workingLinkOf(path) : std::nullopt;
         if (!published) {
             m_toSend.append(i);
             continue;
         }
         records.append(*published);
-        items.append({i, {published->address, published->size, isPictureName(published->address), kPublishedCheckMs}});
+        items.append({i, {published->address, published->size, isPictureName(published->address), kRecheckTimeoutMs}});
     }
     if (items.isEmpty()) {
         logOn();

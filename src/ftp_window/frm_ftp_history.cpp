@@ -5,7 +5,6 @@
 #include "ftp_window/link_panel.h"
 #include "ftp_window/local_file_panel.h"
 
-#include "platform/file_digest.h"
 #include "platform/paths.h"
 #include "platform/services.h"
 #include "publish/link_address.h"
@@ -48,11 +47,9 @@ void frmftp::offerPublishedLinks(const QStringList& names,
     QList<LinkCheckRequest> requests;
     for (const QString& name : names) {
         const QString localPath = joinPath(fraLocalFiles->folder(), name);
-        const QFileInfo local(localPath);
-        if (!local.isFile() || !(store.isOpen() || store.open(&ignored)))
+        if (!QFileInfo(localPath).isFile() || !(store.isOpen() || store.open(&ignored)))
             continue;
-        const std::optional<PublishedRecord> published =
-            store.workingLinkOf(local.size(), [&localPath] { return fileSha256(localPath); });
+        const std::optional<PublishedRecord> published = store.workingLinkOf(localPath);
         if (!published)
             continue;
         offered.append(name);

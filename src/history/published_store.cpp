@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "history/published_store.h"
 
+#include "platform/file_digest.h"
 #include "platform/settings_text.h"
 
 #include <QDir>
@@ -344,13 +345,16 @@ bool PublishedStore::markDeleted(const QList<qint64>& ids, const QDateTime& dele
         error);
 }
 
-std::optional<PublishedRecord> PublishedStore::workingLinkOf(qint64 size, const std::function<QString()>& sha256) const
+std::optional<PublishedRecord> PublishedStore::workingLinkOf(const QString& localPath) const
 {
+    const QFileInfo local(localPath);
+    if (!local.isFile())
+        return std::nullopt;
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
     query.prepare(u"SELECT "_s + kColumns +
                   u" FROM published WHERE size = ? AND check_status = ? AND deleted_at IS NULL ORDER BY id DESC"_s);
-    query.addBindValue(size);
+    query.addBindValue(local.size());
     query.addBindValue(verdictWord(LinkVerdict::Works));
     if (!query.exec())
         return std::nullopt;
@@ -358,7 +362,7 @@ std::optional<PublishedRecord> PublishedStore::workingLinkOf(qint64 size, const 
     while (query.next()) {
         PublishedRecord record = readRecord(query);
         if (bytes.isEmpty())
-            bytes = sha256();
+            bytes = fileSha256(localPath);
         if (!bytes.isEmpty() && record.sha256 == bytes)
             return record;
     }

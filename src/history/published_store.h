@@ -84,9 +84,9 @@ public:
     bool setLatestCheck(const QString& address, PublishedCheck check, QString* error);
     /// Marks rows as deleted from the server; the rows stay.
     bool markDeleted(const QList<qint64>& ids, const QDateTime& deletedAt, QString* error);
-    /// The newest row of bytes of this size and sha256 whose link worked at its last check and that is still on
-    /// the server. The sha256 is asked for only when a row of that size is found.
-    std::optional<PublishedRecord> workingLinkOf(qint64 size, const std::function<QString()>& sha256) const;
+    /// The newest row of the local file's bytes whose link worked at its last check and that is still on the
+    /// server. The file is read for its sha256 only when a row of its size is found.
+    std::optional<PublishedRecord> workingLinkOf(const QString& localPath) const;
 
     /// Up to limit rows with an id below beforeId (0: from the newest), newest first, whose folder, name or
     /// address holds the filter (ASCII letters in any case).

@@ -17,6 +17,10 @@
 
 namespace lumaport {
 
+/// A link the history offers instead of a send is checked again first, this briefly: long enough for a server across
+/// the world, short enough that a gone one doesn't hold the send up for long.
+inline constexpr int kRecheckTimeoutMs = 4000;
+
 struct LinkCheckRequest
 {
     QString address;          ///< "http://example.com/pics/a.jpg"

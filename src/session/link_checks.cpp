@@ -205,12 +205,10 @@ bool LinkChecks::checkOffered(const QList<LinkCheckRequest>& requests,
 {
     if (!m_enabled || requests.isEmpty())
         return false;
-    // Long enough for a server across the world, short enough that a gone one doesn't hold the send up for long.
-    constexpr int kOfferedTimeoutMs = 4000;
     QList<LinkSetItem> items;
     for (qsizetype i = 0; i < requests.size(); ++i) {
         items.append({i, requests[i]});
-        items.last().request.timeoutMs = kOfferedTimeoutMs;
+        items.last().request.timeoutMs = kRecheckTimeoutMs;
     }
     auto results = std::make_shared<QList<LinkCheckResult>>(requests.size());
     show(requests.size() == 1 ? u"Checking "_s + requests.first().address
