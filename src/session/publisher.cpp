@@ -86,20 +86,23 @@ struct Publisher::Sending
     bool atOnce = false;
 };
 
-Publisher::Publisher(std::unique_ptr<InternetTransfer> transfer, const LogOn& logOn, QObject* parent) : QObject(parent)
+Publisher::Publisher(std::unique_ptr<InternetTransfer> transfer, const LogOn& logOn, QObject* parent)
+    : QObject(parent), m_ownRequests(std::make_unique<RemoteRequests>(std::move(transfer))),
+      m_requests(m_ownRequests.get())
 {
-    connect(transfer.get(), &InternetTransfer::TrustAsked, this, &Publisher::trustAsked);
-    connect(transfer.get(), &InternetTransfer::PassphraseAsked, this, &Publisher::passphraseAsked);
-    m_ownRequests = std::make_unique<RemoteRequests>(std::move(transfer));
-    m_requests = m_ownRequests.get();
+    InternetTransfer& own = m_requests->transfer();
+    connect(&own, &InternetTransfer::TrustAsked, this, &Publisher::trustAsked);
+    connect(&own, &InternetTransfer::PassphraseAsked, this, &Publisher::passphraseAsked);
+    keepErrors();
     setLogOn(logOn);
-    connect(m_requests, &RemoteRequests::stateChanged, this, [this](int state) {
-        if (state == InternetTransfer::icError)
-            m_lastError = m_requests->transfer().ResponseInfo();
-    });
 }
 
 Publisher::Publisher(RemoteRequests& requests, QObject* parent) : QObject(parent), m_requests(&requests)
+{
+    keepErrors();
+}
+
+void Publisher::keepErrors()
 {
     connect(m_requests, &RemoteRequests::stateChanged, this, [this](int state) {
         if (state == InternetTransfer::icError)

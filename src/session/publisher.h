@@ -203,6 +203,8 @@ private:
     void endSend();
 
     void run(const FtpCommand& command, QObject* context = nullptr, Then then = {});
+    // The component's words when a request fails, for the lines of files not sent.
+    void keepErrors();
 
     std::unique_ptr<RemoteRequests> m_ownRequests;
     RemoteRequests* m_requests;
